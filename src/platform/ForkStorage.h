@@ -1,0 +1,61 @@
+// Raw access to a file's resource fork: open, size, positioned read and write, close, create.
+// Handles are small positive numbers; none may outlive the call that opened it.
+#pragma once
+
+#include "base/Bytes.h"
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+namespace fu::platform {
+
+using ForkRefNum = int16_t;
+
+enum ForkPermission : int8_t { fsRdPerm = 1, fsRdWrPerm = 3 };
+enum ForkPositionMode : int16_t { fsAtMark = 0, fsFromStart = 1 };
+
+struct ForkTransfer {
+    size_t actualCount = 0; // bytes moved, also when status is not noErr
+    int16_t status = 0;     // 0, or a negative OSErr (eofErr when the fork ended first)
+};
+
+// A handle on success; otherwise nullopt with the reason in *status when given.
+[[nodiscard]] std::optional<ForkRefNum> openFork(const std::string& path, int permission,
+                                                 int16_t* status = nullptr);
+void closeFork(ForkRefNum refNum);
+[[nodiscard]] std::optional<uint64_t> forkSize(ForkRefNum refNum);
+[[nodiscard]] ForkTransfer readFork(ForkRefNum refNum, int positionMode, int64_t offset,
+                                    std::span<uint8_t> buffer);
+[[nodiscard]] ForkTransfer writeFork(ForkRefNum refNum, int positionMode, int64_t offset,
+                                     ByteView bytes);
+
+// A new, empty file with an empty resource fork. Fails (dupFNErr) when the name is taken, and
+// (bdNamErr) for an empty name, a name with a slash or more than 255 UTF-16 code units.
+[[nodiscard]] int16_t createFileWithEmptyFork(const std::string& folderPath,
+                                              const std::string& fileName);
+
+// Forks currently open in this process; tests use it to prove every open was closed.
+[[nodiscard]] size_t openForkCount();
+
+// Closes the fork when it goes out of scope, so every successful open meets exactly one close.
+class ScopedFork {
+public:
+    ScopedFork(const std::string& path, int permission) : ref_(openFork(path, permission, &status_)) {}
+    ~ScopedFork() {
+        if (ref_) closeFork(*ref_);
+    }
+    ScopedFork(const ScopedFork&) = delete;
+    ScopedFork& operator=(const ScopedFork&) = delete;
+
+    [[nodiscard]] bool isOpen() const { return ref_.has_value(); }
+    [[nodiscard]] ForkRefNum refNum() const { return ref_.value_or(0); }
+    [[nodiscard]] int16_t openStatus() const { return status_; }
+
+private:
+    int16_t status_ = 0;
+    std::optional<ForkRefNum> ref_;
+};
+
+} // namespace fu::platform
