@@ -10,7 +10,8 @@ namespace fu::platform {
 
 using Md5Digest = std::array<uint8_t, 16>;
 
-[[nodiscard]] Md5Digest md5(ByteView bytes);
+// nullopt only when the library refuses MD5 altogether (a FIPS-only configuration).
+[[nodiscard]] std::optional<Md5Digest> md5(ByteView bytes);
 
 // The key must be 32 bytes. Decryption fails on a length that is not a multiple of the block
 // size and on bad padding.

@@ -6,30 +6,28 @@
 
 namespace fu::platform {
 
-enum OSErr : int16_t {
-    noErr = 0,
-    dskFulErr = -34,
-    nsvErr = -35,
-    ioErr = -36,
-    bdNamErr = -37,
-    fnOpnErr = -38,
-    eofErr = -39,
-    posErr = -40,
-    tmfoErr = -42,
-    fnfErr = -43,
-    wPrErr = -44,
-    fLckdErr = -45,
-    dupFNErr = -48,
-    opWrErr = -49,
-    paramErr = -50,
-    rfNumErr = -51,
-    permErr = -54,
-    wrPermErr = -61,
-    memFullErr = -108,
-    dirNFErr = -120,
-    mapReadErr = -199,
-    fsDataTooBigErr = -1310,
-};
+inline constexpr int16_t noErr = 0;
+inline constexpr int16_t dskFulErr = -34;
+inline constexpr int16_t nsvErr = -35;
+inline constexpr int16_t ioErr = -36;
+inline constexpr int16_t bdNamErr = -37;
+inline constexpr int16_t fnOpnErr = -38;
+inline constexpr int16_t eofErr = -39;
+inline constexpr int16_t posErr = -40;
+inline constexpr int16_t tmfoErr = -42;
+inline constexpr int16_t fnfErr = -43;
+inline constexpr int16_t wPrErr = -44;
+inline constexpr int16_t fLckdErr = -45;
+inline constexpr int16_t dupFNErr = -48;
+inline constexpr int16_t opWrErr = -49;
+inline constexpr int16_t paramErr = -50;
+inline constexpr int16_t rfNumErr = -51;
+inline constexpr int16_t permErr = -54;
+inline constexpr int16_t wrPermErr = -61;
+inline constexpr int16_t memFullErr = -108;
+inline constexpr int16_t dirNFErr = -120;
+inline constexpr int16_t mapReadErr = -199;
+inline constexpr int16_t fsDataTooBigErr = -1310;
 
 // The closest file-manager code for a POSIX errno value.
 [[nodiscard]] int16_t osErrFromErrno(int error);

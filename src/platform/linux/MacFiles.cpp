@@ -1,0 +1,177 @@
+// Mac files on Linux: the data file and its "._" companion always move and vanish together.
+#include "platform/MacFiles.h"
+
+#include "platform/OSStatus.h"
+#include "platform/linux/PosixFile.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <dirent.h>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fu::platform {
+
+namespace {
+
+std::string trimTrailingSlashes(std::string path) {
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    return path;
+}
+
+bool exists(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+// rename that refuses to replace an existing name.
+int renameNoReplace(const std::string& from, const std::string& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+    if (errno != EINVAL && errno != ENOSYS) return errno;
+    // File systems without RENAME_NOREPLACE: link/unlink keeps the no-replace promise for files.
+    if (::link(from.c_str(), to.c_str()) == 0) return ::unlink(from.c_str()) == 0 ? 0 : errno;
+    if (errno == EEXIST) return EEXIST;
+    if (exists(to)) return EEXIST;
+    return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+}
+
+int syncFile(const std::string& path) {
+    posix::Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+    if (!fd.valid()) return errno;
+    return ::fsync(fd.get()) == 0 ? 0 : errno;
+}
+
+// Copies a regular file with its mode and modification time and syncs the copy.
+int copyFileSynced(const std::string& from, const std::string& to) {
+    posix::Fd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+    if (!in.valid()) return errno;
+    struct stat st {};
+    if (::fstat(in.get(), &st) != 0) return errno;
+    posix::Fd out(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, st.st_mode & 07777));
+    if (!out.valid()) return errno;
+    Bytes buffer(1 << 20);
+    uint64_t offset = 0;
+    for (;;) {
+        ssize_t n = ::pread(in.get(), buffer.data(), buffer.size(), static_cast<off_t>(offset));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return errno;
+        if (n == 0) break;
+        if (posix::pwriteFully(out.get(), buffer.data(), size_t(n), offset) != size_t(n))
+            return errno ? errno : EIO;
+        offset += uint64_t(n);
+    }
+    const struct timespec times[2] = {st.st_atim, st.st_mtim};
+    if (::futimens(out.get(), times) != 0) return errno;
+    return ::fsync(out.get()) == 0 ? 0 : errno;
+}
+
+int moveAcrossFileSystems(const std::string& source, const std::string& destination, bool withCompanion) {
+    const std::string folder = posix::parentFolder(destination);
+    const std::string stem = folder + "/.fu-move-" + std::to_string(::getpid()) + "-" +
+                             posix::lastComponent(destination);
+    const std::string tempData = stem;
+    const std::string tempCompanion = companionPath(stem);
+    auto cleanUp = [&] {
+        ::unlink(tempData.c_str());
+        ::unlink(tempCompanion.c_str());
+    };
+    int error = copyFileSynced(source, tempData);
+    if (error == 0 && withCompanion) error = copyFileSynced(companionPath(source), tempCompanion);
+    if (error == 0 && withCompanion) error = renameNoReplace(tempCompanion, companionPath(destination));
+    if (error == 0) {
+        error = renameNoReplace(tempData, destination);
+        if (error != 0 && withCompanion) ::unlink(companionPath(destination).c_str());
+    }
+    if (error != 0) {
+        cleanUp();
+        return error;
+    }
+    posix::syncPath(folder);
+    // The copy is complete and durable; only now may the original go.
+    if (withCompanion) ::unlink(companionPath(source).c_str());
+    ::unlink(source.c_str());
+    return 0;
+}
+
+} // namespace
+
+std::string companionPath(const std::string& path) {
+    const std::string trimmed = trimTrailingSlashes(path);
+    auto slash = trimmed.find_last_of('/');
+    if (slash == std::string::npos) return "._" + trimmed;
+    return trimmed.substr(0, slash + 1) + "._" + trimmed.substr(slash + 1);
+}
+
+bool isCompanionName(std::string_view name) { return name.size() >= 2 && name.substr(0, 2) == "._"; }
+
+bool macFileExists(const std::string& path) { return !path.empty() && exists(path); }
+
+int16_t moveMacFile(const std::string& sourcePath, const std::string& destinationPath) {
+    if (sourcePath.empty() || destinationPath.empty()) return paramErr;
+    const std::string source = trimTrailingSlashes(sourcePath);
+    const std::string destination = trimTrailingSlashes(destinationPath);
+    struct stat st {};
+    if (::lstat(source.c_str(), &st) != 0) return osErrFromErrno(errno);
+    if (exists(destination) || exists(companionPath(destination))) return dupFNErr;
+
+    const bool withCompanion = exists(companionPath(source));
+    if (S_ISREG(st.st_mode)) {
+        if (int error = syncFile(source); error != 0) return osErrFromErrno(error);
+        if (withCompanion)
+            if (int error = syncFile(companionPath(source)); error != 0) return osErrFromErrno(error);
+    }
+
+    // Companion first: a reader that sees the new data file also sees its fork.
+    int error = withCompanion ? renameNoReplace(companionPath(source), companionPath(destination)) : 0;
+    if (error == 0) {
+        error = renameNoReplace(source, destination);
+        if (error != 0 && withCompanion) renameNoReplace(companionPath(destination), companionPath(source));
+    }
+    if (error == EXDEV && S_ISREG(st.st_mode)) error = moveAcrossFileSystems(source, destination, withCompanion);
+    if (error != 0) return osErrFromErrno(error);
+    posix::syncPath(posix::parentFolder(destination));
+    posix::syncPath(posix::parentFolder(source));
+    return noErr;
+}
+
+int16_t removeMacItem(const std::string& path) {
+    if (path.empty()) return paramErr;
+    const std::string item = trimTrailingSlashes(path);
+    struct stat st {};
+    if (::lstat(item.c_str(), &st) != 0) return osErrFromErrno(errno);
+    if (S_ISDIR(st.st_mode)) {
+        std::error_code error;
+        std::filesystem::remove_all(item, error); // does not follow links inside
+        if (error) return osErrFromErrno(error.value());
+    } else if (::unlink(item.c_str()) != 0) {
+        return osErrFromErrno(errno);
+    }
+    if (::unlink(companionPath(item).c_str()) != 0 && errno != ENOENT) return osErrFromErrno(errno);
+    return noErr;
+}
+
+int16_t createFolder(const std::string& path) {
+    if (path.empty()) return paramErr;
+    return ::mkdir(path.c_str(), 0755) == 0 ? noErr : osErrFromErrno(errno);
+}
+
+std::optional<std::vector<std::string>> listFolder(const std::string& path) {
+    if (path.empty()) return std::nullopt;
+    DIR* dir = ::opendir(path.c_str());
+    if (!dir) return std::nullopt;
+    std::vector<std::string> names;
+    errno = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        std::string_view name(entry->d_name);
+        if (name == "." || name == ".." || isCompanionName(name)) continue;
+        names.emplace_back(name);
+    }
+    const bool failed = errno != 0;
+    ::closedir(dir);
+    if (failed) return std::nullopt;
+    return names;
+}
+
+} // namespace fu::platform

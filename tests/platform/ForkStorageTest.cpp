@@ -1,0 +1,229 @@
+#include "platform/FileAttributes.h"
+#include "platform/ForkStorage.h"
+#include "platform/MacFiles.h"
+#include "platform/OSStatus.h"
+#include "platform/linux/AppleDouble.h"
+#include "support/Sandbox.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sys/stat.h>
+
+namespace fu {
+namespace {
+
+using namespace platform;
+using test::SandboxTest;
+
+class ForkStorage : public SandboxTest {
+protected:
+    std::string createEmpty(const std::string& name) {
+        EXPECT_EQ(createFileWithEmptyFork(sandbox.root(), name), noErr);
+        return sandbox.path(name);
+    }
+    void TearDown() override { EXPECT_EQ(openForkCount(), 0u) << "a fork was left open"; }
+};
+
+TEST_F(ForkStorage, CreatedFileHasAnEmptyForkAndRefusesATakenName) {
+    const std::string path = createEmpty("Font");
+    EXPECT_TRUE(std::filesystem::exists(companionPath(path)));
+    EXPECT_EQ(std::filesystem::file_size(path), 0u);
+    {
+        ScopedFork fork(path, fsRdPerm);
+        ASSERT_TRUE(fork.isOpen());
+        EXPECT_EQ(forkSize(fork.refNum()), 0u);
+    }
+    EXPECT_EQ(createFileWithEmptyFork(sandbox.root(), "Font"), dupFNErr);
+    // A leftover companion alone also takes the name, and nothing is overwritten.
+    test::writeWholeFile(sandbox.path("._Orphan"), Bytes{1, 2, 3});
+    EXPECT_EQ(createFileWithEmptyFork(sandbox.root(), "Orphan"), dupFNErr);
+    EXPECT_FALSE(std::filesystem::exists(sandbox.path("Orphan")));
+    EXPECT_EQ(test::readWholeFile(sandbox.path("._Orphan")), (Bytes{1, 2, 3}));
+}
+
+TEST_F(ForkStorage, NamesMustFitTheCompanionToo) {
+    // The companion adds "._" and Linux names hold 255 bytes, so 253 bytes is the real limit;
+    // it is stricter than 255 UTF-16 units for every name.
+    EXPECT_EQ(createFileWithEmptyFork(sandbox.root(), std::string(253, 'a')), noErr);
+    EXPECT_EQ(createFileWithEmptyFork(sandbox.root(), std::string(254, 'b')), bdNamErr);
+    EXPECT_FALSE(std::filesystem::exists(sandbox.path(std::string(254, 'b'))))
+        << "a refused name leaves no data file behind";
+    std::string kana;
+    for (int i = 0; i < 84; ++i) kana += "あ";
+    EXPECT_EQ(createFileWithEmptyFork(sandbox.root(), kana), noErr);
+    EXPECT_EQ(createFileWithEmptyFork(sandbox.root(), ""), bdNamErr);
+    EXPECT_EQ(createFileWithEmptyFork(sandbox.root(), "a/b"), bdNamErr);
+    EXPECT_EQ(createFileWithEmptyFork(sandbox.root(), "._x"), bdNamErr);
+    EXPECT_EQ(createFileWithEmptyFork(sandbox.path("missing"), "x"), fnfErr);
+}
+
+TEST_F(ForkStorage, WritesAtStartAndAtMarkThenReadsBack) {
+    const std::string path = createEmpty("Font");
+    {
+        ScopedFork fork(path, fsRdWrPerm);
+        ASSERT_TRUE(fork.isOpen());
+        const Bytes head{'H', 'E', 'A', 'D'};
+        const Bytes tail{'T', 'A', 'I', 'L', '!'};
+        auto first = writeFork(fork.refNum(), fsFromStart, 0, head);
+        EXPECT_EQ(first.status, noErr);
+        EXPECT_EQ(first.actualCount, 4u);
+        auto second = writeFork(fork.refNum(), fsAtMark, 12345, tail); // offset ignored at mark
+        EXPECT_EQ(second.status, noErr);
+        EXPECT_EQ(forkSize(fork.refNum()), 9u);
+        // Overwrite in the middle does not change the length.
+        EXPECT_EQ(writeFork(fork.refNum(), fsFromStart, 1, Bytes{'e'}).status, noErr);
+        EXPECT_EQ(forkSize(fork.refNum()), 9u);
+        EXPECT_EQ(writeFork(fork.refNum(), fsFromStart, 20, Bytes{'x'}).status, posErr)
+            << "a write may not leave a hole";
+        EXPECT_EQ(writeFork(fork.refNum(), 7, 0, Bytes{'x'}).status, paramErr);
+    }
+    ScopedFork fork(path, fsRdPerm);
+    ASSERT_TRUE(fork.isOpen());
+    Bytes buffer(4);
+    auto read = readFork(fork.refNum(), fsFromStart, 0, buffer);
+    EXPECT_EQ(read.status, noErr);
+    EXPECT_EQ(buffer, (Bytes{'H', 'e', 'A', 'D'}));
+    read = readFork(fork.refNum(), fsAtMark, 0, buffer);
+    EXPECT_EQ(buffer, (Bytes{'T', 'A', 'I', 'L'}));
+    // The fork ends first: a partial transfer with eofErr.
+    read = readFork(fork.refNum(), fsAtMark, 0, buffer);
+    EXPECT_EQ(read.actualCount, 1u);
+    EXPECT_EQ(read.status, eofErr);
+    EXPECT_EQ(buffer[0], '!');
+    read = readFork(fork.refNum(), fsFromStart, 100, buffer);
+    EXPECT_EQ(read.actualCount, 0u);
+    EXPECT_EQ(read.status, eofErr);
+    EXPECT_EQ(writeFork(fork.refNum(), fsFromStart, 0, Bytes{1}).status, wrPermErr);
+}
+
+TEST_F(ForkStorage, TheForkIsTheCompanionsResourceForkEntry) {
+    const std::string path = createEmpty("Font");
+    const Bytes payload{0xDE, 0xAD, 0xBE, 0xEF, 0x00, 0x01};
+    {
+        ScopedFork fork(path, fsRdWrPerm);
+        ASSERT_EQ(writeFork(fork.refNum(), fsFromStart, 0, payload).status, noErr);
+    }
+    auto document = appledouble::parseDocument(test::readWholeFile(companionPath(path)));
+    ASSERT_TRUE(document);
+    EXPECT_EQ(document->resourceFork, payload);
+    EXPECT_EQ(std::filesystem::file_size(path), 0u) << "the data file of a suitcase stays empty";
+}
+
+TEST_F(ForkStorage, OpenFailsForMissingFilesAndDamagedCompanions) {
+    int16_t status = 0;
+    EXPECT_FALSE(openFork("", fsRdPerm, &status));
+    EXPECT_EQ(status, paramErr);
+    EXPECT_FALSE(openFork(sandbox.path("nothing"), fsRdPerm, &status));
+    EXPECT_EQ(status, fnfErr);
+    EXPECT_FALSE(openFork(sandbox.root(), fsRdPerm, &status)) << "a folder has no fork";
+
+    test::writeWholeFile(sandbox.path("Broken"), {});
+    test::writeWholeFile(sandbox.path("._Broken"), Bytes{0, 5, 0x16, 0x07, 0, 2});
+    EXPECT_FALSE(openFork(sandbox.path("Broken"), fsRdPerm, &status));
+    EXPECT_EQ(status, ioErr);
+    EXPECT_FALSE(openFork(sandbox.path("Broken"), fsRdWrPerm, &status));
+    EXPECT_EQ(test::readWholeFile(sandbox.path("._Broken")).size(), 6u) << "never rewritten";
+
+    // A plain file without a companion reads as an empty fork but cannot be written.
+    test::writeWholeFile(sandbox.path("Plain"), Bytes{1, 2});
+    {
+        ScopedFork fork(sandbox.path("Plain"), fsRdPerm);
+        ASSERT_TRUE(fork.isOpen());
+        EXPECT_EQ(forkSize(fork.refNum()), 0u);
+    }
+    EXPECT_FALSE(openFork(sandbox.path("Plain"), fsRdWrPerm, &status));
+    EXPECT_EQ(status, fnfErr);
+    EXPECT_EQ(readFork(9999, fsFromStart, 0, std::span<uint8_t>()).status, rfNumErr);
+}
+
+TEST_F(ForkStorage, WritingAForkThatIsNotLastRewritesTheCompanionFirst) {
+    // macOS may put the fork before the Finder info; growing it in place would clobber it.
+    using namespace appledouble;
+    Document document;
+    document.setTypeAndCreator(fourCC("FFIL"), fourCC("DMOV"));
+    document.resourceFork = Bytes{9, 9};
+    Bytes ours = serializeDocument(document);
+    auto layout = parseLayout(ours, ours.size());
+    ASSERT_TRUE(layout);
+    // Swap the entries' places: fork at 50, Finder info after it.
+    Bytes swapped(ours.begin(), ours.begin() + 26);
+    ByteView finder(ours.data() + layout->find(FinderInfoEntry)->offset, 32);
+    auto put32 = [&swapped](uint32_t v) {
+        for (int i = 3; i >= 0; --i) swapped.push_back(uint8_t(v >> (8 * i)));
+    };
+    put32(ResourceForkEntry), put32(50), put32(2);
+    put32(FinderInfoEntry), put32(52), put32(32);
+    swapped.push_back(9), swapped.push_back(9);
+    swapped.insert(swapped.end(), finder.begin(), finder.end());
+    test::writeWholeFile(sandbox.path("Mac"), {});
+    test::writeWholeFile(sandbox.path("._Mac"), swapped);
+    {
+        ScopedFork fork(sandbox.path("Mac"), fsRdWrPerm);
+        ASSERT_TRUE(fork.isOpen());
+        EXPECT_EQ(forkSize(fork.refNum()), 2u);
+        ASSERT_EQ(writeFork(fork.refNum(), fsFromStart, 2, Bytes(100, 7)).status, noErr);
+    }
+    auto attributes = readAttributes(sandbox.path("Mac"));
+    ASSERT_TRUE(attributes);
+    EXPECT_EQ(attributes->hfsTypeCode, fourCC("FFIL"));
+    auto reread = parseDocument(test::readWholeFile(sandbox.path("._Mac")));
+    ASSERT_TRUE(reread);
+    EXPECT_EQ(reread->resourceFork.size(), 102u);
+}
+
+// Files macOS and archivers wrote: each must read through the real open path.
+TEST_F(ForkStorage, ReadsEveryCompanionOfTheSharedCorpus) {
+    struct Expectation {
+        const char* file;
+        uint32_t type;
+        uint32_t creator;
+        uint64_t forkLength;
+    };
+    const Expectation expectations[] = {
+        {"samba-osx_adouble_w_xattr.bin", fourCC("TEST"), fourCC("SLOW"), 286},
+        {"samba-osx_adouble_non_empty_rfork_w_xattr.bin", fourCC("TEST"), fourCC("SLOW"), 286},
+        {"samba-osx_adouble_dir_w_xattr.bin", 0, 0, 286},
+        {"samba-osx_adouble_without_xattr.bin", fourCC("WAVE"), fourCC("PTul"), 286},
+        {"libarchive-cpio_._file3", 0, 0, 0},
+        {"libarchive-test_compat_mac-1_._dir", 0, 0, 0},
+        {"libarchive-test_compat_mac-1_._file", 0, 0, 0},
+        {"libarchive-test_compat_mac-2_._mydir", 0, 0, 0},
+        {"libarchive-test_compat_mac-2_._myfile", 0, 0, 0},
+        {"libarchive-test_read_format_zip_mac_metadata__MACOSX_._file3", 0, 0, 0},
+        {"libarchive-test_write_disk_appledouble_zip_apple_double_dir_._apple_double_dir_test", 0, 0, 0},
+        {"libarchive-test_write_disk_appledouble_zip_apple_double_dir_._test_file", 0, 0, 14},
+        {"libarchive-test_write_disk_mac_metadata_._file3", 0, 0, 0},
+    };
+    for (const auto& expected : expectations) {
+        SCOPED_TRACE(expected.file);
+        FU_REQUIRE_CORPUS(source, std::string("appledouble/") + expected.file);
+        const std::string path = sandbox.writeFile("corpus/item", {});
+        test::writeWholeFile(companionPath(path), test::readWholeFile(source));
+
+        auto attributes = readAttributes(path);
+        ASSERT_TRUE(attributes);
+        EXPECT_EQ(attributes->hfsTypeCode, expected.type);
+        EXPECT_EQ(attributes->hfsCreatorCode, expected.creator);
+        ScopedFork fork(path, fsRdPerm);
+        ASSERT_TRUE(fork.isOpen());
+        EXPECT_EQ(forkSize(fork.refNum()), expected.forkLength);
+        Bytes all(expected.forkLength);
+        EXPECT_EQ(readFork(fork.refNum(), fsFromStart, 0, all).actualCount, expected.forkLength);
+        std::filesystem::remove(companionPath(path));
+    }
+}
+
+TEST_F(ForkStorage, ACorpusForkReadsByteForByte) {
+    FU_REQUIRE_CORPUS(source, "appledouble/samba-osx_adouble_without_xattr.bin");
+    const Bytes companion = test::readWholeFile(source);
+    const std::string path = sandbox.writeFile("item", {});
+    test::writeWholeFile(companionPath(path), companion);
+    ScopedFork fork(path, fsRdPerm);
+    Bytes fork286(286);
+    ASSERT_EQ(readFork(fork.refNum(), fsFromStart, 0, fork286).status, noErr);
+    EXPECT_TRUE(std::equal(fork286.begin(), fork286.end(), companion.begin() + 82));
+}
+
+} // namespace
+} // namespace fu

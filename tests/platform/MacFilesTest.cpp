@@ -1,0 +1,201 @@
+#include "platform/FileAttributes.h"
+#include "platform/ForkStorage.h"
+#include "platform/MacFiles.h"
+#include "platform/OSStatus.h"
+#include "platform/Places.h"
+#include "platform/Volumes.h"
+#include "support/Sandbox.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+namespace fu {
+namespace {
+
+using namespace platform;
+using namespace std::chrono;
+using test::SandboxTest;
+
+std::string makeMacFile(const test::Sandbox& sandbox, const std::string& name, ByteView fork) {
+    EXPECT_EQ(createFileWithEmptyFork(sandbox.root(), name), noErr);
+    const std::string path = sandbox.path(name);
+    ScopedFork handle(path, fsRdWrPerm);
+    EXPECT_EQ(writeFork(handle.refNum(), fsFromStart, 0, fork).status, noErr);
+    return path;
+}
+
+TEST(CompanionPath, PrefixesTheLastComponent) {
+    EXPECT_EQ(companionPath("/a/b/Font"), "/a/b/._Font");
+    EXPECT_EQ(companionPath("Font"), "._Font");
+    EXPECT_EQ(companionPath("/a/dir/"), "/a/._dir");
+    EXPECT_TRUE(isCompanionName("._x"));
+    EXPECT_FALSE(isCompanionName(".x"));
+}
+
+using Attributes = SandboxTest;
+
+TEST_F(Attributes, TypeCreatorAndDatesSurviveApplyAndRead) {
+    const std::string path = makeMacFile(sandbox, "Font", Bytes{1, 2, 3});
+    FileAttributes wanted;
+    wanted.hfsTypeCode = fourCC("FFIL");
+    wanted.hfsCreatorCode = fourCC("DMOV");
+    wanted.creationDate = sys_days(year(2014) / 4 / 1) + hours(9);
+    wanted.modificationDate = sys_days(year(2015) / 5 / 2) + minutes(30);
+    auto result = applyAttributes(path, wanted);
+    ASSERT_TRUE(result.ok) << result.error;
+
+    auto read = readAttributes(path);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->hfsTypeCode, fourCC("FFIL"));
+    EXPECT_EQ(read->hfsCreatorCode, fourCC("DMOV"));
+    EXPECT_EQ(read->creationDate, wanted.creationDate);
+    EXPECT_EQ(read->modificationDate, wanted.modificationDate);
+    EXPECT_EQ(read->type, ItemType::Regular);
+    EXPECT_EQ(read->size, 0u);
+    EXPECT_EQ(read->immutable, false);
+    // The fork is untouched by an attribute change.
+    ScopedFork fork(path, fsRdPerm);
+    EXPECT_EQ(forkSize(fork.refNum()), 3u);
+}
+
+TEST_F(Attributes, ApplyingToAPlainFileGivesItACompanion) {
+    const std::string path = sandbox.writeFile("plain.ttf", Bytes{0, 1, 0, 0});
+    auto before = readAttributes(path);
+    ASSERT_TRUE(before);
+    EXPECT_FALSE(before->hfsTypeCode) << "no Finder info, no type";
+    EXPECT_TRUE(before->creationDate) << "falls back to the file's own times";
+
+    FileAttributes wanted;
+    wanted.hfsTypeCode = fourCC("FFIL");
+    ASSERT_TRUE(applyAttributes(path, wanted).ok);
+    auto after = readAttributes(path);
+    ASSERT_TRUE(after);
+    EXPECT_EQ(after->hfsTypeCode, fourCC("FFIL"));
+    EXPECT_EQ(after->hfsCreatorCode, 0u);
+    EXPECT_EQ(test::readWholeFile(path), (Bytes{0, 1, 0, 0}));
+}
+
+TEST_F(Attributes, ItemTypesDoNotFollowLinks) {
+    const std::string target = sandbox.writeFile("target", Bytes{1});
+    std::filesystem::create_symlink(target, sandbox.path("link"));
+    auto link = readAttributes(sandbox.path("link"));
+    ASSERT_TRUE(link);
+    EXPECT_EQ(link->type, ItemType::SymbolicLink);
+    EXPECT_EQ(readAttributes(sandbox.root())->type, ItemType::Directory);
+    int16_t error = 0;
+    EXPECT_FALSE(readAttributes(sandbox.path("missing"), &error));
+    EXPECT_EQ(error, fnfErr);
+    EXPECT_FALSE(applyAttributes(sandbox.path("missing"), FileAttributes{}).ok);
+    FileAttributes farFuture;
+    farFuture.creationDate = sys_days(year(2200) / 1 / 1);
+    EXPECT_FALSE(applyAttributes(target, farFuture).ok) << "not representable in the companion";
+}
+
+using MacFiles = SandboxTest;
+
+TEST_F(MacFiles, MoveCarriesTheCompanionAndRefusesATakenName) {
+    const std::string source = makeMacFile(sandbox, "Font", Bytes{4, 5, 6});
+    std::filesystem::create_directory(sandbox.path("dest"));
+    const std::string destination = sandbox.path("dest/Font");
+    ASSERT_EQ(moveMacFile(source, destination), noErr);
+    EXPECT_FALSE(macFileExists(source));
+    EXPECT_FALSE(std::filesystem::exists(companionPath(source)));
+    ScopedFork fork(destination, fsRdPerm);
+    EXPECT_EQ(forkSize(fork.refNum()), 3u);
+
+    const std::string other = makeMacFile(sandbox, "Other", Bytes{7});
+    EXPECT_EQ(moveMacFile(other, destination), dupFNErr);
+    EXPECT_TRUE(macFileExists(other)) << "a refused move leaves the source in place";
+    EXPECT_TRUE(std::filesystem::exists(companionPath(other)));
+    // A stray companion at the destination also takes the name.
+    test::writeWholeFile(sandbox.path("dest/._Stray"), Bytes{1});
+    EXPECT_EQ(moveMacFile(other, sandbox.path("dest/Stray")), dupFNErr);
+    EXPECT_EQ(moveMacFile(sandbox.path("missing"), sandbox.path("dest/x")), fnfErr);
+}
+
+TEST_F(MacFiles, MoveAcrossFileSystemsCopiesBothFiles) {
+    // /dev/shm is tmpfs and the sandbox usually is not; without a second file system the
+    // cross-device path cannot be reached from a test.
+    std::error_code error;
+    const std::string shm = "/dev/shm";
+    if (!std::filesystem::is_directory(shm, error) ||
+        std::filesystem::status(shm).permissions() == std::filesystem::perms::none)
+        GTEST_SKIP() << "no /dev/shm";
+    struct stat a {}, b {};
+    if (::stat(shm.c_str(), &a) != 0 || ::stat(sandbox.root().c_str(), &b) != 0 || a.st_dev == b.st_dev)
+        GTEST_SKIP() << "sandbox and /dev/shm share a file system";
+    const std::string source = makeMacFile(sandbox, "Font", Bytes{1, 2, 3, 4});
+    FileAttributes typed;
+    typed.hfsTypeCode = fourCC("FFIL");
+    ASSERT_TRUE(applyAttributes(source, typed).ok);
+    const std::string destination = shm + "/fu-move-test-" + std::to_string(::getpid());
+    ASSERT_EQ(moveMacFile(source, destination), noErr);
+    EXPECT_FALSE(macFileExists(source));
+    auto attributes = readAttributes(destination);
+    ASSERT_TRUE(attributes);
+    EXPECT_EQ(attributes->hfsTypeCode, fourCC("FFIL"));
+    {
+        ScopedFork fork(destination, fsRdPerm);
+        EXPECT_EQ(forkSize(fork.refNum()), 4u);
+    }
+    EXPECT_EQ(removeMacItem(destination), noErr);
+    EXPECT_FALSE(std::filesystem::exists(companionPath(destination)));
+}
+
+TEST_F(MacFiles, ListingHidesCompanionsAndRemovalTakesThemAlong) {
+    makeMacFile(sandbox, "A", Bytes{1});
+    makeMacFile(sandbox, "B", Bytes{2});
+    ASSERT_EQ(createFolder(sandbox.path("Sub")), noErr);
+    EXPECT_EQ(createFolder(sandbox.path("Sub")), dupFNErr);
+    EXPECT_EQ(createFolder(sandbox.path("No/Deeper")), fnfErr) << "one level only";
+    auto names = listFolder(sandbox.root());
+    ASSERT_TRUE(names);
+    std::sort(names->begin(), names->end());
+    // The sandbox's own folders are there too.
+    EXPECT_EQ(*names, (std::vector<std::string>{"A", "B", "Sub", "home", "system-fonts"}));
+    EXPECT_FALSE(listFolder(sandbox.path("missing")));
+
+    EXPECT_EQ(removeMacItem(sandbox.path("A")), noErr);
+    EXPECT_FALSE(std::filesystem::exists(sandbox.path("._A")));
+    makeMacFile(sandbox, "C", Bytes{3});
+    ASSERT_EQ(moveMacFile(sandbox.path("C"), sandbox.path("Sub/C")), noErr);
+    EXPECT_EQ(removeMacItem(sandbox.path("Sub")), noErr);
+    EXPECT_FALSE(std::filesystem::exists(sandbox.path("Sub")));
+    EXPECT_EQ(removeMacItem(sandbox.path("Sub")), fnfErr);
+}
+
+using Places = SandboxTest;
+
+TEST_F(Places, FollowTheEnvironment) {
+    EXPECT_EQ(computerFontsFolder(), sandbox.path("system-fonts"));
+    EXPECT_EQ(userFontsFolder(), sandbox.path("home/.local/share/fonts"));
+    EXPECT_EQ(trashFilesFolder(), sandbox.path("home/.local/share/Trash/files"));
+    EXPECT_EQ(trashInfoFolder(), sandbox.path("home/.local/share/Trash/info"));
+    EXPECT_EQ(applicationSupportFolder(), sandbox.path("home/.local/share"));
+    EXPECT_EQ(desktopFolder(), sandbox.path("home/Desktop"));
+
+    std::ofstream(sandbox.path("home/.config/user-dirs.dirs"))
+        << "# written by xdg-user-dirs-update\nXDG_DESKTOP_DIR=\"$HOME/デスクトップ\"\n";
+    EXPECT_EQ(desktopFolder(), sandbox.path("home/デスクトップ"));
+
+    unsetenv("FONTUPDATER_SYSTEM_FONTS");
+    EXPECT_EQ(computerFontsFolder(), "/usr/local/share/fonts");
+    unsetenv("XDG_DATA_HOME");
+    EXPECT_EQ(userFontsFolder(), sandbox.path("home/.local/share/fonts"));
+}
+
+TEST(Volumes, TheSystemVolumeIsListedWithSizes) {
+    auto volumes = mountedVolumes();
+    ASSERT_TRUE(volumes);
+    auto root = std::find_if(volumes->begin(), volumes->end(),
+                             [](const MountedVolume& v) { return v.mountPath == "/"; });
+    ASSERT_NE(root, volumes->end());
+    EXPECT_GT(root->totalBytes, 0u);
+    EXPECT_LE(root->freeBytes, root->totalBytes);
+}
+
+} // namespace
+} // namespace fu
