@@ -1,0 +1,146 @@
+#include "engine/MessageInfo.h"
+
+#include "engine/StatusCodes.h"
+
+#include <new>
+#include <utility>
+
+namespace fu {
+namespace {
+
+struct MessageEntry {
+    int16_t status;
+    const char* message;
+};
+
+constexpr const char* searchErrorGeneralMessage = "フォント検索中にエラーが発生しました。";
+
+// Registered after the search's general range, in this order. A look-up answers the first
+// registration of a code, so the order is part of the table.
+constexpr MessageEntry messageTable[] = {
+    {SearchErrorFontsFolders, "フォント検索エラー：Fontsフォルダの情報がセットアップできません。"},
+    {SearchErrorLocalFontsFolder,
+     "フォント検索エラー：ローカルFontsフォルダの情報がセットアップできません。"},
+    {SearchErrorUserFontsFolder,
+     "フォント検索エラー：ユーザFontsフォルダの情報がセットアップできません。"},
+    {SearchErrorDomainMasks, "フォント検索エラー：DomainMask情報がセットアップできません。"},
+    {SearchErrorLocalDomainMask,
+     "フォント検索エラー：ローカルDomainMask情報がセットアップできません。"},
+    {SearchErrorUserDomainMask,
+     "フォント検索エラー：ユーザDomainMask情報がセットアップできません。"},
+    {SearchErrorOldSfntData, "フォント検索エラー：旧フォントのsfnt情報がセットアップできません。"},
+    {SearchErrorNewSfntData, "フォント検索エラー：新フォントのsfnt情報がセットアップできません。"},
+    {SearchErrorWalkFailed, "フォント検索エラー：対象フォントの確認処理が完了できませんでした。"},
+    {UpdateErrorGeneral, "アップデート中にエラーが発生しました。"},
+    {UpdateErrorNoAppState, "アップデート中にエラーが発生しました。"},
+    {UpdateErrorNothingRequested, "アップデートエラー：アップデート要求フォントがありません。"},
+    {UpdateErrorItemFetch, "アップデートエラー：アップデート対象項目の取得に失敗しました。"},
+    {CacheRebuildRequestFailed, "フォントキャッシュの再構築要求に失敗しました。"},
+    {CacheRebuildRequestFailedLast, "フォントキャッシュの再構築要求に失敗しました。"},
+    {UpdateErrorBackupFolder,
+     "「古いフォント項目」フォルダのセットアップに失敗したためアップデートは行われませんでした。"},
+    {UpdateErrorTempSetup,
+     "作業用一時フォルダのセットアップに失敗したためアップデートを実行できませんでした。"},
+    {UpdateErrorTempCreate,
+     "作業用一時フォルダの作成に失敗したためアップデートを実行できませんでした。"},
+    {UpdateErrorTempAttributes,
+     "作業用一時フォルダのフォルダ属性取得に失敗したためアップデートを実行できませんでした。"},
+    {UpdateErrorTempLocked,
+     "作業用一時フォルダがロックされているためアップデートを実行できませんでした。"},
+    {FontErrorGeneral, "エラーのためアップデートは行われませんでした。"},
+    {FontErrorNotFound, "ファイルが見つからないためアップデートは行われませんでした。"},
+    {FontErrorReadOld, "旧フォントの読み込みに失敗したためアップデートは行われませんでした。"},
+    {FontErrorBackupFolder,
+     "「古いフォント項目」フォルダのセットアップに失敗したためアップデートは行われませんでした。"},
+    {FontErrorFontsFolderLocked,
+     "Fontsフォルダがロックされているためアップデートは行われませんでした。"},
+    {FontErrorFontsFolderAttributes,
+     "Fontsフォルダのフォルダ属性取得に失敗したためアップデートは行われませんでした。"},
+    {FontErrorFileAttributes, "ファイル属性の取得に失敗したためアップデートは行われませんでした。"},
+    {FontErrorFileLocked, "ファイルがロックされているためアップデートは行われませんでした。"},
+    {FontErrorNotSuitcase,
+     "フォントスーツケース形式のファイルではないためアップデートは行われませんでした。"},
+    {FontErrorVersRead, "バージョン(vers)情報取得に失敗したためアップデートは行われませんでした。"},
+    {FontErrorVersMultiple,
+     "ファイルに複数のバージョン(vers)"
+     "情報が含まれています。非対応形式のためアップデートは行われませんでした。"},
+    {FontErrorVersBuild,
+     "新フォントのバージョン(vers)情報生成に失敗したためアップデートは行われませんでした。"},
+    {FontErrorFondRead, "リソース(FOND)情報取得に失敗したためアップデートは行われませんでした。"},
+    {FontErrorFondMultiple,
+     "ファイルに複数のフォント(FOND)"
+     "情報が含まれています。非対応形式のためアップデートは行われませんでした。"},
+    {FontErrorFondVerify, "フォント(FOND)情報検証に失敗したためアップデートは行われませんでした。"},
+    {FontErrorFondBuild,
+     "新フォントのフォント(FOND)情報生成に失敗したためアップデートは行われませんでした。"},
+    {FontErrorSfntRead, "リソース(sfnt)情報取得に失敗したためアップデートは行われませんでした。"},
+    {FontErrorSfntMultiple,
+     "ファイルに複数のフォント(sfnt)"
+     "情報が含まれています。非対応形式のためアップデートは行われませんでした。"},
+    {FontErrorSfntVerify, "フォント(sfnt)情報検証に失敗したためアップデートは行われませんでした。"},
+    {FontErrorSfntBuild,
+     "新フォントのフォント(sfnt)情報生成に失敗したためアップデートは行われませんでした。"},
+    {FontErrorTempFileRemove, "作業用フォルダに存在する同名の一時ファイルを削除できないためアップデ"
+                              "ートは行われませんでした。"},
+    {FontErrorWriteNew, "新フォントの書き出しに失敗したためアップデートは行われませんでした。"},
+    {FontErrorVerifyNew,
+     "新フォント書き出し後の検証に失敗したためアップデートは行われませんでした。"},
+    {FontErrorMoveOldToTrash,
+     "旧フォントをゴミ箱に移動することができないためアップデートは行われませんでした。"},
+    {FontErrorMoveNewToFonts, "新フォントをFontsフォルダに移動できませんでした。"},
+};
+
+} // namespace
+
+MessageItem MessageItem::initWithStatusCode(int16_t status, std::string message) {
+    MessageItem item;
+    item.status = status;
+    item.message = std::move(message);
+    return item;
+}
+
+MessageInfo::MessageInfo() {
+    // A table that cannot be built leaves every text nil; the codes still drive the screens.
+    (void)setupMessageItems();
+}
+
+bool MessageInfo::setupMessageItems() {
+    const size_t before = messageItems.size();
+    bool added = true;
+    try {
+        for (int status = SearchErrorGeneral; added && status <= SearchErrorGeneralLast; ++status) {
+            added = addItemWithStatusCode(static_cast<int16_t>(status), searchErrorGeneralMessage);
+        }
+        for (const MessageEntry& entry : messageTable) {
+            if (!added) break;
+            added = addItemWithStatusCode(entry.status, entry.message);
+        }
+    } catch (const std::bad_alloc&) {
+        added = false;
+    }
+    if (!added) messageItems.resize(before);
+    return added;
+}
+
+bool MessageInfo::addItemWithStatusCode(int16_t status, std::string message) {
+    return addItem(MessageItem::initWithStatusCode(status, std::move(message)));
+}
+
+bool MessageInfo::addItem(MessageItem item) {
+    if (item.message.empty()) return false;
+    try {
+        messageItems.push_back(std::move(item));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
+
+std::optional<std::string> MessageInfo::messageOfStatusCode(int16_t status) const {
+    for (const MessageItem& item : messageItems) {
+        if (item.status == status) return item.message;
+    }
+    return std::nullopt;
+}
+
+} // namespace fu

@@ -1,0 +1,37 @@
+// The code-to-message table: the one Japanese text the user sees for each status code.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace fu {
+
+class MessageItem {
+public:
+    int16_t status = 0;
+    std::string message;
+
+    [[nodiscard]] static MessageItem initWithStatusCode(int16_t status, std::string message);
+};
+
+class MessageInfo {
+public:
+    // Registration order matters: a look-up answers the first item with the code.
+    std::vector<MessageItem> messageItems;
+
+    // Filled with the application's whole table.
+    MessageInfo();
+
+    // Appends the application's table; all or nothing, so a failure leaves no texts behind.
+    [[nodiscard]] bool setupMessageItems();
+
+    [[nodiscard]] bool addItemWithStatusCode(int16_t status, std::string message);
+    // Refuses an item whose message is empty: a code without text must look up as nil.
+    [[nodiscard]] bool addItem(MessageItem item);
+
+    [[nodiscard]] std::optional<std::string> messageOfStatusCode(int16_t status) const;
+};
+
+} // namespace fu

@@ -1,0 +1,29 @@
+// What a search or an update run reports to its screen: a status code, a count and a text.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace fu {
+
+class UpdateResult {
+public:
+    int16_t status = 0;
+    // Progress position, number of fonts found, or 0.
+    int64_t count = 0;
+    // A message or a progress text; nil and empty differ on screen (nil shows the fallback).
+    std::optional<std::string> text;
+
+    // The text is the status's message from the application state, nil without one.
+    [[nodiscard]] static UpdateResult updateResultWithStatusCode(int16_t status);
+    // A nil text falls back to the status's message.
+    [[nodiscard]] static UpdateResult updateResultWithStatusCode(int16_t status, int64_t count,
+                                                                 std::optional<std::string> text);
+    // Status 0; a nil text falls back to the message of status 0, which the table does not have.
+    [[nodiscard]] static UpdateResult updateResultWithCount(int64_t count,
+                                                            std::optional<std::string> text);
+    [[nodiscard]] static UpdateResult updateResultWithCount(int64_t count);
+};
+
+} // namespace fu
