@@ -1,7 +1,13 @@
-#include <CLI/CLI.hpp>
+// fupdef: the command-line tool for people who author update definitions and administrators
+// who deploy them.
+#include "Commands.h"
 
 int main(int argc, char** argv) {
-    CLI::App app{"fupdef"};
+    CLI::App app{"fupdef - inspect, build and apply Font Updater definitions and Mac font files"};
+    app.require_subcommand(1);
+    int exitCode = 0;
+    fu::cli::addAttributesCommand(app, exitCode);
+    fu::cli::addImportCommand(app, exitCode);
     CLI11_PARSE(app, argc, argv);
-    return 0;
+    return exitCode;
 }
