@@ -1,12 +1,25 @@
 // The fupdef subcommands; each registers itself on the application and runs when chosen.
 #pragma once
 
+#include "base/Bytes.h"
+
 #include <CLI/CLI.hpp>
+
+#include <optional>
+#include <string>
 
 namespace fu::cli {
 
 void addAttributesCommand(CLI::App& app, int& exitCode);
 void addImportCommand(CLI::App& app, int& exitCode);
+void addPackCommand(CLI::App& app, int& exitCode);
+void addShowCommand(CLI::App& app, int& exitCode);
+void addSampleFontCommand(CLI::App& app, int& exitCode);
+
+// A whole input file; on failure a message on standard error.
+std::optional<Bytes> readInputFile(const std::string& path);
+// The sfnt image of a font file: an sfnt file as it is, or the 'sfnt' resource of a suitcase.
+std::optional<Bytes> readFontImage(const std::string& path);
 
 // A four-character code as text: ASCII as it is, other bytes as Mac Roman.
 std::string fourCharCodeText(uint32_t code);

@@ -8,6 +8,9 @@ int main(int argc, char** argv) {
     int exitCode = 0;
     fu::cli::addAttributesCommand(app, exitCode);
     fu::cli::addImportCommand(app, exitCode);
+    fu::cli::addPackCommand(app, exitCode);
+    fu::cli::addShowCommand(app, exitCode);
+    fu::cli::addSampleFontCommand(app, exitCode);
     CLI11_PARSE(app, argc, argv);
     return exitCode;
 }

@@ -1,15 +1,13 @@
 #include "shell/AppInfo.h"
 
-#include <new>
+#include "definition/DefinitionKey.h"
 
-#ifndef FONTUPDATER_COPYRIGHT
-#error "FONTUPDATER_COPYRIGHT comes from the build"
-#endif
+#include <new>
 
 namespace fu {
 
 AppInfo::AppInfo()
-    : appCopyrightStr(FONTUPDATER_COPYRIGHT),
+    : appCopyrightStr(buildCopyrightString()),
       // Without memory for the table the texts are nil, and the codes still drive the screens.
       messageInfo(new (std::nothrow) MessageInfo()) {}
 

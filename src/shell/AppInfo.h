@@ -2,12 +2,19 @@
 // releases it when it goes away.
 #pragma once
 
+#include "base/Bytes.h"
+#include "definition/DefinitionContainer.h"
+#include "definition/RichText.h"
+#include "definition/ScriptInfo.h"
+#include "definition/UpdateSfntSetInfo.h"
+#include "definition/UpdateTargetInfo.h"
 #include "engine/MessageInfo.h"
 #include "engine/UpdateResult.h"
 
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 
 namespace fu {
@@ -30,12 +37,45 @@ public:
     // Seeds the definition key; a build setting.
     std::string appCopyrightStr;
 
+    // The loaded definition; all nil until a load succeeds, cleared when the next one starts.
+    std::unique_ptr<UpdateTargetInfo> updateTargetInfo;
+    std::unique_ptr<ScriptInfo> scriptInfo;
+    std::unique_ptr<UpdateSfntSetInfo> updateSfntSetInfo;
+    std::unique_ptr<RichText> readMeText;
+    std::optional<std::string> temporaryDirPath;
+    // Last path component of the external definition that loaded; nil otherwise.
+    std::optional<std::string> fupdefFileName;
+
     // Null only when the table could not be made; every look-up then gives nil.
     std::unique_ptr<MessageInfo> messageInfo;
 
     int64_t curViewNo = 0; // the view on screen; 0 = none
     // Outcome shown by the error screen.
     std::optional<UpdateResult> updateManagerResult;
+
+    // ---- Loading a definition (AppInfoDefinition.cpp) ----
+
+    // The built-in definition, the resource "UpdaterParam_OS10_10" of type "fupdef".
+    [[nodiscard]] bool setupUpdaterParam();
+    // A definition file the user opened.
+    [[nodiscard]] bool setupUpateParamWithUrl(const std::string& path);
+    // Checks and decrypts a container, then splits its payload; fupdefFail tells the outcome.
+    [[nodiscard]] bool setupUpdaterParamWithEnData(ByteView container);
+    // Fills the buffer with the definition key derived from appCopyrightStr.
+    [[nodiscard]] bool setByte(std::span<uint8_t> byte) const;
+
+    // The decrypted payload: sections 'rdme', 'updp', 'scpt' and 'sets'.
+    [[nodiscard]] bool setupUpdaterParamWithData(ByteView payload);
+    enum class PayloadFailure { None, NotContainer, ReadMe, Targets, Scripts, Sets };
+    [[nodiscard]] PayloadFailure splitPayload(ByteView payload);
+    bool setupReadMeWithData(ByteView rtf);
+    bool setupUpdaterParamTextWithData(ByteView text);
+    bool setupUpdateTargetInfoWithText(const std::string& text);
+    bool setupUpdateTargetInfoWithTextFilePath(const std::string& path);
+    bool setupUpdateTargetInfoWithUpdaterParamText();
+    [[nodiscard]] bool setupScriptInfoWidthData(ByteView text);
+    [[nodiscard]] bool setupUpdateSfntSetInfoWithData(ByteView sets);
+    [[nodiscard]] bool addUpdateSfntSetItemWithData(ByteView set, UpdateSfntSetInfo* updateSfntSetInfo);
 
     bool sceneDebug = false; // an authoring tool has been called up
     int64_t sceneDebugViewNo = 0;

@@ -74,7 +74,11 @@ int writeFileReplacing(const std::string& path, ByteView bytes) {
     std::string temp = parentFolder(path) + "/.fu-tmp-" + lastComponent(path) + "-XXXXXX";
     Fd fd(::mkostemp(temp.data(), O_CLOEXEC));
     if (!fd.valid()) return errno;
-    int error = writeAndSync(fd.get(), bytes);
+    // mkostemp makes the file private; the replacement keeps the old file's mode, else 0644.
+    struct stat old {};
+    const mode_t mode = ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
+    int error = ::fchmod(fd.get(), mode) == 0 ? 0 : errno;
+    if (error == 0) error = writeAndSync(fd.get(), bytes);
     fd.reset();
     if (error == 0 && ::rename(temp.c_str(), path.c_str()) != 0) error = errno;
     if (error != 0) {

@@ -1,0 +1,129 @@
+#include "Commands.h"
+
+#include "definition/DefinitionContainer.h"
+#include "definition/DefinitionKey.h"
+#include "shell/AppInfo.h"
+
+#include <nlohmann/json.hpp>
+
+#include <iostream>
+
+namespace fu::cli {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+struct ShowOptions {
+    std::string path;
+    bool json = false;
+    std::string copyright = buildCopyrightString();
+};
+
+const char* describePayloadFailure(AppInfo::PayloadFailure failure) {
+    switch (failure) {
+    case AppInfo::PayloadFailure::None: return "accepted";
+    case AppInfo::PayloadFailure::NotContainer: return "the payload is not a tagged container";
+    case AppInfo::PayloadFailure::ReadMe: return "the payload has no read-me ('rdme')";
+    case AppInfo::PayloadFailure::Targets: return "the payload has no target list ('updp')";
+    case AppInfo::PayloadFailure::Scripts: return "the script section ('scpt') is missing or not UTF-8";
+    case AppInfo::PayloadFailure::Sets: return "the update sets ('sets') are missing or malformed";
+    }
+    return "unknown";
+}
+
+Json targetJson(const UpdateTargetItem& item) {
+    auto field = [](const std::optional<std::string>& value) { return value ? Json(*value) : Json(nullptr); };
+    return Json{{"resName", field(item.resName)},       {"japanFullName", field(item.japanFullName)},
+                {"oVersStr", field(item.oVersStr)},     {"checksum", field(item.checksum)},
+                {"nVersStr", field(item.nVersStr)},     {"nSfntCDate", field(item.nSfntCDate)},
+                {"nSfntMDate", field(item.nSfntMDate)}, {"nFileCDate", field(item.nFileCDate)},
+                {"nFileMDate", field(item.nFileMDate)}, {"nResMapInfo", field(item.nResMapInfo)}};
+}
+
+Json tablesJson(const SfntData* data) {
+    Json tables = Json::array();
+    if (!data) return tables;
+    for (const SfntTable& table : data->tables)
+        tables.push_back({{"tag", fourCharCodeText(table.tag)}, {"length", table.tableData.size()}});
+    return tables;
+}
+
+Json definitionJson(const AppInfo& info) {
+    Json targets = Json::array();
+    if (info.updateTargetInfo)
+        for (const auto& item : info.updateTargetInfo->updateTargetItems) targets.push_back(targetJson(*item));
+    Json sets = Json::array();
+    if (info.updateSfntSetInfo)
+        for (const auto& set : info.updateSfntSetInfo->items)
+            sets.push_back({{"name", set->name}, {"old", tablesJson(set->oSfntData.get())},
+                            {"new", tablesJson(set->nSfntData.get())}});
+    Json scripts = Json::object();
+    if (info.scriptInfo)
+        for (const auto& [key, text] : info.scriptInfo->scriptDict) scripts[key] = text;
+    return Json{{"readme", info.readMeText ? Json(info.readMeText->plainText()) : Json(nullptr)},
+                {"targets", targets},
+                {"sets", sets},
+                {"scripts", scripts}};
+}
+
+void printText(const Json& definition) {
+    std::cout << "Read-me:\n";
+    if (definition["readme"].is_string()) std::cout << definition["readme"].get<std::string>();
+    std::cout << "\n\nTargets: " << definition["targets"].size() << '\n';
+    size_t index = 0;
+    for (const auto& target : definition["targets"]) {
+        std::cout << "  [" << index++ << "]\n";
+        for (const auto& [key, value] : target.items())
+            std::cout << "    " << key << ": " << (value.is_string() ? value.get<std::string>() : "(none)") << '\n';
+    }
+    std::cout << "\nSets: " << definition["sets"].size() << '\n';
+    index = 0;
+    for (const auto& set : definition["sets"]) {
+        std::cout << "  [" << index++ << "] " << set["name"].get<std::string>() << '\n';
+        for (const char* side : {"old", "new"}) {
+            std::cout << "    " << side << ':';
+            for (const auto& table : set[side])
+                std::cout << " '" << table["tag"].get<std::string>() << "' " << table["length"].get<size_t>();
+            std::cout << '\n';
+        }
+    }
+    std::cout << "\nScripts: " << definition["scripts"].size() << '\n';
+    for (const auto& [key, value] : definition["scripts"].items())
+        std::cout << "  " << key << ": " << value.get<std::string>() << '\n';
+}
+
+int runShow(const ShowOptions& options) {
+    auto bytes = readInputFile(options.path);
+    if (!bytes) return 1;
+    OpenedContainer opened = openDefinitionContainer(*bytes, options.copyright);
+    if (opened.failure != ContainerFailure::None) {
+        std::cerr << "fupdef: " << options.path << " refused: " << describeContainerFailure(opened.failure) << '\n';
+        return 1;
+    }
+    AppInfo info;
+    if (auto failure = info.splitPayload(opened.payload); failure != AppInfo::PayloadFailure::None) {
+        std::cerr << "fupdef: " << options.path << " refused: " << describePayloadFailure(failure) << '\n';
+        return 1;
+    }
+    const Json definition = definitionJson(info);
+    if (options.json)
+        std::cout << definition.dump(2) << '\n';
+    else
+        printText(definition);
+    return 0;
+}
+
+} // namespace
+
+void addShowCommand(CLI::App& app, int& exitCode) {
+    auto options = std::make_shared<ShowOptions>();
+    auto* command = app.add_subcommand("show", "Decrypt, verify and print an update definition");
+    command->add_option("DEF", options->path, ".fupdef file")->required();
+    command->add_flag("--json", options->json, "print JSON");
+    command->add_option("--copyright", options->copyright, "copyright string that seeds the key")
+        ->capture_default_str();
+    command->callback([options, &exitCode] { exitCode = runShow(*options); });
+}
+
+} // namespace fu::cli

@@ -1,0 +1,104 @@
+#include "definition/DefinitionContainer.h"
+
+#include "base/ByteReader.h"
+#include "base/ByteWriter.h"
+#include "definition/DefinitionKey.h"
+#include "platform/Crypto.h"
+
+#include <algorithm>
+#include <array>
+#include <limits>
+
+namespace fu {
+
+namespace {
+
+constexpr uint32_t kSignature = 0x00010000;
+constexpr size_t kKeyBufferSize = 33; // the key is its first 32 bytes
+constexpr size_t kAesKeySize = 32;
+
+bool digestMatches(ByteView bytes, ByteView stored) {
+    const auto digest = platform::md5(bytes);
+    return digest && std::equal(digest->begin(), digest->end(), stored.begin(), stored.end());
+}
+
+} // namespace
+
+const char* describeContainerFailure(ContainerFailure failure) {
+    switch (failure) {
+    case ContainerFailure::None: return "accepted";
+    case ContainerFailure::TooShort: return "the file is too short to be a definition (at least 29 bytes)";
+    case ContainerFailure::BadSignature: return "the file does not start with the definition signature";
+    case ContainerFailure::LengthMismatch: return "the length in the header is not the file's length";
+    case ContainerFailure::ContainerDigest: return "the file's digest does not match: it is damaged";
+    case ContainerFailure::SkipTooLarge: return "the skip length in the header is larger than the file allows";
+    case ContainerFailure::Cipher: return "the payload cannot be decrypted (a different key or a damaged cipher text)";
+    case ContainerFailure::PayloadDigest: return "the decrypted payload's digest does not match (a different key?)";
+    case ContainerFailure::OddPayload: return "the decrypted payload has an odd length";
+    }
+    return "unknown";
+}
+
+OpenedContainer openDefinitionContainer(ByteView container, std::string_view copyright) {
+    OpenedContainer result;
+    auto fail = [&result](ContainerFailure failure) {
+        result.failure = failure;
+        result.payload.clear();
+        return result;
+    };
+    const size_t length = container.size();
+    if (length < kContainerHeaderSize + 1) return fail(ContainerFailure::TooShort);
+
+    ByteReader reader(container);
+    uint32_t signature = 0, lengthField = 0, skip = 0;
+    ByteView storedContainerDigest, storedPayloadDigest;
+    if (!reader.u32At(0, signature) || signature != kSignature) return fail(ContainerFailure::BadSignature);
+    if (!reader.u32At(4, lengthField) || lengthField != length) return fail(ContainerFailure::LengthMismatch);
+    if (!reader.bytesAt(12, 16, storedContainerDigest) ||
+        !digestMatches(container.subspan(kContainerHeaderSize), storedContainerDigest))
+        return fail(ContainerFailure::ContainerDigest);
+
+    std::array<uint8_t, kKeyBufferSize> key{};
+    // A missing copyright leaves a zero key; the payload digest then decides.
+    (void)deriveDefinitionKey(copyright, key);
+
+    if (!reader.u32At(8, skip) || length < kContainerOverhead || skip > length - kContainerOverhead)
+        return fail(ContainerFailure::SkipTooLarge);
+    const ByteView cipherText =
+        container.subspan(kContainerHeaderSize + skip, length - kContainerOverhead - skip);
+    auto payload = platform::aes256EcbDecrypt(ByteView(key).first(kAesKeySize), cipherText);
+    if (!payload) return fail(ContainerFailure::Cipher);
+    if (!reader.bytesAt(length - 16, 16, storedPayloadDigest) || !digestMatches(*payload, storedPayloadDigest))
+        return fail(ContainerFailure::PayloadDigest);
+    if (payload->size() % 2 != 0) return fail(ContainerFailure::OddPayload);
+    result.payload = std::move(*payload);
+    return result;
+}
+
+std::optional<Bytes> writeDefinitionContainer(ByteView payload, std::string_view copyright,
+                                              ByteView skippedBytes) {
+    if (payload.size() % 2 != 0) return std::nullopt;
+    std::array<uint8_t, kKeyBufferSize> key{};
+    if (!deriveDefinitionKey(copyright, key)) return std::nullopt;
+    auto cipherText = platform::aes256EcbEncrypt(ByteView(key).first(kAesKeySize), payload);
+    const auto payloadDigest = platform::md5(payload);
+    if (!cipherText || !payloadDigest) return std::nullopt;
+    const uint64_t total = uint64_t(kContainerOverhead) + skippedBytes.size() + cipherText->size();
+    if (total > std::numeric_limits<uint32_t>::max()) return std::nullopt;
+
+    ByteWriter writer(static_cast<size_t>(total));
+    writer.writeU32(kSignature);
+    writer.writeU32(static_cast<uint32_t>(total));
+    writer.writeU32(static_cast<uint32_t>(skippedBytes.size()));
+    writer.writeZeros(16); // container digest, known only at the end
+    writer.writeBytes(skippedBytes);
+    writer.writeBytes(*cipherText);
+    writer.writeBytes(*payloadDigest);
+    Bytes bytes = writer.take();
+    const auto containerDigest = platform::md5(ByteView(bytes).subspan(kContainerHeaderSize));
+    if (!containerDigest) return std::nullopt;
+    std::copy(containerDigest->begin(), containerDigest->end(), bytes.begin() + 12);
+    return bytes;
+}
+
+} // namespace fu

@@ -1,0 +1,44 @@
+// The .fupdef container: a 28-byte header with an MD5 over everything after it, skipped bytes,
+// the AES-256-ECB ciphertext of the payload, and an MD5 of the plain payload at the end.
+#pragma once
+
+#include "base/Bytes.h"
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace fu {
+
+// The checks a container must pass, in the order they are made.
+enum class ContainerFailure {
+    None,
+    TooShort,            // fewer than 29 bytes
+    BadSignature,        // bytes 0..3 are not 00 01 00 00
+    LengthMismatch,      // the length field is not the file's length
+    ContainerDigest,     // MD5 of bytes 28.. differs from the stored one
+    SkipTooLarge,        // the skip length leaves no room for the ciphertext and payload digest
+    Cipher,              // AES refused the ciphertext (block size, padding: usually a wrong key)
+    PayloadDigest,       // MD5 of the decrypted payload differs from the stored one
+    OddPayload,          // the payload's length is odd
+};
+
+[[nodiscard]] const char* describeContainerFailure(ContainerFailure failure);
+
+struct OpenedContainer {
+    ContainerFailure failure = ContainerFailure::None;
+    Bytes payload; // the decrypted payload when failure is None
+};
+
+inline constexpr size_t kContainerHeaderSize = 28;
+inline constexpr size_t kContainerOverhead = 44; // header + payload digest
+
+// Checks and decrypts a container with the key derived from `copyright`.
+[[nodiscard]] OpenedContainer openDefinitionContainer(ByteView container, std::string_view copyright);
+
+// Writes a container that openDefinitionContainer accepts; nullopt when the payload has an odd
+// length or the key cannot be derived.
+[[nodiscard]] std::optional<Bytes> writeDefinitionContainer(ByteView payload, std::string_view copyright,
+                                                            ByteView skippedBytes);
+
+} // namespace fu

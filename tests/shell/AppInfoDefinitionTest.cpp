@@ -1,0 +1,148 @@
+#include "definition/ResourceRegistry.h"
+#include "shell/AppInfo.h"
+#include "support/DefinitionBuilder.h"
+#include "support/Sandbox.h"
+
+#include <gtest/gtest.h>
+
+namespace fu {
+namespace {
+
+using test::kTestCopyright;
+using test::taggedContainer;
+
+Bytes text(std::string_view s) { return Bytes(s.begin(), s.end()); }
+
+class DefinitionLoad : public test::SandboxTest {
+protected:
+    DefinitionLoad() { info.appCopyrightStr = kTestCopyright; }
+    bool hasDefinition() const {
+        return info.readMeText || info.updateTargetInfo || info.scriptInfo || info.updateSfntSetInfo;
+    }
+    AppInfo info;
+    DefinitionSources sources = test::sampleDefinitionSources();
+};
+
+TEST_F(DefinitionLoad, AcceptedDefinitionFillsAllFourParts) {
+    ASSERT_TRUE(info.setupUpdaterParamWithEnData(test::sealedDefinition(sources)));
+    EXPECT_FALSE(info.fupdefFail);
+    ASSERT_TRUE(info.readMeText);
+    EXPECT_EQ(info.readMeText->plainText().substr(0, 18), "アップデート");
+    ASSERT_TRUE(info.updateTargetInfo);
+    EXPECT_EQ(info.updateTargetInfo->updateTargetItemAtIndex(0)->japanFullName, "サンプルゴシック");
+    EXPECT_EQ(info.scriptInfo->scriptStringForKey("UserChacheRemove"), "/usr/bin/fc-cache -f");
+    ASSERT_EQ(info.updateSfntSetInfo->countOfUpdateSfntSetItem(), 1);
+    const UpdateSfntSetItem* set = info.updateSfntSetInfo->updateSfntSetItemAtIndex(0);
+    EXPECT_EQ(set->name, "Sample update");
+    EXPECT_TRUE(set->oSfntData->tableForTag(fourCC("glyf")));
+    EXPECT_FALSE(set->oSfntData->tableForTag(fourCC("name"))) << "name and head are never in a set";
+    EXPECT_FALSE(set->nSfntData->tableForTag(fourCC("head")));
+}
+
+TEST_F(DefinitionLoad, EveryLoadReplacesTheLastOne) {
+    ASSERT_TRUE(info.setupUpdaterParamWithEnData(test::sealedDefinition(sources)));
+    DefinitionSources second = sources;
+    second.scripts = text("ASRestartComputer\techo second\n");
+    ASSERT_TRUE(info.setupUpdaterParamWithEnData(test::sealedDefinition(second)));
+    EXPECT_FALSE(info.scriptInfo->scriptStringForKey("UserChacheRemove"));
+
+    // A damaged container after a good one leaves nothing behind.
+    Bytes damaged = test::sealedDefinition(sources);
+    damaged.back() ^= 1;
+    EXPECT_FALSE(info.setupUpdaterParamWithEnData(damaged));
+    EXPECT_TRUE(info.fupdefFail);
+    EXPECT_FALSE(hasDefinition());
+
+    // The wrong key is refused like any damage.
+    info.appCopyrightStr = "Another";
+    EXPECT_FALSE(info.setupUpdaterParamWithEnData(test::sealedDefinition(sources)));
+}
+
+TEST_F(DefinitionLoad, AnEmptyExternalFileKeepsThePreviousDefinition) {
+    const std::string good = sandbox.writeFile("good.fupdef", test::sealedDefinition(sources));
+    ASSERT_TRUE(info.setupUpateParamWithUrl(good));
+    EXPECT_FALSE(info.setupUpateParamWithUrl(sandbox.writeFile("empty.fupdef", {})));
+    EXPECT_TRUE(info.fupdefFail);
+    EXPECT_TRUE(info.updateTargetInfo) << "the container reader never ran";
+    EXPECT_FALSE(info.setupUpateParamWithUrl(sandbox.path("missing.fupdef")));
+    EXPECT_TRUE(info.updateTargetInfo);
+}
+
+TEST_F(DefinitionLoad, TheBuiltInDefinitionComesFromTheResources) {
+    ResourceRegistry::removeResource("UpdaterParam_OS10_10", "fupdef");
+    EXPECT_FALSE(info.setupUpdaterParam());
+    EXPECT_TRUE(info.fupdefFail);
+    ResourceRegistry::registerResource("UpdaterParam_OS10_10", "fupdef", test::sealedDefinition(sources));
+    EXPECT_TRUE(info.setupUpdaterParam());
+    EXPECT_FALSE(info.fupdefFail);
+    ResourceRegistry::removeResource("UpdaterParam_OS10_10", "fupdef");
+}
+
+class PayloadSplit : public DefinitionLoad {
+protected:
+    Bytes sets() {
+        AuthoringResult payload = buildDefinitionPayload(sources);
+        auto container = SfntData::initWithSfntData(*payload.bytes);
+        return container->tableForTag(fourCC("sets"))->tableData;
+    }
+    Bytes payloadWith(std::vector<std::pair<std::string, Bytes>> tables) { return taggedContainer(tables); }
+};
+
+TEST_F(PayloadSplit, ReadMeAndTargetsMustBeThereButMayBeUnreadable) {
+    EXPECT_EQ(info.splitPayload(payloadWith({{"updp", sources.targets}, {"scpt", sources.scripts}, {"sets", sets()}})),
+              AppInfo::PayloadFailure::ReadMe);
+    EXPECT_EQ(info.splitPayload(payloadWith({{"rdme", sources.readMe}, {"scpt", sources.scripts}, {"sets", sets()}})),
+              AppInfo::PayloadFailure::Targets);
+    // Not RTF, and nine fields per target: still a definition.
+    EXPECT_EQ(info.splitPayload(payloadWith({{"rdme", text("plain text\n")},
+                                             {"updp", text("1\t2\t3\t4\t5\t6\t7\t8\t9\n")},
+                                             {"scpt", text("no scripts\n")},
+                                             {"sets", sets()}})),
+              AppInfo::PayloadFailure::None);
+    EXPECT_FALSE(info.readMeText);
+    EXPECT_FALSE(info.updateTargetInfo);
+    ASSERT_TRUE(info.scriptInfo);
+    EXPECT_TRUE(info.scriptInfo->scriptDict.empty());
+}
+
+TEST_F(PayloadSplit, OneBadSetRefusesTheDefinitionAndSetsKeepTheirOrder) {
+    const Bytes oldTables = taggedContainer({{"glyf", Bytes(8, 1)}});
+    const Bytes newTables = taggedContainer({{"glyf", Bytes(8, 2)}});
+    auto set = [&](const std::string& name, bool withNew) {
+        std::vector<std::pair<std::string, Bytes>> tables{{"name", text(name)}, {"old ", oldTables}};
+        if (withNew) tables.emplace_back("new ", newTables);
+        return taggedContainer(tables);
+    };
+    auto payload = [&](Bytes setsSection) {
+        return payloadWith({{"rdme", sources.readMe}, {"updp", sources.targets}, {"scpt", sources.scripts},
+                            {"sets", std::move(setsSection)}});
+    };
+    EXPECT_EQ(info.splitPayload(payload(taggedContainer({{"s000", set("First", true)}, {"s001", set("Second", false)}}))),
+              AppInfo::PayloadFailure::Sets);
+    EXPECT_FALSE(info.updateSfntSetInfo);
+    EXPECT_TRUE(info.readMeText && info.updateTargetInfo && info.scriptInfo)
+        << "sections read before the failing one stay";
+
+    ASSERT_EQ(info.splitPayload(payload(taggedContainer({{"zzzz", set("First", true)}, {"aaaa", set("Second", true)}}))),
+              AppInfo::PayloadFailure::None);
+    EXPECT_EQ(info.updateSfntSetInfo->updateSfntSetItemAtIndex(0)->name, "First");
+    EXPECT_EQ(info.updateSfntSetInfo->updateSfntSetItemAtIndex(1)->name, "Second");
+    EXPECT_FALSE(info.updateSfntSetInfo->updateSfntSetItemAtIndex(2));
+}
+
+TEST(DefinitionWriter, RefusesTablesOnlyOneFontHas) {
+    auto sources = test::sampleDefinitionSources();
+    std::string error;
+    const Bytes font = sources.sets[0].oldFont;
+    EXPECT_FALSE(differingTables(font, font, error));
+    EXPECT_NE(error.find("do not differ"), std::string::npos);
+    const Bytes onlyInNew = taggedContainer({{"glyf", Bytes(4, 1)}, {"zzzz", Bytes(4, 1)}});
+    const Bytes base = taggedContainer({{"glyf", Bytes(4, 2)}});
+    EXPECT_FALSE(differingTables(base, onlyInNew, error));
+    EXPECT_NE(error.find("'zzzz' is only in the new font"), std::string::npos) << error;
+    EXPECT_FALSE(differingTables(onlyInNew, base, error));
+    EXPECT_NE(error.find("only in the old font"), std::string::npos) << error;
+}
+
+} // namespace
+} // namespace fu
