@@ -27,8 +27,10 @@ public:
 
     // Overwrite already written bytes (directory entries, lengths known only at the end).
     // Answers false when the range was not written yet.
+    [[nodiscard]] bool patchU8(size_t offset, uint8_t value);
     [[nodiscard]] bool patchU16(size_t offset, uint16_t value);
     [[nodiscard]] bool patchU32(size_t offset, uint32_t value);
+    [[nodiscard]] bool patchBytes(size_t offset, ByteView bytes);
 
     [[nodiscard]] size_t size() const { return bytes_.size(); }
     [[nodiscard]] const Bytes& bytes() const { return bytes_; }

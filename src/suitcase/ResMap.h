@@ -1,0 +1,68 @@
+// A resource map parsed into values (Inside Macintosh: More Macintosh Toolbox, "Resource
+// Manager", resource map format): the header copy, the type list, every reference with its
+// raw attribute byte, 24-bit data offset and handle word, and the raw Shift_JIS name bytes.
+// Every offset keeps its on-disk value, so the map can be written back byte for byte.
+#pragma once
+
+#include "base/Bytes.h"
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace fu {
+
+inline constexpr uint16_t kResMapNoName = 0xFFFF; // name offset of a reference without a name
+inline constexpr uint16_t kResMapNone = 0xFFFF;   // count field of an empty type list / type
+inline constexpr size_t kResMapHeaderSize = 28;   // header copy through the name list offset
+inline constexpr size_t kResTypeEntrySize = 8;
+inline constexpr size_t kResReferenceSize = 12;
+inline constexpr size_t kResForkHeaderSize = 16;
+
+struct ResMapReference {
+    int16_t resID = 0;
+    uint16_t nameOffset = kResMapNoName; // from the start of the name list
+    uint8_t attributes = 0;              // high byte of the attribute/offset word
+    uint32_t dataOffset = 0;             // low 24 bits: the record's offset in the data area
+    uint32_t handle = 0;                 // copied unchanged
+    std::optional<Bytes> name;           // Shift_JIS bytes without the length byte
+
+    bool operator==(const ResMapReference&) const = default;
+};
+
+struct ResMapType {
+    uint32_t resType = 0;
+    uint16_t countField = 0;          // number of references minus one; kResMapNone: none
+    uint16_t referenceListOffset = 0; // from the start of the type list
+    std::vector<ResMapReference> references;
+
+    [[nodiscard]] int64_t referenceCount() const {
+        return countField == kResMapNone ? 0 : int64_t{countField} + 1;
+    }
+    bool operator==(const ResMapType&) const = default;
+};
+
+struct ResMap {
+    // The map's copy of the fork header. Classic files repeat the fork header here; some
+    // writers leave it zero.
+    uint32_t dataOffset = 0;
+    uint32_t mapOffset = 0;
+    uint32_t dataLength = 0;
+    uint32_t mapLength = 0;
+    uint32_t nextMapHandle = 0;
+    uint16_t fileRefNum = 0;
+    uint16_t mapAttributes = 0;
+    uint16_t typeListOffset = 0; // from the start of the map
+    uint16_t nameListOffset = 0; // from the start of the map
+    uint16_t typeCountField = kResMapNone;
+    std::vector<ResMapType> types;
+    // Length of the map in bytes: the bound every offset above was checked against.
+    uint32_t byteLength = 0;
+
+    [[nodiscard]] int64_t typeCount() const {
+        return typeCountField == kResMapNone ? 0 : int64_t{typeCountField} + 1;
+    }
+    bool operator==(const ResMap&) const = default;
+};
+
+} // namespace fu

@@ -1,0 +1,297 @@
+#include "sfnt/SfntData.h"
+#include "suitcase/ResFile.h"
+
+#include "base/ByteWriter.h"
+#include "platform/ForkStorage.h"
+#include "platform/OSStatus.h"
+#include "suitcase/ResStatus.h"
+#include "support/SampleSuitcase.h"
+#include "support/Sandbox.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <tuple>
+#include <vector>
+
+namespace fu {
+namespace {
+
+using namespace platform;
+
+// A fork with one 'TEST' resource, ID 128, attributes 0x40, data "abcd", named `name`:
+//   fork  0  header: data offset 16, map offset 24, data length 8, map length 51 + name
+//        16  data record: length 4, "abcd"
+//        24  map +0  header copy (the same four words)
+//                +16 next map handle, +20 file reference number, +22 map attributes
+//                +24 type list offset 28, +26 name list offset 50
+//                +28 type count - 1 = 0
+//                +30 'TEST', count - 1 = 0, reference list at type list + 10
+//                +38 ID 128, name offset 0, attributes 0x40 | data offset 0, handle
+//                +50 name: length byte, bytes
+constexpr size_t kMapAt = 24;
+constexpr size_t kNameAt = kMapAt + 50;
+
+Bytes oneResourceFork(ByteView name = asBytes("A")) {
+    const uint32_t mapLength = 51 + static_cast<uint32_t>(name.size());
+    ByteWriter w;
+    for (uint32_t word : {16u, 24u, 8u, mapLength}) w.writeU32(word);
+    w.writeU32(4);
+    w.writeBytes(asBytes("abcd"));
+    for (uint32_t word : {16u, 24u, 8u, mapLength}) w.writeU32(word);
+    w.writeU32(0);
+    w.writeU16(0);
+    w.writeU16(0);
+    w.writeU16(28);
+    w.writeU16(50);
+    w.writeU16(0);
+    w.writeU32(fourCC("TEST"));
+    w.writeU16(0);
+    w.writeU16(10);
+    w.writeI16(128);
+    w.writeU16(0);
+    w.writeU32(0x40000000);
+    w.writeU32(0);
+    w.writeU8(static_cast<uint8_t>(name.size()));
+    w.writeBytes(name);
+    return w.take();
+}
+
+class ResFileReader : public test::SandboxTest {
+protected:
+    void TearDown() override { EXPECT_EQ(openForkCount(), 0u) << "a fork was left open"; }
+
+    std::string macFile(const std::string& name, ByteView fork, uint32_t type = fourCC("FFIL")) {
+        const std::string path = sandbox.path(name);
+        EXPECT_EQ(sample::writeForkFile(path, fork, type), noErr);
+        return path;
+    }
+    int16_t loadStatusOf(ByteView fork) {
+        return ResFile::initOfContentFile(macFile("Fork" + std::to_string(++files_), fork))
+            ->loadStatus;
+    }
+
+private:
+    int files_ = 0;
+};
+
+TEST_F(ResFileReader, LoadsTypesReferencesAndNamesButNoDataUntilAsked) {
+    const Bytes fork = oneResourceFork();
+    const std::string path = macFile("Font", fork);
+    auto resFile = ResFile::initOfContentFile(path);
+    ASSERT_EQ(resFile->loadStatus, 0);
+    EXPECT_TRUE(resFile->suitcase);
+    EXPECT_EQ(resFile->orgResMapData, Bytes(fork.begin() + kMapAt, fork.end()));
+    EXPECT_EQ(ResFile::resourceMapInfoStringOfPath(path),
+              ResFile::hexStringFromData(resFile->orgResMapData));
+
+    ASSERT_EQ(resFile->countOfResType(fourCC("TEST")), 1);
+    ResItem* item = resFile->resItemByResType(fourCC("TEST"), 128);
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->resName, "A");
+    EXPECT_EQ(item->resAttr, 0x40);
+    EXPECT_EQ(item->resDataLength, 4u);
+    EXPECT_EQ(item->resDataFileOffset, 20u);
+    EXPECT_FALSE(item->hasResData());
+    ASSERT_NE(item->resData(), nullptr);
+    EXPECT_EQ(toString(*item->resData()), "abcd");
+
+    EXPECT_EQ(resFile->resItemByIndex(-1, fourCC("TEST")), nullptr);
+    EXPECT_EQ(resFile->resItemByIndex(1, fourCC("TEST")), nullptr);
+    EXPECT_EQ(resFile->resItemByResType(fourCC("TEST"), 129), nullptr);
+
+    item->setResData(Bytes{'n', 'e', 'w'});
+    resFile->freeAllResData();
+    EXPECT_EQ(toString(*item->resData()), "abcd") << "freed items read their file again";
+}
+
+TEST_F(ResFileReader, FailsWithTheCodeOfTheFirstBrokenStructure) {
+    Bytes nameTooLong = oneResourceFork();
+    nameTooLong[kNameAt] = 2; // the name's last byte would lie past the map
+    EXPECT_EQ(loadStatusOf(nameTooLong), resErrSwapBounds);
+
+    Bytes shortMap = oneResourceFork();
+    shortMap[15] = 27; // fork header map length: one byte short of the map header
+    EXPECT_EQ(loadStatusOf(shortMap), resErrSwapBounds);
+
+    EXPECT_EQ(loadStatusOf(oneResourceFork(Bytes{0x82, 0x20})), resErrNameDecoding);
+
+    Bytes mapPastFork = oneResourceFork();
+    mapPastFork[15] += 1;
+    EXPECT_EQ(loadStatusOf(mapPastFork), resErrMapRead);
+
+    Bytes lengthWordPastFork = oneResourceFork();
+    lengthWordPastFork[kMapAt + 3] = 0xF0; // the map copy's data offset
+    EXPECT_EQ(loadStatusOf(lengthWordPastFork), resErrLengthWord);
+}
+
+TEST_F(ResFileReader, TakesDataPositionsFromTheMapsCopyOfTheHeader) {
+    Bytes fork = oneResourceFork();
+    fork[3] = 0xF0; // the fork header's data offset now points past the fork
+    auto resFile = ResFile::initOfContentFile(macFile("Font", fork));
+    ASSERT_EQ(resFile->loadStatus, 0);
+    ResItem* item = resFile->resItemByIndex(0, fourCC("TEST"));
+    ASSERT_NE(item, nullptr);
+    ASSERT_NE(item->resData(), nullptr);
+    EXPECT_EQ(toString(*item->resData()), "abcd");
+}
+
+TEST_F(ResFileReader, ReadsOnlySuitcasesAndTheirForks) {
+    auto text = ResFile::initOfContentFile(macFile("Text", oneResourceFork(), fourCC("TEXT")));
+    EXPECT_EQ(text->loadStatus, resErrNotSuitcase);
+    EXPECT_FALSE(text->suitcase);
+    EXPECT_TRUE(text->resItemLists.empty());
+
+    EXPECT_EQ(ResFile::initOfContentFile(sandbox.path("Missing"))->loadStatus, resErrNotSuitcase);
+    EXPECT_FALSE(ResFile::chekSuitcaseFile(sandbox.path("Text")));
+    EXPECT_FALSE(ResFile::chekSuitcaseFile(""));
+}
+
+TEST_F(ResFileReader, EveryTruncationOfAForkFailsCleanly) {
+    const Bytes fork = oneResourceFork();
+    for (size_t length = 0; length < fork.size(); ++length) {
+        EXPECT_NE(loadStatusOf(ByteView(fork).first(length)), 0) << "truncated at " << length;
+        ASSERT_EQ(openForkCount(), 0u) << "truncated at " << length;
+    }
+}
+
+// What fontTools' macRes lists for the shared corpus forks (see its MANIFEST).
+struct CorpusFork {
+    const char* file;
+    std::vector<std::tuple<uint32_t, int16_t, std::optional<std::string>>> resources;
+};
+
+TEST_F(ResFileReader, LoadsEveryCorpusForkWithItsResources) {
+    FU_REQUIRE_CORPUS(probe, "fonts/empty.rsrc");
+    constexpr uint32_t nfnt = fourCC("NFNT");
+    const std::vector<CorpusFork> forks = {
+        {"fonts/empty.rsrc", {}},
+        {"fonts/AVAKernTT.bin.rsrc",
+         {{fourCC("sfnt"), 14242, "AVAKernTT-Regular"},
+          {fourCC("sfnt"), 1069, "AVAKernTT-Bold"},
+          {fourCC("sfnt"), 12456, "AVAKernTT-Italic"},
+          {fourCC("sfnt"), 28062, "AVAKernTT-BoldItalic"},
+          {fourCC("FOND"), 128, "AVAKernTT"}}},
+        {"fonts/AVAKern.bin.rsrc",
+         {{nfnt, 5591, {}}, {nfnt, 5593, {}}, {nfnt, 5595, {}}, {nfnt, 5597, {}},
+          {nfnt, 5592, {}}, {nfnt, 5594, {}}, {nfnt, 5596, {}}, {nfnt, 5598, {}},
+          {fourCC("FOND"), 128, "AVAKern"}}},
+        {"fonts/TestDFONT.dfont",
+         {{fourCC("sfnt"), 14116, {}}, {fourCC("FOND"), 14116, "Test TTF"}}},
+        {"fonts/HangingS.dfont",
+         {{fourCC("sfnt"), 16065, {}}, {fourCC("FOND"), 16065, "HangingS"}}},
+        {"fonts/4x6.dfont", {{nfnt, 4756, {}}, {fourCC("FOND"), 4756, "Fixed"}}},
+        {"fonts/4x6.sfnt.dfont",
+         {{fourCC("sfnt"), 11345, {}}, {nfnt, 11351, {}}, {fourCC("FOND"), 11345, "Fixed"}}},
+        {"fonts/testfile.rsrc",
+         {{fourCC("STR "), 128, {}},
+          {fourCC("STR "), 129, "The Name"},
+          {fourCC("STR "), 130, {}},
+          {fourCC("STR "), 131, "The Name with Attributes"}}},
+    };
+    for (const CorpusFork& corpus : forks) {
+        SCOPED_TRACE(corpus.file);
+        const std::string source = *test::sharedCorpus(corpus.file);
+        auto resFile = ResFile::initOfContentFile(macFile(
+            std::string(corpus.file).substr(6), test::readWholeFile(source)));
+        ASSERT_EQ(resFile->loadStatus, 0);
+        std::vector<std::tuple<uint32_t, int16_t, std::optional<std::string>>> listed;
+        for (const auto& list : resFile->resItemLists)
+            for (const auto& item : list->resItems)
+                listed.emplace_back(item->resType, item->resID, item->resName);
+        EXPECT_EQ(listed, corpus.resources);
+
+        ResMap map;
+        Bytes written;
+        ASSERT_EQ(ResFile::swapResMapStructBigToHostFrom(resFile->orgResMapData, map), 0);
+        ASSERT_EQ(ResFile::swapResMapStructHostToBigFrom(map, written), 0);
+        EXPECT_EQ(written, resFile->orgResMapData) << "every byte of these maps is a structure";
+    }
+}
+
+TEST_F(ResFileReader, AZeroedMapCopyMeansTheForkHeadersDataArea) {
+    // .dfont writers leave the map's copy of the header zeroed.
+    FU_REQUIRE_CORPUS(dfont, "fonts/TestDFONT.dfont");
+    auto resFile = ResFile::initOfContentFile(macFile("TestDFONT", test::readWholeFile(dfont)));
+    ASSERT_EQ(resFile->loadStatus, 0);
+    ResItem* sfnt = resFile->resItemByResType(fourCC("sfnt"), 14116);
+    ASSERT_NE(sfnt, nullptr);
+    ASSERT_NE(sfnt->resData(), nullptr);
+    auto font = SfntData::initWithSfntData(*sfnt->resData());
+    ASSERT_TRUE(font);
+    EXPECT_TRUE(font->tableForTag(fourCC("head"))) << "the data is a real font";
+}
+
+TEST_F(ResFileReader, ReadsDataAndAttributesWhereTheMapCopyIsFilledIn) {
+    FU_REQUIRE_CORPUS(avaKern, "fonts/AVAKernTT.bin.rsrc");
+    FU_REQUIRE_CORPUS(strings, "fonts/testfile.rsrc");
+    auto fonts = ResFile::initOfContentFile(macFile("AVAKernTT", test::readWholeFile(avaKern)));
+    ResItem* regular = fonts->resItemByResType(fourCC("sfnt"), 14242);
+    ASSERT_NE(regular, nullptr);
+    ASSERT_NE(regular->resData(), nullptr);
+    EXPECT_EQ(regular->resData()->size(), 10776u);
+    EXPECT_EQ(Bytes(regular->resData()->begin(), regular->resData()->begin() + 4),
+              (Bytes{0x00, 0x01, 0x00, 0x00}));
+
+    auto strs = ResFile::initOfContentFile(macFile("testfile", test::readWholeFile(strings)));
+    std::vector<int16_t> attributes;
+    for (const auto& item : strs->resItemListByResType(fourCC("STR "))->resItems)
+        attributes.push_back(item->resAttr);
+    EXPECT_EQ(attributes, (std::vector<int16_t>{0, 0, 12, 64}));
+}
+
+TEST(ResFileMap, HexTextReadsGroupsFromTheirStart) {
+    EXPECT_EQ(ResFile::dataFromHexString("a"), std::nullopt);
+    EXPECT_EQ(ResFile::dataFromHexString("abc"), std::nullopt);
+    EXPECT_EQ(ResFile::dataFromHexString("0a0B"), (Bytes{0x0A, 0x0B}));
+    EXPECT_EQ(ResFile::dataFromHexString("7GG7"), (Bytes{0x07, 0x00}));
+    EXPECT_EQ(ResFile::hexStringFromData(Bytes{0x0A, 0x0B}), "0A0B");
+    EXPECT_EQ(ResFile::hexStringFromData(Bytes{}), std::nullopt);
+}
+
+TEST(ResFileMap, AddressCheckKeepsEveryAccessInsideTheMap) {
+    EXPECT_TRUE(ResFile::checkResMapAddress(100, 10, 108, 2));
+    EXPECT_FALSE(ResFile::checkResMapAddress(100, 10, 108, 3));
+    EXPECT_FALSE(ResFile::checkResMapAddress(100, 10, 99, 2));
+    EXPECT_FALSE(ResFile::checkResMapAddress(100, 10, 100, 0));
+    EXPECT_FALSE(ResFile::checkResMapAddress(0, 10, UINT64_MAX, 2));
+}
+
+TEST(ResFileMap, RefusesMoreReferencesThanTheMapCouldHoldSideBySide) {
+    // 200 types whose lists all point at the same 8 references: each list fits, together they
+    // claim more than the map can hold.
+    ByteWriter w;
+    w.writeZeros(24);
+    w.writeU16(28);   // type list offset
+    w.writeU16(0);    // name list offset
+    w.writeU16(199);  // 200 types
+    for (int i = 0; i < 200; ++i) {
+        w.writeU32(fourCC("TEST"));
+        w.writeU16(7);
+        w.writeU16(2 + 200 * 8);
+    }
+    w.writeZeros(12 * 8);
+    ResMap map;
+    EXPECT_EQ(ResFile::swapResMapStructBigToHostFrom(w.bytes(), map), resErrSwapBounds);
+}
+
+class ResFileForkAccess : public test::SandboxTest {};
+
+TEST_F(ResFileForkAccess, ReadsRefuseBadArgumentsAndReportTheEndOfTheFork) {
+    const std::string path = sandbox.path("Font");
+    ASSERT_EQ(sample::writeForkFile(path, oneResourceFork()), noErr);
+    ScopedFork fork(path, fsRdPerm);
+    ASSERT_TRUE(fork.isOpen());
+    std::array<uint8_t, 4> buffer{};
+    EXPECT_EQ(ResFile::readResouceRefNum(0, fsFromStart, 0, 4, buffer), resErrArgument);
+    EXPECT_EQ(ResFile::readResouceRefNum(fork.refNum(), fsFromStart, 0, 0, buffer), resErrArgument);
+    EXPECT_EQ(ResFile::readResouceRefNum(fork.refNum(), fsFromStart, 0, 5, buffer), resErrArgument);
+    EXPECT_EQ(ResFile::readResouceRefNum(fork.refNum(), fsFromStart, 16, 4, buffer), 0);
+    EXPECT_EQ(buffer, (std::array<uint8_t, 4>{0, 0, 0, 4}));
+    EXPECT_EQ(ResFile::readResouceRefNum(fork.refNum(), fsFromStart, 74, 4, buffer), eofErr);
+    EXPECT_EQ(ResFile::resourceFileSizeOfPath(path), 76u);
+    EXPECT_EQ(ResFile::resourceFileSizeOfPath(sandbox.path("Missing")), std::nullopt);
+}
+
+} // namespace
+} // namespace fu

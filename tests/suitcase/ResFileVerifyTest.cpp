@@ -1,0 +1,183 @@
+#include "suitcase/ResFile.h"
+
+#include "platform/FileAttributes.h"
+#include "platform/ForkStorage.h"
+#include "platform/OSStatus.h"
+#include "suitcase/ResStatus.h"
+#include "support/SampleSuitcase.h"
+#include "support/Sandbox.h"
+
+#include <gtest/gtest.h>
+
+#include <tuple>
+
+namespace fu {
+namespace {
+
+using namespace platform;
+
+constexpr uint32_t kFond = fourCC("FOND");
+constexpr uint32_t kSfnt = fourCC("sfnt");
+constexpr uint32_t kVers = fourCC("vers");
+
+// The sample template map: type list at 28 (count at 28, entries for 'FOND', 'sfnt', 'vers' at
+// 30, 38, 46), references at 54, 66, 78 (ID, name offset, attributes/offset, handle), names
+// from 90.
+constexpr size_t kTypeCountAt = 28;
+constexpr size_t kSfntTypeAt = 38;
+constexpr size_t kFondReferenceAt = 54;
+constexpr size_t kVersReferenceAt = 78;
+
+using Census = std::tuple<int16_t, int64_t, int64_t, int64_t>;
+
+Census censusOf(const Bytes& mapData, const std::string& name) {
+    ResMap map;
+    EXPECT_EQ(ResFile::swapResMapStructBigToHostFrom(mapData, map), 0);
+    int64_t fond = -1, sfnt = -1, vers = -1;
+    const int16_t status = ResFile::checkSuitcaseFontResName(name, map, fond, sfnt, vers);
+    return {status, fond, sfnt, vers};
+}
+
+Bytes templateFor(const std::string& name) {
+    return *sample::makeSampleTemplateMap(name, 128, {60, 100, 20});
+}
+
+TEST(SuitcaseCensus, CountsNamedFontsAndVersionOne) {
+    EXPECT_EQ(censusOf(templateFor("Gothic"), "Gothic"), Census(0, 1, 1, 1));
+    EXPECT_EQ(censusOf(templateFor("Gothic"), "Mincho"), Census(0, 0, 0, 1));
+    // A precomposed kana in the file matches its decomposed form.
+    EXPECT_EQ(censusOf(templateFor("ガ"), "カ\u3099"), Census(0, 1, 1, 1));
+
+    Bytes versTwo = templateFor("Gothic");
+    versTwo[kVersReferenceAt + 1] = 2;
+    EXPECT_EQ(censusOf(versTwo, "Gothic"), Census(0, 1, 1, 0));
+}
+
+TEST(SuitcaseCensus, FailsForFewerThanThreeTypesAnUnnamedFontOrTypeZero) {
+    Bytes twoTypes = templateFor("Gothic");
+    twoTypes[kTypeCountAt + 1] = 1;
+    EXPECT_EQ(std::get<0>(censusOf(twoTypes, "Gothic")), resErrCensus);
+
+    Bytes unnamedFond = templateFor("Gothic");
+    unnamedFond[kFondReferenceAt + 2] = unnamedFond[kFondReferenceAt + 3] = 0xFF;
+    EXPECT_EQ(std::get<0>(censusOf(unnamedFond, "Gothic")), resErrCensus);
+
+    Bytes typeZero = templateFor("Gothic");
+    std::fill_n(typeZero.begin() + kSfntTypeAt, 4, 0);
+    EXPECT_EQ(std::get<0>(censusOf(typeZero, "Gothic")), resErrCensus);
+}
+
+class SuitcaseModelCheck : public ::testing::Test {
+protected:
+    void SetUp() override {
+        model = sample::makeSampleSuitcaseModel(Bytes{1, 2, 3}, options);
+        ASSERT_EQ(ResFile::swapResMapStructBigToHostFrom(model->orgResMapData, templateMap), 0);
+    }
+    static std::unique_ptr<ResItem> item(uint32_t type, std::optional<std::string> name) {
+        auto item = std::make_unique<ResItem>();
+        item->resType = type;
+        item->resName = std::move(name);
+        item->setResData(Bytes{1});
+        return item;
+    }
+    sample::SampleSuitcaseOptions options;
+    std::unique_ptr<ResFile> model;
+    ResMap templateMap;
+};
+
+TEST_F(SuitcaseModelCheck, NeedsThreeTypesOfOneResourceEach) {
+    EXPECT_EQ(ResFile::checkResFile(*model, templateMap), 0);
+    ASSERT_TRUE(model->addResItem(item(kSfnt, options.resName)));
+    EXPECT_EQ(ResFile::checkResFile(*model, templateMap), resErrModelMismatch);
+
+    SetUp();
+    ASSERT_TRUE(model->addResItem(item(fourCC("NFNT"), std::nullopt)));
+    EXPECT_EQ(ResFile::checkResFile(*model, templateMap), resErrModelMismatch);
+}
+
+TEST_F(SuitcaseModelCheck, MatchesNamesAndTreatsAnEmptyNameAsNone) {
+    model->resItemByIndex(0, kVers)->resName = "";
+    EXPECT_EQ(ResFile::checkResFile(*model, templateMap), 0);
+    model->resItemByIndex(0, kVers)->resName = "x";
+    EXPECT_EQ(ResFile::checkResFile(*model, templateMap), resErrModelMismatch);
+
+    SetUp();
+    model->resItemByIndex(0, kSfnt)->resName = "Other";
+    EXPECT_EQ(ResFile::checkResFile(*model, templateMap), resErrModelMismatch);
+    model->resItemByIndex(0, kSfnt)->resName = std::nullopt;
+    EXPECT_EQ(ResFile::checkResFile(*model, templateMap), resErrModelMismatch);
+}
+
+class SuitcaseVerify : public test::SandboxTest {
+protected:
+    void TearDown() override { EXPECT_EQ(openForkCount(), 0u) << "a fork was left open"; }
+
+    // Distinct bytes in every 1024-byte block, so a block compared with the wrong stretch fails.
+    static Bytes pattern(size_t size) {
+        Bytes bytes(size);
+        for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<uint8_t>(i % 251 + 1);
+        return bytes;
+    }
+    void writeSample(ByteView sfnt) {
+        path = sandbox.path("Suitcase" + std::to_string(++count));
+        model = sample::makeSampleSuitcaseModel(sfnt, {});
+        mapInfo = *ResFile::hexStringFromData(model->orgResMapData);
+        ASSERT_EQ(ResFile::exportSuitcaseFile(path, mapInfo, *model), 0);
+    }
+    void overwriteFork(uint64_t offset, ByteView bytes) {
+        ScopedFork fork(path, fsRdWrPerm);
+        ASSERT_TRUE(fork.isOpen());
+        ASSERT_EQ(ResFile::writeResouceRefNum(fork.refNum(), fsFromStart,
+                                              static_cast<int64_t>(offset), bytes),
+                  0);
+    }
+    uint32_t sfntOffsetInFile() {
+        auto written = ResFile::initOfContentFile(path);
+        return written->resItemByIndex(0, kSfnt)->resDataFileOffset;
+    }
+
+    std::string path;
+    std::unique_ptr<ResFile> model;
+    std::string mapInfo;
+    int count = 0;
+};
+
+TEST_F(SuitcaseVerify, ComparesWholeBlocksAndTheRemainder) {
+    for (size_t size : {size_t{2048}, size_t{1023}}) {
+        SCOPED_TRACE(size);
+        writeSample(pattern(size));
+        ASSERT_EQ(ResFile::verifySuitcaseFile(path, mapInfo, *model), 0);
+        overwriteFork(sfntOffsetInFile() + size - 1, Bytes{0});
+        EXPECT_EQ(ResFile::verifySuitcaseFile(path, mapInfo, *model), resErrVerify);
+    }
+}
+
+TEST_F(SuitcaseVerify, FailsForOneByteTooManyOrAFileThatIsNotASuitcase) {
+    writeSample(pattern(10));
+    overwriteFork(*ResFile::resourceFileSizeOfPath(path), Bytes{0});
+    EXPECT_EQ(ResFile::verifySuitcaseFile(path, mapInfo, *model), resErrVerify);
+
+    writeSample(pattern(10));
+    FileAttributes text;
+    text.hfsTypeCode = fourCC("TEXT");
+    ASSERT_TRUE(applyAttributes(path, text).ok);
+    EXPECT_EQ(ResFile::verifySuitcaseFile(path, mapInfo, *model), resErrVerify);
+}
+
+TEST_F(SuitcaseVerify, CensusOfAFileNeedsASaneForkHeader) {
+    writeSample(pattern(10));
+    int64_t fond = 0, sfnt = 0, vers = 0;
+    EXPECT_EQ(ResFile::checkSuitcaseFontResName("SampleGothic", path, fond, sfnt, vers), 0);
+    EXPECT_EQ(std::make_tuple(fond, sfnt, vers), std::make_tuple(1, 1, 1));
+
+    Bytes fork = *sample::readForkFile(path);
+    std::copy_n(fork.begin() + 4, 4, fork.begin()); // data offset = map offset
+    const std::string broken = sandbox.path("Broken");
+    ASSERT_EQ(sample::writeForkFile(broken, fork), noErr);
+    EXPECT_EQ(ResFile::checkSuitcaseFontResName("SampleGothic", broken, fond, sfnt, vers),
+              resErrCensus);
+    EXPECT_EQ(std::make_tuple(fond, sfnt, vers), std::make_tuple(0, 0, 0));
+}
+
+} // namespace
+} // namespace fu
