@@ -2,6 +2,9 @@
 // resource fork and Finder info travel with the data.
 #pragma once
 
+#include "base/Bytes.h"
+
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,6 +26,10 @@ namespace fu::platform {
 
 // Removes a file with its companion, or a folder with everything in it.
 [[nodiscard]] int16_t removeMacItem(const std::string& path);
+
+// Replaces the contents of an existing file's data fork and syncs it; the resource fork and
+// Finder info are left as they are.
+[[nodiscard]] int16_t writeDataFork(const std::string& path, ByteView bytes);
 
 // Creates one folder level; the parent must exist.
 [[nodiscard]] int16_t createFolder(const std::string& path);

@@ -152,6 +152,17 @@ int16_t removeMacItem(const std::string& path) {
     return noErr;
 }
 
+int16_t writeDataFork(const std::string& path, ByteView bytes) {
+    if (path.empty()) return paramErr;
+    // No O_CREAT: the Mac file and its companion come into being together, elsewhere.
+    posix::Fd fd(::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOFOLLOW));
+    if (!fd.valid()) return osErrFromErrno(errno);
+    errno = 0;
+    if (posix::pwriteFully(fd.get(), bytes.data(), bytes.size(), 0) != bytes.size())
+        return osErrFromErrno(errno ? errno : EIO);
+    return ::fsync(fd.get()) == 0 ? noErr : osErrFromErrno(errno);
+}
+
 int16_t createFolder(const std::string& path) {
     if (path.empty()) return paramErr;
     return ::mkdir(path.c_str(), 0755) == 0 ? noErr : osErrFromErrno(errno);
