@@ -13,8 +13,10 @@ namespace fu::cli {
 void addAttributesCommand(CLI::App& app, int& exitCode);
 void addImportCommand(CLI::App& app, int& exitCode);
 void addPackCommand(CLI::App& app, int& exitCode);
+void addResourcesCommand(CLI::App& app, int& exitCode);
 void addShowCommand(CLI::App& app, int& exitCode);
 void addSampleFontCommand(CLI::App& app, int& exitCode);
+void addWrapCommand(CLI::App& app, int& exitCode);
 
 // A whole input file; on failure a message on standard error.
 std::optional<Bytes> readInputFile(const std::string& path);

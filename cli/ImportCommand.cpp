@@ -1,13 +1,9 @@
 #include "Commands.h"
 
 #include "base/Bytes.h"
-#include "platform/FileAttributes.h"
-#include "platform/ForkStorage.h"
-#include "platform/OSStatus.h"
+#include "suitcase/MacContainer.h"
 
-#include <fstream>
 #include <iostream>
-#include <iterator>
 
 namespace fu::cli {
 
@@ -16,54 +12,63 @@ namespace {
 struct ImportOptions {
     std::string source;
     std::string output;
-    std::string type = "FFIL";
-    std::string creator = "DMOV";
+    std::string type;
+    std::string creator;
 };
 
-std::optional<uint32_t> parseCode(const std::string& text) {
-    if (text.size() != 4) return std::nullopt;
-    uint32_t code = 0;
-    for (char c : text) code = (code << 8) | uint8_t(c);
-    return code;
+// Empty text means "not given"; anything else must be exactly four bytes.
+bool parseCode(const std::string& text, std::optional<uint32_t>& code) {
+    if (text.empty()) return true;
+    if (text.size() != 4) return false;
+    uint32_t value = 0;
+    for (char c : text)
+        value = (value << 8) | uint8_t(c);
+    code = value;
+    return true;
 }
 
 int runImport(const ImportOptions& options) {
-    auto type = parseCode(options.type);
-    auto creator = parseCode(options.creator);
-    if (!type || !creator) {
+    std::optional<uint32_t> type, creator;
+    if (!parseCode(options.type, type) || !parseCode(options.creator, creator)) {
         std::cerr << "fupdef: --type and --creator take four characters\n";
         return 1;
     }
-    std::ifstream in(options.source, std::ios::binary);
-    if (!in) {
-        std::cerr << "fupdef: cannot read " << options.source << '\n';
-        return 1;
-    }
-    const Bytes fork(std::istreambuf_iterator<char>(in), {});
+    auto bytes = readInputFile(options.source);
+    if (!bytes) return 1;
 
-    const auto slash = options.output.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? "." : options.output.substr(0, slash);
-    const std::string name = slash == std::string::npos ? options.output : options.output.substr(slash + 1);
-    if (int16_t status = platform::createFileWithEmptyFork(folder.empty() ? "/" : folder, name);
-        status != platform::noErr) {
-        std::cerr << "fupdef: cannot create " << options.output << " (" << status << ")\n";
+    auto parsed = parseMacContainer(*bytes);
+    if (!parsed.contents) {
+        std::cerr << "fupdef: cannot import " << options.source << ": " << parsed.reason << '\n';
         return 1;
     }
-    platform::ForkTransfer written;
-    {
-        platform::ScopedFork handle(options.output, platform::fsRdWrPerm);
-        written = handle.isOpen() ? platform::writeFork(handle.refNum(), platform::fsFromStart, 0, fork)
-                                  : platform::ForkTransfer{0, handle.openStatus()};
-    }
-    platform::FileAttributes attributes;
-    attributes.hfsTypeCode = type;
-    attributes.hfsCreatorCode = creator;
-    auto applied = platform::applyAttributes(options.output, attributes);
-    if (written.status != platform::noErr || written.actualCount != fork.size() || !applied.ok) {
-        std::cerr << "fupdef: writing " << options.output << " failed ("
-                  << (written.status ? written.status : applied.error) << ")\n";
+    const MacContainerContents& contents = *parsed.contents;
+    auto result = importMacContainer(contents, options.output, type, creator);
+    if (!result.ok) {
+        std::cerr << "fupdef: cannot import " << options.source << " ("
+                  << macContainerKindName(contents.kind) << ") into " << options.output << ": "
+                  << result.reason;
+        if (result.status) std::cerr << " (" << result.status << ')';
+        std::cerr << '\n';
         return 1;
     }
+
+    std::cout << options.output << ": from " << macContainerKindName(contents.kind);
+    if (contents.name) std::cout << " \"" << *contents.name << '"';
+    std::cout << ", data fork " << contents.dataFork.size() << " bytes, resource fork "
+              << contents.resourceFork.size() << " bytes\n";
+    if (!contents.ignoredEntries.empty()) {
+        std::cerr << "fupdef: note: AppleSingle entries not carried over:";
+        for (uint32_t id : contents.ignoredEntries)
+            std::cerr << ' ' << id;
+        std::cerr << '\n';
+    }
+    // Such a file converts faithfully but is no suitcase; a .dfont kept as a data fork is common.
+    if (contents.resourceFork.empty() && isPlausibleResourceFork(contents.dataFork))
+        std::cerr << "fupdef: note: " << options.source
+                  << " has no resource fork, but its data fork looks like one (a .dfont); "
+                     "import that data on its own to get a suitcase\n";
+    else if (contents.resourceFork.empty())
+        std::cerr << "fupdef: note: " << options.source << " has no resource fork\n";
     return 0;
 }
 
@@ -72,11 +77,16 @@ int runImport(const ImportOptions& options) {
 void addImportCommand(CLI::App& app, int& exitCode) {
     auto options = std::make_shared<ImportOptions>();
     auto* command = app.add_subcommand(
-        "import", "Turn a raw resource fork (.dfont, .rsrc) into a Mac file with its companion");
-    command->add_option("SRC", options->source, "file holding the resource fork")->required();
-    command->add_option("-o,--output", options->output, "Mac file to create")->required();
-    command->add_option("--type", options->type, "HFS type code")->capture_default_str();
-    command->add_option("--creator", options->creator, "HFS creator code")->capture_default_str();
+        "import", "Turn MacBinary (I, II, III), AppleSingle or a raw resource fork (.dfont, .rsrc) "
+                  "into a Mac file with its companion");
+    command->add_option("SRC", options->source, "MacBinary, AppleSingle or resource fork file")
+        ->required();
+    command->add_option("-o,--output", options->output, "Mac file to create; never replaced")
+        ->required();
+    command->add_option("--type", options->type,
+                        "HFS type code (default: the container's; FFIL for a raw fork)");
+    command->add_option("--creator", options->creator,
+                        "HFS creator code (default: the container's; DMOV for a raw fork)");
     command->callback([options, &exitCode] { exitCode = runImport(*options); });
 }
 

@@ -9,8 +9,10 @@ int main(int argc, char** argv) {
     fu::cli::addAttributesCommand(app, exitCode);
     fu::cli::addImportCommand(app, exitCode);
     fu::cli::addPackCommand(app, exitCode);
+    fu::cli::addResourcesCommand(app, exitCode);
     fu::cli::addShowCommand(app, exitCode);
     fu::cli::addSampleFontCommand(app, exitCode);
+    fu::cli::addWrapCommand(app, exitCode);
     CLI11_PARSE(app, argc, argv);
     return exitCode;
 }

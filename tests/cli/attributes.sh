@@ -6,7 +6,10 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-printf 'not really a fork, but a fork all the same' >"$work/fork.rsrc"
+# The smallest resource fork: a 16-byte header, no data, a 30-byte map with no types.
+printf '\0\0\0\020\0\0\0\020\0\0\0\0\0\0\0\036' >"$work/fork.rsrc"
+printf '\0%.0s' {1..24} >>"$work/fork.rsrc"
+printf '\0\034\0\036\377\377' >>"$work/fork.rsrc"
 "$fupdef" import "$work/fork.rsrc" -o "$work/Suitcase" --type FFIL --creator DMOV
 "$fupdef" import "$work/fork.rsrc" -o "$work/Suitcase" 2>/dev/null && fail "import overwrote a taken name"
 
@@ -17,7 +20,7 @@ record = json.loads(sys.argv[1])
 assert list(record) == ["path", "type", "creator", "created", "modified", "immutable", "dataLength", "forkLength"], list(record)
 assert record["path"] == sys.argv[2]
 assert record["type"] == "FFIL" and record["creator"] == "DMOV"
-assert record["forkLength"] == 42 and record["dataLength"] == 0 and record["immutable"] is False
+assert record["forkLength"] == 46 and record["dataLength"] == 0 and record["immutable"] is False
 assert record["created"].endswith("Z") and record["modified"].endswith("Z")
 PY
 

@@ -14,8 +14,10 @@ printf '{\\rtf1\\ansi\\ansicpg932{\\fonttbl\\f0\\fnil\\fcharset128 Osaka;}\\f0 \
 printf 'DemoGothic\tデモゴシック\t1.0\t*\t1.0.1\t2014/04/01 09:00:00\t2014/04/01 09:00:00\t2014/04/02 09:00:00\t2014/04/02 09:00:00\t*\n' >targets.txt
 printf 'UserChacheRemove\t/usr/bin/fc-cache -f\n' >scripts.txt
 
+# OLD may be an installed suitcase as well as an sfnt file.
+"$fupdef" wrap old.ttf -o OldSuitcase --name DemoGothic --version 1.0
 "$fupdef" pack -o demo.fupdef --readme readme.rtf --targets targets.txt --scripts scripts.txt \
-  --set "Glyphs" old.ttf new.ttf --set "Again" old.ttf new.ttf --skip 7 --copyright "Test copyright"
+  --set "Glyphs" OldSuitcase new.ttf --set "Again" old.ttf new.ttf --skip 7 --copyright "Test copyright"
 
 "$fupdef" show demo.fupdef --copyright "Test copyright" >shown.txt
 grep -q "ありがとう" shown.txt || fail "read-me not shown"
@@ -35,6 +37,7 @@ assert [s["name"] for s in d["sets"]] == ["Glyphs", "Again"]
 tags = [x["tag"] for x in d["sets"][0]["old"]]
 assert "glyf" in tags and "name" not in tags and "head" not in tags, tags
 assert [x["tag"] for x in d["sets"][0]["new"]] == tags
+assert d["sets"][1]["old"] == d["sets"][0]["old"], "suitcase and sfnt file give the same set"
 assert d["scripts"] == {"UserChacheRemove": "/usr/bin/fc-cache -f"}
 PY
 
