@@ -2,14 +2,169 @@
 // FontUpdate*.cpp files, one per topic, in the order of the headings below.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
 namespace fu {
 
+class Authorization;
+class ResFile;
+class ResItem;
+class ScriptInfo;
+class SfntData;
+class SfntTableName;
+class UpdateFontInfo;
+class UpdateFontItem;
+class UpdateSfntSetInfo;
+class UpdateTargetInfo;
+class UpdateTargetItem;
+struct VersResHeader;
+
 class FontUpdate {
 public:
     FontUpdate() = delete;
+
+    // ---- Update decision (FontUpdateDecision.cpp) ----
+    // 1 = the file is this font at the old version and needs the update, 0 = it does not,
+    // -1 = cannot decide.
+
+    // The search's entry point: is the file at filePath this font at the old version?
+    [[nodiscard]] static int16_t updateNeedResName(const std::string& resName, const std::string& japanFullName,
+                                                   const std::string& oldShortVersString,
+                                                   const std::string& newShortVersString,
+                                                   const std::string& checksumString, const SfntData* oldSfntData,
+                                                   const std::string& filePath);
+    [[nodiscard]] static int16_t updateNeedResName(const std::string& resName, const std::string& japanFullName,
+                                                   const std::string& oldShortVersString,
+                                                   const std::string& newShortVersString,
+                                                   const std::string& checksumString, const SfntData* oldSfntData,
+                                                   ResFile& resFile);
+    // Over all resources of the type.
+    [[nodiscard]] static int16_t updateNeedOldShortVersString(const std::string& oldShortVersString, ResFile& resFile);
+    [[nodiscard]] static int16_t updateNeedNewShortVersString(const std::string& newShortVersString, ResFile& resFile);
+    [[nodiscard]] static int16_t updateNeedFondNameString(const std::string& resName, ResFile& resFile);
+    [[nodiscard]] static int16_t updateNeedSfntResName(const std::string& resName, const std::string& japanFullName,
+                                                       const std::string& oldShortVersString,
+                                                       const std::string& newShortVersString,
+                                                       const std::string& checksumString,
+                                                       const SfntData* oldSfntData, ResFile& resFile);
+    // One resource.
+    [[nodiscard]] static int16_t updateNeedOldShortVersString(const std::string& oldShortVersString,
+                                                              ResItem* versResItem);
+    [[nodiscard]] static int16_t updateNeedNewShortVersString(const std::string& newShortVersString,
+                                                              ResItem* versResItem);
+    [[nodiscard]] static int16_t updateNeedFondNameString(const std::string& resName, ResItem* fondResItem);
+    [[nodiscard]] static int16_t updateNeedSfntResName(const std::string& resName, const std::string& japanFullName,
+                                                       const std::string& oldShortVersString,
+                                                       const std::string& newShortVersString,
+                                                       const std::string& checksumString,
+                                                       const SfntData* oldSfntData, ResItem* sfntResItem);
+    [[nodiscard]] static int16_t updateNeedNameJapanFullNameString(const std::string& japanFullName,
+                                                                   const SfntTableName* sfntTableName);
+    [[nodiscard]] static int16_t updateNeedNameOldShortVersString(const std::string& oldShortVersString,
+                                                                  const SfntTableName* sfntTableName);
+    [[nodiscard]] static int16_t updateNeedNameNewShortVersString(const std::string& newShortVersString,
+                                                                  const SfntTableName* sfntTableName);
+    [[nodiscard]] static int16_t updateNeedCheckMatchOldSfntData(const SfntData* oldSfntData,
+                                                                 const SfntData* sfntData);
+
+    // ---- New font construction (FontUpdateConstruction.cpp) ----
+    // 0 = done; -1 = missing input or unexpected failure; otherwise a per-font result code.
+
+    // Loads srcPath, changes it in memory and writes the new file at dstPath (which must not exist).
+    [[nodiscard]] static int16_t updateResFileResName(const std::string& resName, const std::string& japanFullName,
+                                                      const std::string& oldVersString,
+                                                      const std::string& checksumString,
+                                                      const std::string& newVersString,
+                                                      const std::string& sfntCDate, const std::string& sfntMDate,
+                                                      const std::string& fileCDate, const std::string& fileMDate,
+                                                      const std::string& resMapInfo, const SfntData* oldSfntData,
+                                                      const SfntData* newSfntData, const std::string& srcPath,
+                                                      const std::string& dstPath);
+    // Changes a loaded file in memory: 'vers', the name table's version strings, the set's tables.
+    [[nodiscard]] static int16_t updateResFileResName(const std::string& resName, const std::string& japanFullName,
+                                                      const std::string& oldVersString,
+                                                      const std::string& checksumString,
+                                                      const std::string& newVersString,
+                                                      const std::string& sfntCDate, const std::string& sfntMDate,
+                                                      const SfntData* oldSfntData, const SfntData* newSfntData,
+                                                      ResFile& resFile);
+    [[nodiscard]] static std::optional<std::string>
+    makeNewResShortVersStringWithOldVersString(const std::string& oldVersString, const std::string& newVersString,
+                                               ResItem* versResItem);
+    [[nodiscard]] static int16_t updateVersOldVersString(const std::string& oldVersString,
+                                                         const std::string& newVersString, ResItem* versResItem);
+    [[nodiscard]] static bool setMajorMinorFixedwithVersResHeader(VersResHeader& header,
+                                                                  const std::string& shortVersString);
+    [[nodiscard]] static int16_t updateSfntResName(const std::string& resName, const std::string& japanFullName,
+                                                   const std::string& oldVersString,
+                                                   const std::string& newVersString, const std::string& sfntCDate,
+                                                   const std::string& sfntMDate, const SfntData* oldSfntData,
+                                                   const SfntData* newSfntData, ResItem* sfntResItem);
+
+    // ---- Font search (FontUpdateSearch.cpp) ----
+
+    // Walks one folder tree for one target and one set; 0 or -1.
+    [[nodiscard]] static int16_t findUpdateFontInfo(UpdateFontInfo* updateFontInfo,
+                                                    const UpdateSfntSetInfo* updateSfntSetInfo, uint64_t setIndex,
+                                                    int64_t upSizeOfFile, const std::string& targetRootDirectoryPath,
+                                                    const std::string& targetSubDirectoryPath, uint64_t pathDomain,
+                                                    const UpdateTargetItem* updateTargetItem);
+    // The whole search without progress; 0, or -1 for every failure.
+    [[nodiscard]] static int16_t findUpdateFontInfo(UpdateFontInfo* updateFontInfo,
+                                                    const UpdateSfntSetInfo* updateSfntSetInfo,
+                                                    const UpdateTargetInfo* updateTargetInfo,
+                                                    const std::string& findTargetDirPath);
+    [[nodiscard]] static std::optional<std::string> localFontsFolderPath();
+    [[nodiscard]] static std::optional<std::string> usersFontsFolderPath();
+    [[nodiscard]] static int16_t checkFileAttributesOfDistPath(const std::string& path);
+    [[nodiscard]] static int16_t checkLoeckedFontsFolderOfDirPath(const std::string& path);
+    [[nodiscard]] static int16_t checkLoeckedTempFolderOfDirPath(const std::string& path);
+    [[nodiscard]] static int16_t checkLockedTemporaryDirectoryWithUpdateFontItem(const UpdateFontItem* item);
+    [[nodiscard]] static int16_t setDstPathWithTemporaryDirectoryPath(const std::string& path, UpdateFontItem* item);
+    [[nodiscard]] static std::string sizeStringOfByteSize(uint64_t byteSize, bool requestByte);
+
+    // ---- Update execution (FontUpdateMoves.cpp) ----
+
+    [[nodiscard]] static int16_t createNewFontOfUpdateFontItem(UpdateFontItem* item,
+                                                               const UpdateSfntSetInfo* updateSfntSetInfo);
+    [[nodiscard]] static int16_t removeTemporaryFileAtPath(const std::string& path);
+    [[nodiscard]] static int16_t moveToTrashUpdateFontItem(UpdateFontItem* item, const std::string& backupDirectoryPath);
+    [[nodiscard]] static int16_t moveToTrashUpdateFontItem(UpdateFontItem* item, const std::string& backupDirectoryPath,
+                                                           Authorization* authorization);
+    [[nodiscard]] static int16_t moveToFontsUpdateFontItem(UpdateFontItem* item);
+    [[nodiscard]] static int16_t moveToFontsUpdateFontItem(UpdateFontItem* item, Authorization* authorization);
+    // Puts the old file back where it was after the new one could not be moved into place.
+    [[nodiscard]] static int16_t moveBackFromTrashUpdateFontItem(UpdateFontItem* item, Authorization* authorization);
+    [[nodiscard]] static std::optional<std::string> temporaryDirectoryName();
+    [[nodiscard]] static std::optional<std::string> temporaryDirectoryPathWithPlaceIsDesktop(bool placeIsDesktop);
+    [[nodiscard]] static int16_t createTemporaryDirectoryAtPath(const std::string& path);
+    [[nodiscard]] static int16_t createOldFontsBackupDirectoryAtPath(const std::string& path);
+    [[nodiscard]] static int16_t removeTemporaryDirectroryAtPath(const std::string& path);
+    [[nodiscard]] static std::optional<std::string> pathForBackupDirectoryName(const std::string& name,
+                                                                               uint64_t pathDomain, bool toDesktop);
+    [[nodiscard]] static std::optional<std::string>
+    pathForMoveToWithBackupDirectoryName(const std::string& name, uint64_t pathDomain, bool toDesktop);
+    [[nodiscard]] static std::optional<std::string> trashInPathWithItemName(const std::string& name,
+                                                                            uint64_t pathDomain);
+    [[nodiscard]] static std::optional<std::string> desktopInPathWithItemName(const std::string& name,
+                                                                              uint64_t pathDomain);
+    [[nodiscard]] static std::optional<std::string> stringByAppendTodayWithString(const std::string& name);
+    [[nodiscard]] static std::optional<std::string> fixExistsPathWithFilePath(const std::string& path);
+    [[nodiscard]] static int16_t makeSubDirectroryWithPath(const std::string& relativePath,
+                                                           const std::string& parentDirectoryPath);
+
+    // ---- Cache rebuild and restart (FontUpdatePrivileged.cpp) ----
+
+    [[nodiscard]] static bool clearFontCacheWithAuthorization(Authorization* authorization,
+                                                              const ScriptInfo* scriptInfo);
+    [[nodiscard]] static bool clearFontCacheUserWithScriptInfo(const ScriptInfo* scriptInfo);
+    [[nodiscard]] static bool ASClearFontCacheUserWithScriptInfo(const ScriptInfo* scriptInfo);
+    // The command line split at single spaces, run without a shell; true for exit status 0.
+    [[nodiscard]] static bool execSyncWithCommandString(const std::string& commandString);
+    [[nodiscard]] static bool restartComputerWithScriptInfo(const ScriptInfo* scriptInfo);
+    [[nodiscard]] static bool restartComputer();
 
     // ---- System version (FontUpdateSystem.cpp) ----
 

@@ -1,0 +1,322 @@
+// Building the updated suitcase: the 'vers' numbers and strings raised, the 'name' version
+// strings rewritten, the set's tables swapped and the sfnt rebuilt with the new dates, each
+// change re-checked with the update decision before the new file is written. The source file
+// is only read.
+#include "engine/FontUpdate.h"
+
+#include "engine/StatusCodes.h"
+#include "platform/MacFiles.h"
+#include "platform/Text.h"
+#include "sfnt/SfntData.h"
+#include "sfnt/SfntTableName.h"
+#include "sfnt/Tools.h"
+#include "sfnt/VersResource.h"
+#include "suitcase/ResFile.h"
+
+#include <charconv>
+#include <initializer_list>
+#include <limits>
+#include <string_view>
+
+namespace fu {
+namespace {
+
+constexpr uint32_t kVersType = fourCC("vers");
+constexpr uint32_t kFondType = fourCC("FOND");
+constexpr uint32_t kSfntType = fourCC("sfnt");
+constexpr uint32_t kNameTag = fourCC("name");
+constexpr int16_t kVersResID = 1; // the Finder shows only 'vers' 1 as the file's version
+constexpr uint16_t kVersionNameID = 5;
+constexpr size_t kPascalStringMax = 255; // the length byte of a 'vers' string
+
+bool isAutomaticRaise(std::string_view newVersString) {
+    return !newVersString.empty() && newVersString.front() == '*';
+}
+
+bool anyEmpty(std::initializer_list<std::string_view> texts) {
+    for (std::string_view text : texts)
+        if (text.empty()) return true;
+    return false;
+}
+
+// The installed version text with its number raised and the update's suffix appended:
+// "1.0.1" with suffix ABC gives "1.0.2 (ABC)", "Version 1.0.9" gives "Version 1.0.10 (ABC)".
+std::optional<std::string> raisedVersionText(const std::string& installed,
+                                             std::string_view suffix) {
+    const std::optional<std::string> number = Tools::versNumberStringFromVersString(installed);
+    if (!number || number->empty()) return std::nullopt;
+    const std::optional<std::string> raised = Tools::incrementVersString(*number);
+    if (!raised || raised->empty()) return std::nullopt;
+    std::optional<std::string> text = Tools::replaceOldShortVersNumStr(*number, *raised, installed);
+    if (!text || text->empty()) return std::nullopt;
+    if (!suffix.empty()) *text += " (" + std::string(suffix) + ")";
+    return text;
+}
+
+// The decoded short string and the raw long string of a 'vers' resource whose strings are both
+// present and whose short string decodes to non-empty text.
+struct VersContents {
+    VersResHeader header;
+    std::string shortText;
+    PascalString longString{};
+};
+
+std::optional<VersContents> readVersContents(ResItem* versResItem) {
+    VersContents contents;
+    PascalString shortString{};
+    if (!readVersResItem(versResItem, contents.header, shortString, contents.longString) ||
+        shortString[0] == 0 || contents.longString[0] == 0)
+        return std::nullopt;
+    std::optional<std::string> decoded = platform::shiftJisToUtf8(pascalStringBytes(shortString));
+    if (!decoded || decoded->empty()) return std::nullopt;
+    contents.shortText = std::move(*decoded);
+    return contents;
+}
+
+// Shift_JIS bytes that fit a 'vers' string's length byte; nullopt otherwise, so an overlong
+// version fails the build instead of being cut.
+std::optional<Bytes> versStringBytes(const std::string& text) {
+    std::optional<Bytes> bytes = platform::utf8ToShiftJis(text);
+    if (!bytes || bytes->empty() || bytes->size() > kPascalStringMax) return std::nullopt;
+    return bytes;
+}
+
+std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
+    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+} // namespace
+
+int16_t FontUpdate::updateResFileResName(
+    const std::string& resName, const std::string& japanFullName, const std::string& oldVersString,
+    const std::string& checksumString, const std::string& newVersString,
+    const std::string& sfntCDate, const std::string& sfntMDate, const std::string& fileCDate,
+    const std::string& fileMDate, const std::string& resMapInfo, const SfntData* oldSfntData,
+    const SfntData* newSfntData, const std::string& srcPath, const std::string& dstPath) {
+    if (anyEmpty({resName, japanFullName, oldVersString, checksumString, newVersString, sfntCDate,
+                  sfntMDate, fileCDate, fileMDate, resMapInfo, srcPath, dstPath}) ||
+        !oldSfntData || !newSfntData)
+        return -1;
+    if (!platform::macFileExists(srcPath)) return ItemFileNotFound;
+    if (!ResFile::chekSuitcaseFile(srcPath)) return ItemNotSuitcase;
+
+    std::unique_ptr<ResFile> resFile = ResFile::initOfContentFile(srcPath);
+    if (!resFile || resFile->loadStatus != 0 ||
+        !ResFile::setCreateDateString(fileCDate, fileMDate, *resFile))
+        return -1;
+
+    int16_t result =
+        updateResFileResName(resName, japanFullName, oldVersString, checksumString, newVersString,
+                             sfntCDate, sfntMDate, oldSfntData, newSfntData, *resFile);
+    if (result == 0 && ResFile::exportSuitcaseFile(dstPath, resMapInfo, *resFile) != 0)
+        result = ItemWriteNewFailed;
+    resFile->freeAllResData();
+    return result;
+}
+
+int16_t FontUpdate::updateResFileResName(
+    const std::string& resName, const std::string& japanFullName, const std::string& oldVersString,
+    const std::string& checksumString, const std::string& newVersString,
+    const std::string& sfntCDate, const std::string& sfntMDate, const SfntData* oldSfntData,
+    const SfntData* newSfntData, ResFile& resFile) {
+    if (anyEmpty({resName, japanFullName, oldVersString, checksumString, newVersString, sfntCDate,
+                  sfntMDate}) ||
+        !oldSfntData || !newSfntData || !resFile.resFileAttr ||
+        !resFile.resFileAttr->creationDate || !resFile.resFileAttr->modificationDate)
+        return -1;
+
+    // 'vers': every ID 1 resource at the old version is raised; N is the new short text the
+    // sfnt re-check below expects.
+    const int64_t versCount = resFile.countOfResType(kVersType);
+    if (versCount == 0) return ItemVersMissing;
+    std::optional<std::string> newShortText;
+    for (int64_t index = 0; index < versCount; ++index) {
+        ResItem* vers = resFile.resItemByIndex(index, kVersType);
+        if (!vers) return ItemVersMissing;
+        if (vers->resID != kVersResID) continue;
+        const int16_t applies = oldVersString == "*"
+                                    ? updateNeedNewShortVersString(newVersString, vers)
+                                    : updateNeedOldShortVersString(oldVersString, vers);
+        if (applies == 0) continue;
+        if (applies != 1) return -1;
+        if (!newShortText) {
+            newShortText =
+                makeNewResShortVersStringWithOldVersString(oldVersString, newVersString, vers);
+            if (!newShortText || newShortText->empty()) return ItemVersBuildFailed;
+        }
+        if (const int16_t status = updateVersOldVersString(oldVersString, newVersString, vers);
+            status != 0)
+            return status;
+        if (updateNeedOldShortVersString(*newShortText, vers) != 1) return ItemVersBuildFailed;
+    }
+
+    // 'FOND' is carried over unchanged, but only a single family record names one font.
+    const int64_t fondCount = resFile.countOfResType(kFondType);
+    if (fondCount == 0) return ItemFondMissing;
+    if (fondCount > 1) return ItemFondMultiple;
+    ResItem* fond = resFile.resItemByIndex(0, kFondType);
+    if (!fond || !fond->resData() || fond->resData()->empty()) return ItemFondMissing;
+
+    const int64_t sfntCount = resFile.countOfResType(kSfntType);
+    if (sfntCount == 0) return ItemSfntMissing;
+    if (sfntCount > 1) return ItemSfntMultiple;
+    ResItem* sfnt = resFile.resItemByIndex(0, kSfntType);
+    if (!sfnt) return ItemSfntMissing;
+
+    // By now 'vers' has been raised; a font whose sfnt is not the expected one must fail here
+    // rather than be written with a new version over its old tables.
+    if (updateNeedSfntResName(resName, japanFullName, oldVersString, newVersString, checksumString,
+                              oldSfntData, sfnt) != 1)
+        return ItemSfntVerifyFailed;
+    if (const int16_t status =
+            updateSfntResName(resName, japanFullName, oldVersString, newVersString, sfntCDate,
+                              sfntMDate, oldSfntData, newSfntData, sfnt);
+        status != 0)
+        return status;
+
+    // The rebuilt font must read as exactly the new version with exactly the new tables.
+    if (!newShortText) return ItemSfntBuildFailed;
+    return updateNeedSfntResName(resName, japanFullName, *newShortText, *newShortText, "*",
+                                 newSfntData, sfnt) == 1
+               ? 0
+               : ItemSfntBuildFailed;
+}
+
+std::optional<std::string> FontUpdate::makeNewResShortVersStringWithOldVersString(
+    const std::string& oldVersString, const std::string& newVersString, ResItem* versResItem) {
+    if (oldVersString.empty() || newVersString.empty() || !versResItem) return std::nullopt;
+    const std::optional<VersContents> contents = readVersContents(versResItem);
+    if (!contents) return std::nullopt;
+    if (!isAutomaticRaise(newVersString)) return newVersString;
+    return raisedVersionText(contents->shortText, std::string_view(newVersString).substr(1));
+}
+
+int16_t FontUpdate::updateVersOldVersString(const std::string& oldVersString,
+                                            const std::string& newVersString,
+                                            ResItem* versResItem) {
+    if (oldVersString.empty() || newVersString.empty() || !versResItem) return -1;
+    std::optional<VersContents> contents = readVersContents(versResItem);
+    if (!contents) return -1;
+    const std::string& installed = contents->shortText;
+    const bool raise = isAutomaticRaise(newVersString);
+
+    const std::optional<std::string> installedNumber =
+        Tools::versNumberStringFromVersString(installed);
+    const std::optional<std::string> numbers =
+        raise ? (installedNumber ? Tools::incrementVersString(*installedNumber) : std::nullopt)
+              : Tools::versNumberStringFromVersString(newVersString);
+    if (!numbers || numbers->empty() ||
+        !setMajorMinorFixedwithVersResHeader(contents->header, *numbers))
+        return -1;
+
+    const std::optional<std::string> newShortText =
+        raise ? raisedVersionText(installed, std::string_view(newVersString).substr(1))
+              : std::optional<std::string>(newVersString);
+    if (!newShortText) return -1;
+    const std::optional<Bytes> shortBytes = versStringBytes(*newShortText);
+    if (!shortBytes) return -1;
+
+    // The long string repeats the short one before its comma (and may again, in a copyright
+    // line); every such mention moves to the new version.
+    const std::optional<std::string> longText =
+        platform::shiftJisToUtf8(pascalStringBytes(contents->longString));
+    if (!longText || !longText->starts_with(installed + ",")) return -1;
+    const std::optional<Bytes> longBytes =
+        versStringBytes(replaceAll(*longText, installed + ",", *newShortText + ","));
+    if (!longBytes) return -1;
+
+    return writeVersResItem(versResItem, contents->header, *shortBytes, *longBytes) ? 0 : -1;
+}
+
+bool FontUpdate::setMajorMinorFixedwithVersResHeader(VersResHeader& header,
+                                                     const std::string& shortVersString) {
+    uint64_t values[3] = {0, 0, 0};
+    std::string_view rest = shortVersString;
+    for (size_t count = 0;; ++count) {
+        if (count == 3) return false;
+        const size_t dot = rest.find('.');
+        const std::string_view component = rest.substr(0, dot);
+        if (component.empty()) return false;
+        const auto [end, error] =
+            std::from_chars(component.data(), component.data() + component.size(), values[count]);
+        if (error == std::errc::result_out_of_range)
+            values[count] = std::numeric_limits<uint64_t>::max();
+        else if (error != std::errc() || end != component.data() + component.size())
+            return false;
+        if (dot == std::string_view::npos) break;
+        rest.remove_prefix(dot + 1);
+    }
+    // The record holds major in a byte and minor and bug-fix in four bits each. A number that
+    // does not fit leaves the record as it was: truncating it would show a lower version than
+    // the strings say, while the old numbers at least never claim more than the font has.
+    if (values[0] > 255 || values[1] > 15 || values[2] > 15) return true;
+    header.major = static_cast<uint8_t>(values[0]);
+    header.minor = static_cast<uint8_t>(values[1]);
+    header.bugFix = static_cast<uint8_t>(values[2]);
+    return true;
+}
+
+int16_t FontUpdate::updateSfntResName(const std::string& resName, const std::string& japanFullName,
+                                      const std::string& oldVersString,
+                                      const std::string& newVersString,
+                                      const std::string& sfntCDate, const std::string& sfntMDate,
+                                      const SfntData* oldSfntData, const SfntData* newSfntData,
+                                      ResItem* sfntResItem) {
+    if (anyEmpty({resName, japanFullName, oldVersString, newVersString, sfntCDate, sfntMDate}) ||
+        !oldSfntData || !newSfntData || oldSfntData->countOfSfntTable() == 0 ||
+        oldSfntData->countOfSfntTable() != newSfntData->countOfSfntTable() || !sfntResItem ||
+        sfntResItem->resName != resName)
+        return -1;
+
+    const Bytes* data = sfntResItem->resData();
+    if (!data) return -1;
+    std::unique_ptr<SfntData> font = SfntData::initWithSfntData(*data);
+    SfntTable* nameTable = font ? font->tableForTag(kNameTag) : nullptr;
+    if (!nameTable) return -1;
+    std::unique_ptr<SfntTableName> names = SfntTableName::initWithNameData(nameTable->tableData);
+    if (!names || names->countOfNameItem() == 0) return -1;
+
+    std::optional<std::string> version;
+    if (!isAutomaticRaise(newVersString)) {
+        version = "Version " + newVersString;
+    } else {
+        SfntTableNameItem* first = nullptr;
+        for (SfntTableNameItem& item : names->nameItems) {
+            if (item.nameID == kVersionNameID) {
+                first = &item;
+                break;
+            }
+        }
+        const std::optional<std::string> installed = first ? first->nameString() : std::nullopt;
+        if (!installed || installed->empty()) return -1;
+        version = raisedVersionText(*installed, std::string_view(newVersString).substr(1));
+        if (!version) return -1;
+    }
+
+    bool anyVersionRecord = false;
+    for (SfntTableNameItem& item : names->nameItems) {
+        if (item.nameID != kVersionNameID) continue;
+        anyVersionRecord = true;
+        if (!item.nameString()) return -1;
+        // A record whose encoding cannot carry the text keeps its bytes; the re-check after the
+        // rebuild then refuses the font.
+        (void)item.setNameString(*version);
+    }
+    if (!anyVersionRecord) return 0;
+    if (!SfntTableName::setSfntTableName(*names, *nameTable)) return -1;
+
+    for (int64_t index = 0; index < oldSfntData->countOfSfntTable(); ++index) {
+        const SfntTable* oldTable = oldSfntData->sfntTableAtIndex(index);
+        const SfntTable* newTable = newSfntData->sfntTableAtIndex(index);
+        if (!oldTable || !newTable || oldTable->tag != newTable->tag) return -1;
+        const SfntTable* fontTable = font->tableForTag(oldTable->tag);
+        if (!fontTable || !fontTable->isEqualToTableData(oldTable) ||
+            !font->replaceTableDataWithSfntTable(*newTable))
+            return -1;
+    }
+    return SfntData::setSfntData(*font, *sfntResItem, sfntCDate, sfntMDate) ? 0 : -1;
+}
+
+} // namespace fu

@@ -1,0 +1,356 @@
+// Whether a suitcase is a given font at the version an update replaces. Reading only: nothing
+// here changes a file or a loaded model's data beyond loading it on demand.
+#include "engine/FontUpdate.h"
+
+#include "base/ByteReader.h"
+#include "platform/Text.h"
+#include "sfnt/SfntData.h"
+#include "sfnt/SfntTableName.h"
+#include "sfnt/Tools.h"
+#include "sfnt/VersResource.h"
+#include "suitcase/ResFile.h"
+
+#include <charconv>
+#include <initializer_list>
+#include <optional>
+#include <string_view>
+
+namespace fu {
+namespace {
+
+constexpr uint32_t kVersType = fourCC("vers");
+constexpr uint32_t kFondType = fourCC("FOND");
+constexpr uint32_t kSfntType = fourCC("sfnt");
+constexpr uint32_t kHeadTag = fourCC("head");
+constexpr uint32_t kNameTag = fourCC("name");
+
+constexpr uint16_t kMacintoshPlatform = 1;
+constexpr uint16_t kMacJapaneseEncoding = 1;
+constexpr uint16_t kFullNameID = 4;
+constexpr uint16_t kVersionNameID = 5;
+constexpr size_t kCheckSumAdjustmentOffset = 8; // in 'head'
+
+constexpr int16_t kYes = 1;
+constexpr int16_t kNo = 0;
+constexpr int16_t kUndecided = -1;
+
+bool isAutomaticRaise(std::string_view newShortVersString) {
+    return !newShortVersString.empty() && newShortVersString.front() == '*';
+}
+
+// The suffix an automatic raise puts in parentheses, as the text an updated font carries.
+std::string suffixMark(std::string_view newShortVersString) {
+    return "(" + std::string(newShortVersString.substr(1)) + ")";
+}
+
+// The two strings of a 'vers' resource as text. nullopt with `answer` set: the resource
+// does not read (-1), a string is empty (0, the version counts as missing) or the short
+// string does not decode (-1).
+struct VersTexts {
+    std::string shortText;
+    PascalString longString{};
+};
+
+std::optional<VersTexts> readVersTexts(ResItem* versResItem, int16_t& answer) {
+    VersResHeader header;
+    VersTexts texts;
+    PascalString shortString{};
+    if (!readVersResItem(versResItem, header, shortString, texts.longString)) {
+        answer = kUndecided;
+        return std::nullopt;
+    }
+    if (shortString[0] == 0 || texts.longString[0] == 0) {
+        answer = kNo;
+        return std::nullopt;
+    }
+    std::optional<std::string> decoded = platform::shiftJisToUtf8(pascalStringBytes(shortString));
+    if (!decoded) {
+        answer = kUndecided;
+        return std::nullopt;
+    }
+    texts.shortText = std::move(*decoded);
+    return texts;
+}
+
+// Asks `test` of every resource of the type in map order: the first 1 wins; a missing item or
+// an undecided resource ends the walk with -1, or with 0 when `undecidedIsNo`.
+template <typename Test>
+int16_t overAllResources(ResFile& resFile, uint32_t resType, bool undecidedIsNo, Test test) {
+    const int64_t count = resFile.countOfResType(resType);
+    for (int64_t index = 0; index < count; ++index) {
+        ResItem* item = resFile.resItemByIndex(index, resType);
+        if (!item) return kUndecided;
+        const int16_t answer = test(item);
+        if (answer == kYes) return kYes;
+        if (answer != kNo) return undecidedIsNo ? kNo : kUndecided;
+    }
+    return kNo;
+}
+
+// The text of the last name-ID-5 record; a record that does not decode leaves no text.
+// nullopt with `missing` set when a record is missing.
+std::optional<std::string> lastVersionNameText(const SfntTableName& table, bool& missing) {
+    missing = false;
+    std::optional<std::string> text;
+    for (int64_t index = 0; index < table.countOfNameItem(); ++index) {
+        const SfntTableNameItem* item = table.nameItemAtIndex(index);
+        if (!item) {
+            missing = true;
+            return std::nullopt;
+        }
+        if (item->nameID == kVersionNameID) text = item->nameString();
+    }
+    if (text && text->empty()) return std::nullopt;
+    return text;
+}
+
+// The expected checkSumAdjustment as hexadecimal text ("%08X" or any case, optionally "0x").
+std::optional<uint32_t> checkSumFromText(std::string_view text) {
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
+        text.remove_prefix(2);
+    uint32_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+bool anyEmpty(std::initializer_list<std::string_view> texts) {
+    for (std::string_view text : texts)
+        if (text.empty()) return true;
+    return false;
+}
+
+} // namespace
+
+// ---- File and resource level ----
+
+int16_t FontUpdate::updateNeedResName(const std::string& resName, const std::string& japanFullName,
+                                      const std::string& oldShortVersString,
+                                      const std::string& newShortVersString,
+                                      const std::string& checksumString,
+                                      const SfntData* oldSfntData, const std::string& filePath) {
+    if (anyEmpty({resName, japanFullName, oldShortVersString, newShortVersString, checksumString,
+                  filePath}) ||
+        !oldSfntData)
+        return kUndecided;
+    if (!ResFile::chekSuitcaseFile(filePath)) return kNo;
+
+    // The census reads the map alone, so most files are turned away without loading any data.
+    int64_t fondCount = 0, sfntCount = 0, versCount = 0;
+    if (ResFile::checkSuitcaseFontResName(resName, filePath, fondCount, sfntCount, versCount) != 0)
+        return kUndecided;
+    if (fondCount == 0 || sfntCount == 0 || versCount == 0) return kNo;
+
+    std::unique_ptr<ResFile> resFile = ResFile::initOfContentFile(filePath);
+    if (!resFile || resFile->loadStatus != 0) return kUndecided;
+    const int16_t answer =
+        updateNeedResName(resName, japanFullName, oldShortVersString, newShortVersString,
+                          checksumString, oldSfntData, *resFile);
+    resFile->freeAllResData();
+    return answer;
+}
+
+int16_t FontUpdate::updateNeedResName(const std::string& resName, const std::string& japanFullName,
+                                      const std::string& oldShortVersString,
+                                      const std::string& newShortVersString,
+                                      const std::string& checksumString,
+                                      const SfntData* oldSfntData, ResFile& resFile) {
+    if (anyEmpty(
+            {resName, japanFullName, oldShortVersString, newShortVersString, checksumString}) ||
+        !oldSfntData)
+        return kUndecided;
+    const int16_t version = oldShortVersString == "*"
+                                ? updateNeedNewShortVersString(newShortVersString, resFile)
+                                : updateNeedOldShortVersString(oldShortVersString, resFile);
+    if (version != kYes) return kNo;
+    if (updateNeedFondNameString(resName, resFile) != kYes) return kNo;
+    const int16_t sfnt =
+        updateNeedSfntResName(resName, japanFullName, oldShortVersString, newShortVersString,
+                              checksumString, oldSfntData, resFile);
+    return sfnt == kYes ? kYes : kNo;
+}
+
+int16_t FontUpdate::updateNeedOldShortVersString(const std::string& oldShortVersString,
+                                                 ResFile& resFile) {
+    return overAllResources(resFile, kVersType, false, [&](ResItem* item) {
+        return updateNeedOldShortVersString(oldShortVersString, item);
+    });
+}
+
+int16_t FontUpdate::updateNeedNewShortVersString(const std::string& newShortVersString,
+                                                 ResFile& resFile) {
+    return overAllResources(resFile, kVersType, false, [&](ResItem* item) {
+        return updateNeedNewShortVersString(newShortVersString, item);
+    });
+}
+
+int16_t FontUpdate::updateNeedFondNameString(const std::string& resName, ResFile& resFile) {
+    // An unnamed family record is not this font, and says nothing about the others.
+    return overAllResources(resFile, kFondType, true,
+                            [&](ResItem* item) { return updateNeedFondNameString(resName, item); });
+}
+
+int16_t FontUpdate::updateNeedSfntResName(const std::string& resName,
+                                          const std::string& japanFullName,
+                                          const std::string& oldShortVersString,
+                                          const std::string& newShortVersString,
+                                          const std::string& checksumString,
+                                          const SfntData* oldSfntData, ResFile& resFile) {
+    return overAllResources(resFile, kSfntType, false, [&](ResItem* item) {
+        return updateNeedSfntResName(resName, japanFullName, oldShortVersString, newShortVersString,
+                                     checksumString, oldSfntData, item);
+    });
+}
+
+// ---- One resource ----
+
+int16_t FontUpdate::updateNeedOldShortVersString(const std::string& oldShortVersString,
+                                                 ResItem* versResItem) {
+    if (oldShortVersString.empty() || !Tools::versNumberStringFromVersString(oldShortVersString))
+        return kUndecided;
+    int16_t answer = kNo;
+    const std::optional<VersTexts> texts = readVersTexts(versResItem, answer);
+    if (!texts) return answer;
+    if (texts->shortText != oldShortVersString) return kNo;
+    const std::optional<std::string> longText =
+        platform::shiftJisToUtf8(pascalStringBytes(texts->longString));
+    if (!longText) return kUndecided;
+    return longText->starts_with(oldShortVersString + ",") ? kYes : kNo;
+}
+
+int16_t FontUpdate::updateNeedNewShortVersString(const std::string& newShortVersString,
+                                                 ResItem* versResItem) {
+    if (isAutomaticRaise(newShortVersString)) {
+        if (newShortVersString.size() == 1) return kYes; // raising applies to any version
+        int16_t answer = kNo;
+        const std::optional<VersTexts> texts = readVersTexts(versResItem, answer);
+        if (!texts) return answer;
+        // A font that already carries the suffix has had this update.
+        return texts->shortText.find(suffixMark(newShortVersString)) == std::string::npos ? kYes
+                                                                                          : kNo;
+    }
+    const uint64_t newValue = Tools::versFromVersString(newShortVersString);
+    if (newValue == 0) return kUndecided;
+    int16_t answer = kNo;
+    const std::optional<VersTexts> texts = readVersTexts(versResItem, answer);
+    if (!texts) return answer;
+    const std::optional<std::string> number =
+        Tools::versNumberStringFromVersString(texts->shortText);
+    if (!number) return kNo;
+    const uint64_t installedValue = Tools::versFromVersString(*number);
+    if (installedValue == 0) return kNo;
+    return installedValue < newValue ? kYes : kNo;
+}
+
+int16_t FontUpdate::updateNeedFondNameString(const std::string& resName, ResItem* fondResItem) {
+    if (resName.empty() || !fondResItem || !fondResItem->resName) return kUndecided;
+    return *fondResItem->resName == resName ? kYes : kNo;
+}
+
+int16_t FontUpdate::updateNeedSfntResName(const std::string& resName,
+                                          const std::string& japanFullName,
+                                          const std::string& oldShortVersString,
+                                          const std::string& newShortVersString,
+                                          const std::string& checksumString,
+                                          const SfntData* oldSfntData, ResItem* sfntResItem) {
+    if (anyEmpty(
+            {resName, japanFullName, oldShortVersString, newShortVersString, checksumString}) ||
+        !oldSfntData || oldSfntData->countOfSfntTable() == 0 || !sfntResItem)
+        return kUndecided;
+    if (sfntResItem->resName != resName) return kNo;
+
+    const Bytes* data = sfntResItem->resData();
+    if (!data) return kUndecided;
+    const std::unique_ptr<SfntData> font = SfntData::initWithSfntData(*data);
+    if (!font || font->countOfSfntTable() == 0) return kUndecided;
+
+    if (checksumString != "*") {
+        const SfntTable* head = font->tableForTag(kHeadTag);
+        uint32_t adjustment = 0;
+        if (!head || head->tableData.empty() ||
+            !ByteReader(head->tableData).u32At(kCheckSumAdjustmentOffset, adjustment))
+            return kUndecided;
+        const std::optional<uint32_t> expected = checkSumFromText(checksumString);
+        if (!expected || *expected != adjustment) return kNo;
+    }
+
+    const SfntTable* nameTable = font->tableForTag(kNameTag);
+    if (!nameTable) return kUndecided;
+    const std::unique_ptr<SfntTableName> names =
+        SfntTableName::initWithNameData(nameTable->tableData);
+    if (!names) return kUndecided;
+
+    if (const int16_t fullName = updateNeedNameJapanFullNameString(japanFullName, names.get());
+        fullName != kYes)
+        return fullName;
+    const int16_t version = oldShortVersString == "*"
+                                ? updateNeedNameNewShortVersString(newShortVersString, names.get())
+                                : updateNeedNameOldShortVersString(oldShortVersString, names.get());
+    if (version != kYes) return version;
+    return updateNeedCheckMatchOldSfntData(oldSfntData, font.get());
+}
+
+// ---- 'name' records and tables ----
+
+int16_t FontUpdate::updateNeedNameJapanFullNameString(const std::string& japanFullName,
+                                                      const SfntTableName* sfntTableName) {
+    if (japanFullName.empty() || !sfntTableName) return kUndecided;
+    for (const SfntTableNameItem& item : sfntTableName->nameItems) {
+        if (item.platformID != kMacintoshPlatform ||
+            item.platformSpecificID != kMacJapaneseEncoding || item.nameID != kFullNameID)
+            continue;
+        const std::optional<std::string> text = item.nameString();
+        if (!text) return kUndecided;
+        if (*text != japanFullName) return kNo;
+    }
+    return kYes;
+}
+
+int16_t FontUpdate::updateNeedNameOldShortVersString(const std::string& oldShortVersString,
+                                                     const SfntTableName* sfntTableName) {
+    if (oldShortVersString.empty() || !sfntTableName) return kUndecided;
+    const std::string expected = "Version " + oldShortVersString;
+    for (const SfntTableNameItem& item : sfntTableName->nameItems) {
+        if (item.nameID != kVersionNameID) continue;
+        const std::optional<std::string> text = item.nameString();
+        if (!text) return kUndecided;
+        if (*text != expected) return kNo;
+    }
+    return kYes;
+}
+
+int16_t FontUpdate::updateNeedNameNewShortVersString(const std::string& newShortVersString,
+                                                     const SfntTableName* sfntTableName) {
+    if (newShortVersString.empty() || !sfntTableName) return kUndecided;
+    const bool raise = isAutomaticRaise(newShortVersString);
+    if (raise && newShortVersString.size() == 1) return kYes;
+    const uint64_t newValue = raise ? 0 : Tools::versFromVersString(newShortVersString);
+    if (!raise && newValue == 0) return kUndecided;
+    if (sfntTableName->countOfNameItem() == 0) return kNo;
+
+    bool missing = false;
+    const std::optional<std::string> text = lastVersionNameText(*sfntTableName, missing);
+    if (missing) return kUndecided;
+    if (!text) return kNo;
+    if (raise) return text->find(suffixMark(newShortVersString)) == std::string::npos ? kYes : kNo;
+
+    const std::optional<std::string> number = Tools::versNumberStringFromVersString(*text);
+    if (!number) return kNo;
+    const uint64_t installedValue = Tools::versFromVersString(*number);
+    if (installedValue == 0) return kUndecided;
+    return installedValue < newValue ? kYes : kNo;
+}
+
+int16_t FontUpdate::updateNeedCheckMatchOldSfntData(const SfntData* oldSfntData,
+                                                    const SfntData* sfntData) {
+    if (!oldSfntData || !sfntData) return kNo;
+    for (const SfntTable& oldTable : oldSfntData->tables) {
+        if (oldTable.tag == 0) return kUndecided;
+        const SfntTable* fontTable = sfntData->tableForTag(oldTable.tag);
+        if (!fontTable || !fontTable->isEqualToTableData(&oldTable)) return kNo;
+    }
+    return kYes;
+}
+
+} // namespace fu
