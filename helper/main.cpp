@@ -1,0 +1,80 @@
+// fontupdater-helper: the part of an update run that holds administrator rights. Started through
+// the elevation command with the folders it may touch, it says it is ready, then answers each
+// request on standard input with one status line (engine/HelperProtocol.h). It moves Mac files
+// between its folders and runs script texts; nothing else.
+#include "engine/HelperPolicy.h"
+#include "engine/HelperProtocol.h"
+#include "platform/MacFiles.h"
+#include "platform/Process.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace fu;
+
+bool writeLine(const std::string& line) {
+    return std::fwrite(line.data(), 1, line.size(), stdout) == line.size() &&
+           std::fflush(stdout) == 0;
+}
+
+int32_t carryOut(const HelperPolicy& policy, const HelperRequest& request) {
+    switch (request.verb) {
+    case HelperVerb::Move:
+        if (const int32_t refusal = policy.checkMove(request.from, request.to); refusal != 0) {
+            std::fprintf(stderr, "fontupdater-helper: refused to move \"%s\" to \"%s\"\n",
+                         request.from.c_str(), request.to.c_str());
+            return refusal;
+        }
+        return platform::moveMacFile(request.from, request.to);
+    case HelperVerb::Script: {
+        // Standard output carries our answers, so the script's output goes to standard error.
+        const int exitStatus = platform::runProgram({"/bin/sh", "-c", request.script},
+                                                    platform::ChildOutput::ToStandardError);
+        if (exitStatus < 0) return errAuthorizationToolExecuteFailure;
+        // As with any privileged tool the caller checks the effect; the status is for the log.
+        if (exitStatus != 0)
+            std::fprintf(stderr, "fontupdater-helper: script ended with status %d\n", exitStatus);
+        return 0;
+    }
+    case HelperVerb::Quit:
+        return 0;
+    }
+    return helperRequestInvalid;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    const auto folders = parseHelperArguments(arguments);
+    const auto policy = folders ? HelperPolicy::withFolders(*folders) : std::nullopt;
+    if (!policy) {
+        std::fprintf(
+            stderr,
+            "usage: fontupdater-helper --fonts DIR [--temp DIR]... [--backup-parent DIR]...\n");
+        return 2;
+    }
+    if (!writeLine(std::string(helperReadyLine) + "\n")) return 1;
+
+    // A request is only complete at a NUL, so parsing waits for one; an oversized field is
+    // caught by the parser before the buffer can grow without bound.
+    constexpr size_t longestRequest = helperMaxScriptLength + 16;
+    std::string buffer;
+    for (int c; (c = std::getc(stdin)) != EOF;) {
+        buffer.push_back(static_cast<char>(c));
+        if (c != '\0' && buffer.size() <= longestRequest) continue;
+        const HelperParse parse = parseHelperRequest(buffer);
+        if (parse.state == HelperParseState::Incomplete) continue;
+        if (parse.state == HelperParseState::Invalid) {
+            writeLine(encodeHelperAnswer(helperRequestInvalid));
+            return 1;
+        }
+        buffer.erase(0, parse.consumed);
+        if (!writeLine(encodeHelperAnswer(carryOut(*policy, parse.request)))) return 1;
+        if (parse.request.verb == HelperVerb::Quit) return 0;
+    }
+    return buffer.empty() ? 0 : 1;
+}

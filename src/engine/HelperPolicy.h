@@ -1,0 +1,38 @@
+// What fontupdater-helper may touch. A move takes one regular file (and its "._" companion)
+// from one folder of the helper to another, one end in the computer Fonts folder; every path
+// is absolute and clean, and no link is followed anywhere along it.
+#pragma once
+
+#include "engine/HelperProtocol.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace fu {
+
+class HelperPolicy {
+public:
+    // The folders resolved once, at start. nullopt when the Fonts folder cannot be resolved;
+    // another folder that cannot be is left out.
+    [[nodiscard]] static std::optional<HelperPolicy> withFolders(const HelperFolders& folders);
+
+    // 0 when the move may go ahead, errAuthorizationDenied otherwise.
+    [[nodiscard]] int32_t checkMove(const std::string& fromPath, const std::string& toPath) const;
+
+    // The folder with every link resolved; a folder that does not exist yet (the temporary
+    // folder is made after the rights are granted) resolves through its parent.
+    [[nodiscard]] static std::optional<std::string> canonicalFolder(const std::string& path);
+
+    [[nodiscard]] const std::vector<std::string>& folders() const { return folders_; }
+
+private:
+    HelperPolicy() = default;
+    [[nodiscard]] bool insideFolders(const std::string& path) const;
+    [[nodiscard]] bool insideFonts(const std::string& path) const;
+
+    std::vector<std::string> folders_; // canonical; the Fonts folder first
+};
+
+} // namespace fu

@@ -1,0 +1,92 @@
+// The conversation between the application and fontupdater-helper. The helper is started with
+// the folders it may touch on its command line, writes "READY" once it runs with its rights,
+// then reads requests from its standard input and answers each with one line, "0" or a
+// negative status.
+//
+// A request is a verb and its fields, each ended by a NUL byte, so nothing inside a field (paths
+// and scripts hold spaces and line feeds) can pass for structure:
+//   "MOVE\0/from\0/to\0"   move one Mac file with its companion
+//   "SCRIPT\0text\0"       run the text with /bin/sh -c
+//   "QUIT\0"               answer and end
+// A request that cannot be parsed ends the session: after it nothing can be trusted to line up.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace fu {
+
+inline constexpr std::string_view helperReadyLine = "READY";
+inline constexpr size_t helperMaxPathLength = 4095; // PATH_MAX without its NUL
+inline constexpr size_t helperMaxScriptLength = size_t{1} << 20;
+inline constexpr size_t helperMaxAnswerLength = 16;
+
+// Statuses of the session, numbered after the Security framework's authorization codes so a
+// caller sees one set of numbers on every system. A move may also answer a file-manager code.
+// No helper runs.
+inline constexpr int32_t errAuthorizationInvalidRef = -60002;
+// The rights were refused, or the path is one the helper may not touch.
+inline constexpr int32_t errAuthorizationDenied = -60005;
+// The password dialog was dismissed.
+inline constexpr int32_t errAuthorizationCanceled = -60006;
+// The helper, or a script, could not be started.
+inline constexpr int32_t errAuthorizationToolExecuteFailure = -60031;
+// The helper stopped answering sensibly.
+inline constexpr int32_t errAuthorizationToolEnvironmentError = -60032;
+// paramErr: the request did not parse.
+inline constexpr int32_t helperRequestInvalid = -50;
+
+enum class HelperVerb { Move, Script, Quit };
+
+struct HelperRequest {
+    HelperVerb verb = HelperVerb::Quit;
+    std::string from;   // Move
+    std::string to;     // Move
+    std::string script; // Script
+    bool operator==(const HelperRequest&) const = default;
+};
+
+enum class HelperParseState { Complete, Incomplete, Invalid };
+
+struct HelperParse {
+    HelperParseState state = HelperParseState::Incomplete;
+    HelperRequest request;
+    size_t consumed = 0; // length of the complete request
+};
+
+// The request at the start of the buffer. Incomplete until its last NUL has arrived; Invalid as
+// soon as the bytes can no longer become a request (unknown verb, empty or oversized field).
+[[nodiscard]] HelperParse parseHelperRequest(std::string_view buffer);
+// nullopt when a field is empty, too long or holds a NUL.
+[[nodiscard]] std::optional<std::string> encodeHelperRequest(const HelperRequest& request);
+
+[[nodiscard]] std::string encodeHelperAnswer(int32_t status); // with its line feed
+// One answer line without its line feed: "0", or "-" and digits without a leading zero.
+[[nodiscard]] std::optional<int32_t> parseHelperAnswer(std::string_view line);
+
+// Starts with "/", has at least one component, and no empty, "." or ".." component, no NUL.
+[[nodiscard]] bool isCleanAbsolutePath(std::string_view path);
+// Runs of slashes made one, no trailing slash: a spelling change only, never a different place.
+[[nodiscard]] std::string collapseSlashes(std::string_view path);
+
+// The helper's command line: --fonts DIR once, --temp DIR and --backup-parent DIR any number of
+// times. The roles only document the command line (which the elevation tool logs); every folder
+// is checked alike.
+struct HelperFolders {
+    std::string fonts;
+    std::vector<std::string> temporary;
+    std::vector<std::string> backupParents;
+    bool operator==(const HelperFolders&) const = default;
+};
+
+[[nodiscard]] std::vector<std::string> helperArguments(const HelperFolders& folders);
+// nullopt for an unknown option, a missing value, a missing or repeated --fonts, or a folder
+// that is not a clean absolute path.
+[[nodiscard]] std::optional<HelperFolders>
+parseHelperArguments(const std::vector<std::string>& arguments);
+
+} // namespace fu

@@ -1,0 +1,178 @@
+// The helper runs through a launcher that records it was used and then execs it, as the
+// current user: it needs no root to do what it is asked within its folders.
+#include "engine/Authorization.h"
+#include "definition/ScriptInfo.h"
+#include "engine/FontUpdate.h"
+#include "engine/HelperProtocol.h"
+#include "support/Sandbox.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+
+namespace fu {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string text(const std::string& path) {
+    const Bytes bytes = test::readWholeFile(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+Bytes bytesOf(const std::string& text) {
+    return Bytes(text.begin(), text.end());
+}
+
+class HelperSession : public test::SandboxTest {
+protected:
+    void SetUp() override {
+        useLauncher("echo $$ > '" + sandbox.path("launched") + "'\nexec \"$@\"\n");
+        fs::create_directories(fonts + "/Sub");
+        fs::create_directories(trash);
+    }
+    void TearDown() override { unsetenv("FONTUPDATER_ELEVATE"); }
+
+    void useLauncher(const std::string& body) {
+        const std::string launcher = sandbox.writeFile("launch.sh", bytesOf("#!/bin/sh\n" + body));
+        fs::permissions(launcher, fs::perms::owner_all);
+        setenv("FONTUPDATER_ELEVATE", launcher.c_str(), 1);
+    }
+    void start() {
+        ASSERT_EQ(Authorization::startAuthorization(&authorization), 0);
+        ASSERT_TRUE(fs::exists(sandbox.path("launched"))) << "the launcher was not used";
+    }
+    int32_t move(const std::string& from, const std::string& to) {
+        return Authorization::moveFileWithAuthorization(&authorization, from, to);
+    }
+
+    const std::string fonts = sandbox.path("system-fonts");
+    const std::string trash = sandbox.path("home/.local/share/Trash/files");
+    const std::string temp = sandbox.path("home/.local/share/org.fontupdater.FontUpdater.temp");
+    Authorization authorization;
+};
+
+TEST_F(HelperSession, StopEndsAndReapsTheHelper) {
+    start();
+    EXPECT_TRUE(authorization.hasAuthRef());
+    const pid_t pid = std::stoi(text(sandbox.path("launched")));
+    EXPECT_TRUE(Authorization::stopAuthorization(&authorization));
+    EXPECT_FALSE(authorization.hasAuthRef());
+    // A zombie would still answer; a reaped child is gone.
+    EXPECT_EQ(::kill(pid, 0), -1);
+    EXPECT_EQ(errno, ESRCH);
+    EXPECT_FALSE(Authorization::stopAuthorization(&authorization));
+}
+
+TEST_F(HelperSession, ADismissedPasswordDialogIsARefusal) {
+    useLauncher("exit 126\n");
+    EXPECT_EQ(Authorization::startAuthorization(&authorization), errAuthorizationCanceled);
+    EXPECT_FALSE(authorization.hasAuthRef());
+}
+
+TEST_F(HelperSession, MovesMacFilesOutOfAndIntoTheFontsFolder) {
+    sandbox.writeFile("system-fonts/Sub/Font", bytesOf("old"));
+    sandbox.writeFile("system-fonts/Sub/._Font", bytesOf("old fork"));
+    start();
+    // The temporary folder is made only after the rights were granted.
+    sandbox.writeFile("home/.local/share/org.fontupdater.FontUpdater.temp/Font", bytesOf("new"));
+    sandbox.writeFile("home/.local/share/org.fontupdater.FontUpdater.temp/._Font",
+                      bytesOf("new fork"));
+    fs::create_directories(trash + "/Old/Sub");
+
+    EXPECT_EQ(move(fonts + "/Sub/Font", trash + "/Old/Sub/Font"), 0);
+    EXPECT_EQ(move(temp + "/Font", fonts + "//Sub/Font"), 0);
+    EXPECT_EQ(text(trash + "/Old/Sub/._Font"), "old fork");
+    EXPECT_EQ(text(fonts + "/Sub/Font"), "new");
+    EXPECT_EQ(text(fonts + "/Sub/._Font"), "new fork");
+    EXPECT_FALSE(fs::exists(temp + "/._Font"));
+}
+
+TEST_F(HelperSession, FoldersReachedThroughALinkAboveThemStillServe) {
+    // As with a home folder behind a link: the link lies above the folder, not inside it.
+    fs::create_directory_symlink(sandbox.root(), sandbox.path("via"));
+    const std::string linkedFonts = sandbox.path("via/system-fonts");
+    setenv("FONTUPDATER_SYSTEM_FONTS", linkedFonts.c_str(), 1);
+    sandbox.writeFile("system-fonts/Font", bytesOf("font"));
+    start();
+    EXPECT_EQ(move(linkedFonts + "/Font", linkedFonts + "/Sub/Font"), 0);
+    EXPECT_TRUE(fs::exists(fonts + "/Sub/Font"));
+}
+
+TEST_F(HelperSession, RefusesWhatLiesOutsideItsRules) {
+    sandbox.writeFile("system-fonts/Font", bytesOf("font"));
+    sandbox.writeFile("outside/Font", bytesOf("elsewhere"));
+    sandbox.writeFile("home/.local/share/Trash/files/Font", bytesOf("trash"));
+    fs::create_symlink(fonts + "/Font", fonts + "/Link");
+    fs::create_directory_symlink(fonts + "/Sub", fonts + "/LinkedSub");
+    sandbox.writeFile("system-fonts/Sub/Inner", bytesOf("inner"));
+    start();
+
+    EXPECT_NE(move("system-fonts/Font", fonts + "/Sub/Font"), 0) << "relative";
+    EXPECT_NE(move(fonts + "/Sub/../Font", fonts + "/Sub/Font"), 0) << "dot-dot";
+    EXPECT_NE(move(fonts + "/Link", fonts + "/Sub/Link"), 0) << "link itself";
+    EXPECT_NE(move(fonts + "/LinkedSub/Inner", fonts + "/Inner"), 0) << "link on the way";
+    EXPECT_NE(move(sandbox.path("outside/Font"), fonts + "/Sub/Font"), 0) << "outside";
+    EXPECT_NE(move(trash + "/Font", trash + "/Moved"), 0) << "neither end in Fonts";
+
+    for (const char* moved : {"Sub/Font", "Sub/Link", "Inner"})
+        EXPECT_FALSE(fs::exists(fonts + "/" + moved));
+    EXPECT_FALSE(fs::exists(trash + "/Moved"));
+    EXPECT_TRUE(fs::is_symlink(fonts + "/Link"));
+    EXPECT_EQ(move(fonts + "/Font", fonts + "/Sub/Font"), 0) << "the session survives refusals";
+}
+
+TEST_F(HelperSession, CacheRebuildRunsItsScriptsInOrder) {
+    const std::string marker = sandbox.path("marker");
+    ScriptInfo all;
+    all.setupWithText("OSAATSChacheRemoveAuth\techo remove >> '" + marker + "'\n" +
+                      "OSAATSShutdownAuth\techo shutdown >> '" + marker + "'\n" +
+                      "OSAATSPingAuth\techo ping >> '" + marker + "'\n");
+    ScriptInfo noShutdown = all;
+    noShutdown.scriptDict.erase("OSAATSShutdownAuth");
+    ScriptInfo noRemoval = all;
+    noRemoval.scriptDict.erase("OSAATSChacheRemoveAuth");
+    start();
+
+    EXPECT_EQ(Authorization::clearFontCacheWithAuthorization(&authorization, &all), 0);
+    EXPECT_EQ(text(marker), "remove\nshutdown\nping\n");
+    fs::remove(marker);
+    EXPECT_TRUE(FontUpdate::clearFontCacheWithAuthorization(&authorization, &noShutdown));
+    EXPECT_EQ(text(marker), "remove\n") << "no ping without a shutdown";
+    fs::remove(marker);
+    EXPECT_EQ(Authorization::clearFontCacheWithAuthorization(&authorization, &noRemoval), -1);
+    EXPECT_FALSE(FontUpdate::clearFontCacheWithAuthorization(&authorization, &noRemoval));
+    EXPECT_FALSE(fs::exists(marker));
+}
+
+TEST_F(HelperSession, ScriptFileRunsAndIsDeleted) {
+    const std::string folder = sandbox.path("home/it's scripts");
+    fs::create_directories(folder);
+    start();
+    const std::string marker = sandbox.path("marker");
+    EXPECT_EQ(Authorization::runOsascriptWithAuthorization(&authorization, "~/it's scripts",
+                                                           "echo \"$0\" > '" + marker + "'\n"),
+              0);
+    EXPECT_EQ(text(marker), folder + "/tempscript.scpt\n");
+    EXPECT_FALSE(fs::exists(folder + "/tempscript.scpt"));
+    EXPECT_EQ(Authorization::runOsascriptWithAuthorization(&authorization, "~/missing", "true"),
+              -1);
+}
+
+TEST(Authorization, WithoutRightsNothingIsAsked) {
+    Authorization authorization;
+    ScriptInfo scripts;
+    scripts.setupWithText("OSAATSChacheRemoveAuth\ttrue\n");
+    EXPECT_EQ(Authorization::moveFileWithAuthorization(&authorization, "/a", "/b"), -1);
+    EXPECT_EQ(Authorization::runOsascriptWithAuthorizationWithInlineScript(&authorization, "true"),
+              -1);
+    EXPECT_EQ(Authorization::clearFontCacheWithAuthorization(&authorization, &scripts), -1);
+    EXPECT_EQ(Authorization::startAuthorization(nullptr), -1);
+    EXPECT_FALSE(Authorization::stopAuthorization(&authorization));
+}
+
+} // namespace
+} // namespace fu
