@@ -16,6 +16,7 @@ void addPackCommand(CLI::App& app, int& exitCode);
 void addResourcesCommand(CLI::App& app, int& exitCode);
 void addShowCommand(CLI::App& app, int& exitCode);
 void addSampleFontCommand(CLI::App& app, int& exitCode);
+void addEngineCommands(CLI::App& app, int& exitCode);
 void addWrapCommand(CLI::App& app, int& exitCode);
 
 // A whole input file; on failure a message on standard error.

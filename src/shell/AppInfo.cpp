@@ -13,4 +13,19 @@ AppInfo::AppInfo()
 
 AppInfo::~AppInfo() = default;
 
+bool AppInfo::setupUpdateFontInfo() {
+    updateFontInfo = std::make_unique<UpdateFontInfo>();
+    return true;
+}
+
+bool AppInfo::setupUpdateManager() {
+    updateManager = std::make_unique<UpdateManager>();
+    return true;
+}
+
+bool AppInfo::setupAuthorization() {
+    authorization = std::make_unique<Authorization>();
+    return true;
+}
+
 } // namespace fu

@@ -8,8 +8,12 @@
 #include "definition/ScriptInfo.h"
 #include "definition/UpdateSfntSetInfo.h"
 #include "definition/UpdateTargetInfo.h"
+#include "engine/Authorization.h"
 #include "engine/MessageInfo.h"
+#include "engine/UpdateFontInfo.h"
+#include "engine/UpdateManager.h"
 #include "engine/UpdateResult.h"
+#include "shell/TestOption.h"
 
 #include <cstdint>
 #include <memory>
@@ -42,7 +46,9 @@ public:
     std::unique_ptr<ScriptInfo> scriptInfo;
     std::unique_ptr<UpdateSfntSetInfo> updateSfntSetInfo;
     std::unique_ptr<RichText> readMeText;
-    std::optional<std::string> temporaryDirPath;
+    std::unique_ptr<UpdateFontInfo> updateFontInfo; // what the last search found
+    std::unique_ptr<Authorization> authorization;   // rights for the current update run
+    std::optional<std::string> temporaryDirPath;    // work folder of the current update run
     // Last path component of the external definition that loaded; nil otherwise.
     std::optional<std::string> fupdefFileName;
 
@@ -76,6 +82,17 @@ public:
     [[nodiscard]] bool setupScriptInfoWidthData(ByteView text);
     [[nodiscard]] bool setupUpdateSfntSetInfoWithData(ByteView sets);
     [[nodiscard]] bool addUpdateSfntSetItemWithData(ByteView set, UpdateSfntSetInfo* updateSfntSetInfo);
+
+    // ---- Engine state ----
+
+    // A fresh, empty found-font list replaces the last one.
+    bool setupUpdateFontInfo();
+    // A new Authorization (without rights yet) replaces the last one.
+    bool setupAuthorization();
+    std::unique_ptr<TestOption> testOption; // nil: every option off
+    std::unique_ptr<UpdateManager> updateManager;
+    // A new manager for the next search or update run.
+    bool setupUpdateManager();
 
     bool sceneDebug = false; // an authoring tool has been called up
     int64_t sceneDebugViewNo = 0;

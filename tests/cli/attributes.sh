@@ -14,7 +14,7 @@ printf '\0\034\0\036\377\377' >>"$work/fork.rsrc"
 "$fupdef" import "$work/fork.rsrc" -o "$work/Suitcase" 2>/dev/null && fail "import overwrote a taken name"
 
 line=$("$fupdef" attributes "$work/Suitcase")
-python3 - "$line" "$work/Suitcase" <<'PY' || fail "unexpected attributes: $line"
+/usr/bin/python3 - "$line" "$work/Suitcase" <<'PY' || fail "unexpected attributes: $line"
 import json, sys
 record = json.loads(sys.argv[1])
 assert list(record) == ["path", "type", "creator", "created", "modified", "immutable", "dataLength", "forkLength"], list(record)
@@ -27,7 +27,7 @@ PY
 # A file with no companion has no Finder info: type and creator are null, the fork empty.
 printf 'x' >"$work/plain"
 line=$("$fupdef" attributes "$work/plain")
-python3 -c 'import json,sys; r=json.loads(sys.argv[1]); assert r["type"] is None and r["creator"] is None and r["forkLength"] == 0, r' "$line" \
+/usr/bin/python3 -c 'import json,sys; r=json.loads(sys.argv[1]); assert r["type"] is None and r["creator"] is None and r["forkLength"] == 0, r' "$line" \
   || fail "plain file: $line"
 
 # A missing path: a message on standard error, exit 1, and the other paths still reported.

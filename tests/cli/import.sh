@@ -14,7 +14,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 "$fupdef" import "$fonts/AVAKernTT.bin" -o "$work/AVAKernTT" >/dev/null
 line=$("$fupdef" attributes "$work/AVAKernTT")
-python3 -c '
+/usr/bin/python3 -c '
 import json, sys
 r = json.loads(sys.argv[1])
 assert r["type"] == "FFIL" and r["creator"] == "DMOV", r

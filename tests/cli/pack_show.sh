@@ -25,7 +25,7 @@ grep -q "japanFullName: デモゴシック" shown.txt || fail "target not shown"
 grep -q "UserChacheRemove: /usr/bin/fc-cache -f" shown.txt || fail "script not shown"
 
 "$fupdef" show demo.fupdef --copyright "Test copyright" --json >shown.json
-python3 - shown.json <<'PY' || fail "unexpected JSON"
+/usr/bin/python3 - shown.json <<'PY' || fail "unexpected JSON"
 import json, sys
 d = json.load(open(sys.argv[1]))
 assert d["readme"].startswith("ありがとう"), d["readme"]

@@ -15,12 +15,12 @@ cd "$work"
   && fail "wrap replaced an existing file"
 
 "$fupdef" resources --json "Wrap Gothic" >resources.json
-python3 - resources.json <<'PY' || fail "unexpected resources: $(cat resources.json)"
+/usr/bin/python3 - resources.json <<'PY' || fail "unexpected resources: $(cat resources.json)"
 import json, sys
 d = json.load(open(sys.argv[1]))
 assert d["type"] == "FFIL" and d["creator"] == "DMOV", d
 listed = [(r["type"], r["id"], r["name"]) for r in d["resources"]]
-assert listed == [("FOND", 16500, "WrapGothic"), ("sfnt", 16500, "WrapGothic"), ("vers", 1, None)], listed
+assert listed == [("FOND", 16500, "WrapGothic"), ("vers", 1, None), ("sfnt", 16500, "WrapGothic")], listed
 PY
 
 # Independent readers: fontTools through the fork in the companion, FreeType through fc-scan.

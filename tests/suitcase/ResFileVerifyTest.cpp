@@ -20,13 +20,13 @@ constexpr uint32_t kFond = fourCC("FOND");
 constexpr uint32_t kSfnt = fourCC("sfnt");
 constexpr uint32_t kVers = fourCC("vers");
 
-// The sample template map: type list at 28 (count at 28, entries for 'FOND', 'sfnt', 'vers' at
+// The sample template map: type list at 28 (count at 28, entries for 'FOND', 'vers', 'sfnt' at
 // 30, 38, 46), references at 54, 66, 78 (ID, name offset, attributes/offset, handle), names
 // from 90.
 constexpr size_t kTypeCountAt = 28;
-constexpr size_t kSfntTypeAt = 38;
+constexpr size_t kSfntTypeAt = 46;
 constexpr size_t kFondReferenceAt = 54;
-constexpr size_t kVersReferenceAt = 78;
+constexpr size_t kVersReferenceAt = 66;
 
 using Census = std::tuple<int16_t, int64_t, int64_t, int64_t>;
 

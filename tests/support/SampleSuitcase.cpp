@@ -119,8 +119,12 @@ std::optional<Bytes> makeSampleTemplateMap(const std::string& resName, int16_t r
     map.mapLength = map.byteLength;
     map.typeCountField = 2;
 
-    const uint32_t types[] = {kFond, kSfnt, kVers};
+    // The 'sfnt' record goes last: record offsets are 24-bit, and a font of more than 16 MB must
+    // not push another record's start beyond them.
+    const uint32_t types[] = {kFond, kVers, kSfnt};
+    const uint32_t lengths[] = {fondSfntVersLengths[0], fondSfntVersLengths[2], fondSfntVersLengths[1]};
     uint32_t recordOffset = 0;
+    uint16_t nameOffset = 0;
     for (uint16_t i = 0; i < 3; ++i) {
         ResMapType type;
         type.resType = types[i];
@@ -129,11 +133,12 @@ std::optional<Bytes> makeSampleTemplateMap(const std::string& resName, int16_t r
         ResMapReference reference;
         reference.resID = types[i] == kVers ? 1 : resID;
         reference.dataOffset = recordOffset;
-        recordOffset += fondSfntVersLengths[i] + 4;
+        recordOffset += lengths[i] + 4;
         if (types[i] != kVers) {
             reference.attributes = kResPurgeable;
-            reference.nameOffset = static_cast<uint16_t>(i * (name->size() + 1));
+            reference.nameOffset = nameOffset;
             reference.name = *name;
+            nameOffset = static_cast<uint16_t>(nameOffset + name->size() + 1);
         }
         type.references.push_back(std::move(reference));
         map.types.push_back(std::move(type));

@@ -1,0 +1,193 @@
+// fupdef search and apply: the wizard's search and update run for administrators and scripts,
+// on the same UpdateManager, with progress on standard error.
+#include "Commands.h"
+
+#include "definition/DefinitionKey.h"
+#include "engine/FontUpdate.h"
+#include "engine/StatusCodes.h"
+#include "engine/UpdateManager.h"
+#include "shell/AppDelegate.h"
+#include "shell/AppInfo.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <iostream>
+
+namespace fu::cli {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+struct EngineOptions {
+    std::string definition;
+    std::string folder;
+    std::vector<std::string> only;
+    bool yes = false;
+    bool json = false;
+    std::string copyright = buildCopyrightString();
+};
+
+class PrintingDelegate : public UpdateManagerDelegate {
+public:
+    void processProgress(const UpdateResult& result) override {
+        if (result.text) std::cerr << "[" << result.count << "] " << *result.text << '\n';
+    }
+    void processComplete(const UpdateResult& result) override { completion = result; }
+    std::optional<UpdateResult> completion;
+};
+
+// Installs an application state holding the definition; false with a message when it is refused.
+bool loadDefinition(const EngineOptions& options) {
+    auto info = std::make_unique<AppInfo>();
+    info->appCopyrightStr = options.copyright;
+    if (!info->setupUpateParamWithUrl(options.definition)) {
+        std::cerr << "fupdef: " << options.definition
+                  << ": the definition cannot be read (fupdef show tells why)\n";
+        return false;
+    }
+    info->setupUpdateManager();
+    AppDelegate::setAppInfo(std::move(info));
+    return true;
+}
+
+// The search as the checking screen runs it: 0 with the fonts found, or the status.
+int16_t search(const EngineOptions& options, PrintingDelegate& delegate) {
+    AppInfo* info = AppDelegate::appInfo();
+    UpdateManager& manager = *info->updateManager;
+    manager.delegate = &delegate;
+    if (options.folder.empty()) {
+        manager.findUpdateNecessaryFont();
+        return delegate.completion ? delegate.completion->status : int16_t(-1000);
+    }
+    info->setupUpdateFontInfo();
+    const int16_t status = manager.findUpdateFontInfo(info->updateFontInfo.get(), info->updateSfntSetInfo.get(),
+                                                      info->updateTargetInfo.get(), options.folder);
+    info->updateFontInfo->setRequestUpdateAll(status == 0 && info->updateFontInfo->countOfUpdateFontItemAll() > 0);
+    return status;
+}
+
+std::string messageOf(int16_t status) {
+    AppInfo* info = AppDelegate::appInfo();
+    auto message = info && info->messageInfo ? info->messageInfo->messageOfStatusCode(status) : std::nullopt;
+    return message.value_or("");
+}
+
+Json fontJson(const UpdateFontItem& item) {
+    return Json{{"resName", item.resName},
+                {"japanFullName", item.japanFullName},
+                {"domain", item.pathDomain == kComputerDomain ? "computer" : "user"},
+                {"path", item.srcPath},
+                {"subDirPath", item.subDirPath ? Json(*item.subDirPath) : Json(nullptr)},
+                {"setIndex", item.sfntSetIndex},
+                {"size", FontUpdate::sizeStringOfByteSize(uint64_t(std::max<int64_t>(item.oldFileSize, 0)), false)}};
+}
+
+void printFound(const UpdateFontInfo& fonts, int16_t status, bool json) {
+    if (json) {
+        Json found = Json::array();
+        for (const auto& item : fonts.updateFontItems) found.push_back(fontJson(*item));
+        std::cout << Json{{"fonts", found}, {"status", status}, {"message", messageOf(status)}}.dump(2) << '\n';
+        return;
+    }
+    for (const auto& item : fonts.updateFontItems) {
+        const Json font = fontJson(*item);
+        std::cout << item->resName << "\t" << item->japanFullName << "\t" << font["domain"].get<std::string>() << "\t"
+                  << item->srcPath << "\t" << item->subDirPath.value_or("") << "\tset " << item->sfntSetIndex << "\t"
+                  << font["size"].get<std::string>() << '\n';
+    }
+    std::cout << "status " << status;
+    if (const std::string message = messageOf(status); !message.empty()) std::cout << ": " << message;
+    std::cout << "\n" << fonts.countOfUpdateFontItemAll() << " font(s) found\n";
+}
+
+int runSearch(const EngineOptions& options) {
+    if (!loadDefinition(options)) return 1;
+    PrintingDelegate delegate;
+    const int16_t status = search(options, delegate);
+    printFound(*AppDelegate::appInfo()->updateFontInfo, status, options.json);
+    return status == 0 ? 0 : 1;
+}
+
+bool confirmed() {
+    std::cerr << "アップデート完了後にコンピュータを再起動する必要があります。今すぐアップデートを実行してよろしいですか？ [y/N] ";
+    std::string answer;
+    if (!std::getline(std::cin, answer)) return false;
+    return answer == "y" || answer == "Y" || answer == "yes";
+}
+
+int runApply(const EngineOptions& options) {
+    if (!loadDefinition(options)) return 1;
+    PrintingDelegate delegate;
+    AppInfo* info = AppDelegate::appInfo();
+    const int16_t status = search(options, delegate);
+    UpdateFontInfo& fonts = *info->updateFontInfo;
+    if (status != 0) {
+        printFound(fonts, status, options.json);
+        return 1;
+    }
+    if (!options.only.empty())
+        for (auto& item : fonts.updateFontItems)
+            item->reqUpdate = std::find(options.only.begin(), options.only.end(), item->srcPath) != options.only.end();
+    if (fonts.countOfUpdateFontItemRequestUpdate() == 0) {
+        std::cerr << "fupdef: no font to update\n";
+        return 1;
+    }
+    UpdateManager& manager = *info->updateManager;
+    if (int32_t rights = manager.startAuthorization(); rights != 0) {
+        manager.stopAuthorization();
+        std::cerr << "fupdef: administrator rights were not granted (" << rights << ")\n";
+        return 1;
+    }
+    if (!options.yes && !confirmed()) {
+        manager.stopAuthorization();
+        std::cerr << "fupdef: cancelled\n";
+        return 1;
+    }
+    delegate.completion.reset();
+    manager.exeUpdateRequestedFont();
+    const int16_t outcome = delegate.completion ? delegate.completion->status : int16_t(UpdateErrorGeneral);
+
+    Json results = Json::array();
+    for (const auto& item : fonts.updateFontItems) {
+        const int16_t code = item->updateResult;
+        const std::string message =
+            code == 0 ? "" : messageOf(AppDelegate::updateItemStatusFromUpdateFontItemResult(code));
+        results.push_back({{"path", item->srcPath}, {"result", code}, {"message", message}});
+        if (!options.json)
+            std::cout << (code == 0 ? "完了" : "未完") << "\t" << code << "\t" << item->srcPath
+                      << (message.empty() ? "" : "\t" + message) << '\n';
+    }
+    if (options.json)
+        std::cout << Json{{"fonts", results}, {"outcome", outcome}, {"message", messageOf(outcome)}}.dump(2) << '\n';
+    else
+        std::cout << "outcome " << outcome << (messageOf(outcome).empty() ? "" : ": " + messageOf(outcome)) << '\n';
+    return outcome == 0 ? 0 : 1;
+}
+
+void addCommonOptions(CLI::App* command, EngineOptions& options) {
+    command->add_option("DEF", options.definition, ".fupdef definition")->required();
+    command->add_option("--folder", options.folder, "search only this folder (as the user's)");
+    command->add_flag("--json", options.json, "print JSON");
+    command->add_option("--copyright", options.copyright, "copyright string that seeds the key")
+        ->capture_default_str();
+}
+
+} // namespace
+
+void addEngineCommands(CLI::App& app, int& exitCode) {
+    auto searchOptions = std::make_shared<EngineOptions>();
+    auto* search = app.add_subcommand("search", "Search the Fonts folders for fonts a definition updates");
+    addCommonOptions(search, *searchOptions);
+    search->callback([searchOptions, &exitCode] { exitCode = runSearch(*searchOptions); });
+
+    auto applyOptions = std::make_shared<EngineOptions>();
+    auto* apply = app.add_subcommand("apply", "Search, then update the fonts found (or those named)");
+    addCommonOptions(apply, *applyOptions);
+    apply->add_option("--only", applyOptions->only, "update only these found fonts (paths)");
+    apply->add_flag("--yes", applyOptions->yes, "do not ask for confirmation");
+    apply->callback([applyOptions, &exitCode] { exitCode = runApply(*applyOptions); });
+}
+
+} // namespace fu::cli

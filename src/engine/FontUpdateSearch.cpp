@@ -1,0 +1,167 @@
+// The font search's class methods: walking one folder tree for one target and set, the Fonts
+// folders, the file and folder checks of the update, and the size texts of the list screen.
+#include "engine/FontUpdate.h"
+
+#include "definition/UpdateSfntSetInfo.h"
+#include "definition/UpdateTargetInfo.h"
+#include "engine/FontSearch.h"
+#include "engine/StatusCodes.h"
+#include "engine/UpdateFontInfo.h"
+#include "platform/FileAttributes.h"
+#include "platform/MacFiles.h"
+#include "platform/Places.h"
+#include "sfnt/SfntData.h"
+#include "suitcase/ResFile.h"
+
+#include <cinttypes>
+#include <cstdio>
+
+namespace fu {
+
+namespace {
+
+constexpr uint32_t kSuitcaseType = fourCC("FFIL");
+
+std::string joinPath(const std::string& folder, const std::string& name) {
+    if (folder.empty()) return name;
+    return folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
+// The record of a hit: the target's fields, where the file was found and what it will take.
+std::unique_ptr<UpdateFontItem> foundFontItem(const UpdateTargetItem& target, const std::string& path,
+                                              const std::string& subPath, uint64_t domain, uint64_t setIndex,
+                                              int64_t forkSize, int64_t growth) {
+    auto item = std::make_unique<UpdateFontItem>();
+    item->resName = *target.resName;
+    item->japanFullName = *target.japanFullName;
+    item->oVersStr = *target.oVersStr;
+    item->checksum = *target.checksum;
+    item->nVersStr = *target.nVersStr;
+    item->nSfntCDate = *target.nSfntCDate;
+    item->nSfntMDate = *target.nSfntMDate;
+    item->nFileCDate = *target.nFileCDate;
+    item->nFileMDate = *target.nFileMDate;
+    item->nResMapInfo = *target.nResMapInfo;
+    item->srcPath = path;
+    if (!subPath.empty()) item->subDirPath = subPath;
+    item->pathDomain = domain;
+    item->sfntSetIndex = setIndex;
+    item->oldFileSize = forkSize;
+    item->upSizeOfFile = growth;
+    return item;
+}
+
+} // namespace
+
+int16_t FontUpdate::findUpdateFontInfo(UpdateFontInfo* updateFontInfo, const UpdateSfntSetInfo* updateSfntSetInfo,
+                                       uint64_t setIndex, int64_t upSizeOfFile,
+                                       const std::string& targetRootDirectoryPath,
+                                       const std::string& targetSubDirectoryPath, uint64_t pathDomain,
+                                       const UpdateTargetItem* updateTargetItem) {
+    if (!updateFontInfo || !updateSfntSetInfo) return -1;
+    const UpdateSfntSetItem* set = updateSfntSetInfo->updateSfntSetItemAtIndex(int64_t(setIndex));
+    if (!set || !set->oSfntData || targetRootDirectoryPath.empty() || pathDomain == 0 ||
+        !UpdateTargetItem::checkPropertys(updateTargetItem))
+        return -1;
+
+    const std::string folder = targetSubDirectoryPath.empty()
+                                   ? targetRootDirectoryPath
+                                   : joinPath(targetRootDirectoryPath, targetSubDirectoryPath);
+    auto names = platform::listFolder(folder);
+    if (!names) return -1;
+    for (const std::string& name : *names) {
+        if (name.empty()) continue;
+        const std::string path = joinPath(folder, name);
+        auto attributes = platform::readAttributes(path);
+        if (!attributes || !attributes->type) continue;
+        if (*attributes->type == platform::ItemType::Directory) {
+            const std::string subPath =
+                targetSubDirectoryPath.empty() ? name : joinPath(targetSubDirectoryPath, name);
+            (void)findUpdateFontInfo(updateFontInfo, updateSfntSetInfo, setIndex, upSizeOfFile,
+                                     targetRootDirectoryPath, subPath, pathDomain, updateTargetItem);
+            continue;
+        }
+        const UpdateTargetItem& target = *updateTargetItem;
+        if (updateNeedResName(*target.resName, *target.japanFullName, *target.oVersStr, *target.nVersStr,
+                              *target.checksum, set->oSfntData.get(), path) != 1)
+            continue;
+        uint64_t forkSize = 0;
+        if (ResFile::getResourceFileSizeOfPath(path, forkSize) != 0) continue;
+        if (!updateFontInfo->addUpdateFontItem(foundFontItem(target, path, targetSubDirectoryPath, pathDomain,
+                                                             setIndex, int64_t(forkSize), upSizeOfFile)))
+            return -1;
+    }
+    return 0;
+}
+
+int16_t FontUpdate::findUpdateFontInfo(UpdateFontInfo* updateFontInfo, const UpdateSfntSetInfo* updateSfntSetInfo,
+                                       const UpdateTargetInfo* updateTargetInfo,
+                                       const std::string& findTargetDirPath) {
+    return FontSearch(updateFontInfo, updateSfntSetInfo, updateTargetInfo, findTargetDirPath, nullptr).run() ==
+                   StatusOK
+               ? 0
+               : -1;
+}
+
+std::optional<std::string> FontUpdate::localFontsFolderPath() {
+    std::string folder = platform::computerFontsFolder();
+    if (folder.empty()) return std::nullopt;
+    return folder;
+}
+
+std::optional<std::string> FontUpdate::usersFontsFolderPath() { return platform::userFontsFolder(); }
+
+int16_t FontUpdate::checkFileAttributesOfDistPath(const std::string& path) {
+    auto attributes = path.empty() ? std::nullopt : platform::readAttributes(path);
+    if (!attributes || !attributes->hfsTypeCode || !attributes->immutable) return ItemFileAttributesFailed;
+    if (*attributes->hfsTypeCode != kSuitcaseType) return ItemNotSuitcase;
+    if (*attributes->immutable) return ItemFileLocked;
+    return StatusOK;
+}
+
+int16_t FontUpdate::checkLoeckedFontsFolderOfDirPath(const std::string& path) {
+    auto attributes = path.empty() ? std::nullopt : platform::readAttributes(path);
+    if (!attributes || !attributes->immutable) return ItemFontsFolderAttributes;
+    return *attributes->immutable ? ItemFontsFolderLocked : StatusOK;
+}
+
+int16_t FontUpdate::checkLoeckedTempFolderOfDirPath(const std::string& path) {
+    auto attributes = path.empty() ? std::nullopt : platform::readAttributes(path);
+    if (!attributes || !attributes->immutable) return ItemTempFolderAttributes;
+    return *attributes->immutable ? ItemTempFolderLocked : StatusOK;
+}
+
+int16_t FontUpdate::checkLockedTemporaryDirectoryWithUpdateFontItem(const UpdateFontItem* item) {
+    if (!item || !item->dstPath) return ItemTempFolderAttributes;
+    const auto slash = item->dstPath->find_last_of('/');
+    if (slash == std::string::npos || slash == 0) return ItemTempFolderAttributes;
+    return checkLoeckedTempFolderOfDirPath(item->dstPath->substr(0, slash));
+}
+
+int16_t FontUpdate::setDstPathWithTemporaryDirectoryPath(const std::string& path, UpdateFontItem* item) {
+    if (!item || !item->setDstPathWithTemporaryDirectoryPath(path)) return ItemDstPathFailed;
+    return StatusOK;
+}
+
+std::string FontUpdate::sizeStringOfByteSize(uint64_t byteSize, bool requestByte) {
+    static constexpr struct {
+        uint64_t unit;
+        const char* name;
+    } kUnits[] = {{1'000'000'000'000ull, "TB"}, {1'000'000'000ull, "GB"}, {1'000'000ull, "MB"}, {1'000ull, "KB"}};
+    char text[96];
+    for (const auto& unit : kUnits) {
+        if (byteSize < unit.unit) continue;
+        const uint64_t whole = byteSize / unit.unit;
+        const uint64_t fraction = (byteSize % unit.unit) / (unit.unit / 1000);
+        int length = fraction == 0
+                         ? std::snprintf(text, sizeof text, "%" PRIu64 "%s", whole, unit.name)
+                         : std::snprintf(text, sizeof text, "%" PRIu64 ".%03" PRIu64 "%s", whole, fraction, unit.name);
+        if (requestByte && length > 0)
+            std::snprintf(text + length, sizeof text - size_t(length), "（%" PRIu64 "バイト）", byteSize);
+        return text;
+    }
+    std::snprintf(text, sizeof text, "%" PRIu64 "バイト", byteSize);
+    return text;
+}
+
+} // namespace fu

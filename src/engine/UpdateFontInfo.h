@@ -1,0 +1,72 @@
+// The fonts a search found: one record per (file, target, set) hit, with what the update needs
+// to build and place the new file and, afterwards, the outcome of its update.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace fu {
+
+inline constexpr uint64_t kUserDomain = 1;     // the user's Fonts folder ("ユーザ")
+inline constexpr uint64_t kComputerDomain = 2; // the computer's Fonts folder ("コンピュータ")
+
+class UpdateFontItem {
+public:
+    // Copied from the update target.
+    std::string resName;
+    std::string japanFullName;
+    std::string oVersStr;
+    std::string checksum; // may be empty
+    std::string nVersStr;
+    std::string nSfntCDate;
+    std::string nSfntMDate;
+    std::string nFileCDate;
+    std::string nFileMDate;
+    std::string nResMapInfo;
+
+    std::string srcPath;                   // the found file
+    std::optional<std::string> dstPath;    // the new file in the temporary folder, once set
+    std::optional<std::string> subDirPath; // folder relative to the searched Fonts folder
+    uint64_t pathDomain = 0;               // kUserDomain or kComputerDomain; 0 = unset
+    uint64_t sfntSetIndex = 0;
+    bool reqUpdate = false;
+    int64_t oldFileSize = 0;  // bytes of the resource fork
+    int64_t upSizeOfFile = 0; // expected growth of the new file (may be negative)
+    int16_t updateResult = 0; // per-font result of the last update, 0 = updated
+    // Where the update moved the old file, so that it can be put back if the new one cannot
+    // take its place.
+    std::optional<std::string> backupPath;
+
+    // dstPath = folder joined with srcPath's last component; false (nothing changed) when either
+    // is empty.
+    [[nodiscard]] bool setDstPathWithTemporaryDirectoryPath(const std::string& folder);
+    // Every field a file operation needs is there (checksum is not required).
+    [[nodiscard]] static bool checkPropertys(const UpdateFontItem* item);
+};
+
+class UpdateFontInfo {
+public:
+    std::vector<std::unique_ptr<UpdateFontItem>> updateFontItems; // empty = nil
+
+    [[nodiscard]] bool addUpdateFontItem(std::unique_ptr<UpdateFontItem> item);
+    [[nodiscard]] UpdateFontItem* updateFontItemAtIndex(int64_t index) const;
+    [[nodiscard]] int64_t countOfUpdateFontItemAll() const { return int64_t(updateFontItems.size()); }
+    [[nodiscard]] int64_t countOfUpdateFontItemRequestUpdate() const;
+    [[nodiscard]] int64_t countOfLocalDomainItemAll() const;
+    [[nodiscard]] int64_t countOfLocalDomainItemRequestUpdate() const;
+    [[nodiscard]] int64_t countOfUserDomainItemAll() const;
+    [[nodiscard]] int64_t countOfUserDomainItemRequestUpdate() const;
+    void setRequestUpdateAll(bool requested);
+    // Drops the unrequested items for good; false only when the list is empty.
+    bool rebuildOfUpdateFontItemRequestUpdate();
+    // Bytes the requested fonts need: data size + fork size + expected growth; nil for no list.
+    [[nodiscard]] std::optional<uint64_t> totalFileSizeOfRequestUpdate() const;
+
+private:
+    [[nodiscard]] int64_t countWhere(bool requestedOnly, uint64_t domain) const;
+};
+
+} // namespace fu

@@ -1,0 +1,188 @@
+#include "engine/UpdateManager.h"
+
+#include "engine/Authorization.h"
+#include "engine/FontSearch.h"
+#include "engine/FontUpdate.h"
+#include "engine/StatusCodes.h"
+#include "engine/UpdateFontInfo.h"
+#include "engine/VolumeInfo.h"
+#include "shell/AppDelegate.h"
+#include "shell/AppInfo.h"
+
+namespace fu {
+
+namespace {
+
+constexpr uint64_t kSpaceMargin = 20'000'000;
+constexpr const char* kBackupFolderName = "古いフォント項目";
+
+} // namespace
+
+void UpdateManager::progress(int64_t count, std::optional<std::string> text) const {
+    if (delegate) delegate->processProgress(UpdateResult::updateResultWithCount(count, std::move(text)));
+}
+
+void UpdateManager::complete(UpdateResult result) const {
+    if (delegate) delegate->processComplete(result);
+}
+
+// ---- Search ----
+
+int64_t UpdateManager::progressMaxOfFindUpdateNecessaryFont() const {
+    const AppInfo* info = AppDelegate::appInfo();
+    if (!info) return 0;
+    return FontSearch::progressMaximum(info->updateSfntSetInfo.get(), info->updateTargetInfo.get());
+}
+
+int16_t UpdateManager::findUpdateFontInfo(UpdateFontInfo* updateFontInfo, const UpdateSfntSetInfo* updateSfntSetInfo,
+                                          const UpdateTargetInfo* updateTargetInfo,
+                                          const std::string& findTargetDirPath) {
+    return FontSearch(updateFontInfo, updateSfntSetInfo, updateTargetInfo, findTargetDirPath,
+                      [this](const UpdateResult& result) {
+                          if (delegate) delegate->processProgress(result);
+                      })
+        .run();
+}
+
+void UpdateManager::findUpdateNecessaryFont() {
+    AppInfo* info = AppDelegate::appInfo();
+    if (!info) return complete(UpdateResult::updateResultWithStatusCode(-999));
+    if (!info->setupUpdateFontInfo()) return complete(UpdateResult::updateResultWithStatusCode(-998));
+    const int16_t status = findUpdateFontInfo(info->updateFontInfo.get(), info->updateSfntSetInfo.get(),
+                                              info->updateTargetInfo.get(), "");
+    UpdateResult result = UpdateResult::updateResultWithStatusCode(status);
+    if (status == StatusOK) {
+        const int64_t found = info->updateFontInfo->countOfUpdateFontItemAll();
+        info->updateFontInfo->setRequestUpdateAll(found > 0);
+        result.count = found;
+    }
+    complete(result);
+}
+
+// ---- Rights ----
+
+int32_t UpdateManager::startAuthorization() {
+    AppInfo* info = AppDelegate::appInfo();
+    if (!info) return -1;
+    if (!info->updateFontInfo || info->updateFontInfo->countOfLocalDomainItemRequestUpdate() == 0) return 0;
+    if (!info->setupAuthorization()) return -1;
+    // The helper only moves into folders that exist when it starts; a fresh account has no Trash.
+    (void)FontUpdate::trashInPathWithItemName(kBackupFolderName, kUserDomain);
+    return Authorization::startAuthorization(info->authorization.get());
+}
+
+bool UpdateManager::stopAuthorization() {
+    AppInfo* info = AppDelegate::appInfo();
+    if (!info || !info->authorization) return false;
+    Authorization::stopAuthorization(info->authorization.get());
+    info->authorization.reset();
+    return true;
+}
+
+// ---- Update run ----
+
+bool UpdateManager::setupTemporaryDirectory() {
+    AppInfo* info = AppDelegate::appInfo();
+    if (!info) return false;
+    info->temporaryDirPath.reset();
+    const bool onDesktop = info->testOption && info->testOption->tempOnDesk;
+    auto path = FontUpdate::temporaryDirectoryPathWithPlaceIsDesktop(onDesktop);
+    if (!path || FontUpdate::createTemporaryDirectoryAtPath(*path) != StatusOK) return false;
+    info->temporaryDirPath = *path;
+    return true;
+}
+
+bool UpdateManager::removeTemporaryDirectory() {
+    AppInfo* info = AppDelegate::appInfo();
+    if (!info || !info->temporaryDirPath) return false;
+    if (info->testOption && info->testOption->notRemoveTemp) return true;
+    const bool removed = FontUpdate::removeTemporaryDirectroryAtPath(*info->temporaryDirPath) == StatusOK;
+    info->temporaryDirPath.reset();
+    return removed;
+}
+
+int16_t UpdateManager::runUpdate(bool& cacheFailed) {
+    AppInfo* info = AppDelegate::appInfo();
+    UpdateFontInfo* fonts = info->updateFontInfo.get();
+    if (!fonts || !fonts->rebuildOfUpdateFontItemRequestUpdate() || fonts->countOfUpdateFontItemAll() == 0)
+        return UpdateErrorNothingRequested;
+    if (!setupTemporaryDirectory()) return UpdateErrorTempSetup;
+    if (!info->temporaryDirPath || info->temporaryDirPath->empty()) return UpdateErrorTempAttributes;
+    switch (FontUpdate::checkLoeckedTempFolderOfDirPath(*info->temporaryDirPath)) {
+    case StatusOK: break;
+    case ItemTempFolderLocked: return UpdateErrorTempLocked;
+    default: return UpdateErrorTempAttributes;
+    }
+
+    Authorization* authorization = info->authorization.get();
+    const bool toDesktop = info->testOption && info->testOption->oldMoveToDesk;
+    std::optional<std::string> backupPath;
+    int64_t attempted = 0, updated = 0, done = 0;
+    for (int64_t index = 0; index < fonts->countOfUpdateFontItemAll(); ++index) {
+        UpdateFontItem* item = fonts->updateFontItemAtIndex(index);
+        if (!item) return UpdateErrorItemFetch;
+        item->updateResult = StatusOK;
+        ++attempted;
+
+        if (!backupPath) backupPath = FontUpdate::pathForBackupDirectoryName(kBackupFolderName, kUserDomain, toDesktop);
+        int16_t& result = item->updateResult;
+        if (!backupPath) result = ItemBackupFolderFailed;
+        if (result == StatusOK) result = FontUpdate::setDstPathWithTemporaryDirectoryPath(*info->temporaryDirPath, item);
+        if (result == StatusOK) result = FontUpdate::checkLockedTemporaryDirectoryWithUpdateFontItem(item);
+        if (result == StatusOK) result = FontUpdate::removeTemporaryFileAtPath(*item->dstPath);
+        progress(done, item->resName);
+        if (result == StatusOK) result = FontUpdate::createNewFontOfUpdateFontItem(item, info->updateSfntSetInfo.get());
+        if (result == StatusOK) {
+            Authorization* rights = authorization && item->pathDomain == kComputerDomain ? authorization : nullptr;
+            result = rights ? FontUpdate::moveToTrashUpdateFontItem(item, *backupPath, rights)
+                            : FontUpdate::moveToTrashUpdateFontItem(item, *backupPath);
+            if (result == StatusOK) {
+                result = rights ? FontUpdate::moveToFontsUpdateFontItem(item, rights)
+                                : FontUpdate::moveToFontsUpdateFontItem(item);
+                // The old font must not simply vanish: put it back where it was. The font still
+                // counts as not updated.
+                if (result != StatusOK) (void)FontUpdate::moveBackFromTrashUpdateFontItem(item, rights);
+            }
+            if (result == StatusOK) ++updated;
+        }
+        ++done;
+        progress(done, std::nullopt);
+    }
+
+    if (updated >= 1) {
+        progress(done, "フォントキャッシュを再構築しています...");
+        const bool rebuilt = authorization
+                                 ? FontUpdate::clearFontCacheWithAuthorization(authorization, info->scriptInfo.get())
+                                 : FontUpdate::clearFontCacheUserWithScriptInfo(info->scriptInfo.get());
+        cacheFailed = !rebuilt;
+    }
+    if (updated == 0) return UpdateNoneUpdated;
+    if (updated == attempted) return cacheFailed ? UpdateAllCacheFailed : StatusOK;
+    return cacheFailed ? UpdatePartialCacheFailed : UpdatePartialCacheOK;
+}
+
+void UpdateManager::exeUpdateRequestedFont() {
+    if (!AppDelegate::appInfo()) return complete(UpdateResult::updateResultWithStatusCode(UpdateErrorNoAppState));
+    bool cacheFailed = false;
+    const int16_t status = runUpdate(cacheFailed);
+    stopAuthorization();
+    removeTemporaryDirectory();
+    complete(UpdateResult::updateResultWithStatusCode(status));
+}
+
+UpdateManager::SpaceCheck UpdateManager::checkFreeSpace(const UpdateFontInfo& updateFontInfo,
+                                                        const TestOption* testOption, VolumeInfo& volumeInfo) {
+    SpaceCheck check;
+    const VolumeItem* system = volumeInfo.systemVolumeItem();
+    if (!system || !system->freeSize || !system->sysVolume || !system->writable) return check;
+    check.freeBytes = *system->freeSize;
+    if (testOption && testOption->freeSize && testOption->freeSizeValue != 0)
+        check.freeBytes = testOption->freeSizeValue * 1'000'000;
+    check.needBytes = updateFontInfo.totalFileSizeOfRequestUpdate().value_or(0);
+    if (testOption && testOption->mulFontSize && testOption->mulValue != 0) check.needBytes *= testOption->mulValue;
+    if (check.needBytes != 0) check.needBytes += kSpaceMargin;
+    check.enough = check.freeBytes >= check.needBytes;
+    return check;
+}
+
+} // namespace fu

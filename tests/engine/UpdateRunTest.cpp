@@ -1,0 +1,263 @@
+#include "engine/FontUpdate.h"
+#include "engine/StatusCodes.h"
+#include "engine/UpdateManager.h"
+#include "platform/FileAttributes.h"
+#include "platform/MacFiles.h"
+#include "sfnt/VersResource.h"
+#include "shell/AppDelegate.h"
+#include "shell/AppInfo.h"
+#include "suitcase/ResFile.h"
+#include "support/EngineFixture.h"
+#include "support/SampleSuitcase.h"
+
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace fu {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string today() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[16];
+    std::strftime(text, sizeof text, "%Y%m%d", &local);
+    return text;
+}
+
+// The short version in the installed suitcase's 'vers' resource.
+std::string installedVersion(const std::string& path) {
+    auto resFile = ResFile::initOfContentFile(path);
+    if (!resFile || resFile->loadStatus != 0) return "(unreadable)";
+    VersResHeader header{};
+    PascalString shortString{}, longString{};
+    if (!readVersResItem(resFile->resItemByResType(fourCC("vers"), 1), header, shortString, longString))
+        return "(no vers)";
+    return std::string(shortString.begin() + 1, shortString.begin() + 1 + shortString[0]);
+}
+
+class Collect : public UpdateManagerDelegate {
+public:
+    void processProgress(const UpdateResult& result) override { progress.push_back(result); }
+    void processComplete(const UpdateResult& result) override { completions.push_back(result); }
+    std::vector<UpdateResult> progress, completions;
+};
+
+class UpdateRun : public test::SandboxTest {
+protected:
+    void TearDown() override { AppDelegate::setAppInfo(nullptr); }
+    std::string userFonts() const { return sandbox.path("home/.local/share/fonts"); }
+    std::string trash() const { return sandbox.path("home/.local/share/Trash"); }
+    std::string backupName(const std::string& suffix = "") const { return "古いフォント項目." + today() + suffix; }
+
+    // Search, then update everything found; the run's outcome.
+    int16_t searchAndUpdate() {
+        AppInfo& info = test::installAppState(sample);
+        info.setupUpdateManager();
+        Collect search;
+        info.updateManager->delegate = &search;
+        info.updateManager->findUpdateNecessaryFont();
+        beforeUpdate();
+        info.setupUpdateManager();
+        info.updateManager->delegate = &run;
+        run.completions.clear();
+        info.updateManager->exeUpdateRequestedFont();
+        EXPECT_EQ(run.completions.size(), 1u);
+        return run.completions.empty() ? int16_t(0x7FFF) : run.completions.back().status;
+    }
+    std::function<void()> beforeUpdate = [] {};
+    test::EngineSample sample = test::makeEngineSample(sandbox);
+    Collect run;
+};
+
+TEST_F(UpdateRun, OneUserFontIsReplacedAndTheOldOneGoesToTheTrash) {
+    fs::create_directories(userFonts());
+    test::installOldSuitcase(sample, userFonts() + "/Gothic");
+    ASSERT_EQ(searchAndUpdate(), StatusOK);
+
+    EXPECT_EQ(installedVersion(userFonts() + "/Gothic"), "1.0.2");
+    const std::string backup = trash() + "/files/" + backupName() + "/ユーザ/Gothic";
+    EXPECT_EQ(installedVersion(backup), "1.0.1");
+    std::ifstream info(trash() + "/info/" + backupName() + ".trashinfo");
+    std::stringstream record;
+    record << info.rdbuf();
+    EXPECT_NE(record.str().find("[Trash Info]\nPath=" + userFonts() + "/%E5%8F%A4"), std::string::npos)
+        << record.str();
+    EXPECT_NE(record.str().find("DeletionDate=20"), std::string::npos);
+    EXPECT_TRUE(fs::exists(test::cacheMarker(sandbox))) << "the user's cache was rebuilt";
+    EXPECT_FALSE(fs::exists(sandbox.path("home/.local/share/org.fontupdater.FontUpdater.temp")));
+    EXPECT_EQ(AppDelegate::appInfo()->updateFontInfo->updateFontItemAtIndex(0)->updateResult, 0);
+    auto attributes = platform::readAttributes(userFonts() + "/Gothic");
+    ASSERT_TRUE(attributes && attributes->creationDate);
+    // 2014/04/03 09:00:00 in Japan.
+    EXPECT_EQ(attributes->creationDate->time_since_epoch().count(), 1396483200);
+}
+
+TEST_F(UpdateRun, ASecondRunTheSameDayGetsANumberedBackupFolder) {
+    fs::create_directories(userFonts());
+    test::installOldSuitcase(sample, userFonts() + "/Gothic");
+    ASSERT_EQ(searchAndUpdate(), StatusOK);
+    test::installOldSuitcase(sample, userFonts() + "/Other Gothic");
+    ASSERT_EQ(searchAndUpdate(), StatusOK);
+    EXPECT_TRUE(platform::macFileExists(trash() + "/files/" + backupName(".1") + "/ユーザ/Other Gothic"));
+    EXPECT_TRUE(fs::exists(trash() + "/info/" + backupName(".1") + ".trashinfo"));
+}
+
+TEST_F(UpdateRun, OneFailingFontOfThreeGivesAPartialOutcome) {
+    fs::create_directories(userFonts());
+    for (const char* name : {"A", "B", "C"}) test::installOldSuitcase(sample, userFonts() + "/" + name);
+    // Between the search and the update, B changes under our feet: it no longer needs the update.
+    beforeUpdate = [this] {
+        fs::remove(userFonts() + "/B");
+        fs::remove(userFonts() + "/._B");
+        sample::SampleSuitcaseOptions newer;
+        newer.shortVersion = "1.0.3";
+        ASSERT_EQ(sample::writeSampleSuitcase(userFonts() + "/B", sample.oldFont, newer), 0);
+    };
+    EXPECT_EQ(searchAndUpdate(), UpdatePartialCacheOK);
+    const auto& fonts = AppDelegate::appInfo()->updateFontInfo->updateFontItems;
+    ASSERT_EQ(fonts.size(), 3u);
+    for (const auto& font : fonts) {
+        if (font->srcPath == userFonts() + "/B")
+            EXPECT_NE(font->updateResult, 0);
+        else
+            EXPECT_EQ(font->updateResult, 0) << font->srcPath;
+    }
+    EXPECT_EQ(installedVersion(userFonts() + "/B"), "1.0.3") << "a failed font is left as it was";
+}
+
+TEST_F(UpdateRun, NoFontUpdatedMeansNoCacheRebuild) {
+    fs::create_directories(userFonts());
+    test::installOldSuitcase(sample, userFonts() + "/A");
+    beforeUpdate = [this] { fs::remove(userFonts() + "/A"); };
+    EXPECT_EQ(searchAndUpdate(), UpdateNoneUpdated);
+    EXPECT_FALSE(fs::exists(test::cacheMarker(sandbox)));
+}
+
+// A font of the computer's folder is moved by the privileged helper, started once through the
+// elevation command (here a launcher that records it ran), and the cache is rebuilt with rights.
+TEST_F(UpdateRun, AComputerFontMovesThroughTheHelper) {
+    const std::string marker = sandbox.path("rebuilt-with-rights");
+    sample = test::makeEngineSample(sandbox, "OSAATSChacheRemoveAuth\ttouch '" + marker + "'\n");
+    const std::string launcher =
+        sandbox.writeFile("launch.sh", asBytes("#!/bin/sh\ntouch '" + sandbox.path("launched") + "'\nexec \"$@\"\n"));
+    fs::permissions(launcher, fs::perms::owner_all);
+    setenv("FONTUPDATER_ELEVATE", launcher.c_str(), 1);
+    const std::string computer = sandbox.path("system-fonts/Sub/Gothic");
+    test::installOldSuitcase(sample, computer);
+    fs::create_directories(userFonts());
+
+    AppInfo& info = test::installAppState(sample);
+    Collect search;
+    info.updateManager->delegate = &search;
+    info.updateManager->findUpdateNecessaryFont();
+    info.setupUpdateManager();
+    info.updateManager->delegate = &run;
+    ASSERT_EQ(info.updateManager->startAuthorization(), 0);
+    EXPECT_TRUE(info.authorization && info.authorization->hasAuthRef());
+    info.updateManager->exeUpdateRequestedFont();
+    unsetenv("FONTUPDATER_ELEVATE");
+
+    ASSERT_EQ(run.completions.size(), 1u);
+    EXPECT_EQ(run.completions[0].status, StatusOK)
+        << "font result " << info.updateFontInfo->updateFontItemAtIndex(0)->updateResult;
+    EXPECT_TRUE(fs::exists(sandbox.path("launched")));
+    EXPECT_EQ(installedVersion(computer), "1.0.2");
+    EXPECT_EQ(installedVersion(trash() + "/files/" + backupName() + "/コンピュータ/Sub/Gothic"), "1.0.1");
+    EXPECT_TRUE(fs::exists(marker)) << "the privileged cache rebuild ran";
+    EXPECT_FALSE(info.authorization) << "the rights end with the run";
+}
+
+TEST_F(UpdateRun, AFailedCacheRebuildIsReportedButUndoesNothing) {
+    sample = test::makeEngineSample(sandbox, "UserChacheRemove\t/bin/false\n");
+    fs::create_directories(userFonts());
+    test::installOldSuitcase(sample, userFonts() + "/Gothic");
+    EXPECT_EQ(searchAndUpdate(), UpdateAllCacheFailed);
+    EXPECT_EQ(installedVersion(userFonts() + "/Gothic"), "1.0.2");
+}
+
+TEST_F(UpdateRun, ALeftoverInTheTemporaryFolderIsRemovedFirst) {
+    fs::create_directories(userFonts());
+    test::installOldSuitcase(sample, userFonts() + "/Gothic");
+    const std::string temp = sandbox.path("home/.local/share/org.fontupdater.FontUpdater.temp");
+    beforeUpdate = [&] {
+        fs::create_directories(temp);
+        test::writeWholeFile(temp + "/Gothic", Bytes{1, 2, 3});
+        test::writeWholeFile(temp + "/._Gothic", Bytes{4});
+    };
+    EXPECT_EQ(searchAndUpdate(), StatusOK);
+    EXPECT_FALSE(fs::exists(temp));
+}
+
+TEST_F(UpdateRun, ALockedFontIsLeftUntouched) {
+    fs::create_directories(userFonts());
+    test::installOldSuitcase(sample, userFonts() + "/Locked");
+    const std::string path = userFonts() + "/Locked";
+    if (std::system(("chattr +i '" + path + "' 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "this file system or user cannot set the immutable flag";
+    const int16_t outcome = searchAndUpdate();
+    (void)std::system(("chattr -i '" + path + "'").c_str());
+    EXPECT_EQ(outcome, UpdateNoneUpdated);
+    EXPECT_EQ(AppDelegate::appInfo()->updateFontInfo->updateFontItemAtIndex(0)->updateResult, ItemFileLocked);
+    EXPECT_EQ(installedVersion(path), "1.0.1");
+}
+
+TEST_F(UpdateRun, NothingRequestedEndsBeforeAnyFolderIsMade) {
+    AppInfo& info = test::installAppState(sample);
+    info.setupUpdateFontInfo();
+    info.setupUpdateManager();
+    info.updateManager->delegate = &run;
+    info.updateManager->exeUpdateRequestedFont();
+    ASSERT_EQ(run.completions.size(), 1u);
+    EXPECT_EQ(run.completions[0].status, UpdateErrorNothingRequested);
+    EXPECT_FALSE(fs::exists(sandbox.path("home/.local/share/org.fontupdater.FontUpdater.temp")));
+}
+
+// When the new font cannot take the old one's place, the old one goes back instead of leaving
+// the user without the font.
+TEST_F(UpdateRun, AnOldFontComesBackWhenTheNewOneCannotBeMovedIn) {
+    fs::create_directories(userFonts());
+    const std::string source = userFonts() + "/Gothic";
+    test::installOldSuitcase(sample, source);
+    UpdateFontItem item;
+    item.resName = item.japanFullName = item.oVersStr = item.nVersStr = "x";
+    item.nSfntCDate = item.nSfntMDate = item.nFileCDate = item.nFileMDate = item.nResMapInfo = "x";
+    item.srcPath = source;
+    item.dstPath = sandbox.path("new/Gothic"); // never written: the move into place must fail
+    item.pathDomain = kUserDomain;
+    const std::string backup = sandbox.path("backup");
+    ASSERT_EQ(FontUpdate::moveToTrashUpdateFontItem(&item, backup), StatusOK);
+    EXPECT_FALSE(platform::macFileExists(source));
+    EXPECT_EQ(FontUpdate::moveToFontsUpdateFontItem(&item), ItemMoveNewToFontsFailed);
+    ASSERT_EQ(FontUpdate::moveBackFromTrashUpdateFontItem(&item, nullptr), StatusOK);
+    EXPECT_EQ(installedVersion(source), "1.0.1");
+    EXPECT_FALSE(platform::macFileExists(backup + "/ユーザ/Gothic"));
+}
+
+TEST(UpdatePaths, BackupNamesAndSubfolders) {
+    test::Sandbox sandbox;
+    auto first = FontUpdate::pathForBackupDirectoryName("古いフォント項目", kUserDomain, false);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(*first, sandbox.path("home/.local/share/Trash/files/古いフォント項目." + today()));
+    // An info record alone takes the name too.
+    test::writeWholeFile(sandbox.path("home/.local/share/Trash/info/古いフォント項目." + today() + ".trashinfo"), {});
+    EXPECT_EQ(FontUpdate::pathForBackupDirectoryName("古いフォント項目", kUserDomain, false), *first + ".1");
+
+    const std::string file = sandbox.writeFile("taken", {});
+    EXPECT_EQ(FontUpdate::fixExistsPathWithFilePath(file), file + ".1");
+    EXPECT_EQ(FontUpdate::makeSubDirectroryWithPath("", sandbox.root()), ItemMoveOldToTrashFailed);
+    EXPECT_EQ(FontUpdate::makeSubDirectroryWithPath("ユーザ/A/B", sandbox.root()), StatusOK);
+    EXPECT_TRUE(fs::is_directory(sandbox.path("ユーザ/A/B")));
+    EXPECT_EQ(FontUpdate::removeTemporaryDirectroryAtPath(sandbox.path("ユーザ")), -1)
+        << "only the temporary folder may be removed this way";
+    EXPECT_TRUE(fs::exists(sandbox.path("ユーザ")));
+}
+
+} // namespace
+} // namespace fu

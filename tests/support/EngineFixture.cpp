@@ -1,0 +1,53 @@
+#include "support/EngineFixture.h"
+
+#include "shell/AppDelegate.h"
+#include "shell/AppInfo.h"
+#include "support/DefinitionBuilder.h"
+#include "support/SampleFont.h"
+#include "support/SampleSuitcase.h"
+
+#include <filesystem>
+#include <stdexcept>
+
+namespace fu::test {
+
+std::string cacheMarker(const Sandbox& sandbox) { return sandbox.path("cache-rebuilt"); }
+
+EngineSample makeEngineSample(const Sandbox& sandbox, const std::string& scripts) {
+    EngineSample sample;
+    sample::SampleFontOptions old;
+    old.version = "1.0.1";
+    sample::SampleFontOptions changed = old;
+    changed.glyphCount = static_cast<uint16_t>(old.glyphCount + 3);
+    sample.oldFont = sample::makeTrueTypeFont(old);
+    sample.newFont = sample::makeTrueTypeFont(changed);
+    auto text = [](const std::string& s) { return Bytes(s.begin(), s.end()); };
+    sample.sources.readMe = text("{\\rtf1\\ansi Sample\\par}");
+    sample.sources.targets = text("SampleGothic\t" + old.japaneseName +
+                                  "\t1.0.1\t*\t1.0.2\t2014/04/01 09:00:00\t2014/04/02 09:30:00\t"
+                                  "2014/04/03 09:00:00\t2014/04/04 09:00:00\t*\n");
+    sample.sources.scripts =
+        text(scripts.empty() ? "UserChacheRemove\t/usr/bin/touch " + cacheMarker(sandbox) + "\n" : scripts);
+    sample.sources.sets.push_back({"Glyphs", sample.oldFont, sample.newFont});
+    return sample;
+}
+
+void installOldSuitcase(const EngineSample& sample, const std::string& path) {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    sample::SampleSuitcaseOptions options;
+    options.shortVersion = "1.0.1";
+    if (sample::writeSampleSuitcase(path, sample.oldFont, options) != 0)
+        throw std::runtime_error("cannot write the sample suitcase " + path);
+}
+
+AppInfo& installAppState(const EngineSample& sample) {
+    auto info = std::make_unique<AppInfo>();
+    info->appCopyrightStr = kTestCopyright;
+    if (!info->setupUpdaterParamWithEnData(sealedDefinition(sample.sources)))
+        throw std::runtime_error("the sample definition does not load");
+    info->setupUpdateManager();
+    AppDelegate::setAppInfo(std::move(info));
+    return *AppDelegate::appInfo();
+}
+
+} // namespace fu::test

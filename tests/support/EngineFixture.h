@@ -1,0 +1,39 @@
+// An installed font and the definition that updates it, for search and update-run tests:
+// suitcases at version 1.0.1 of the sample font, and a definition raising them to 1.0.2.
+#pragma once
+
+#include "base/Bytes.h"
+#include "definition/DefinitionWriter.h"
+#include "support/Sandbox.h"
+
+#include <memory>
+#include <string>
+
+namespace fu {
+class AppInfo;
+}
+
+namespace fu::test {
+
+struct EngineSample {
+    Bytes oldFont; // sfnt images: what is installed, and what the update makes of its tables
+    Bytes newFont;
+    DefinitionSources sources;
+};
+
+// The sample: resource name "SampleGothic", Japanese name "サンプルゴシック", 1.0.1 → 1.0.2, 'head'
+// dates 2014/04/01 09:00:00 and 2014/04/02 09:30:00, file dates 2014/04/03 and 2014/04/04.
+// `scripts` replaces the definition's script lines (default: a user cache rebuild that only
+// touches a marker file under the sandbox).
+[[nodiscard]] EngineSample makeEngineSample(const Sandbox& sandbox, const std::string& scripts = "");
+
+// Writes an installed suitcase of the sample's old font at path (folders created).
+void installOldSuitcase(const EngineSample& sample, const std::string& path);
+
+// A fresh application state holding the sample definition, installed as the current one.
+AppInfo& installAppState(const EngineSample& sample);
+
+// The marker file the default cache-rebuild script touches.
+[[nodiscard]] std::string cacheMarker(const Sandbox& sandbox);
+
+} // namespace fu::test
