@@ -101,28 +101,6 @@ void decideAllPairs(FoundFile& file, const std::vector<const UpdateTargetItem*>&
     file.forkSize = int64_t(forkSize);
 }
 
-std::unique_ptr<UpdateFontItem> foundFontItem(const UpdateTargetItem& target, const FoundFile& file, uint64_t domain,
-                                              uint64_t setIndex, int64_t growth) {
-    auto item = std::make_unique<UpdateFontItem>();
-    item->resName = *target.resName;
-    item->japanFullName = *target.japanFullName;
-    item->oVersStr = *target.oVersStr;
-    item->checksum = *target.checksum;
-    item->nVersStr = *target.nVersStr;
-    item->nSfntCDate = *target.nSfntCDate;
-    item->nSfntMDate = *target.nSfntMDate;
-    item->nFileCDate = *target.nFileCDate;
-    item->nFileMDate = *target.nFileMDate;
-    item->nResMapInfo = *target.nResMapInfo;
-    item->srcPath = file.path;
-    if (!file.subPath.empty()) item->subDirPath = file.subPath;
-    item->pathDomain = domain;
-    item->sfntSetIndex = setIndex;
-    item->oldFileSize = file.forkSize;
-    item->upSizeOfFile = growth;
-    return item;
-}
-
 } // namespace
 
 FontSearch::FontSearch(UpdateFontInfo* updateFontInfo, const UpdateSfntSetInfo* updateSfntSetInfo,
@@ -188,7 +166,8 @@ int16_t FontSearch::run() {
                 const int64_t growth = growthEstimate(*target, *set);
                 for (const FoundFile& file : *files) {
                     if (!file.hits[size_t(t) * sets.size() + size_t(s)]) continue;
-                    if (!updateFontInfo_->addUpdateFontItem(foundFontItem(*target, file, domain, uint64_t(s), growth)))
+                    if (!updateFontInfo_->addUpdateFontItem(UpdateFontItem::foundItem(
+                            *target, file.path, file.subPath, domain, uint64_t(s), file.forkSize, growth)))
                         return SearchErrorWalkFailed;
                 }
                 report(progress + s + 1, std::nullopt);

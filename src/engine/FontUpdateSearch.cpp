@@ -27,30 +27,6 @@ std::string joinPath(const std::string& folder, const std::string& name) {
     return folder.back() == '/' ? folder + name : folder + "/" + name;
 }
 
-// The record of a hit: the target's fields, where the file was found and what it will take.
-std::unique_ptr<UpdateFontItem> foundFontItem(const UpdateTargetItem& target, const std::string& path,
-                                              const std::string& subPath, uint64_t domain, uint64_t setIndex,
-                                              int64_t forkSize, int64_t growth) {
-    auto item = std::make_unique<UpdateFontItem>();
-    item->resName = *target.resName;
-    item->japanFullName = *target.japanFullName;
-    item->oVersStr = *target.oVersStr;
-    item->checksum = *target.checksum;
-    item->nVersStr = *target.nVersStr;
-    item->nSfntCDate = *target.nSfntCDate;
-    item->nSfntMDate = *target.nSfntMDate;
-    item->nFileCDate = *target.nFileCDate;
-    item->nFileMDate = *target.nFileMDate;
-    item->nResMapInfo = *target.nResMapInfo;
-    item->srcPath = path;
-    if (!subPath.empty()) item->subDirPath = subPath;
-    item->pathDomain = domain;
-    item->sfntSetIndex = setIndex;
-    item->oldFileSize = forkSize;
-    item->upSizeOfFile = growth;
-    return item;
-}
-
 } // namespace
 
 int16_t FontUpdate::findUpdateFontInfo(UpdateFontInfo* updateFontInfo, const UpdateSfntSetInfo* updateSfntSetInfo,
@@ -87,8 +63,8 @@ int16_t FontUpdate::findUpdateFontInfo(UpdateFontInfo* updateFontInfo, const Upd
             continue;
         uint64_t forkSize = 0;
         if (ResFile::getResourceFileSizeOfPath(path, forkSize) != 0) continue;
-        if (!updateFontInfo->addUpdateFontItem(foundFontItem(target, path, targetSubDirectoryPath, pathDomain,
-                                                             setIndex, int64_t(forkSize), upSizeOfFile)))
+        if (!updateFontInfo->addUpdateFontItem(UpdateFontItem::foundItem(target, path, targetSubDirectoryPath, pathDomain,
+                                                                        setIndex, int64_t(forkSize), upSizeOfFile)))
             return -1;
     }
     return 0;

@@ -1,5 +1,6 @@
 #include "engine/UpdateFontInfo.h"
 
+#include "definition/UpdateTargetInfo.h"
 #include "platform/FileAttributes.h"
 #include "suitcase/ResFile.h"
 
@@ -21,6 +22,29 @@ bool UpdateFontItem::checkPropertys(const UpdateFontItem* item) {
                                      &item->nFileMDate, &item->nResMapInfo})
         if (field->empty()) return false;
     return item->dstPath && !item->dstPath->empty() && item->pathDomain != 0;
+}
+
+std::unique_ptr<UpdateFontItem> UpdateFontItem::foundItem(const UpdateTargetItem& target, const std::string& path,
+                                                          const std::string& subPath, uint64_t domain,
+                                                          uint64_t setIndex, int64_t forkSize, int64_t growth) {
+    auto item = std::make_unique<UpdateFontItem>();
+    item->resName = *target.resName;
+    item->japanFullName = *target.japanFullName;
+    item->oVersStr = *target.oVersStr;
+    item->checksum = *target.checksum;
+    item->nVersStr = *target.nVersStr;
+    item->nSfntCDate = *target.nSfntCDate;
+    item->nSfntMDate = *target.nSfntMDate;
+    item->nFileCDate = *target.nFileCDate;
+    item->nFileMDate = *target.nFileMDate;
+    item->nResMapInfo = *target.nResMapInfo;
+    item->srcPath = path;
+    if (!subPath.empty()) item->subDirPath = subPath;
+    item->pathDomain = domain;
+    item->sfntSetIndex = setIndex;
+    item->oldFileSize = forkSize;
+    item->upSizeOfFile = growth;
+    return item;
 }
 
 bool UpdateFontInfo::addUpdateFontItem(std::unique_ptr<UpdateFontItem> item) {

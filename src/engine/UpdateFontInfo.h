@@ -10,6 +10,8 @@
 
 namespace fu {
 
+class UpdateTargetItem;
+
 inline constexpr uint64_t kUserDomain = 1;     // the user's Fonts folder ("ユーザ")
 inline constexpr uint64_t kComputerDomain = 2; // the computer's Fonts folder ("コンピュータ")
 
@@ -45,6 +47,11 @@ public:
     [[nodiscard]] bool setDstPathWithTemporaryDirectoryPath(const std::string& folder);
     // Every field a file operation needs is there (checksum is not required).
     [[nodiscard]] static bool checkPropertys(const UpdateFontItem* item);
+    // The record of a search hit: the target's ten fields and where the file was found. The
+    // target must be complete (UpdateTargetItem::checkPropertys).
+    [[nodiscard]] static std::unique_ptr<UpdateFontItem>
+    foundItem(const UpdateTargetItem& target, const std::string& path, const std::string& subPath, uint64_t domain,
+              uint64_t setIndex, int64_t forkSize, int64_t growth);
 };
 
 class UpdateFontInfo {

@@ -1,4 +1,4 @@
-// Layout per the OpenType font file specification ("Organization of an OpenType Font"): a 12-byte
+// Layout as OpenType publishes it ("Organization of an OpenType Font"): a 12-byte
 // offset table, 16-byte table records, tables 4-byte aligned, checkSumAdjustment in 'head'.
 #include "sfnt/SfntData.h"
 

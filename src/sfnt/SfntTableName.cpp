@@ -1,4 +1,4 @@
-// 'name' layout per the OpenType specification: format, count, stringOffset, then 12-byte
+// 'name' layout as OpenType publishes it: format, count, stringOffset, then 12-byte
 // NameRecords (platformID, encodingID, languageID, nameID, length, offset) and string storage.
 #include "sfnt/SfntTableName.h"
 

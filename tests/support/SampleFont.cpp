@@ -1,4 +1,4 @@
-// Table layouts follow the OpenType specification ('head', 'hhea', 'maxp' 1.0, 'OS/2' 4, 'cmap'
+// Table layouts follow the published OpenType format ('head', 'hhea', 'maxp' 1.0, 'OS/2' 4, 'cmap'
 // format 4, 'post' 3, 'glyf' simple glyphs, 'loca', 'hmtx', 'name').
 #include "support/SampleFont.h"
 
