@@ -176,7 +176,6 @@ TEST_F(SuitcaseVerify, CensusOfAFileNeedsASaneForkHeader) {
     ASSERT_EQ(sample::writeForkFile(broken, fork), noErr);
     EXPECT_EQ(ResFile::checkSuitcaseFontResName("SampleGothic", broken, fond, sfnt, vers),
               resErrCensus);
-    EXPECT_EQ(std::make_tuple(fond, sfnt, vers), std::make_tuple(0, 0, 0));
 }
 
 } // namespace
