@@ -1,11 +1,43 @@
 #include "shell/AppDelegate.h"
 
+#include "engine/FontUpdate.h"
 #include "engine/StatusCodes.h"
 
+#include <filesystem>
+#include <new>
+#include <system_error>
 #include <utility>
 
 namespace fu {
 namespace {
+
+AppDelegate*& currentDelegate() {
+    static AppDelegate* delegate = nullptr;
+    return delegate;
+}
+
+// The wizard course and the result screens: each has a controller of its own, made afresh
+// every time it is shown.
+bool isWizardView(int64_t viewNo) {
+    return (viewNo >= 1 && viewNo <= 6) || (viewNo >= 93 && viewNo <= 98);
+}
+
+// The editors whose unsaved work must be asked about before it goes.
+bool isEditorView(int64_t viewNo) { return viewNo == 101 || viewNo == 104 || viewNo == 105; }
+
+// While a search or update runs, or its outcome is up, a restart from the top would lose it.
+bool keepsCurrentScene(int64_t viewNo) {
+    return viewNo == 3 || viewNo == 5 || viewNo == 94 || viewNo == 6 || viewNo == 98;
+}
+
+// The file URL of a handed-over path; nothing for a path that names no file.
+std::optional<std::string> fileUrlPath(const std::string& path) {
+    if (path.empty()) return std::nullopt;
+    std::error_code error;
+    auto absolute = std::filesystem::absolute(path, error);
+    if (error) return std::nullopt;
+    return absolute.string();
+}
 
 std::unique_ptr<AppInfo>& heldAppInfo() {
     static std::unique_ptr<AppInfo> held;
@@ -13,6 +45,19 @@ std::unique_ptr<AppInfo>& heldAppInfo() {
 }
 
 } // namespace
+
+AppDelegate::AppDelegate(AppWindow* window, std::unique_ptr<ViewControllerFactory> factory)
+    : window_(window), factory_(std::move(factory)) {
+    currentDelegate() = this;
+}
+
+AppDelegate::~AppDelegate() {
+    if (currentDelegate() == this) currentDelegate() = nullptr;
+}
+
+AppDelegate* AppDelegate::appDelegate() {
+    return currentDelegate();
+}
 
 AppInfo* AppDelegate::appInfo() {
     return heldAppInfo().get();
@@ -59,6 +104,303 @@ int16_t AppDelegate::updateItemStatusFromUpdateFontItemResult(int16_t result) {
     // ItemSubfolderFailed, ItemDstPathFailed, the unnamed -2997 and every other failure.
     default: return FontErrorGeneral;
     }
+}
+
+} // namespace fu
+
+namespace fu {
+
+// ---- Platform callbacks ----
+
+void AppDelegate::applicationDidFinishLaunching() {
+    std::unique_ptr<AppInfo> created(new (std::nothrow) AppInfo());
+    if (!created) return;
+    // The system check itself belongs to the read-me screen, which can say what is wrong.
+    created->reqSysVersStr = FontUpdate::lowestSupportedSystemVersion();
+    setAppInfo(std::move(created));
+    AppInfo* info = appInfo();
+    // Without a course the scene switches stay idle; the window stays empty and Quit still works.
+    (void)setupScene();
+
+    if (rounchOpenFilePath) {
+        const auto url = fileUrlPath(*rounchOpenFilePath);
+        if (!url) return;
+        if (!setupExternalFupdef(*url)) info->fupdefFail = true;
+        rounchOpenFilePath.reset();
+    } else if (!info->setupUpdaterParam()) {
+        info->fupdefFail = true;
+    }
+    // Window restoration from the previous run is a macOS user default; here there is nothing
+    // to turn off.
+    startScene();
+}
+
+bool AppDelegate::applicationOpenFile(const std::string& path) {
+    if (path.empty()) return false;
+    rounchOpenFilePath = path;
+    AppInfo* info = appInfo();
+    if (!info) return false; // start-up picks it up
+    if (!setupExternalFupdef(fileUrlPath(path).value_or(std::string()))) info->fupdefFail = true;
+    rounchOpenFilePath.reset();
+    startScene();
+    return true;
+}
+
+void AppDelegate::applicationWillTerminate() {
+    setAppInfo(nullptr);
+}
+
+void AppDelegate::applicationDidBecomeActive() {
+    // Fonts and free space may have changed while the user was elsewhere.
+    AppInfo* info = appInfo();
+    if (info && info->curViewNo == 4 && info->curViewController) {
+        info->curViewController->updateView();
+    }
+}
+
+// ---- Scenes ----
+
+bool AppDelegate::setupScene() {
+    AppInfo* info = appInfo();
+    if (!info) return false;
+    std::unique_ptr<SceneInfo> scenes(new (std::nothrow) SceneInfo());
+    if (!scenes) return false;
+    const bool added = scenes->addSceneWithViewNo(1, "お読みください", false) &&
+                       scenes->addSceneWithViewNo(2, "アップデート対象フォントの検索", false) &&
+                       scenes->addSceneWithViewNo(3, "対象フォントの検索", true) &&
+                       scenes->addSceneWithViewNo(4, "アップデート対象フォント一覧", false) &&
+                       scenes->addSceneWithViewNo(5, "フォントのアップデート中", true) &&
+                       scenes->addSceneWithViewNo(6, "アップデート完了", false);
+    info->sceneInfo = std::move(scenes);
+    return added;
+}
+
+void AppDelegate::showScene(const SceneItem* scene) {
+    if (scene) (void)changeToNewView(scene->viewNo, scene->title);
+}
+
+void AppDelegate::startScene() {
+    AppInfo* info = appInfo();
+    if (!info || !info->sceneInfo || keepsCurrentScene(info->curViewNo)) return;
+    const SceneItem* first = info->sceneInfo->startScene();
+    if (!first) return;
+    info->updateManagerResult.reset();
+    showScene(first);
+}
+
+void AppDelegate::nextScene() {
+    AppInfo* info = appInfo();
+    if (info && info->sceneInfo) showScene(info->sceneInfo->nextScene());
+}
+
+void AppDelegate::beforeScene() {
+    AppInfo* info = appInfo();
+    if (info && info->sceneInfo) showScene(info->sceneInfo->beforeScene());
+}
+
+// The result screens lie off the course: the course position stays where the run left it.
+void AppDelegate::notfoundScene() {
+    AppInfo* info = appInfo();
+    if (info && info->sceneInfo) (void)changeToNewView(94, "検索結果");
+}
+
+void AppDelegate::someErrorScene() {
+    AppInfo* info = appInfo();
+    if (info && info->sceneInfo) (void)changeToNewView(95, "アップデート結果");
+}
+
+void AppDelegate::allErrorScene() {
+    AppInfo* info = appInfo();
+    if (info && info->sceneInfo) (void)changeToNewView(97, "アップデート結果");
+}
+
+void AppDelegate::successPlusScene() {
+    AppInfo* info = appInfo();
+    if (info && info->sceneInfo) (void)changeToNewView(93, "アップデート完了");
+}
+
+void AppDelegate::someErrorPlusScene() {
+    AppInfo* info = appInfo();
+    if (info && info->sceneInfo) (void)changeToNewView(96, "アップデート結果");
+}
+
+void AppDelegate::errorScene(const UpdateResult& result) {
+    AppInfo* info = appInfo();
+    if (!info || !info->sceneInfo) return;
+    info->updateManagerResult = result;
+    (void)changeToNewView(98, "エラー");
+}
+
+void AppDelegate::endScene() {
+    AppInfo* info = appInfo();
+    if (!info || !info->sceneDebug) {
+        terminate();
+        return;
+    }
+    // Called up from a tool: go back to the editor the author came from.
+    switch (info->sceneDebugBackViewNo) {
+    case 105: startUserUpdateEdit(); break;
+    case 104: startFontList(); break;
+    default: startEditTarget(); break;
+    }
+}
+
+bool AppDelegate::restartScene() {
+    AppInfo* info = appInfo();
+    const bool restarted =
+        FontUpdate::restartComputerWithScriptInfo(info ? info->scriptInfo.get() : nullptr);
+    // The fonts are already in place; staying open after a failed restart helps no one.
+    if (window_) window_->terminate();
+    return restarted;
+}
+
+bool AppDelegate::changeToNewView(int64_t viewNo, const std::string& title) {
+    AppInfo* info = appInfo();
+    if (!info || !window_ || viewNo == info->curViewNo) return false;
+
+    // The parameter tool edits the built-in definition, so an opened file's name would mislead.
+    const std::string windowTitle = info->externalFupdef && info->fupdefFileName && viewNo != 100
+                                        ? title + "（" + *info->fupdefFileName + "）"
+                                        : title;
+
+    if (isWizardView(viewNo)) {
+        std::unique_ptr<ViewController> controller =
+            factory_ ? factory_->makeViewController(viewNo) : nullptr;
+        if (!controller) return false;
+        if (viewNo == 98 && info->updateManagerResult) {
+            controller->setUpdateResult(*info->updateManagerResult);
+        }
+        if (viewNo == 1 && !window_->isVisible()) window_->bringToFront();
+        window_->setTitle(windowTitle);
+        window_->setContentViewAnimation(controller.get());
+        info->curViewNo = viewNo;
+        ViewController* shown = controller.get();
+        info->curViewController = std::move(controller);
+        if (viewNo == 1) shown->startupMassegaeWithWindow(*window_);
+        return true;
+    }
+
+    if (std::unique_ptr<ViewController>* slot = info->toolControllerSlot(viewNo)) {
+        if (!*slot) {
+            *slot = factory_ ? factory_->makeViewController(viewNo) : nullptr;
+            if (!*slot) return false;
+        }
+        // The batch tools run beside the editors and need not take the focus.
+        const bool takesFront = viewNo == 100 || viewNo == 101 || viewNo == 104 || viewNo == 105;
+        if (takesFront && !window_->isVisible()) window_->bringToFront();
+        window_->setTitle(windowTitle);
+        window_->setContentViewAnimation(slot->get());
+        info->curViewNo = viewNo;
+        info->curViewController.reset();
+        return true;
+    }
+
+    window_->setTitle(std::string());
+    window_->setContentViewAnimation(nullptr);
+    info->curViewNo = 0;
+    info->curViewController.reset();
+    return false;
+}
+
+void AppDelegate::terminate() {
+    AppInfo* info = appInfo();
+    const auto quit = [this] {
+        if (window_) window_->terminate();
+    };
+    if (!info) {
+        quit();
+        return;
+    }
+    switch (info->curViewNo) {
+    case 101:
+    case 104:
+    case 105:
+        if (auto* slot = info->toolControllerSlot(info->curViewNo); *slot) {
+            (*slot)->askDiscard("terminate");
+        }
+        quit();
+        return;
+    // The batch tools are left for the editor they belong to.
+    case 103: startEditTarget(); return;
+    case 106: startUserUpdateEdit(); return;
+    // A running search or update cannot be interrupted.
+    case 3:
+    case 5: return;
+    // An outcome is on screen: whatever tool was called up, the run is over.
+    case 94:
+    case 6:
+    case 98: quit(); return;
+    default:
+        if (info->sceneDebug) {
+            startEditTarget();
+        } else {
+            quit();
+        }
+        return;
+    }
+}
+
+// ---- Authoring tools ----
+
+void AppDelegate::startTool(int64_t viewNo, std::optional<int64_t> backViewNo) {
+    AppInfo* info = appInfo();
+    if (!info) return;
+    info->sceneDebug = true;
+    info->sceneDebugViewNo = viewNo;
+    if (backViewNo) info->sceneDebugBackViewNo = *backViewNo;
+}
+
+void AppDelegate::startEditTarget() { startTool(101, 101); }
+void AppDelegate::startFontList() { startTool(104, 104); }
+void AppDelegate::startUserUpdateEdit() { startTool(105, 105); }
+void AppDelegate::startParamTool() { startTool(100, std::nullopt); }
+void AppDelegate::startClearCache() { startTool(102, std::nullopt); }
+void AppDelegate::startCreateNew() { startTool(103, std::nullopt); }
+void AppDelegate::startCreateUser() { startTool(106, std::nullopt); }
+
+bool AppDelegate::editorAsksFirst(int64_t requestedViewNo) {
+    AppInfo* info = appInfo();
+    if (!info || !isEditorView(info->curViewNo) || info->curViewNo == requestedViewNo) return false;
+    std::unique_ptr<ViewController>* slot = info->toolControllerSlot(info->curViewNo);
+    if (!*slot || !(*slot)->checkModify()) return false;
+    (*slot)->askChangeView(requestedViewNo);
+    return true;
+}
+
+void AppDelegate::actionEditTarget() {
+    if (!editorAsksFirst(101)) startEditTarget();
+}
+
+void AppDelegate::actionFontList() {
+    if (!editorAsksFirst(104)) startFontList();
+}
+
+void AppDelegate::actionUserUpdateEdit() {
+    if (!editorAsksFirst(105)) startUserUpdateEdit();
+}
+
+// ---- External definitions ----
+
+bool AppDelegate::setupExternalFupdef(const std::string& path) {
+    AppInfo* info = appInfo();
+    if (!info) return false;
+    const std::string name = std::filesystem::path(path).filename().string();
+    const bool loaded = !name.empty() && info->setupUpateParamWithUrl(path);
+    // Either way the wizard starts over at the read-me screen, which reports a failure; a
+    // cleared curViewNo lets it come up again even when it is already on screen.
+    info->dispFirstAlert = false;
+    info->fupdefFileName = loaded ? std::optional<std::string>(name) : std::nullopt;
+    info->externalFupdef = true;
+    info->curViewNo = 0;
+    info->curViewController.reset();
+    return loaded;
+}
+
+void AppDelegate::executeFupdef(const std::string& path) {
+    AppInfo* info = appInfo();
+    if (!info) return;
+    if (!setupExternalFupdef(path)) info->fupdefFail = true;
+    startScene();
 }
 
 } // namespace fu

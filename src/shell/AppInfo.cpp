@@ -28,4 +28,17 @@ bool AppInfo::setupAuthorization() {
     return true;
 }
 
+std::unique_ptr<ViewController>* AppInfo::toolControllerSlot(int64_t viewNo) {
+    switch (viewNo) {
+    case 100: return &paramToolController;
+    case 101: return &targetEditController;
+    case 102: return &clearCacheController;
+    case 103: return &createNewController;
+    case 104: return &fontListController;
+    case 105: return &userUpdateController;
+    case 106: return &createUserController;
+    default: return nullptr;
+    }
+}
+
 } // namespace fu

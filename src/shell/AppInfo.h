@@ -13,7 +13,9 @@
 #include "engine/UpdateFontInfo.h"
 #include "engine/UpdateManager.h"
 #include "engine/UpdateResult.h"
+#include "shell/SceneInfo.h"
 #include "shell/TestOption.h"
+#include "shell/ViewController.h"
 
 #include <cstdint>
 #include <memory>
@@ -56,6 +58,9 @@ public:
     std::unique_ptr<MessageInfo> messageInfo;
 
     int64_t curViewNo = 0; // the view on screen; 0 = none
+    // Controller of the wizard or result view on screen; null for the tool views.
+    std::unique_ptr<ViewController> curViewController;
+    std::unique_ptr<SceneInfo> sceneInfo; // the wizard course; start-up creates it
     // Outcome shown by the error screen.
     std::optional<UpdateResult> updateManagerResult;
 
@@ -97,6 +102,18 @@ public:
     bool sceneDebug = false; // an authoring tool has been called up
     int64_t sceneDebugViewNo = 0;
     int64_t sceneDebugBackViewNo = 0;
+
+    // The authoring tools' controllers (views 100 to 106), made on first use and kept as long
+    // as the state, so that an editor's unsaved work survives a trip through the wizard.
+    std::unique_ptr<ViewController> paramToolController;    // 100
+    std::unique_ptr<ViewController> targetEditController;   // 101
+    std::unique_ptr<ViewController> clearCacheController;   // 102
+    std::unique_ptr<ViewController> createNewController;    // 103
+    std::unique_ptr<ViewController> fontListController;     // 104
+    std::unique_ptr<ViewController> userUpdateController;   // 105
+    std::unique_ptr<ViewController> createUserController;   // 106
+    // The slot of a tool view's controller; null for any other number.
+    [[nodiscard]] std::unique_ptr<ViewController>* toolControllerSlot(int64_t viewNo);
 };
 
 } // namespace fu

@@ -1,0 +1,236 @@
+#include "definition/DefinitionKey.h"
+#include "definition/DefinitionWriter.h"
+#include "definition/ResourceRegistry.h"
+#include "engine/FontUpdate.h"
+#include "shell/AppDelegate.h"
+#include "support/DefinitionBuilder.h"
+#include "support/Sandbox.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <vector>
+
+namespace fu {
+namespace {
+
+// What the screens were asked to do, across every controller made.
+struct ControllerLog {
+    std::vector<int16_t> resultsReceived;
+    int startupMessages = 0;
+    int updates = 0;
+    std::vector<std::string> discardAsks;
+};
+
+class FakeController : public ViewController {
+public:
+    FakeController(int64_t viewNo, ControllerLog& log) : viewNo_(viewNo), log_(log) {}
+    int64_t viewNo() const override { return viewNo_; }
+    void setUpdateResult(const UpdateResult& result) override {
+        log_.resultsReceived.push_back(result.status);
+    }
+    void startupMassegaeWithWindow(AppWindow&) override { ++log_.startupMessages; }
+    void updateView() override { ++log_.updates; }
+    void askDiscard(const std::string& action) override { log_.discardAsks.push_back(action); }
+
+private:
+    int64_t viewNo_;
+    ControllerLog& log_;
+};
+
+class FakeFactory : public ViewControllerFactory {
+public:
+    FakeFactory(ControllerLog& log, std::set<int64_t>& refused) : log_(log), refused_(refused) {}
+    std::unique_ptr<ViewController> makeViewController(int64_t viewNo) override {
+        if (refused_.contains(viewNo)) return nullptr;
+        return std::make_unique<FakeController>(viewNo, log_);
+    }
+
+private:
+    ControllerLog& log_;
+    std::set<int64_t>& refused_;
+};
+
+class FakeWindow : public AppWindow {
+public:
+    void setTitle(const std::string& t) override { title = t; }
+    void setContentViewAnimation(ViewController* controller) override {
+        shownViewNo = controller ? controller->viewNo() : 0;
+    }
+    bool isVisible() const override { return visible; }
+    void bringToFront() override { visible = true; }
+    void terminate() override { ++terminations; }
+
+    std::string title;
+    int64_t shownViewNo = -1;
+    bool visible = false;
+    int terminations = 0;
+};
+
+class SceneFlow : public test::SandboxTest {
+protected:
+    // A definition this build opens: sealed with the build's own copyright.
+    std::string writeDefinition(const std::string& name) {
+        auto payload = buildDefinitionPayload(test::sampleDefinitionSources());
+        auto sealed = writeDefinitionContainer(*payload.bytes, buildCopyrightString(), {});
+        return sandbox.writeFile(name, *sealed);
+    }
+    void launch() { delegate.applicationDidFinishLaunching(); }
+    AppInfo& info() { return *AppDelegate::appInfo(); }
+    void TearDown() override { delegate.applicationWillTerminate(); }
+
+    ControllerLog log;
+    std::set<int64_t> refused;
+    FakeWindow window;
+    AppDelegate delegate{&window, std::make_unique<FakeFactory>(log, refused)};
+};
+
+TEST_F(SceneFlow, TheCourseRunsForwardAndBackPassesTheProgressScreens) {
+    launch();
+    EXPECT_EQ(window.shownViewNo, 1);
+    EXPECT_TRUE(window.visible);
+    EXPECT_EQ(log.startupMessages, 1);
+    delegate.nextScene();
+    delegate.nextScene();
+    EXPECT_EQ(info().curViewNo, 3);
+    EXPECT_EQ(window.title, "対象フォントの検索");
+    delegate.nextScene();
+    delegate.beforeScene();
+    EXPECT_EQ(info().curViewNo, 2) << "back from the list skips the search";
+    delegate.beforeScene();
+    delegate.beforeScene();
+    EXPECT_EQ(info().curViewNo, 1) << "nothing before the read-me";
+}
+
+TEST_F(SceneFlow, TheErrorScreenGetsTheOutcomeBeforeItShows) {
+    launch();
+    delegate.errorScene(UpdateResult::updateResultWithStatusCode(-2000));
+    EXPECT_EQ(window.shownViewNo, 98);
+    EXPECT_EQ(log.resultsReceived, std::vector<int16_t>{-2000});
+    EXPECT_EQ(info().updateManagerResult->status, -2000);
+}
+
+TEST_F(SceneFlow, TheViewSwitchRefusesWhatItCannotShow) {
+    launch();
+    EXPECT_FALSE(delegate.changeToNewView(1, "again"));
+    EXPECT_EQ(window.title, "お読みください");
+
+    refused.insert(2);
+    EXPECT_FALSE(delegate.changeToNewView(2, "x"));
+    EXPECT_EQ(info().curViewNo, 1);
+    EXPECT_TRUE(info().curViewController);
+
+    EXPECT_FALSE(delegate.changeToNewView(50, "x"));
+    EXPECT_EQ(info().curViewNo, 0);
+    EXPECT_FALSE(info().curViewController);
+    EXPECT_EQ(window.title, "");
+    EXPECT_EQ(window.shownViewNo, 0);
+}
+
+TEST_F(SceneFlow, AnOpenedFileNamesItselfInTheTitleExceptInTheParameterTool) {
+    launch();
+    EXPECT_TRUE(delegate.applicationOpenFile(writeDefinition("Demo.fupdef")));
+    EXPECT_FALSE(info().fupdefFail);
+    EXPECT_EQ(window.title, "お読みください（Demo.fupdef）");
+    EXPECT_TRUE(delegate.changeToNewView(4, "アップデート対象フォント一覧"));
+    EXPECT_EQ(window.title, "アップデート対象フォント一覧（Demo.fupdef）");
+    EXPECT_TRUE(delegate.changeToNewView(100, "Param"));
+    EXPECT_EQ(window.title, "Param");
+    EXPECT_FALSE(info().curViewController) << "tool controllers live in their own slots";
+    EXPECT_TRUE(info().paramToolController);
+}
+
+TEST_F(SceneFlow, QuitDependsOnTheViewOnScreen) {
+    launch();
+    for (int64_t running : {3, 5}) {
+        info().curViewNo = running;
+        delegate.terminate();
+        EXPECT_EQ(window.terminations, 0) << running;
+    }
+    delegate.startFontList();
+    for (int64_t ordinary : {1, 2, 4, 93, 95, 96, 97}) {
+        info().curViewNo = ordinary;
+        info().sceneDebugViewNo = 0;
+        delegate.terminate();
+        EXPECT_EQ(info().sceneDebugViewNo, 101) << ordinary << " returns to the target editor";
+    }
+    EXPECT_EQ(window.terminations, 0);
+    for (int64_t outcome : {94, 6, 98}) {
+        info().curViewNo = outcome;
+        delegate.terminate();
+    }
+    EXPECT_EQ(window.terminations, 3);
+
+    ASSERT_TRUE(delegate.changeToNewView(105, "User update"));
+    delegate.terminate();
+    EXPECT_EQ(log.discardAsks, std::vector<std::string>{"terminate"});
+    EXPECT_EQ(window.terminations, 4);
+}
+
+TEST_F(SceneFlow, EndReturnsToTheEditorTheAuthorCameFrom) {
+    launch();
+    delegate.endScene();
+    EXPECT_EQ(window.terminations, 1) << "no tool called up: End quits";
+    delegate.startUserUpdateEdit();
+    delegate.startClearCache();
+    EXPECT_EQ(info().sceneDebugBackViewNo, 105) << "the cache tool is no place to return to";
+    delegate.endScene();
+    EXPECT_EQ(info().sceneDebugViewNo, 105);
+    EXPECT_EQ(window.terminations, 1);
+}
+
+TEST_F(SceneFlow, StartSceneLeavesARunOrItsOutcomeAlone) {
+    launch();
+    for (int64_t busy : {3, 5, 94, 6, 98}) {
+        info().curViewNo = busy;
+        delegate.startScene();
+        EXPECT_EQ(window.shownViewNo, 1) << busy;
+    }
+    info().curViewNo = 97;
+    info().updateManagerResult = UpdateResult::updateResultWithStatusCode(-490);
+    delegate.startScene();
+    EXPECT_EQ(info().curViewNo, 1);
+    EXPECT_FALSE(info().updateManagerResult);
+}
+
+TEST_F(SceneFlow, AFileHandedOverBeforeStartUpReplacesTheBuiltInDefinition) {
+    const std::string path = writeDefinition("Early.fupdef");
+    EXPECT_FALSE(delegate.applicationOpenFile(path));
+    launch();
+    EXPECT_FALSE(info().fupdefFail);
+    EXPECT_TRUE(info().externalFupdef);
+    EXPECT_EQ(info().fupdefFileName, "Early.fupdef");
+    EXPECT_FALSE(delegate.rounchOpenFilePath);
+    EXPECT_EQ(info().reqSysVersStr, FontUpdate::lowestSupportedSystemVersion());
+    EXPECT_EQ(window.shownViewNo, 1);
+}
+
+TEST_F(SceneFlow, AFailingDefinitionStillShowsTheReadMe) {
+    ResourceRegistry::removeResource("UpdaterParam_OS10_10", "fupdef");
+    launch();
+    EXPECT_TRUE(info().fupdefFail);
+    EXPECT_EQ(window.shownViewNo, 1);
+}
+
+TEST_F(SceneFlow, OpeningAFileRestartsTheReadMeEvenWhenItIsUp) {
+    launch();
+    delegate.nextScene();
+    delegate.beforeScene();
+    EXPECT_TRUE(delegate.applicationOpenFile(sandbox.path("missing.fupdef")));
+    EXPECT_TRUE(info().fupdefFail);
+    EXPECT_FALSE(info().fupdefFileName);
+    EXPECT_EQ(window.title, "お読みください") << "a file that did not load lends no name";
+    EXPECT_EQ(log.startupMessages, 3);
+}
+
+TEST_F(SceneFlow, TheUpdateListRefreshesWhenTheUserComesBack) {
+    launch();
+    delegate.applicationDidBecomeActive();
+    EXPECT_EQ(log.updates, 0);
+    ASSERT_TRUE(delegate.changeToNewView(4, "list"));
+    delegate.applicationDidBecomeActive();
+    EXPECT_EQ(log.updates, 1);
+}
+
+} // namespace
+} // namespace fu
