@@ -1,11 +1,7 @@
 #!/usr/bin/env bash
 # fupdef search and apply in a sandbox: a suitcase at 1.0.1 becomes 1.0.2, the old one goes to
 # the dated backup folder in the Trash, and fontTools reads the new font with every checksum.
-set -euo pipefail
-fupdef=${FU_BIN_DIR:?}/fupdef
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$(dirname "$0")/common.bash"
 export HOME=$work/home XDG_DATA_HOME=$work/home/.local/share XDG_CONFIG_HOME=$work/home/.config
 export FONTUPDATER_SYSTEM_FONTS=$work/system-fonts
 mkdir -p "$XDG_DATA_HOME/fonts/Sub" "$FONTUPDATER_SYSTEM_FONTS"

@@ -1,10 +1,6 @@
 #!/usr/bin/env bash
 # fupdef attributes: one JSON line per Mac file, exit 1 for a missing path.
-set -euo pipefail
-fupdef=${FU_BIN_DIR:?}/fupdef
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$(dirname "$0")/common.bash"
 
 # The smallest resource fork: a 16-byte header, no data, a 30-byte map with no types.
 printf '\0\0\0\020\0\0\0\020\0\0\0\0\0\0\0\036' >"$work/fork.rsrc"

@@ -1,10 +1,6 @@
 #!/usr/bin/env bash
 # fupdef pack writes a definition that fupdef show decrypts, verifies and prints.
-set -euo pipefail
-fupdef=${FU_BIN_DIR:?}/fupdef
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$(dirname "$0")/common.bash"
 cd "$work"
 
 "$fupdef" sample-font -o old.ttf --family "Demo Gothic" --japanese-name "デモゴシック" --version 1.0

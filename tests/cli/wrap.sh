@@ -1,11 +1,7 @@
 #!/usr/bin/env bash
 # fupdef wrap writes a verified suitcase that fupdef resources, fontTools and fc-scan read;
 # fupdef resources lists any Mac file's fork and fails with the status for a fork it cannot read.
-set -euo pipefail
-fupdef=${FU_BIN_DIR:?}/fupdef
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$(dirname "$0")/common.bash"
 cd "$work"
 
 "$fupdef" sample-font -o wrap.ttf --family "Wrap Gothic" --japanese-name "ラップゴシック" --version 1.0.2
