@@ -37,16 +37,16 @@ DefinitionSources sampleDefinitionSources() {
     return sources;
 }
 
-Bytes sealedPayload(ByteView payload) {
-    auto sealed = writeDefinitionContainer(payload, kTestCopyright, {});
+Bytes sealedPayload(ByteView payload, const std::string& copyright) {
+    auto sealed = writeDefinitionContainer(payload, copyright, {});
     if (!sealed) throw std::runtime_error("definition does not seal");
     return *sealed;
 }
 
-Bytes sealedDefinition(const DefinitionSources& sources) {
+Bytes sealedDefinition(const DefinitionSources& sources, const std::string& copyright) {
     AuthoringResult payload = buildDefinitionPayload(sources);
     if (!payload.bytes) throw std::runtime_error(payload.error);
-    return sealedPayload(*payload.bytes);
+    return sealedPayload(*payload.bytes, copyright);
 }
 
 } // namespace fu::test

@@ -20,8 +20,9 @@ inline const std::string kTestCopyright = "Copyright (C) Font Updater tests";
 // made from two sample fonts that differ in their glyphs.
 [[nodiscard]] DefinitionSources sampleDefinitionSources();
 
-// The payload of `sources`, sealed with kTestCopyright.
-[[nodiscard]] Bytes sealedDefinition(const DefinitionSources& sources);
-[[nodiscard]] Bytes sealedPayload(ByteView payload);
+// The payload of `sources`, sealed with the key of `copyright`.
+[[nodiscard]] Bytes sealedDefinition(const DefinitionSources& sources,
+                                     const std::string& copyright = kTestCopyright);
+[[nodiscard]] Bytes sealedPayload(ByteView payload, const std::string& copyright = kTestCopyright);
 
 } // namespace fu::test

@@ -1,0 +1,109 @@
+#include "shell/qt/Application.h"
+
+#include "BuiltinResources.h"
+#include "shell/AppDelegate.h"
+#include "shell/qt/MainWindow.h"
+#include "shell/qt/ResultViewControllers.h"
+#include "shell/qt/WizardViewControllers.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLibraryInfo>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QLocale>
+#include <QTranslator>
+
+#include <unistd.h>
+
+namespace fu::qt {
+
+std::unique_ptr<ViewController> WizardViewControllerFactory::makeViewController(int64_t viewNo) {
+    switch (viewNo) {
+    case 1: return std::make_unique<ReadMeViewController>();
+    case 2: return std::make_unique<CheckFontViewController>();
+    case 3: return std::make_unique<CheckNowViewController>();
+    case 4: return std::make_unique<UpdateListViewController>();
+    case 5: return std::make_unique<UpdateNowViewController>();
+    case 6: return std::make_unique<SuccessViewController>();
+    case 93: return std::make_unique<SuccessPlusViewController>();
+    case 94: return std::make_unique<NotFoundViewController>();
+    case 95: return std::make_unique<SomeErrorViewController>();
+    case 96: return std::make_unique<SomeErrorPlusViewController>();
+    case 97: return std::make_unique<AllErrorViewController>();
+    case 98: return std::make_unique<ErrorViewController>();
+    default: return nullptr;
+    }
+}
+
+bool handOverToRunningInstance(const QString& serverName, const QString& path) {
+    QLocalSocket socket;
+    socket.connectToServer(serverName);
+    if (!socket.waitForConnected(1000)) return false;
+    socket.write(path.toUtf8() + '\n');
+    socket.flush();
+    socket.waitForBytesWritten(1000);
+    socket.disconnectFromServer();
+    return true;
+}
+
+int runApplication(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("fontupdater");
+    QApplication::setDesktopFileName("fontupdater");
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+
+    // Standard buttons and dialogs speak the interface's language.
+    QTranslator qtbase;
+    if (qtbase.load(QLocale(QLocale::Japanese, QLocale::Japan), "qtbase", "_",
+                    QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(&qtbase);
+    }
+
+    QString launchFile;
+    for (const QString& argument : QApplication::arguments().mid(1)) {
+        if (!argument.startsWith('-')) {
+            launchFile = QFileInfo(argument).absoluteFilePath();
+            break;
+        }
+    }
+
+    // One wizard per user: a second launch with a file gives it to the first and ends.
+    const QString serverName = QString("fontupdater-%1").arg(getuid());
+    if (handOverToRunningInstance(serverName, launchFile)) return 0;
+    QLocalServer::removeServer(serverName); // left over from an instance that crashed
+    QLocalServer server;
+    server.setSocketOptions(QLocalServer::UserAccessOption);
+    (void)server.listen(serverName);
+
+    MainWindow window;
+    AppDelegate delegate(&window, std::make_unique<WizardViewControllerFactory>());
+    QObject::connect(&window, &MainWindow::terminateRequested, &app, &QApplication::quit,
+                     Qt::QueuedConnection);
+    QObject::connect(&app, &QApplication::aboutToQuit, &app, [&delegate] { delegate.applicationWillTerminate(); });
+    QObject::connect(&app, &QGuiApplication::applicationStateChanged, &app, [&delegate](Qt::ApplicationState state) {
+        if (state == Qt::ApplicationActive) delegate.applicationDidBecomeActive();
+    });
+    QObject::connect(&server, &QLocalServer::newConnection, &app, [&server, &delegate, &window] {
+        while (QLocalSocket* client = server.nextPendingConnection()) {
+            QObject::connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
+            QObject::connect(client, &QLocalSocket::readyRead, client, [client, &delegate, &window] {
+                while (client->canReadLine()) {
+                    const QString path = QString::fromUtf8(client->readLine()).trimmed();
+                    if (!path.isEmpty()) (void)delegate.applicationOpenFile(path.toStdString());
+                    window.bringToFront();
+                }
+            });
+        }
+    });
+
+    if (!launchFile.isEmpty()) delegate.rounchOpenFilePath = launchFile.toStdString();
+    registerBuiltinResources();
+    delegate.applicationDidFinishLaunching();
+    // A launch file that named nothing leaves the window empty, but there to quit from.
+    if (!window.isVisible()) window.bringToFront();
+    return QApplication::exec();
+}
+
+} // namespace fu::qt

@@ -1,0 +1,23 @@
+// The wizard application: the controllers per view number, and the program's whole run.
+#pragma once
+
+#include "shell/ViewController.h"
+
+#include <QString>
+
+namespace fu::qt {
+
+class WizardViewControllerFactory final : public ViewControllerFactory {
+public:
+    // Views 1 to 6 and 93 to 98; the authoring tools' views are not built into this program.
+    [[nodiscard]] std::unique_ptr<ViewController> makeViewController(int64_t viewNo) override;
+};
+
+// Hands a definition file to an instance already running for this user; false when none
+// answers (this process then becomes the running one).
+[[nodiscard]] bool handOverToRunningInstance(const QString& serverName, const QString& path);
+
+// Runs the wizard; a file named on the command line is the definition handed over at launch.
+int runApplication(int argc, char** argv);
+
+} // namespace fu::qt

@@ -1,0 +1,170 @@
+#include "shell/qt/MainWindow.h"
+
+#include "shell/AppDelegate.h"
+#include "shell/qt/QtViewController.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QDialog>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace fu::qt {
+namespace {
+
+constexpr auto kOpenPanelMessage = "アップデート定義ファイル（拡張子'.fupdef'）を選択してください";
+
+void withDelegate(void (AppDelegate::*action)()) {
+    if (AppDelegate* delegate = AppDelegate::appDelegate()) (delegate->*action)();
+}
+
+} // namespace
+
+MainWindow::MainWindow() : content_(new QWidget(this)) {
+    content_->setObjectName("contentView");
+    auto* layout = new QVBoxLayout(content_);
+    layout->setContentsMargins(0, 0, 0, 0);
+    setCentralWidget(content_);
+    buildMenus();
+}
+
+void MainWindow::buildMenus() {
+    QMenu* app = menuBar()->addMenu("フォントアップデータ");
+    QAction* quit = app->addAction("フォントアップデータを終了");
+    quit->setObjectName("actionQuit");
+    quit->setShortcut(QKeySequence::Quit);
+    connect(quit, &QAction::triggered, this, [] { withDelegate(&AppDelegate::terminate); });
+
+    QMenu* file = menuBar()->addMenu("ファイル");
+    QAction* open = file->addAction("アップデート定義ファイルを開く…");
+    open->setObjectName("actionExecuteFupdef");
+    open->setShortcut(QKeySequence::Open);
+    connect(open, &QAction::triggered, this, &MainWindow::actionExecuteFupdef);
+
+    // The authoring tools: each command only records the tool for Quit and End to return to.
+    QMenu* tools = menuBar()->addMenu("ツール");
+    const struct {
+        const char* name;
+        const char* title;
+        void (AppDelegate::*action)();
+    } commands[] = {
+        {"actionParamTool", "パラメータツール", &AppDelegate::startParamTool},
+        {"actionEditTarget", "アップデート対象の編集", &AppDelegate::actionEditTarget},
+        {"actionFontList", "フォントリスト", &AppDelegate::actionFontList},
+        {"actionUserUpdateEdit", "ユーザアップデートの編集", &AppDelegate::actionUserUpdateEdit},
+        {"actionClearFontCache", "フォントキャッシュの消去", &AppDelegate::startClearCache},
+    };
+    for (const auto& command : commands) {
+        QAction* action = tools->addAction(command.title);
+        action->setObjectName(command.name);
+        connect(action, &QAction::triggered, this, [act = command.action] { withDelegate(act); });
+    }
+}
+
+void MainWindow::setTitle(const std::string& title) {
+    setWindowTitle(QString::fromStdString(title));
+}
+
+void MainWindow::setContentViewAnimation(ViewController* controller) {
+    // Views belong to their controllers: taken out, not deleted.
+    for (QWidget* child : content_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        content_->layout()->removeWidget(child);
+        child->hide();
+        child->setParent(nullptr);
+    }
+    auto* screen = dynamic_cast<QtViewController*>(controller);
+    QWidget* view = screen ? screen->view() : nullptr;
+    if (!view) return;
+    // The designed size, before the layout stretches the view to the old content's size.
+    const QSize viewSize = view->size().expandedTo(view->minimumSizeHint());
+    content_->layout()->addWidget(view);
+    view->show();
+    moveCenterToWindow(viewSize);
+}
+
+void MainWindow::moveCenterToWindow(QSize viewSize) {
+    QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!viewSize.isValid() || !screen) return;
+    const int menuHeight = menuBar()->sizeHint().height();
+    const QSize newSize(viewSize.width(), viewSize.height() + menuHeight);
+    const QRect available = screen->availableGeometry();
+    const QRect current = QMainWindow::isVisible() ? geometry() : available;
+    int x = current.x() + current.width() / 2 - newSize.width() / 2;
+    int y = current.y() + current.height() / 2 - newSize.height() / 2;
+    // Never off the left edge, never up under the desktop's top panel.
+    x = std::max(x, available.left());
+    y = std::max(y, available.top());
+    // The last screen's minimum must not hold a smaller one open.
+    setMinimumSize(0, 0);
+    content_->setMinimumSize(viewSize);
+    content_->layout()->activate();
+    setGeometry(x, y, newSize.width(), newSize.height());
+    setMinimumSize(newSize);
+}
+
+bool MainWindow::isVisible() const {
+    return QMainWindow::isVisible();
+}
+
+void MainWindow::bringToFront() {
+    show();
+    raise();
+    activateWindow();
+}
+
+void MainWindow::terminate() {
+    emit terminateRequested();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    AppDelegate* delegate = AppDelegate::appDelegate();
+    if (!delegate || !delegate->windowShouldClose()) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
+}
+
+void MainWindow::actionExecuteFupdef() {
+    if (openPanel_ && openPanel_->isVisible()) return;
+    delete openPanel_;
+    // A panel of our own around Qt's file browser: the message heads it, as on the Mac.
+    openPanel_ = new QDialog(this);
+    openPanel_->setObjectName("openPanel");
+    openPanel_->setWindowTitle("アップデート定義ファイルを開く");
+    auto* layout = new QVBoxLayout(openPanel_);
+    auto* message = new QLabel(kOpenPanelMessage, openPanel_);
+    message->setObjectName("openPanelMessage");
+    message->setWordWrap(true);
+    layout->addWidget(message);
+    auto* browser = new QFileDialog(openPanel_);
+    browser->setWindowFlags(Qt::Widget);
+    browser->setOption(QFileDialog::DontUseNativeDialog);
+    browser->setFileMode(QFileDialog::ExistingFile);
+    browser->setNameFilter("アップデート定義ファイル (*.fupdef)");
+    layout->addWidget(browser);
+    connect(browser, &QFileDialog::rejected, openPanel_, &QDialog::reject);
+    connect(browser, &QFileDialog::fileSelected, openPanel_, [panel = openPanel_](const QString& path) {
+        panel->accept();
+        if (path.isEmpty()) return;
+        // The panel leaves the screen before the definition is read and the wizard restarts.
+        QTimer::singleShot(1000, QCoreApplication::instance(), [path] {
+            if (AppDelegate* delegate = AppDelegate::appDelegate()) {
+                delegate->executeFupdef(path.toStdString());
+            }
+        });
+    });
+    openPanel_->resize(720, 480);
+    openPanel_->open();
+}
+
+} // namespace fu::qt

@@ -1,0 +1,104 @@
+// Pictures of every screen and sheet, filled as a user would see them, for a person to judge:
+// clipped or overlapping text, missing Japanese glyphs, cramped layouts.
+#include "WizardHarness.h"
+
+#include "engine/StatusCodes.h"
+#include "shell/qt/WizardViewControllers.h"
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QTest>
+
+using namespace fu;
+using namespace fu::test;
+
+namespace {
+
+// Found-font records as a search leaves them: in both folders, one in a sub-folder.
+void fillFoundFonts(AppInfo& info, const std::vector<int16_t>& results) {
+    (void)info.setupUpdateFontInfo();
+    const char* names[] = {"DemoGothic", "DemoMincho", "SampleGothic", "DemoGothic-Bold"};
+    for (size_t i = 0; i < results.size(); ++i) {
+        auto item = std::make_unique<UpdateFontItem>();
+        item->resName = names[i % 4];
+        item->srcPath = std::string("/fonts/") + names[i % 4];
+        item->pathDomain = i % 2 ? kComputerDomain : kUserDomain;
+        if (i == 2) item->subDirPath = "Japanese";
+        item->oldFileSize = int64_t(180'000 + 4'096 * i);
+        item->upSizeOfFile = 2'048;
+        item->reqUpdate = true;
+        item->updateResult = results[i];
+        (void)info.updateFontInfo->addUpdateFontItem(std::move(item));
+    }
+}
+
+} // namespace
+
+class ScreenshotGuiTest : public QObject {
+    Q_OBJECT
+private slots:
+    void everyScreenAndSheet();
+};
+
+void ScreenshotGuiTest::everyScreenAndSheet() {
+    WizardHarness wizard;
+    wizard.launch();
+    QVERIFY(wizard.waitForView(1));
+    QVERIFY(QTest::qWaitForWindowExposed(&wizard.window));
+    QVERIFY(saveScreenshot(wizard.window, "01-ReadMe"));
+    QVERIFY(wizard.visibleSheet());
+    QVERIFY(saveScreenshot(*wizard.visibleSheet(), "sheet-AlertSheet"));
+    wizard.clickSheetButton("okButton");
+
+    AppDelegate& delegate = *wizard.delegate;
+    QVERIFY(delegate.changeToNewView(2, "アップデート対象フォントの検索"));
+    QVERIFY(saveScreenshot(wizard.window, "02-CheckFont"));
+
+    QVERIFY(delegate.changeToNewView(3, "対象フォントの検索"));
+    auto* search = wizard.screen<qt::CheckNowViewController>();
+    search->indicator->setRange(0, 10);
+    search->processProgress(UpdateResult::updateResultWithCount(4, "DemoGothic を確認しています…"));
+    QVERIFY(saveScreenshot(wizard.window, "03-CheckNow"));
+
+    fillFoundFonts(wizard.info(), {0, 0, 0, 0});
+    wizard.info().updateFontInfo->updateFontItemAtIndex(3)->reqUpdate = false;
+    QVERIFY(delegate.changeToNewView(4, "アップデート対象フォント一覧"));
+    QVERIFY(saveScreenshot(wizard.window, "04-UpdateList"));
+    auto* list = wizard.screen<qt::UpdateListViewController>();
+    list->reqFileSizeText->setText("20,376,832 バイト (20.4 MB)");
+    list->diskFreeSizeText->setText("1,000,000 バイト (1 MB)");
+    list->changeInfoViewToViewNo(1);
+    QVERIFY(saveScreenshot(wizard.window, "04-UpdateList-disk"));
+    (void)wizard.info().setupUpdateManager();
+    list->actionNext();
+    QVERIFY(wizard.visibleSheet());
+    QVERIFY(saveScreenshot(*wizard.visibleSheet(), "sheet-AskSheet"));
+    wizard.clickSheetButton("cancelButton");
+
+    QVERIFY(delegate.changeToNewView(5, "フォントのアップデート中"));
+    auto* update = wizard.screen<qt::UpdateNowViewController>();
+    update->indicator->setRange(0, 3);
+    update->processProgress(UpdateResult::updateResultWithCount(1, "DemoMincho をアップデートしています…"));
+    QVERIFY(saveScreenshot(wizard.window, "05-UpdateNow"));
+
+    fillFoundFonts(wizard.info(), {0, ItemFileLocked, 0, ItemSfntBuildFailed});
+    const struct {
+        int64_t view;
+        const char* title;
+        const char* file;
+    } results[] = {
+        {6, "アップデート完了", "06-Success"},      {93, "アップデート完了", "93-SuccessPlus"},
+        {94, "検索結果", "94-NotFound"},           {95, "アップデート結果", "95-SomeError"},
+        {96, "アップデート結果", "96-SomeErrorPlus"}, {97, "アップデート結果", "97-AllError"},
+    };
+    for (const auto& result : results) {
+        QVERIFY(delegate.changeToNewView(result.view, result.title));
+        QVERIFY(saveScreenshot(wizard.window, result.file));
+    }
+    delegate.errorScene(UpdateResult::updateResultWithStatusCode(SearchErrorLocalFontsFolder));
+    QCOMPARE(wizard.viewNo(), 98);
+    QVERIFY(saveScreenshot(wizard.window, "98-Error"));
+}
+
+QTEST_MAIN(ScreenshotGuiTest)
+#include "ScreenshotGuiTest.moc"

@@ -1,0 +1,159 @@
+// The whole course as a user walks it, from the read-me to the success screen, with real files:
+// fonts in both Fonts folders and a sub-folder, one left out on the list.
+#include "WizardHarness.h"
+
+#include "shell/qt/WizardViewControllers.h"
+#include "suitcase/ResFile.h"
+#include "sfnt/VersResource.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+
+#include <filesystem>
+
+using namespace fu;
+using namespace fu::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+const QString kNextComment = "作業を進めるには次へボタンを選択してください。";
+const QString kQuitOthersAlert =
+    "このアップデータではフォントのアップデート完了後にコンピュータの再起動を求められます。現在、他のアプリケー"
+    "ションを起動している場合はそれらのアプリケーションを終了してからこの先の作業を行ってください。";
+const QString kUpdateMessage =
+    "チェックマークの付いているフォントをアップデートします。アップデートボタンを選択してください。アップデート完"
+    "了後にフォントキャッシュの再構築を行います。アップデート前の古いフォントは「古いフォント項目」としてゴミ箱に"
+    "移動します。";
+const QString kAdminSentence =
+    "チェックされた項目の'場所'にコンピュータ'が含まれる場合はアップデート実行時に一度だけ管理者パスワードの入力"
+    "が必要です。";
+const QString kNoneChecked = "チェックマークの付いた項目がありません。アップデートを行う項目のチェックボックスを"
+                             "選択してチェックマークをつけてください。";
+
+std::string installedVersion(const std::string& path) {
+    auto resFile = ResFile::initOfContentFile(path);
+    if (!resFile || resFile->loadStatus != 0) return "(unreadable)";
+    VersResHeader header{};
+    PascalString shortString{}, longString{};
+    if (!readVersResItem(resFile->resItemByResType(fourCC("vers"), 1), header, shortString, longString))
+        return "(no vers)";
+    return std::string(shortString.begin() + 1, shortString.begin() + 1 + shortString[0]);
+}
+
+// Versions of the files of that name anywhere below the folder.
+std::vector<std::string> versionsBelow(const std::string& folder, const std::string& name) {
+    std::vector<std::string> versions;
+    if (!fs::exists(folder)) return versions;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        if (entry.path().filename() == name) versions.push_back(installedVersion(entry.path()));
+    }
+    return versions;
+}
+
+int rowOfFile(QTableView& table, const QString& fileName) {
+    const int column = 3; // "filename"
+    for (int row = 0; row < table.model()->rowCount(); ++row) {
+        if (table.model()->index(row, column).data().toString() == fileName) return row;
+    }
+    return -1;
+}
+
+void setChecked(QTableView& table, int row, bool checked) {
+    QAbstractItemModel& model = *table.model();
+    model.setData(model.index(row, 0), checked ? Qt::Checked : Qt::Unchecked, Qt::CheckStateRole);
+}
+
+} // namespace
+
+class WizardPathGuiTest : public QObject {
+    Q_OBJECT
+private slots:
+    void fromReadMeToSuccessUpdatesTheCheckedFonts();
+};
+
+void WizardPathGuiTest::fromReadMeToSuccessUpdatesTheCheckedFonts() {
+    WizardHarness wizard;
+    const std::string userFont = wizard.userFonts() + "/SampleA";
+    const std::string subFont = wizard.userFonts() + "/Sub/SampleB";
+    const std::string computerFont = wizard.computerFonts() + "/SampleC";
+    for (const auto& path : {userFont, subFont, computerFont}) installOldSuitcase(wizard.sample, path);
+    const Bytes untouched = readWholeFile(subFont);
+
+    wizard.launch(wizard.writeSampleDefinition("Sample.fupdef"));
+    QVERIFY(wizard.waitForView(1));
+    QCOMPARE(wizard.window.windowTitle(), QString("お読みください（Sample.fupdef）"));
+    auto* readMe = wizard.screen<qt::ReadMeViewController>();
+    QCOMPARE(readMe->commentText->text(), kNextComment);
+    QVERIFY(readMe->nextButton->isEnabled());
+    QCOMPARE(wizard.sheetMessage(), kQuitOthersAlert);
+    wizard.clickSheetButton("okButton");
+    QVERIFY(!wizard.visibleSheet());
+
+    wizard.click("nextButton");
+    QVERIFY(wizard.waitForView(2));
+    QCOMPARE(wizard.window.findChild<QLineEdit*>("usersPath")->text().toStdString(), wizard.userFonts());
+
+    wizard.click("nextButton");
+    QVERIFY(wizard.waitForView(3));
+    QSignalSpy progress(wizard.screen<qt::CheckNowViewController>()->indicator, &QProgressBar::valueChanged);
+    QVERIFY(wizard.waitForView(4));
+    QVERIFY(!progress.isEmpty());
+    QVERIFY(progress.last().at(0).toInt() > 0);
+
+    auto* list = wizard.screen<qt::UpdateListViewController>();
+    QTableView& table = *list->tableView;
+    QCOMPARE(table.model()->rowCount(), 3);
+    QCOMPARE(list->messageText->text(), kUpdateMessage + kAdminSentence);
+    const int subRow = rowOfFile(table, "Sub/SampleB");
+    const int userRow = rowOfFile(table, "SampleA");
+    const int computerRow = rowOfFile(table, "SampleC");
+    QVERIFY(subRow >= 0 && userRow >= 0 && computerRow >= 0);
+    QCOMPARE(table.model()->index(computerRow, 2).data().toString(), QString("コンピュータ"));
+
+    // Leaving out the computer's font drops the password sentence; leaving out all disables Update.
+    setChecked(table, computerRow, false);
+    QCOMPARE(list->messageText->text(), kUpdateMessage);
+    QVERIFY(list->nextButton->isEnabled());
+    setChecked(table, userRow, false);
+    setChecked(table, subRow, false);
+    QCOMPARE(list->messageText->text(), kNoneChecked);
+    QVERIFY(!list->nextButton->isEnabled());
+    setChecked(table, userRow, true);
+    setChecked(table, computerRow, true);
+    QVERIFY(list->nextButton->isEnabled());
+    QCOMPARE(table.model()->index(subRow, 0).data(Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
+
+    wizard.click("nextButton");
+    QVERIFY(QTest::qWaitFor([&] { return wizard.visibleSheet() != nullptr; }, 10000));
+    QCOMPARE(wizard.sheetMessage(),
+             QString("アップデート完了後にコンピュータを再起動する必要があります。今すぐアップデートを実行してよろし"
+                     "いですか？"));
+    QCOMPARE(wizard.visibleSheet()->findChild<QPushButton*>("okButton")->text(), QString("今すぐ実行"));
+    wizard.clickSheetButton("okButton");
+    QVERIFY(wizard.waitForView(5));
+    QVERIFY(wizard.waitForView(6, 60000));
+    QCOMPARE(wizard.window.windowTitle(), QString("アップデート完了（Sample.fupdef）"));
+
+    QCOMPARE(wizard.info().updateFontInfo->countOfUpdateFontItemAll(), 2);
+    wizard.click("endButton");
+    QVERIFY(QTest::qWaitFor([&] { return wizard.terminated.count() == 1; }, 5000));
+    QCOMPARE(wizard.info().updateFontInfo->countOfUpdateFontItemAll(), 0);
+
+    QCOMPARE(installedVersion(userFont), std::string("1.0.2"));
+    QCOMPARE(installedVersion(computerFont), std::string("1.0.2"));
+    QVERIFY(readWholeFile(subFont) == untouched);
+    const std::string trash = wizard.sandbox.path("home/.local/share/Trash/files");
+    QCOMPARE(versionsBelow(trash, "SampleA"), std::vector<std::string>{"1.0.1"});
+    QCOMPARE(versionsBelow(trash, "SampleC"), std::vector<std::string>{"1.0.1"});
+    QVERIFY(versionsBelow(trash, "SampleB").empty());
+    // With rights for the computer's folder the rebuild runs once, with those rights.
+    QVERIFY(fs::exists(wizard.marker("computer-cache")));
+}
+
+QTEST_MAIN(WizardPathGuiTest)
+#include "WizardPathGuiTest.moc"
