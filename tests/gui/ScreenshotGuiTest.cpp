@@ -65,8 +65,8 @@ void ScreenshotGuiTest::everyScreenAndSheet() {
     QVERIFY(delegate.changeToNewView(4, "アップデート対象フォント一覧"));
     QVERIFY(saveScreenshot(wizard.window, "04-UpdateList"));
     auto* list = wizard.screen<qt::UpdateListViewController>();
-    list->reqFileSizeText->setText("20,376,832 バイト (20.4 MB)");
-    list->diskFreeSizeText->setText("1,000,000 バイト (1 MB)");
+    list->reqFileSizeText->setText("20.376MB（20376832バイト）");
+    list->diskFreeSizeText->setText("1MB（1000000バイト）");
     list->changeInfoViewToViewNo(1);
     QVERIFY(saveScreenshot(wizard.window, "04-UpdateList-disk"));
     (void)wizard.info().setupUpdateManager();

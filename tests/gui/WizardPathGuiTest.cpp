@@ -11,6 +11,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableView>
+#include <QTextBrowser>
 #include <QTest>
 
 #include <filesystem>
@@ -74,6 +75,7 @@ class WizardPathGuiTest : public QObject {
     Q_OBJECT
 private slots:
     void fromReadMeToSuccessUpdatesTheCheckedFonts();
+    void theBuiltInDemoUpdatesItsTwoFamilies();
 };
 
 void WizardPathGuiTest::fromReadMeToSuccessUpdatesTheCheckedFonts() {
@@ -153,6 +155,36 @@ void WizardPathGuiTest::fromReadMeToSuccessUpdatesTheCheckedFonts() {
     QVERIFY(versionsBelow(trash, "SampleB").empty());
     // With rights for the computer's folder the rebuild runs once, with those rights.
     QVERIFY(fs::exists(wizard.marker("computer-cache")));
+}
+
+// What scripts/run shows: the built-in definition and the demo's old suitcases, one in each
+// Fonts folder, through every screen with the default choices.
+void WizardPathGuiTest::theBuiltInDemoUpdatesItsTwoFamilies() {
+    WizardHarness wizard;
+    const std::string installed = std::string(FU_DEMO_DIR) + "/installed/";
+    const std::string gothic = wizard.userFonts() + "/DemoGothic";
+    const std::string mincho = wizard.computerFonts() + "/DemoMincho";
+    for (const auto& [from, to] : {std::pair{installed + "DemoGothic", gothic}, std::pair{installed + "DemoMincho", mincho}}) {
+        fs::copy_file(from, to);
+        fs::copy_file(fs::path(from).parent_path() / ("._" + fs::path(from).filename().string()),
+                      fs::path(to).parent_path() / ("._" + fs::path(to).filename().string()));
+    }
+    wizard.launch();
+    QVERIFY(wizard.waitForView(1));
+    QCOMPARE(wizard.window.windowTitle(), QString("お読みください"));
+    QVERIFY(wizard.screen<qt::ReadMeViewController>()->textView->toPlainText().contains("デモゴシック"));
+    wizard.clickSheetButton("okButton");
+    wizard.click("nextButton");
+    QVERIFY(wizard.waitForView(2));
+    wizard.click("nextButton");
+    QVERIFY(wizard.waitForView(4));
+    QCOMPARE(wizard.screen<qt::UpdateListViewController>()->tableView->model()->rowCount(), 2);
+    wizard.click("nextButton");
+    QVERIFY(QTest::qWaitFor([&] { return wizard.visibleSheet() != nullptr; }, 10000));
+    wizard.clickSheetButton("okButton");
+    QVERIFY(wizard.waitForView(6, 120000));
+    QCOMPARE(installedVersion(gothic), std::string("1.0.2"));
+    QCOMPARE(installedVersion(mincho), std::string("2.0.1 (DEMO)"));
 }
 
 QTEST_MAIN(WizardPathGuiTest)
