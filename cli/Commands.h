@@ -11,6 +11,7 @@
 namespace fu::cli {
 
 void addAttributesCommand(CLI::App& app, int& exitCode);
+void addAuthoringCommands(CLI::App& app, int& exitCode);
 void addImportCommand(CLI::App& app, int& exitCode);
 void addPackCommand(CLI::App& app, int& exitCode);
 void addResourcesCommand(CLI::App& app, int& exitCode);

@@ -7,6 +7,7 @@ int main(int argc, char** argv) {
     app.require_subcommand(1);
     int exitCode = 0;
     fu::cli::addAttributesCommand(app, exitCode);
+    fu::cli::addAuthoringCommands(app, exitCode);
     fu::cli::addImportCommand(app, exitCode);
     fu::cli::addPackCommand(app, exitCode);
     fu::cli::addResourcesCommand(app, exitCode);

@@ -9,6 +9,8 @@
 namespace fu {
 
 class Authorization;
+class CheckTargetInfo;
+class CheckTargetItem;
 class ResFile;
 class ResItem;
 class ScriptInfo;
@@ -154,6 +156,41 @@ public:
     [[nodiscard]] static std::optional<std::string> fixExistsPathWithFilePath(const std::string& path);
     [[nodiscard]] static int16_t makeSubDirectroryWithPath(const std::string& relativePath,
                                                            const std::string& parentDirectoryPath);
+
+    // ---- Inspection for the authoring tools (FontUpdateInspect.cpp) ----
+    // 0 = inspected (what a file is not, such as a suitcase, is recorded in the record's flags);
+    // -1 = missing input or a file that could not be read. Files are only read.
+
+    // Fills the record from the file and matches it against one set's old tables; an old data
+    // without tables matches nothing.
+    [[nodiscard]] static int16_t setCheckTargetItem(CheckTargetItem* item, const SfntData* oldSfntData,
+                                                    const std::string& filePath);
+    [[nodiscard]] static int16_t setCheckTargetItem(CheckTargetItem* item, const SfntData* oldSfntData,
+                                                    ResFile& resFile);
+    [[nodiscard]] static int16_t setVersWithCheckTargetItem(CheckTargetItem* item, ResFile& resFile);
+    [[nodiscard]] static int16_t setFondResNameWithCheckTargetItem(CheckTargetItem* item, ResFile& resFile);
+    [[nodiscard]] static int16_t setSfntResInfoWithCheckTargetItem(CheckTargetItem* item,
+                                                                   const SfntData* oldSfntData,
+                                                                   ResFile& resFile);
+    // Appends one record for the file, matched against the sets in order; nothing without sets.
+    [[nodiscard]] static int16_t setCheckTargetInfo(CheckTargetInfo* checkTargetInfo,
+                                                    const UpdateSfntSetInfo* updateSfntSetInfo,
+                                                    const std::string& filePath);
+    // Inspects every record's file again, keeping what the author set for the new font.
+    [[nodiscard]] static int16_t updateCheckTargetInfo(CheckTargetInfo* checkTargetInfo,
+                                                       const UpdateSfntSetInfo* updateSfntSetInfo);
+    // Whether a font already carries a set's new tables.
+    [[nodiscard]] static int16_t
+    updateNewSfntDataValueWithCheckTargetInfo(CheckTargetInfo* checkTargetInfo,
+                                              const UpdateSfntSetInfo* updateSfntSetInfo);
+    [[nodiscard]] static int16_t
+    updateNewSfntDataValueWithCheckTargetItem(CheckTargetItem* item, const UpdateSfntSetInfo* updateSfntSetInfo);
+    [[nodiscard]] static int16_t updateNewSfntDataValueWithCheckTargetItem(CheckTargetItem* item,
+                                                                           const SfntData* newSfntData,
+                                                                           const std::string& filePath);
+    [[nodiscard]] static int16_t updateNewSfntDataValueWithCheckTargetItem(CheckTargetItem* item,
+                                                                           const SfntData* newSfntData,
+                                                                           ResFile& resFile);
 
     // ---- Cache rebuild and restart (FontUpdatePrivileged.cpp) ----
 

@@ -4,6 +4,7 @@
 // is only read.
 #include "engine/FontUpdate.h"
 
+#include "engine/FontResources.h"
 #include "engine/StatusCodes.h"
 #include "platform/MacFiles.h"
 #include "platform/Text.h"
@@ -21,10 +22,6 @@
 namespace fu {
 namespace {
 
-constexpr uint32_t kVersType = fourCC("vers");
-constexpr uint32_t kFondType = fourCC("FOND");
-constexpr uint32_t kSfntType = fourCC("sfnt");
-constexpr uint32_t kNameTag = fourCC("name");
 constexpr int16_t kVersResID = 1; // the Finder shows only 'vers' 1 as the file's version
 constexpr uint16_t kVersionNameID = 5;
 constexpr size_t kPascalStringMax = 255; // the length byte of a 'vers' string

@@ -3,6 +3,7 @@
 #include "engine/FontUpdate.h"
 
 #include "base/ByteReader.h"
+#include "engine/FontResources.h"
 #include "platform/Text.h"
 #include "sfnt/SfntData.h"
 #include "sfnt/SfntTableName.h"
@@ -18,14 +19,7 @@
 namespace fu {
 namespace {
 
-constexpr uint32_t kVersType = fourCC("vers");
-constexpr uint32_t kFondType = fourCC("FOND");
-constexpr uint32_t kSfntType = fourCC("sfnt");
-constexpr uint32_t kHeadTag = fourCC("head");
-constexpr uint32_t kNameTag = fourCC("name");
 
-constexpr uint16_t kMacintoshPlatform = 1;
-constexpr uint16_t kMacJapaneseEncoding = 1;
 constexpr uint16_t kFullNameID = 4;
 constexpr uint16_t kVersionNameID = 5;
 constexpr size_t kCheckSumAdjustmentOffset = 8; // in 'head'

@@ -1,16 +1,19 @@
 // Drives the search and the update run for the screens (and for fupdef): reports progress and,
-// exactly once per operation, its completion to the delegate.
+// exactly once per operation, its completion to the delegate. For the authoring tools it also
+// builds updated fonts into an output folder, leaving the source files alone.
 #pragma once
 
+#include "engine/UpdateFontInfo.h"
 #include "engine/UpdateResult.h"
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
 namespace fu {
 
-class UpdateFontInfo;
 class UpdateSfntSetInfo;
 class UpdateTargetInfo;
 class VolumeInfo;
@@ -21,6 +24,13 @@ public:
     virtual ~UpdateManagerDelegate() = default;
     virtual void processProgress(const UpdateResult& result) = 0;
     virtual void processComplete(const UpdateResult& result) = 0;
+};
+
+// Told when a folder batch ends (once per batch), with the whole log.
+class CreateFontCompleteDelegate {
+public:
+    virtual ~CreateFontCompleteDelegate() = default;
+    virtual void createFontComplete(const std::string& logText) = 0;
 };
 
 class UpdateManager {
@@ -55,7 +65,42 @@ public:
     [[nodiscard]] static SpaceCheck checkFreeSpace(const UpdateFontInfo& updateFontInfo,
                                                    const TestOption* testOption, VolumeInfo& volumeInfo);
 
+    // ---- Batch creation into an output folder (UpdateManagerBatch.cpp) ----
+
+    // One new font per record of the application state's check-target document, into the
+    // folder itself. NO, with nothing written, when a record is incomplete, matches no set, or
+    // its output would replace a source file or another record's output; NO also when a build
+    // fails (the fonts before it stay written).
+    [[nodiscard]] bool createNewFontWithDstDirPath(const std::string& dstDirPath);
+
+    // The folder batch: searches srcDirPath for the targets and builds each font found into the
+    // same place under dstDirPath, one font per step, logging every step. YES when the batch
+    // started (its first step has run); NO with the reason logged, and no completion, otherwise.
+    // Neither folder may lie inside the other, and no batch may be running.
+    [[nodiscard]] bool createUserFontWithUpdateTargetInfo(const UpdateTargetInfo* updateTargetInfo,
+                                                          const std::string& srcDirPath,
+                                                          const std::string& dstDirPath,
+                                                          CreateFontCompleteDelegate* completeDelegate);
+    // One step of the batch; nothing when no step is due.
+    void createFont();
+    void addCreateFontLogText(const std::string& text);
+    // A step is due: whoever drives the batch (a loop, a zero-delay timer) calls createFont().
+    [[nodiscard]] bool createFontStepPending() const { return createFontPending_; }
+
+    std::string createFontLogText; // empty = nil
+    int64_t createFontIndex = 0;
+    std::unique_ptr<UpdateFontInfo> createFontUpdateFontInfo;
+    std::string createFontDstDirPath;
+    CreateFontCompleteDelegate* createFontCompleteDelagete = nullptr; // not owned
+    // Called each time a next step becomes due, so that a front end can run it on a later turn
+    // of its event loop; may be empty when the caller loops on createFontStepPending().
+    std::function<void()> createFontScheduler;
+
 private:
+    void endCreateFont(const std::string& line);
+    void scheduleCreateFont();
+    bool createFontPending_ = false;
+
     void progress(int64_t count, std::optional<std::string> text) const;
     void complete(UpdateResult result) const;
     [[nodiscard]] int16_t runUpdate(bool& cacheFailed);

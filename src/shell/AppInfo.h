@@ -16,6 +16,7 @@
 #include "shell/SceneInfo.h"
 #include "shell/TestOption.h"
 #include "shell/ViewController.h"
+#include "tools/CheckTargetInfo.h"
 
 #include <cstdint>
 #include <memory>
@@ -49,6 +50,7 @@ public:
     std::unique_ptr<UpdateSfntSetInfo> updateSfntSetInfo;
     std::unique_ptr<RichText> readMeText;
     std::unique_ptr<UpdateFontInfo> updateFontInfo; // what the last search found
+    std::unique_ptr<CheckTargetInfo> checkTargetInfo; // the authoring tools' document; nil: none
     std::unique_ptr<Authorization> authorization;   // rights for the current update run
     std::optional<std::string> temporaryDirPath;    // work folder of the current update run
     // Last path component of the external definition that loaded; nil otherwise.
