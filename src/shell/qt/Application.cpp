@@ -4,6 +4,7 @@
 #include "shell/AppDelegate.h"
 #include "shell/qt/MainWindow.h"
 #include "shell/qt/ResultViewControllers.h"
+#include "shell/qt/ToolViewControllers.h"
 #include "shell/qt/WizardViewControllers.h"
 
 #include <QApplication>
@@ -33,6 +34,13 @@ std::unique_ptr<ViewController> WizardViewControllerFactory::makeViewController(
     case 96: return std::make_unique<SomeErrorPlusViewController>();
     case 97: return std::make_unique<AllErrorViewController>();
     case 98: return std::make_unique<ErrorViewController>();
+    case 100: return std::make_unique<ParamToolViewController>();
+    case 101: return std::make_unique<TargetEditViewController>();
+    case 102: return std::make_unique<ClearCacheViewController>();
+    case 103: return std::make_unique<CreateNewViewController>();
+    case 104: return std::make_unique<FontListViewController>();
+    case 105: return std::make_unique<UserUpdateViewController>();
+    case 106: return std::make_unique<CreateUserViewController>();
     default: return nullptr;
     }
 }

@@ -9,7 +9,7 @@ namespace fu::qt {
 
 class WizardViewControllerFactory final : public ViewControllerFactory {
 public:
-    // Views 1 to 6 and 93 to 98; the authoring tools' views are not built into this program.
+    // The wizard and result views (1 to 6, 93 to 98) and the authoring tools (100 to 106).
     [[nodiscard]] std::unique_ptr<ViewController> makeViewController(int64_t viewNo) override;
 };
 

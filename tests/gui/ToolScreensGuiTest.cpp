@@ -1,0 +1,130 @@
+// The authoring tools' screens: made once and kept with what the author left in them, the
+// buttons a fresh screen offers, and the sheets they carry.
+#include "WizardHarness.h"
+
+#include "shell/qt/ToolViewControllers.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateTimeEdit>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+using namespace fu;
+using namespace fu::test;
+
+namespace {
+
+QStringList enabledButtons(QWidget* view) {
+    QStringList names;
+    for (QPushButton* button : view->findChildren<QPushButton*>()) {
+        if (button->isEnabled()) names << button->objectName();
+    }
+    names.sort();
+    return names;
+}
+
+} // namespace
+
+class ToolScreensGuiTest : public QObject {
+    Q_OBJECT
+private slots:
+    void eachToolIsMadeOnceAndKeepsItsState();
+    void aFreshToolOffersOnlyWhatNeedsNoDocument_data();
+    void aFreshToolOffersOnlyWhatNeedsNoDocument();
+    void theParameterToolNamesItsExport();
+    void theSheetsCarryTheirControlsAndStayClosed();
+};
+
+void ToolScreensGuiTest::eachToolIsMadeOnceAndKeepsItsState() {
+    WizardHarness wizard;
+    wizard.launch();
+    QVERIFY(wizard.waitForView(1));
+    wizard.clickSheetButton("okButton");
+    AppDelegate& delegate = *wizard.delegate;
+
+    QVERIFY(delegate.changeToNewView(101, "アップデート対象の編集"));
+    auto* editor = dynamic_cast<qt::TargetEditViewController*>(wizard.info().targetEditController.get());
+    QVERIFY(editor);
+    QVERIFY(!wizard.info().curViewController); // tools are kept apart from the wizard's screen
+    editor->fileUrl = "/tmp/targets.txt";
+    editor->chageToViewNo = 104;
+
+    QVERIFY(delegate.changeToNewView(104, "フォントリスト"));
+    auto* fontList = dynamic_cast<qt::FontListViewController*>(wizard.info().fontListController.get());
+    fontList->checkTargetInfo = std::make_unique<CheckTargetInfo>();
+    QVERIFY(delegate.changeToNewView(1, "お読みください"));
+    QVERIFY(delegate.changeToNewView(101, "アップデート対象の編集"));
+    QCOMPARE(wizard.info().targetEditController.get(), static_cast<ViewController*>(editor));
+    QCOMPARE(editor->fileUrl, std::optional<std::string>("/tmp/targets.txt"));
+    QCOMPARE(editor->chageToViewNo, int64_t(104));
+    QVERIFY(editor->view()->isVisible());
+    QVERIFY(fontList->checkTargetInfo); // the other editor, off screen, keeps its document too
+
+    // Editors never hold unsaved work: switching from one to another goes straight through.
+    wizard.delegate->actionFontList();
+    QCOMPARE(wizard.info().sceneDebugViewNo, 104);
+}
+
+void ToolScreensGuiTest::aFreshToolOffersOnlyWhatNeedsNoDocument_data() {
+    QTest::addColumn<int>("view");
+    QTest::addColumn<QStringList>("enabled");
+    QTest::newRow("parameters") << 100 << QStringList{"tableAddLineButton"};
+    QTest::newRow("target editor") << 101 << QStringList{"loadButton"};
+    QTest::newRow("cache") << 102 << QStringList{"clearCacheButton"};
+    QTest::newRow("new fonts") << 103 << QStringList{};
+    QTest::newRow("font list") << 104 << QStringList{"loadButton"};
+    QTest::newRow("user update") << 105 << QStringList{"loadButton"};
+    QTest::newRow("user fonts") << 106 << QStringList{};
+}
+
+void ToolScreensGuiTest::aFreshToolOffersOnlyWhatNeedsNoDocument() {
+    QFETCH(int, view);
+    QFETCH(QStringList, enabled);
+    WizardHarness wizard;
+    wizard.launch();
+    QVERIFY(wizard.waitForView(1));
+    QVERIFY(wizard.delegate->changeToNewView(view, "ツール"));
+    auto* tool = dynamic_cast<qt::QtViewController*>(wizard.info().toolControllerSlot(view)->get());
+    QVERIFY(tool);
+    QCOMPARE(tool->viewNo(), int64_t(view));
+    QCOMPARE(enabledButtons(tool->view()), enabled);
+    QVERIFY(saveScreenshot(wizard.window, QString("tool-%1").arg(view)));
+}
+
+void ToolScreensGuiTest::theParameterToolNamesItsExport() {
+    qt::ParamToolViewController tool;
+    QCOMPARE(tool.exportNameStr, std::string("UpdaterParam.fupdef"));
+    QCOMPARE(tool.exportNameText->text(), QString("UpdaterParam.fupdef"));
+    QVERIFY(!tool.encryptKeyStr && !tool.readMePath && tool.sfntPathSets.empty());
+}
+
+void ToolScreensGuiTest::theSheetsCarryTheirControlsAndStayClosed() {
+    qt::MainWindow window;
+    window.show();
+    TestOption option;
+    qt::OptionSheetDelegate options;
+    options.openSheetOnParentWindow(&window, &option);
+    QVERIFY(options.window() && !options.window()->isVisible());
+    QVERIFY(options.freeSizeValueText && options.mulValueText && options.noSysVerCheckButton);
+
+    qt::SetDateSheetDelegate dates;
+    SetDateParam param;
+    dates.openSheetOnParentWindow(&window, &param);
+    QVERIFY(!dates.window()->isVisible());
+    QVERIFY(!dates.dateParam.nSfntCDate && !dates.dateParam.useSfntCDate);
+    QVERIFY(dates.sfntCDatePicker && dates.fileMDatePicker);
+
+    qt::SetVersSheetDelegate vers;
+    vers.openSheetOnParentWindow(&window, "1.0.2");
+    QVERIFY(!vers.window()->isVisible());
+    QVERIFY(vers.versText->text().isEmpty());
+    QCOMPARE(vers.typePopup->count(), 2);
+    QVERIFY(saveScreenshot(*options.window(), "sheet-OptionSheet"));
+    QVERIFY(saveScreenshot(*dates.window(), "sheet-SetDateSheet"));
+    QVERIFY(saveScreenshot(*vers.window(), "sheet-SetVersSheet"));
+}
+
+QTEST_MAIN(ToolScreensGuiTest)
+#include "ToolScreensGuiTest.moc"
