@@ -71,6 +71,7 @@ private slots:
     void backFromTheListReturnsToTheFolders();
     void theOpenPanelRestartsTheWizardWithTheFile();
     void aSecondLaunchHandsItsFileToTheFirst();
+    void restartRunsTheScriptThenQuits();
 };
 
 void ScreensGuiTest::anUpdateRunLeadsToTheScreenOfItsOutcome_data() {
@@ -339,6 +340,20 @@ void ScreensGuiTest::aSecondLaunchHandsItsFileToTheFirst() {
     QLocalSocket* client = server.nextPendingConnection();
     QVERIFY(QTest::qWaitFor([&] { return client->canReadLine() || client->waitForReadyRead(100); }, 2000));
     QCOMPARE(QString::fromUtf8(client->readLine()), QString("/tmp/私の定義.fupdef\n"));
+}
+
+void ScreensGuiTest::restartRunsTheScriptThenQuits() {
+    WizardHarness wizard;
+    // A marker in the sandbox instead of a real restart.
+    const std::string script = "ASRestartComputer\t/usr/bin/touch " + wizard.marker("restarted") + "\n";
+    wizard.sample.sources.scripts = Bytes(script.begin(), script.end());
+    wizard.launch(wizard.writeSampleDefinition());
+    QVERIFY(wizard.waitForView(1));
+    wizard.clickSheetButton("okButton");
+    QVERIFY(wizard.delegate->changeToNewView(93, "アップデート完了"));
+    wizard.click("restartButton");
+    QVERIFY(QTest::qWaitFor([&] { return wizard.terminated.count() == 1; }, 5000));
+    QVERIFY(std::filesystem::exists(wizard.marker("restarted")));
 }
 
 QTEST_MAIN(ScreensGuiTest)
