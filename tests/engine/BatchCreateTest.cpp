@@ -41,17 +41,6 @@ std::vector<std::string> linesOf(const std::string& log) {
     return lines;
 }
 
-std::string shortVersionOf(const std::string& path) {
-    auto resFile = ResFile::initOfContentFile(path);
-    VersResHeader header{};
-    PascalString shortString{}, longString{};
-    if (!resFile || resFile->loadStatus != 0 ||
-        !readVersResItem(resFile->resItemByResType(fourCC("vers"), 1), header, shortString,
-                         longString))
-        return "(unreadable)";
-    return std::string(shortString.begin() + 1, shortString.begin() + 1 + shortString[0]);
-}
-
 class Completion : public CreateFontCompleteDelegate {
 public:
     void createFontComplete(const std::string& logText) override { logs.push_back(logText); }
@@ -127,8 +116,8 @@ TEST_F(BatchCreate, FontsAreBuiltInTheirPlacesUnderTheOutputFolder) {
                                                success(top, out + "/Top Font")}));
     EXPECT_EQ(completion.logs, std::vector<std::string>{*platform::toNFC(log)});
     EXPECT_NE(completion.logs.front(), log);
-    EXPECT_EQ(shortVersionOf(out + "/Top Font"), "1.0.2");
-    EXPECT_EQ(shortVersionOf(out + "/" + decomposed), "1.0.2");
+    EXPECT_EQ(test::installedVersion(out + "/Top Font"), "1.0.2");
+    EXPECT_EQ(test::installedVersion(out + "/" + decomposed), "1.0.2");
     EXPECT_EQ(snapshot(src), before);
 
     manager().createFont();
@@ -235,8 +224,8 @@ TEST_F(RecordBuild, CompleteRecordsAreBuiltIntoTheFolder) {
     addRecord(font("Sub/B"));
     const auto before = snapshot(src);
     EXPECT_TRUE(manager().createNewFontWithDstDirPath(out));
-    EXPECT_EQ(shortVersionOf(out + "/A"), "1.0.2");
-    EXPECT_EQ(shortVersionOf(out + "/B"), "1.0.2") << "records build into the folder itself";
+    EXPECT_EQ(test::installedVersion(out + "/A"), "1.0.2");
+    EXPECT_EQ(test::installedVersion(out + "/B"), "1.0.2") << "records build into the folder itself";
     EXPECT_EQ(snapshot(src), before);
 }
 

@@ -20,6 +20,8 @@
 namespace fu {
 namespace {
 
+using test::installedVersion;
+
 namespace fs = std::filesystem;
 
 std::string today() {
@@ -29,17 +31,6 @@ std::string today() {
     char text[16];
     std::strftime(text, sizeof text, "%Y%m%d", &local);
     return text;
-}
-
-// The short version in the installed suitcase's 'vers' resource.
-std::string installedVersion(const std::string& path) {
-    auto resFile = ResFile::initOfContentFile(path);
-    if (!resFile || resFile->loadStatus != 0) return "(unreadable)";
-    VersResHeader header{};
-    PascalString shortString{}, longString{};
-    if (!readVersResItem(resFile->resItemByResType(fourCC("vers"), 1), header, shortString, longString))
-        return "(no vers)";
-    return std::string(shortString.begin() + 1, shortString.begin() + 1 + shortString[0]);
 }
 
 class Collect : public UpdateManagerDelegate {

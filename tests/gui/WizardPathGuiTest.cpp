@@ -36,16 +36,6 @@ const QString kAdminSentence =
 const QString kNoneChecked = "チェックマークの付いた項目がありません。アップデートを行う項目のチェックボックスを"
                              "選択してチェックマークをつけてください。";
 
-std::string installedVersion(const std::string& path) {
-    auto resFile = ResFile::initOfContentFile(path);
-    if (!resFile || resFile->loadStatus != 0) return "(unreadable)";
-    VersResHeader header{};
-    PascalString shortString{}, longString{};
-    if (!readVersResItem(resFile->resItemByResType(fourCC("vers"), 1), header, shortString, longString))
-        return "(no vers)";
-    return std::string(shortString.begin() + 1, shortString.begin() + 1 + shortString[0]);
-}
-
 // Versions of the files of that name anywhere below the folder.
 std::vector<std::string> versionsBelow(const std::string& folder, const std::string& name) {
     std::vector<std::string> versions;

@@ -2,6 +2,8 @@
 
 #include "shell/AppDelegate.h"
 #include "shell/AppInfo.h"
+#include "sfnt/VersResource.h"
+#include "suitcase/ResFile.h"
 #include "support/DefinitionBuilder.h"
 #include "support/SampleFont.h"
 #include "support/SampleSuitcase.h"
@@ -10,6 +12,16 @@
 #include <stdexcept>
 
 namespace fu::test {
+
+std::string installedVersion(const std::string& path) {
+    auto resFile = ResFile::initOfContentFile(path);
+    if (!resFile || resFile->loadStatus != 0) return "(unreadable)";
+    VersResHeader header{};
+    PascalString shortString{}, longString{};
+    if (!readVersResItem(resFile->resItemByResType(fourCC("vers"), 1), header, shortString, longString))
+        return "(no vers)";
+    return std::string(shortString.begin() + 1, shortString.begin() + 1 + shortString[0]);
+}
 
 std::string cacheMarker(const Sandbox& sandbox) { return sandbox.path("cache-rebuilt"); }
 

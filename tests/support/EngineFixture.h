@@ -33,6 +33,9 @@ void installOldSuitcase(const EngineSample& sample, const std::string& path);
 // A fresh application state holding the sample definition, installed as the current one.
 AppInfo& installAppState(const EngineSample& sample);
 
+// The short version in an installed suitcase's 'vers' 1, or a parenthesised reason it has none.
+[[nodiscard]] std::string installedVersion(const std::string& path);
+
 // The marker file the default cache-rebuild script touches.
 [[nodiscard]] std::string cacheMarker(const Sandbox& sandbox);
 
