@@ -64,6 +64,7 @@ private slots:
     void aSearchLeadsToTheListNotFoundOrError();
     void aDefinitionThatFailsKeepsTheUserOnTheReadMe();
     void theQuitOthersAlertComesOncePerRun();
+    void anOlderSystemIsToldWhatItNeeds();
     void theListShowsSizesSubFoldersAndTheDiskShortage();
     void resultTablesMarkEachFont();
     void sheetsEndBeforeTellingTheirDelegate();
@@ -154,6 +155,33 @@ void ScreensGuiTest::theQuitOthersAlertComesOncePerRun() {
     QVERIFY(!wizard.visibleSheet());
     QCOMPARE(wizard.screen<qt::ReadMeViewController>()->commentText->text(), kNextComment);
     QVERIFY(wizard.screen<qt::ReadMeViewController>()->nextButton->isEnabled());
+}
+
+void ScreensGuiTest::anOlderSystemIsToldWhatItNeeds() {
+    WizardHarness wizard;
+    wizard.launch();
+    QVERIFY(wizard.waitForView(1));
+    wizard.clickSheetButton("okButton");
+    AppInfo& info = wizard.info();
+    info.reqSysVersStr = "999.0";
+    info.dispFirstAlert = false; // as after opening another definition
+    QVERIFY(wizard.delegate->changeToNewView(2, "アップデート対象フォントの検索"));
+    QVERIFY(wizard.delegate->changeToNewView(1, "お読みください"));
+    auto* readMe = wizard.screen<qt::ReadMeViewController>();
+    QVERIFY(info.noSupportSystem);
+    QCOMPARE(readMe->commentText->text(), QString("非対応のシステムです。終了ボタンを選択してアップデータを終了してください。"));
+    QVERIFY(!readMe->nextButton->isEnabled());
+    QCOMPARE(wizard.sheetMessage(), QString("このアップデータを利用するには Linux カーネル バージョン 999.0 以降が必要"
+                                            "です。お客様がご使用のシステムバージョンではこのアップデータを利用できま"
+                                            "せん。"));
+    wizard.clickSheetButton("okButton");
+    // Once known, an unsupported system stays so for the run, the requirement notwithstanding.
+    info.reqSysVersStr = "1.0";
+    QVERIFY(wizard.delegate->changeToNewView(2, "アップデート対象フォントの検索"));
+    QVERIFY(wizard.delegate->changeToNewView(1, "お読みください"));
+    QVERIFY(info.noSupportSystem);
+    QVERIFY(!wizard.visibleSheet());
+    QVERIFY(!wizard.screen<qt::ReadMeViewController>()->nextButton->isEnabled());
 }
 
 void ScreensGuiTest::theListShowsSizesSubFoldersAndTheDiskShortage() {

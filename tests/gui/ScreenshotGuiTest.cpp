@@ -3,9 +3,12 @@
 #include "WizardHarness.h"
 
 #include "engine/StatusCodes.h"
+#include "shell/qt/Application.h"
 #include "shell/qt/WizardViewControllers.h"
 
+#include <QDialog>
 #include <QLabel>
+#include <QPushButton>
 #include <QProgressBar>
 #include <QTest>
 
@@ -98,6 +101,19 @@ void ScreenshotGuiTest::everyScreenAndSheet() {
     delegate.errorScene(UpdateResult::updateResultWithStatusCode(SearchErrorLocalFontsFolder));
     QCOMPARE(wizard.viewNo(), 98);
     QVERIFY(saveScreenshot(wizard.window, "98-Error"));
+
+    // Qt's own dialog parts in Japanese too.
+    QVERIFY(qt::installJapaneseTranslations());
+    wizard.window.actionExecuteFupdef();
+    QDialog* panel = wizard.window.openPanel();
+    QVERIFY(panel && panel->isVisible());
+    const QStringList buttons = [&] {
+        QStringList texts;
+        for (auto* button : panel->findChildren<QPushButton*>()) texts << button->text();
+        return texts;
+    }();
+    QVERIFY2(buttons.contains("キャンセル"), qPrintable(buttons.join(",")));
+    QVERIFY(saveScreenshot(*panel, "panel-Open"));
 }
 
 QTEST_MAIN(ScreenshotGuiTest)

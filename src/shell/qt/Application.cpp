@@ -56,18 +56,27 @@ bool handOverToRunningInstance(const QString& serverName, const QString& path) {
     return true;
 }
 
+bool installJapaneseTranslations() {
+    // Lives as long as the application: an installed translator must not go away.
+    static QTranslator* qtbase = nullptr;
+    if (qtbase) return true;
+    auto translator = std::make_unique<QTranslator>();
+    if (!translator->load(QLocale(QLocale::Japanese, QLocale::Japan), "qtbase", "_",
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+        !QCoreApplication::installTranslator(translator.get())) {
+        return false;
+    }
+    qtbase = translator.release();
+    return true;
+}
+
 int runApplication(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("fontupdater");
     QApplication::setDesktopFileName("fontupdater");
     QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
 
-    // Standard buttons and dialogs speak the interface's language.
-    QTranslator qtbase;
-    if (qtbase.load(QLocale(QLocale::Japanese, QLocale::Japan), "qtbase", "_",
-                    QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QApplication::installTranslator(&qtbase);
-    }
+    (void)installJapaneseTranslations();
 
     QString launchFile;
     for (const QString& argument : QApplication::arguments().mid(1)) {

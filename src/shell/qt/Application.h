@@ -17,6 +17,10 @@ public:
 // answers (this process then becomes the running one).
 [[nodiscard]] bool handOverToRunningInstance(const QString& serverName, const QString& path);
 
+// Standard buttons and dialogs in Japanese, like the rest of the interface; false when Qt's
+// Japanese translations are not installed.
+bool installJapaneseTranslations();
+
 // Runs the wizard; a file named on the command line is the definition handed over at launch.
 int runApplication(int argc, char** argv);
 

@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QFileDialog>
 #include <QDialog>
+#include <QDir>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
@@ -85,7 +86,7 @@ void MainWindow::setContentViewAnimation(ViewController* controller) {
     QWidget* view = screen ? screen->view() : nullptr;
     if (!view) return;
     // The designed size, before the layout stretches the view to the old content's size.
-    const QSize viewSize = view->size().expandedTo(view->minimumSizeHint());
+    const QSize viewSize = view->size().expandedTo(view->minimumSize());
     content_->layout()->addWidget(view);
     view->show();
     moveCenterToWindow(viewSize);
@@ -142,6 +143,7 @@ void MainWindow::actionExecuteFupdef() {
     openPanel_->setObjectName("openPanel");
     openPanel_->setWindowTitle("アップデート定義ファイルを開く");
     auto* layout = new QVBoxLayout(openPanel_);
+    layout->setContentsMargins(12, 12, 12, 0);
     auto* message = new QLabel(kOpenPanelMessage, openPanel_);
     message->setObjectName("openPanelMessage");
     message->setWordWrap(true);
@@ -150,6 +152,7 @@ void MainWindow::actionExecuteFupdef() {
     browser->setWindowFlags(Qt::Widget);
     browser->setOption(QFileDialog::DontUseNativeDialog);
     browser->setFileMode(QFileDialog::ExistingFile);
+    browser->setDirectory(QDir::homePath());
     browser->setNameFilter("アップデート定義ファイル (*.fupdef)");
     layout->addWidget(browser);
     connect(browser, &QFileDialog::rejected, openPanel_, &QDialog::reject);

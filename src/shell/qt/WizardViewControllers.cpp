@@ -94,8 +94,9 @@ void ReadMeViewController::startupMassegaeWithWindow(AppWindow& window) {
                                 !FontUpdate::checkSystemVersWithSupportVersString(info->reqSysVersStr);
     }
     if (info->dispFirstAlert) {
-        commentText->setText(kCommentNext);
-        nextButton->setEnabled(true);
+        // The short form after the first visit; an unsupported system still offers only Quit.
+        commentText->setText(info->noSupportSystem ? kCommentNoSupport : kCommentNext);
+        nextButton->setEnabled(!info->noSupportSystem);
         return;
     }
     if (info->noSupportSystem) {
