@@ -9,8 +9,8 @@
 #include "platform/FileAttributes.h"
 #include "platform/MacFiles.h"
 #include "platform/OSStatus.h"
+#include "platform/Paths.h"
 #include "platform/Places.h"
-#include "platform/linux/PosixFile.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -29,8 +29,8 @@ std::string joinPath(const std::string& folder, const std::string& name) {
     return folder.back() == '/' ? folder + name : folder + "/" + name;
 }
 
-std::string parentOf(const std::string& path) { return platform::posix::parentFolder(path); }
-std::string nameOf(const std::string& path) { return platform::posix::lastComponent(path); }
+std::string parentOf(const std::string& path) { return platform::parentFolderOf(path); }
+std::string nameOf(const std::string& path) { return platform::lastPathComponent(path); }
 
 bool isDirectory(const std::string& path) {
     struct stat st {};
@@ -81,7 +81,7 @@ bool writeTrashInfo(const std::string& itemPath) {
     if (!info || !fonts) return false;
     const std::string record = "[Trash Info]\nPath=" + trashInfoEscape(joinPath(*fonts, nameOf(itemPath))) +
                                "\nDeletionDate=" + localTimeText("%Y-%m-%dT%H:%M:%S") + "\n";
-    return platform::posix::writeNewFile(joinPath(*info, nameOf(itemPath) + ".trashinfo"), asBytes(record)) == 0;
+    return platform::writeNewPlainFile(joinPath(*info, nameOf(itemPath) + ".trashinfo"), asBytes(record)) == platform::noErr;
 }
 
 int16_t makeFolder(const std::string& path) {

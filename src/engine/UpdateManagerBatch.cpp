@@ -12,7 +12,6 @@
 #include "platform/OSStatus.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
-#include "platform/linux/PosixFile.h"
 #include "shell/AppDelegate.h"
 #include "shell/AppInfo.h"
 
@@ -29,7 +28,7 @@ std::optional<std::string> joinPath(const std::string& folder, const std::string
 }
 
 std::string nameOf(const std::string& path) {
-    return platform::posix::lastComponent(path);
+    return platform::lastPathComponent(path);
 }
 
 // Both paths canonical.

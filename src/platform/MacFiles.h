@@ -31,6 +31,9 @@ namespace fu::platform {
 // Finder info are left as they are.
 [[nodiscard]] int16_t writeDataFork(const std::string& path, ByteView bytes);
 
+// Writes a new plain file (no companion), synced; an existing item is never replaced.
+[[nodiscard]] int16_t writeNewPlainFile(const std::string& path, ByteView bytes);
+
 // Creates one folder level; the parent must exist.
 [[nodiscard]] int16_t createFolder(const std::string& path);
 

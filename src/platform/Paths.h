@@ -16,4 +16,9 @@ namespace fu::platform {
 // The absolute path with every link, "." and ".." resolved; nullopt when a component is missing.
 [[nodiscard]] std::optional<std::string> canonicalPath(const std::string& path);
 
+// The folder part of a path: "." for a bare name, "/" for an item at the root.
+[[nodiscard]] std::string parentFolderOf(const std::string& path);
+// The last component of a path.
+[[nodiscard]] std::string lastPathComponent(const std::string& path);
+
 } // namespace fu::platform

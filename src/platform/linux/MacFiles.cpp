@@ -163,6 +163,12 @@ int16_t writeDataFork(const std::string& path, ByteView bytes) {
     return ::fsync(fd.get()) == 0 ? noErr : osErrFromErrno(errno);
 }
 
+int16_t writeNewPlainFile(const std::string& path, ByteView bytes) {
+    if (path.empty()) return paramErr;
+    const int error = posix::writeNewFile(path, bytes);
+    return error == 0 ? noErr : osErrFromErrno(error);
+}
+
 int16_t createFolder(const std::string& path) {
     if (path.empty()) return paramErr;
     return ::mkdir(path.c_str(), 0755) == 0 ? noErr : osErrFromErrno(errno);

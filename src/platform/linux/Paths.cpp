@@ -1,5 +1,7 @@
 #include "platform/Paths.h"
 
+#include "platform/linux/PosixFile.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <sys/stat.h>
@@ -25,6 +27,14 @@ std::optional<std::string> canonicalPath(const std::string& path) {
     std::string result(resolved);
     std::free(resolved);
     return result;
+}
+
+std::string parentFolderOf(const std::string& path) {
+    return posix::parentFolder(path);
+}
+
+std::string lastPathComponent(const std::string& path) {
+    return posix::lastComponent(path);
 }
 
 } // namespace fu::platform
