@@ -12,10 +12,8 @@
 #include "platform/Paths.h"
 #include "platform/Places.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <ctime>
-#include <sys/stat.h>
 
 namespace fu {
 
@@ -32,9 +30,10 @@ std::string joinPath(const std::string& folder, const std::string& name) {
 std::string parentOf(const std::string& path) { return platform::parentFolderOf(path); }
 std::string nameOf(const std::string& path) { return platform::lastPathComponent(path); }
 
+// A folder, or a link to one.
 bool isDirectory(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    const auto resolved = platform::canonicalPath(path);
+    return resolved && platform::itemTypeOf(*resolved) == platform::ItemType::Directory;
 }
 
 std::string localTimeText(const char* format) {
@@ -98,7 +97,8 @@ std::optional<std::string> trashFolder() {
     const std::string trash = parentOf(*files);
     for (const std::string& folder : {parentOf(trash), trash, *files, *info}) {
         if (isDirectory(folder)) continue;
-        if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return std::nullopt;
+        const int16_t made = platform::createFolder(folder, true);
+        if (made != platform::noErr && made != platform::dupFNErr) return std::nullopt;
     }
     return files;
 }

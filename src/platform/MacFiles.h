@@ -34,8 +34,9 @@ namespace fu::platform {
 // Writes a new plain file (no companion), synced; an existing item is never replaced.
 [[nodiscard]] int16_t writeNewPlainFile(const std::string& path, ByteView bytes);
 
-// Creates one folder level; the parent must exist.
-[[nodiscard]] int16_t createFolder(const std::string& path);
+// Creates one folder level; the parent must exist. A private folder is for the owner alone
+// (the Trash is one).
+[[nodiscard]] int16_t createFolder(const std::string& path, bool privateFolder = false);
 
 // Names of a folder's entries, shallow, in the file system's order, without companions.
 [[nodiscard]] std::optional<std::vector<std::string>> listFolder(const std::string& path);

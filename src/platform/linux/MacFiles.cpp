@@ -169,9 +169,9 @@ int16_t writeNewPlainFile(const std::string& path, ByteView bytes) {
     return error == 0 ? noErr : osErrFromErrno(error);
 }
 
-int16_t createFolder(const std::string& path) {
+int16_t createFolder(const std::string& path, bool privateFolder) {
     if (path.empty()) return paramErr;
-    return ::mkdir(path.c_str(), 0755) == 0 ? noErr : osErrFromErrno(errno);
+    return ::mkdir(path.c_str(), privateFolder ? 0700 : 0755) == 0 ? noErr : osErrFromErrno(errno);
 }
 
 std::optional<std::vector<std::string>> listFolder(const std::string& path) {
