@@ -56,6 +56,8 @@ private:
 };
 
 [[nodiscard]] bool isRunningAsRoot();
+// The user the program runs for: one wizard per user.
+[[nodiscard]] unsigned long currentUserId();
 // The running program's own file, resolved; nullopt when the system does not say.
 [[nodiscard]] std::optional<std::string> currentExecutablePath();
 

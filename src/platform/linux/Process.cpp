@@ -268,6 +268,10 @@ bool isRunningAsRoot() {
     return ::geteuid() == 0;
 }
 
+unsigned long currentUserId() {
+    return ::getuid();
+}
+
 std::optional<std::string> currentExecutablePath() {
     char buffer[PATH_MAX];
     const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer);

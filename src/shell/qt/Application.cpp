@@ -1,6 +1,7 @@
 #include "shell/qt/Application.h"
 
 #include "BuiltinResources.h"
+#include "platform/Process.h"
 #include "shell/AppDelegate.h"
 #include "shell/qt/MainWindow.h"
 #include "shell/qt/ResultViewControllers.h"
@@ -16,7 +17,6 @@
 #include <QLocale>
 #include <QTranslator>
 
-#include <unistd.h>
 
 namespace fu::qt {
 
@@ -87,7 +87,7 @@ int runApplication(int argc, char** argv) {
     }
 
     // One wizard per user: a second launch with a file gives it to the first and ends.
-    const QString serverName = QString("fontupdater-%1").arg(getuid());
+    const QString serverName = QString("fontupdater-%1").arg(platform::currentUserId());
     if (handOverToRunningInstance(serverName, launchFile)) return 0;
     QLocalServer::removeServer(serverName); // left over from an instance that crashed
     QLocalServer server;
