@@ -200,7 +200,10 @@ public:
     [[nodiscard]] static bool ASClearFontCacheUserWithScriptInfo(const ScriptInfo* scriptInfo);
     // The command line split at single spaces, run without a shell; true for exit status 0.
     [[nodiscard]] static bool execSyncWithCommandString(const std::string& commandString);
-    [[nodiscard]] static bool restartComputerWithScriptInfo(const ScriptInfo* scriptInfo);
+    // What the script printed, when anything, lands in `said`: a script that cannot restart
+    // (the demo's, a session without logind) may explain itself to the user that way.
+    [[nodiscard]] static bool restartComputerWithScriptInfo(const ScriptInfo* scriptInfo,
+                                                            std::string* said = nullptr);
     [[nodiscard]] static bool restartComputer();
 
     // ---- System version (FontUpdateSystem.cpp) ----

@@ -63,10 +63,15 @@ bool FontUpdate::execSyncWithCommandString(const std::string& commandString) {
     return platform::runProgram(argv, platform::ChildOutput::Discard) == 0;
 }
 
-bool FontUpdate::restartComputerWithScriptInfo(const ScriptInfo* scriptInfo) {
+bool FontUpdate::restartComputerWithScriptInfo(const ScriptInfo* scriptInfo, std::string* said) {
+    if (said) said->clear();
     if (!scriptInfo) return false;
     const auto script = scriptInfo->scriptStringForKey("ASRestartComputer");
-    return script && runShellAsUser(*script);
+    if (!script) return false;
+    if (!said) return runShellAsUser(*script);
+    // Enough for a few lines of explanation; a chatty script is cut, never waited on.
+    constexpr size_t sayLimit = 4096;
+    return platform::runProgram({"/bin/sh", "-c", *script}, *said, sayLimit) == 0;
 }
 
 bool FontUpdate::restartComputer() {

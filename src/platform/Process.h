@@ -19,6 +19,10 @@ enum class ChildOutput { Discard, ToStandardOutput, ToStandardError };
 // input from /dev/null, and waits for it. Answers the exit status, 128 + the signal number when
 // a signal ended it, or -1 when it could not be started.
 [[nodiscard]] int runProgram(const std::vector<std::string>& argv, ChildOutput output);
+// The same, keeping the first maxBytes of what the program wrote on either stream; the rest is
+// read and dropped, so the program still never blocks.
+[[nodiscard]] int runProgram(const std::vector<std::string>& argv, std::string& captured,
+                             size_t maxBytes);
 
 // A child whose standard input we write and whose standard output we read; its standard error
 // is ours.

@@ -30,6 +30,12 @@ bool keepsCurrentScene(int64_t viewNo) {
     return viewNo == 3 || viewNo == 5 || viewNo == 94 || viewNo == 6 || viewNo == 98;
 }
 
+// A run on screen, or its outcome: a definition handed over now waits, so the user sees how the
+// run ended before the wizard starts over.
+bool holdsHandedOverDefinition(int64_t viewNo) {
+    return viewNo == 3 || viewNo == 5 || viewNo == 6 || (viewNo >= 93 && viewNo <= 98);
+}
+
 // The file URL of a handed-over path; nothing for a path that names no file.
 std::optional<std::string> fileUrlPath(const std::string& path) {
     if (path.empty()) return std::nullopt;
@@ -140,6 +146,11 @@ bool AppDelegate::applicationOpenFile(const std::string& path) {
     rounchOpenFilePath = path;
     AppInfo* info = appInfo();
     if (!info) return false; // start-up picks it up
+    rounchOpenFilePath.reset();
+    if (holdsHandedOverDefinition(info->curViewNo)) {
+        pendingFupdefPath_ = path;
+        return true;
+    }
     if (!setupExternalFupdef(fileUrlPath(path).value_or(std::string()))) info->fupdefFail = true;
     rounchOpenFilePath.reset();
     startScene();
@@ -233,6 +244,11 @@ void AppDelegate::errorScene(const UpdateResult& result) {
 
 void AppDelegate::endScene() {
     AppInfo* info = appInfo();
+    if (info && pendingFupdefPath_ && !terminating_) {
+        // The user leaves the outcome of the run for the definition handed over meanwhile.
+        openPendingFupdef();
+        return;
+    }
     if (!info || !info->sceneDebug) {
         terminate();
         return;
@@ -246,12 +262,32 @@ void AppDelegate::endScene() {
 }
 
 bool AppDelegate::restartScene() {
+    // A second press while the first restart is on its way out must not restart again.
+    if (terminating_) return false;
+    terminating_ = true;
     AppInfo* info = appInfo();
+    std::string said;
     const bool restarted =
-        FontUpdate::restartComputerWithScriptInfo(info ? info->scriptInfo.get() : nullptr);
+        FontUpdate::restartComputerWithScriptInfo(info ? info->scriptInfo.get() : nullptr, &said);
+    if (window_ && said.find_first_not_of(" \t\r\n") != std::string::npos) {
+        window_->showNotice(said);
+    }
     // The fonts are already in place; staying open after a failed restart helps no one.
     if (window_) window_->terminate();
     return restarted;
+}
+
+void AppDelegate::quit() {
+    terminating_ = true;
+    if (window_) window_->terminate();
+}
+
+void AppDelegate::openPendingFupdef() {
+    std::optional<std::string> path = std::exchange(pendingFupdefPath_, std::nullopt);
+    AppInfo* info = appInfo();
+    if (!path || !info) return;
+    if (!setupExternalFupdef(fileUrlPath(*path).value_or(std::string()))) info->fupdefFail = true;
+    startScene();
 }
 
 bool AppDelegate::changeToNewView(int64_t viewNo, const std::string& title) {
@@ -270,13 +306,16 @@ bool AppDelegate::changeToNewView(int64_t viewNo, const std::string& title) {
         if (viewNo == 98 && info->updateManagerResult) {
             controller->setUpdateResult(*info->updateManagerResult);
         }
-        if (viewNo == 1 && !window_->isVisible()) window_->bringToFront();
         window_->setTitle(windowTitle);
         window_->setContentViewAnimation(controller.get());
         info->curViewNo = viewNo;
         ViewController* shown = controller.get();
         info->curViewController = std::move(controller);
+        // Shown only once it has its content, so the window comes up in its place and size.
+        if (viewNo == 1 && !window_->isVisible()) window_->bringToFront();
         if (viewNo == 1) shown->startupMassegaeWithWindow(*window_);
+        // A search that found fonts is over: the definition handed over during it comes next.
+        if (pendingFupdefPath_ && !holdsHandedOverDefinition(viewNo)) openPendingFupdef();
         return true;
     }
 
@@ -287,9 +326,9 @@ bool AppDelegate::changeToNewView(int64_t viewNo, const std::string& title) {
         }
         // The batch tools run beside the editors and need not take the focus.
         const bool takesFront = viewNo == 100 || viewNo == 101 || viewNo == 104 || viewNo == 105;
-        if (takesFront && !window_->isVisible()) window_->bringToFront();
         window_->setTitle(windowTitle);
         window_->setContentViewAnimation(slot->get());
+        if (takesFront && !window_->isVisible()) window_->bringToFront();
         info->curViewNo = viewNo;
         info->curViewController.reset();
         return true;
@@ -304,9 +343,6 @@ bool AppDelegate::changeToNewView(int64_t viewNo, const std::string& title) {
 
 void AppDelegate::terminate() {
     AppInfo* info = appInfo();
-    const auto quit = [this] {
-        if (window_) window_->terminate();
-    };
     if (!info) {
         quit();
         return;

@@ -86,14 +86,22 @@ public:
 
     // A definition file handed over before start-up finished.
     std::optional<std::string> rounchOpenFilePath;
+    // A definition handed over while a run or its outcome was on screen; shown when the user
+    // leaves the outcome.
+    [[nodiscard]] const std::optional<std::string>& pendingFupdefPath() const { return pendingFupdefPath_; }
 
 private:
     void showScene(const SceneItem* scene);
     void startTool(int64_t viewNo, std::optional<int64_t> backViewNo);
     bool editorAsksFirst(int64_t requestedViewNo);
+    void quit();
+    void openPendingFupdef();
 
     AppWindow* window_;
     std::unique_ptr<ViewControllerFactory> factory_;
+    std::optional<std::string> pendingFupdefPath_;
+    // Set once the application was asked to quit: nothing runs twice on the way out.
+    bool terminating_ = false;
 };
 
 } // namespace fu

@@ -20,6 +20,8 @@ public:
     virtual void bringToFront() = 0;
     // Asks the application to quit; it answers with applicationWillTerminate.
     virtual void terminate() = 0;
+    // Tells the user something and waits until they have read it.
+    virtual void showNotice(const std::string& message) = 0;
 };
 
 } // namespace fu

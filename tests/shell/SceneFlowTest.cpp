@@ -56,22 +56,32 @@ public:
     void setTitle(const std::string& t) override { title = t; }
     void setContentViewAnimation(ViewController* controller) override {
         shownViewNo = controller ? controller->viewNo() : 0;
+        if (!visible) ++contentSetWhileHidden;
     }
     bool isVisible() const override { return visible; }
-    void bringToFront() override { visible = true; }
+    void bringToFront() override {
+        visible = true;
+        if (shownViewNo <= 0) ++shownEmpty;
+    }
     void terminate() override { ++terminations; }
+    void showNotice(const std::string& message) override { notices.push_back(message); }
 
     std::string title;
     int64_t shownViewNo = -1;
     bool visible = false;
     int terminations = 0;
+    int contentSetWhileHidden = 0;
+    int shownEmpty = 0;
+    std::vector<std::string> notices;
 };
 
 class SceneFlow : public test::SandboxTest {
 protected:
     // A definition this build opens: sealed with the build's own copyright.
-    std::string writeDefinition(const std::string& name) {
-        auto payload = buildDefinitionPayload(test::sampleDefinitionSources());
+    std::string writeDefinition(const std::string& name, const std::string& scripts = "") {
+        DefinitionSources sources = test::sampleDefinitionSources();
+        if (!scripts.empty()) sources.scripts = Bytes(scripts.begin(), scripts.end());
+        auto payload = buildDefinitionPayload(sources);
         auto sealed = writeDefinitionContainer(*payload.bytes, buildCopyrightString(), {});
         return sandbox.writeFile(name, *sealed);
     }
@@ -89,6 +99,9 @@ TEST_F(SceneFlow, TheCourseRunsForwardAndBackPassesTheProgressScreens) {
     launch();
     EXPECT_EQ(window.shownViewNo, 1);
     EXPECT_TRUE(window.visible);
+    // A window shown before its first screen is placed for a size it never has.
+    EXPECT_EQ(window.shownEmpty, 0);
+    EXPECT_EQ(window.contentSetWhileHidden, 1);
     EXPECT_EQ(log.startupMessages, 1);
     delegate.nextScene();
     delegate.nextScene();
@@ -230,6 +243,54 @@ TEST_F(SceneFlow, TheUpdateListRefreshesWhenTheUserComesBack) {
     ASSERT_TRUE(delegate.changeToNewView(4, "list"));
     delegate.applicationDidBecomeActive();
     EXPECT_EQ(log.updates, 1);
+}
+
+// The restart script speaks (the demo's cannot restart) and counts its runs in a file.
+TEST_F(SceneFlow, RestartRunsItsScriptOnceShowsWhatItSaidAndQuits) {
+    const std::string runs = sandbox.path("restart-runs");
+    const std::string scripts = "UserChacheRemove\t/bin/true\n"
+                                "ASRestartComputer\techo run >> '" + runs + "'; echo 'もうすぐ再起動します'\n";
+    ASSERT_FALSE(delegate.applicationOpenFile(writeDefinition("Restart.fupdef", scripts)));
+    launch();
+    ASSERT_FALSE(info().fupdefFail);
+    ASSERT_TRUE(delegate.changeToNewView(6, "アップデート完了"));
+    EXPECT_TRUE(delegate.restartScene());
+    EXPECT_FALSE(delegate.restartScene()) << "a second press while quitting";
+    delegate.endScene();
+    const Bytes ran = test::readWholeFile(runs);
+    EXPECT_EQ(std::string(ran.begin(), ran.end()), "run\n");
+    EXPECT_EQ(window.notices, std::vector<std::string>{"もうすぐ再起動します\n"});
+    EXPECT_GE(window.terminations, 1);
+}
+
+TEST_F(SceneFlow, ADefinitionHandedOverDuringARunWaitsUntilItsOutcomeIsLeft) {
+    launch();
+    const std::string later = writeDefinition("Later.fupdef");
+    for (int64_t outcome : {6, 93, 94, 95, 96, 97, 98}) {
+        ASSERT_TRUE(delegate.changeToNewView(outcome, "outcome")) << outcome;
+        EXPECT_TRUE(delegate.applicationOpenFile(later));
+        EXPECT_EQ(info().curViewNo, outcome) << "the outcome stays on screen";
+        EXPECT_FALSE(info().externalFupdef) << "the run's definition stays loaded";
+        delegate.endScene();
+        EXPECT_EQ(info().curViewNo, 1) << outcome << ": End leads to the handed-over definition";
+        EXPECT_EQ(window.title, "お読みください（Later.fupdef）");
+        EXPECT_EQ(window.terminations, 0);
+        EXPECT_FALSE(delegate.pendingFupdefPath());
+        info().externalFupdef = false;
+    }
+
+    // During a search the definition waits; the list that the search found lets it through.
+    ASSERT_TRUE(delegate.changeToNewView(3, "search"));
+    EXPECT_TRUE(delegate.applicationOpenFile(later));
+    EXPECT_EQ(info().curViewNo, 3);
+    ASSERT_TRUE(delegate.changeToNewView(4, "list"));
+    EXPECT_EQ(info().curViewNo, 1);
+    EXPECT_TRUE(info().externalFupdef);
+
+    // With nothing waiting, End ends.
+    ASSERT_TRUE(delegate.changeToNewView(97, "outcome"));
+    delegate.endScene();
+    EXPECT_EQ(window.terminations, 1);
 }
 
 } // namespace

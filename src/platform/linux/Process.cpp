@@ -4,6 +4,7 @@
 
 #include "platform/linux/PosixFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <csignal>
@@ -99,7 +100,20 @@ int reapBlocking(pid_t pid) {
     return done == pid ? exitStatusOf(status) : -1;
 }
 
-void copyTo(ChildOutput output, const char* bytes, size_t size) {
+// Where a drained program's output goes: one of our streams, nowhere, or a bounded text.
+struct OutputSink {
+    ChildOutput output = ChildOutput::Discard;
+    std::string* captured = nullptr;
+    size_t captureLimit = 0;
+};
+
+void copyTo(const OutputSink& sink, const char* bytes, size_t size) {
+    if (sink.captured) {
+        const size_t room = sink.captureLimit - std::min(sink.captureLimit, sink.captured->size());
+        sink.captured->append(bytes, std::min(room, size));
+        return;
+    }
+    const ChildOutput output = sink.output;
     if (output == ChildOutput::Discard) return;
     const int fd = output == ChildOutput::ToStandardOutput ? STDOUT_FILENO : STDERR_FILENO;
     while (size > 0) {
@@ -112,7 +126,7 @@ void copyTo(ChildOutput output, const char* bytes, size_t size) {
 }
 
 // Reads whatever is there without blocking; false once the pipe reached its end or failed.
-bool drainAvailable(int fd, ChildOutput output) {
+bool drainAvailable(int fd, const OutputSink& output) {
     char buffer[4096];
     for (;;) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
@@ -125,7 +139,7 @@ bool drainAvailable(int fd, ChildOutput output) {
     }
 }
 
-int drainAndWait(int fd, pid_t pid, ChildOutput output) {
+int drainAndWait(int fd, pid_t pid, const OutputSink& output) {
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
     for (;;) {
         pollfd entry{fd, POLLIN, 0};
@@ -140,9 +154,7 @@ int drainAndWait(int fd, pid_t pid, ChildOutput output) {
     return reapBlocking(pid);
 }
 
-} // namespace
-
-int runProgram(const std::vector<std::string>& argv, ChildOutput output) {
+int spawnAndDrain(const std::vector<std::string>& argv, const OutputSink& output) {
     if (argv.empty() || argv.front().empty()) return -1;
     Pipe pipe;
     if (!makePipe(pipe)) return -1;
@@ -159,6 +171,17 @@ int runProgram(const std::vector<std::string>& argv, ChildOutput output) {
         return -1;
     pipe.write.reset(); // the child's end: only the child may keep the pipe open now
     return drainAndWait(pipe.read.get(), pid, output);
+}
+
+} // namespace
+
+int runProgram(const std::vector<std::string>& argv, ChildOutput output) {
+    return spawnAndDrain(argv, OutputSink{output, nullptr, 0});
+}
+
+int runProgram(const std::vector<std::string>& argv, std::string& captured, size_t maxBytes) {
+    captured.clear();
+    return spawnAndDrain(argv, OutputSink{ChildOutput::Discard, &captured, maxBytes});
 }
 
 std::unique_ptr<ChildProcess> ChildProcess::spawn(const std::vector<std::string>& argv) {

@@ -96,7 +96,9 @@ int runApplication(int argc, char** argv) {
 
     MainWindow window;
     AppDelegate delegate(&window, std::make_unique<WizardViewControllerFactory>());
-    QObject::connect(&window, &MainWindow::terminateRequested, &app, &QApplication::quit,
+    // exit(), not quit(): Qt 6's quit() first asks every window to close, and the wizard's
+    // window refuses its close button.
+    QObject::connect(&window, &MainWindow::terminateRequested, &app, [] { QCoreApplication::exit(0); },
                      Qt::QueuedConnection);
     QObject::connect(&app, &QApplication::aboutToQuit, &app, [&delegate] { delegate.applicationWillTerminate(); });
     QObject::connect(&app, &QGuiApplication::applicationStateChanged, &app, [&delegate](Qt::ApplicationState state) {

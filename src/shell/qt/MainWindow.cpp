@@ -13,9 +13,12 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -93,23 +96,35 @@ void MainWindow::setContentViewAnimation(ViewController* controller) {
 }
 
 void MainWindow::moveCenterToWindow(QSize viewSize) {
-    QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    if (!viewSize.isValid() || !screen) return;
-    const int menuHeight = menuBar()->sizeHint().height();
-    const QSize newSize(viewSize.width(), viewSize.height() + menuHeight);
-    const QRect available = screen->availableGeometry();
-    const QRect current = QMainWindow::isVisible() ? geometry() : available;
-    int x = current.x() + current.width() / 2 - newSize.width() / 2;
-    int y = current.y() + current.height() / 2 - newSize.height() / 2;
-    // Never off the left edge, never up under the desktop's top panel.
-    x = std::max(x, available.left());
-    y = std::max(y, available.top());
+    if (!viewSize.isValid()) return;
+    const QSize newSize(viewSize.width(), viewSize.height() + menuBar()->sizeHint().height());
     // The last screen's minimum must not hold a smaller one open.
     setMinimumSize(0, 0);
     content_->setMinimumSize(viewSize);
     content_->layout()->activate();
-    setGeometry(x, y, newSize.width(), newSize.height());
+    placeFrame(newSize);
     setMinimumSize(newSize);
+}
+
+void MainWindow::placeFrame(QSize clientSize) {
+    QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!screen) return;
+    const QRect available = screen->availableGeometry();
+    // The decoration is known once the window manager has framed the window; before the first
+    // show the title bar is not counted, which puts the window a few pixels low at worst.
+    const QWindow* handle = windowHandle();
+    const QMargins frame = QMainWindow::isVisible() && handle ? handle->frameMargins() : QMargins();
+    const QSize frameSize = clientSize.grownBy(frame);
+    const QPoint centre = placed_ ? frameGeometry().center() : available.center();
+    int x = centre.x() - frameSize.width() / 2;
+    int y = centre.y() - frameSize.height() / 2;
+    // Inside the free area; where the window is taller or wider than it, the title bar and the
+    // left edge stay reachable.
+    x = std::max(std::min(x, available.right() + 1 - frameSize.width()), available.left());
+    y = std::max(std::min(y, available.bottom() + 1 - frameSize.height()), available.top());
+    resize(clientSize);
+    move(x, y); // a top-level's position is its frame's
+    placed_ = true;
 }
 
 bool MainWindow::isVisible() const {
@@ -117,16 +132,33 @@ bool MainWindow::isVisible() const {
 }
 
 void MainWindow::bringToFront() {
+    // A window that never had a view still comes up in the middle of the screen.
+    if (!placed_) placeFrame(size());
     show();
     raise();
     activateWindow();
 }
 
 void MainWindow::terminate() {
+    terminating_ = true;
     emit terminateRequested();
 }
 
+void MainWindow::showNotice(const std::string& message) {
+    QMessageBox notice(QMessageBox::Information, windowTitle(), QString::fromStdString(message),
+                       QMessageBox::Ok, this);
+    notice.setObjectName("notice");
+    notice.setWindowModality(Qt::WindowModal);
+    notice.button(QMessageBox::Ok)->setText("閉じる");
+    notice.exec();
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
+    // Once the application quits, nothing holds the window back.
+    if (terminating_) {
+        QMainWindow::closeEvent(event);
+        return;
+    }
     AppDelegate* delegate = AppDelegate::appDelegate();
     if (!delegate || !delegate->windowShouldClose()) {
         event->ignore();

@@ -20,8 +20,10 @@ public:
     [[nodiscard]] bool isVisible() const override;
     void bringToFront() override;
     void terminate() override;
+    void showNotice(const std::string& message) override;
 
-    // Fits the window to a view of that size and centres it where the window was.
+    // Fits the window to a view of that size and centres it where the window was (on the
+    // screen the first time), its frame kept inside the screen's free area.
     void moveCenterToWindow(QSize viewSize);
     // The open panel for a definition file, as a sheet on this window.
     void actionExecuteFupdef();
@@ -37,8 +39,11 @@ protected:
 
 private:
     void buildMenus();
+    void placeFrame(QSize clientSize);
 
     QWidget* content_;
+    bool placed_ = false;
+    bool terminating_ = false;
     QDialog* openPanel_ = nullptr;
 };
 

@@ -4,21 +4,26 @@
 #include "ui_AskSheet.h"
 
 #include <QLabel>
+#include <QLayout>
 #include <QPushButton>
 
 namespace fu::qt {
 namespace {
 
-// Puts the sheet on the parent window and shows it; it stays until its button ends it.
+// Puts the sheet on the parent window and shows it; it stays until its button ends it. A sheet
+// belongs to its window: a dialog transient for it, modal to it alone, of the size its texts
+// need and no other, without the buttons of a free window, over the top of the window's content.
 void beginSheet(SheetWindow& sheet, QWidget* parent) {
     QWidget* host = parent ? parent->window() : nullptr;
-    sheet.setParent(host, Qt::Dialog | Qt::Sheet);
+    sheet.setParent(host, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     sheet.setWindowModality(host ? Qt::WindowModal : Qt::ApplicationModal);
+    sheet.setWindowTitle(host ? host->windowTitle() : QString());
+    if (QLayout* layout = sheet.layout()) layout->setSizeConstraint(QLayout::SetFixedSize);
     sheet.adjustSize();
     if (host) {
-        // Sheets drop from the top of their window, centred.
-        const QRect frame = host->geometry();
-        sheet.move(frame.x() + (frame.width() - sheet.width()) / 2, frame.y() + 40);
+        const QRect frame = host->frameGeometry();
+        const QRect client = host->geometry();
+        sheet.move(frame.x() + (frame.width() - sheet.frameGeometry().width()) / 2, client.y() + 24);
     }
     sheet.show();
     sheet.raise();
