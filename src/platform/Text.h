@@ -5,6 +5,7 @@
 
 #include "base/Bytes.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -27,5 +28,24 @@ namespace fu::platform {
 // Canonical equivalence: a precomposed kana equals its decomposed form.
 [[nodiscard]] bool canonicallyEqual(std::string_view a, std::string_view b);
 [[nodiscard]] std::optional<std::string> toNFC(std::string_view text);
+
+// Orders names as the user's locale collates them (LC_ALL, else LC_COLLATE, else LANG), so that
+// lists read the way the desktop's file manager shows them. C and POSIX name no language; they
+// get the Unicode default order rather than byte order. Texts the collation holds equal, and
+// every text when no collator can be made, fall back to their bytes, so the order is total.
+class TextCollator {
+public:
+    TextCollator();
+    ~TextCollator();
+    TextCollator(const TextCollator&) = delete;
+    TextCollator& operator=(const TextCollator&) = delete;
+
+    // Negative, zero or positive, as a comes before, with or after b.
+    [[nodiscard]] int compare(std::string_view a, std::string_view b) const;
+
+private:
+    struct Collator;
+    std::unique_ptr<Collator> collator_;
+};
 
 } // namespace fu::platform

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdlib>
+#include <optional>
+#include <string>
+
 namespace fu {
 namespace {
 
@@ -71,6 +76,73 @@ TEST(TextToNFC, ComposesWithoutCompatibilityFolding) {
                                         "ABC");
     EXPECT_EQ(toNFC("ｶﾞ"), "ｶﾞ");
     EXPECT_EQ(toNFC("\xE3\x81"), std::nullopt);
+}
+
+// The three variables a POSIX program takes its collation from, set for one test and restored.
+class CollationEnvironment {
+public:
+    CollationEnvironment(const char* all, const char* collate, const char* lang) {
+        const std::array<const char*, 3> values{all, collate, lang};
+        for (size_t i = 0; i < kNames.size(); ++i) {
+            if (const char* old = std::getenv(kNames[i])) saved_[i] = old;
+            if (values[i])
+                setenv(kNames[i], values[i], 1);
+            else
+                unsetenv(kNames[i]);
+        }
+    }
+    ~CollationEnvironment() {
+        for (size_t i = 0; i < kNames.size(); ++i) {
+            if (saved_[i])
+                setenv(kNames[i], saved_[i]->c_str(), 1);
+            else
+                unsetenv(kNames[i]);
+        }
+    }
+
+private:
+    static constexpr std::array<const char*, 3> kNames{"LC_ALL", "LC_COLLATE", "LANG"};
+    std::array<std::optional<std::string>, 3> saved_;
+};
+
+bool before(const char* a, const char* b) {
+    const platform::TextCollator collator;
+    return collator.compare(a, b) < 0 && collator.compare(b, a) > 0;
+}
+
+// Swedish sorts ö after z, German beside o: which one applies shows which variable was read.
+TEST(TextCollator, FollowsLcAllThenLcCollateThenLang) {
+    {
+        CollationEnvironment environment("sv_SE.UTF-8", "de_DE.UTF-8", "de_DE.UTF-8");
+        EXPECT_TRUE(before("z", "ö"));
+    }
+    {
+        CollationEnvironment environment(nullptr, "sv_SE.UTF-8", "de_DE.UTF-8");
+        EXPECT_TRUE(before("z", "ö"));
+    }
+    {
+        CollationEnvironment environment(nullptr, nullptr, "de_DE.UTF-8@euro");
+        EXPECT_TRUE(before("ö", "z"));
+    }
+    {
+        // C names no language: the Unicode default order, not the bytes (which put "B" first).
+        CollationEnvironment environment("C", nullptr, nullptr);
+        EXPECT_TRUE(before("a", "B"));
+        EXPECT_TRUE(before("é", "f"));
+    }
+}
+
+TEST(TextCollator, OrdersEveryPairOfDifferentTextsOneWay) {
+    CollationEnvironment environment("ja_JP.UTF-8", nullptr, nullptr);
+    const platform::TextCollator collator;
+    // Canonically equal, so equal to the collation: the bytes still tell them apart.
+    const std::string composed = "が", decomposed = "か\u3099";
+    EXPECT_NE(collator.compare(composed, decomposed), 0);
+    EXPECT_EQ(collator.compare(composed, decomposed) < 0, collator.compare(decomposed, composed) > 0);
+    // A file name need not be UTF-8.
+    EXPECT_NE(collator.compare("\xff", "\xfe"), 0);
+    EXPECT_EQ(collator.compare("\xff", "\xfe") < 0, collator.compare("\xfe", "\xff") > 0);
+    EXPECT_EQ(collator.compare("同じ", "同じ"), 0);
 }
 
 } // namespace

@@ -1,11 +1,13 @@
 #include "platform/Text.h"
 
+#include <unicode/coll.h>
 #include <unicode/normalizer2.h>
 #include <unicode/ucnv.h>
 #include <unicode/unistr.h>
 #include <unicode/ustring.h>
 
 #include <climits>
+#include <cstdlib>
 #include <memory>
 
 namespace fu::platform {
@@ -185,6 +187,48 @@ std::optional<std::string> toNFC(std::string_view text) {
     if (!composed) return std::nullopt;
     return utf16ToUtf8(
         std::u16string_view(composed->getBuffer(), static_cast<size_t>(composed->length())));
+}
+
+namespace {
+
+// The locale a POSIX program collates in, as ICU spells it: "ja_JP.UTF-8@x" gives "ja_JP".
+std::string collationLocaleName() {
+    for (const char* variable : {"LC_ALL", "LC_COLLATE", "LANG"}) {
+        const char* value = std::getenv(variable);
+        if (!value || !*value) continue;
+        std::string name(value);
+        name = name.substr(0, name.find_first_of(".@"));
+        if (name == "C" || name == "POSIX") return "";
+        return name;
+    }
+    return "";
+}
+
+} // namespace
+
+struct TextCollator::Collator {
+    std::unique_ptr<icu::Collator> icu;
+};
+
+TextCollator::TextCollator() : collator_(std::make_unique<Collator>()) {
+    UErrorCode status = U_ZERO_ERROR;
+    // An empty name is ICU's root locale, the Unicode default order.
+    const std::string name = collationLocaleName();
+    collator_->icu.reset(icu::Collator::createInstance(icu::Locale(name.c_str()), status));
+    if (U_FAILURE(status)) collator_->icu.reset();
+}
+
+TextCollator::~TextCollator() = default;
+
+int TextCollator::compare(std::string_view a, std::string_view b) const {
+    if (collator_->icu && fitsInt32(a.size()) && fitsInt32(b.size())) {
+        UErrorCode status = U_ZERO_ERROR;
+        const UCollationResult order = collator_->icu->compareUTF8(
+            icu::StringPiece(nonNull(a.data()), int32_t(a.size())),
+            icu::StringPiece(nonNull(b.data()), int32_t(b.size())), status);
+        if (U_SUCCESS(status) && order != UCOL_EQUAL) return order == UCOL_LESS ? -1 : 1;
+    }
+    return a.compare(b);
 }
 
 } // namespace fu::platform
