@@ -7,10 +7,14 @@
 #include "engine/UpdateFontInfo.h"
 #include "platform/FileAttributes.h"
 #include "platform/MacFiles.h"
+#include "platform/Paths.h"
 #include "platform/Text.h"
 #include "sfnt/SfntData.h"
 #include "suitcase/ResFile.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <functional>
 #include <vector>
 
 namespace fu {
@@ -36,13 +40,14 @@ std::string joinPath(const std::string& folder, const std::string& name) {
 struct FoundFile {
     std::string path;
     std::string subPath;
-    bool suitcase = false; // of type 'FFIL': the only files the decision looks into
     std::vector<bool> hits; // by target x set: the decision answered 1
     int64_t forkSize = 0;
 };
 
-// One walk instead of one per target and set: the same files in the same order. A folder inside
-// the tree that cannot be listed is skipped; the root must list.
+// One walk instead of one per target and set: the same files in the same order. Only the kind
+// of each entry is read here, so the tree is known, and progress can be measured against it,
+// before the slower reading of every file begins. A folder inside the tree that cannot be listed
+// is skipped; the root must list.
 bool collectFiles(const std::string& root, const std::string& subPath, std::vector<FoundFile>& files) {
     const std::string folder = subPath.empty() ? root : joinPath(root, subPath);
     auto names = platform::listFolder(folder);
@@ -50,14 +55,21 @@ bool collectFiles(const std::string& root, const std::string& subPath, std::vect
     for (const std::string& name : *names) {
         if (name.empty()) continue;
         const std::string path = joinPath(folder, name);
-        auto attributes = platform::readAttributes(path);
-        if (!attributes || !attributes->type) continue;
-        if (*attributes->type == platform::ItemType::Directory)
+        const auto type = platform::itemTypeOf(path);
+        if (!type) continue;
+        if (*type == platform::ItemType::Directory)
             (void)collectFiles(root, subPath.empty() ? name : joinPath(subPath, name), files);
         else
-            files.push_back({path, subPath, attributes->hfsTypeCode == fourCC("FFIL"), {}, 0});
+            files.push_back({path, subPath, {}, 0});
     }
     return true;
+}
+
+// A standard Fonts folder that was never made (a fresh account has no ~/.local/share/fonts)
+// holds no fonts; one that is there but cannot be listed is a failure of the search.
+bool isAbsent(const std::string& folder) {
+    int error = 0;
+    return !platform::itemTypeOf(folder, &error) && error == ENOENT;
 }
 
 // The file-level decision for every target and set at once: one suitcase check, one census per
@@ -66,8 +78,11 @@ bool collectFiles(const std::string& root, const std::string& subPath, std::vect
 void decideAllPairs(FoundFile& file, const std::vector<const UpdateTargetItem*>& targets,
                     const std::vector<const UpdateSfntSetItem*>& sets) {
     file.hits.assign(targets.size() * sets.size(), false);
-    // The walk read the attributes already; reading them again would only double the cost.
-    if (!file.suitcase) return;
+    // Only files of type 'FFIL' are looked into; the type is read once for every pair.
+    auto attributes = platform::readAttributes(file.path);
+    if (!attributes || !attributes->type || *attributes->type == platform::ItemType::Directory ||
+        attributes->hfsTypeCode != fourCC("FFIL"))
+        return;
     std::vector<bool> named(targets.size(), false);
     bool anyNamed = false;
     for (size_t t = 0; t < targets.size(); ++t) {
@@ -101,6 +116,51 @@ void decideAllPairs(FoundFile& file, const std::vector<const UpdateTargetItem*>&
     file.forkSize = int64_t(forkSize);
 }
 
+// Decides every file, telling `advance` how many are done at most kStepsPerPair times, however
+// many files there are or pairs they are decided for: each report repaints the screen.
+void decideFiles(std::vector<FoundFile>& files, const std::vector<const UpdateTargetItem*>& targets,
+                 const std::vector<const UpdateSfntSetItem*>& sets,
+                 const std::function<void(int64_t done, int64_t total)>& advance) {
+    const int64_t total = int64_t(files.size());
+    int64_t step = 0;
+    for (int64_t done = 1; done <= total; ++done) {
+        decideAllPairs(files[size_t(done - 1)], targets, sets);
+        if (const int64_t reached = done * FontSearch::kStepsPerPair / total; reached > step) {
+            step = reached;
+            advance(done, total);
+        }
+    }
+}
+
+// The order a person reads a folder tree in: a folder's own files before its sub-folders, each
+// level in the locale's collation. The hits of one file keep their target and set order.
+void sortAsFolderTree(std::vector<std::unique_ptr<UpdateFontItem>>& items, size_t first) {
+    struct Keyed {
+        std::vector<std::string> folders;
+        std::string name;
+        std::unique_ptr<UpdateFontItem> item;
+    };
+    std::vector<Keyed> keyed;
+    for (size_t i = first; i < items.size(); ++i) {
+        Keyed entry{{}, platform::lastPathComponent(items[i]->srcPath), std::move(items[i])};
+        for (size_t start = 0; entry.item->subDirPath && start <= entry.item->subDirPath->size();) {
+            const size_t slash = std::min(entry.item->subDirPath->find('/', start), entry.item->subDirPath->size());
+            if (slash > start) entry.folders.push_back(entry.item->subDirPath->substr(start, slash - start));
+            start = slash + 1;
+        }
+        keyed.push_back(std::move(entry));
+    }
+    const platform::TextCollator collator;
+    std::stable_sort(keyed.begin(), keyed.end(), [&collator](const Keyed& a, const Keyed& b) {
+        const size_t common = std::min(a.folders.size(), b.folders.size());
+        for (size_t level = 0; level < common; ++level)
+            if (const int order = collator.compare(a.folders[level], b.folders[level]); order != 0) return order < 0;
+        if (a.folders.size() != b.folders.size()) return a.folders.size() < b.folders.size();
+        return collator.compare(a.name, b.name) < 0;
+    });
+    for (size_t i = 0; i < keyed.size(); ++i) items[first + i] = std::move(keyed[i].item);
+}
+
 } // namespace
 
 FontSearch::FontSearch(UpdateFontInfo* updateFontInfo, const UpdateSfntSetInfo* updateSfntSetInfo,
@@ -110,7 +170,7 @@ FontSearch::FontSearch(UpdateFontInfo* updateFontInfo, const UpdateSfntSetInfo* 
 
 int64_t FontSearch::progressMaximum(const UpdateSfntSetInfo* sets, const UpdateTargetInfo* targets) {
     if (!sets || !targets) return 0;
-    return targets->countOfUpdateTargetItem() * sets->countOfUpdateSfntSetItem() * 2;
+    return targets->countOfUpdateTargetItem() * sets->countOfUpdateSfntSetItem() * kStepsPerPair * 2;
 }
 
 void FontSearch::report(int64_t count, std::optional<std::string> text) const {
@@ -141,10 +201,15 @@ int16_t FontSearch::run() {
     for (int64_t t = 0; t < targetCount; ++t) targets.push_back(updateTargetInfo_->updateTargetItemAtIndex(t));
     for (int64_t s = 0; s < setCount; ++s) sets.push_back(updateSfntSetInfo_->updateSfntSetItemAtIndex(s));
 
+    // Each folder has an equal share of the bar, which its files fill as they are decided.
+    const int64_t folderSpan = targetCount * setCount * kStepsPerPair;
+    const bool standardFolders = findTargetDirPath_.empty();
     int64_t progress = 0;
     for (const auto& [folder, domain] : folders) {
         if (folder.empty()) return SearchErrorFontsFolders;
         report(progress, "'" + folder + "'内を検索中...");
+        const size_t firstOfFolder = updateFontInfo_->updateFontItems.size();
+        int64_t reported = progress;
         // The tree is walked and decided once, when the first pair needs it; results are then
         // listed pair by pair, as if every pair had walked the tree itself.
         std::optional<std::vector<FoundFile>> files;
@@ -160,8 +225,12 @@ int16_t FontSearch::run() {
                 if (!UpdateTargetItem::checkPropertys(target)) return SearchErrorWalkFailed;
                 if (!files) {
                     files.emplace();
-                    if (!collectFiles(folder, "", *files)) return SearchErrorWalkFailed;
-                    for (FoundFile& file : *files) decideAllPairs(file, targets, sets);
+                    if (!(standardFolders && isAbsent(folder)) && !collectFiles(folder, "", *files))
+                        return SearchErrorWalkFailed;
+                    decideFiles(*files, targets, sets, [&](int64_t done, int64_t total) {
+                        reported = progress + done * folderSpan / total;
+                        report(reported, std::nullopt);
+                    });
                 }
                 const int64_t growth = growthEstimate(*target, *set);
                 for (const FoundFile& file : *files) {
@@ -170,10 +239,11 @@ int16_t FontSearch::run() {
                             *target, file.path, file.subPath, domain, uint64_t(s), file.forkSize, growth)))
                         return SearchErrorWalkFailed;
                 }
-                report(progress + s + 1, std::nullopt);
             }
-            progress += setCount;
         }
+        sortAsFolderTree(updateFontInfo_->updateFontItems, firstOfFolder);
+        progress += folderSpan;
+        if (reported != progress) report(progress, std::nullopt);
     }
     report(progress, std::nullopt);
     return StatusOK;

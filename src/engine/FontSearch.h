@@ -1,5 +1,6 @@
 // The search drive: every update target with every sfnt set over the computer's and the user's
-// Fonts folders (or one given folder), reporting progress as it goes.
+// Fonts folders (or one given folder), reporting progress as it goes. What it finds is listed
+// folder by folder in the order a person reads the tree.
 #pragma once
 
 #include "engine/UpdateResult.h"
@@ -24,7 +25,12 @@ public:
     // 0, or the search status code of the first failure (-997 ... -984).
     [[nodiscard]] int16_t run();
 
-    // Number of progress steps of a whole search: targets x sets x the two Fonts folders.
+    // Progress steps of one target and set in one folder, through which the files of the folder
+    // move the count as they are decided.
+    static constexpr int64_t kStepsPerPair = 100;
+
+    // The count the last report of a whole search reaches: targets x sets x kStepsPerPair x the
+    // two Fonts folders. Counts rise steadily from 0 to it, never past it.
     [[nodiscard]] static int64_t progressMaximum(const UpdateSfntSetInfo* sets, const UpdateTargetInfo* targets);
 
 private:

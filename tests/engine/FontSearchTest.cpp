@@ -1,3 +1,4 @@
+#include "engine/FontSearch.h"
 #include "engine/FontUpdate.h"
 #include "engine/StatusCodes.h"
 #include "engine/UpdateManager.h"
@@ -9,7 +10,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
+#include <set>
+#include <unistd.h>
 
 namespace fu {
 namespace {
@@ -55,7 +60,7 @@ TEST_F(FontSearchRun, FindsFontsInBothFoldersWithTheirPlace) {
     const UpdateResult result = search(info);
     EXPECT_EQ(result.status, StatusOK);
     ASSERT_EQ(result.count, 3);
-    EXPECT_EQ(maximum, 2) << "one target x one set x two folders";
+    EXPECT_EQ(maximum, 2 * FontSearch::kStepsPerPair) << "one target x one set x two folders";
 
     std::map<std::string, const UpdateFontItem*> found;
     for (const auto& item : info.updateFontInfo->updateFontItems) found[item->srcPath] = item.get();
@@ -73,10 +78,15 @@ TEST_F(FontSearchRun, FindsFontsInBothFoldersWithTheirPlace) {
     EXPECT_GT(top->oldFileSize, 0);
     EXPECT_EQ(info.updateFontInfo->updateFontItems.front()->srcPath, computerFonts() + "/Sub/Computer Gothic")
         << "the computer's folder is searched first";
-    // Progress: the folder text first, a step per set, the last count again.
+    // Progress: each folder's text as its walk begins, and the bar full at the end.
     ASSERT_FALSE(delegate.progress.empty());
     EXPECT_EQ(delegate.progress.front().text, "'" + computerFonts() + "'内を検索中...");
-    EXPECT_EQ(delegate.progress.back().count, 2);
+    EXPECT_EQ(delegate.progress.back().count, maximum);
+    std::vector<std::string> texts;
+    for (const UpdateResult& step : delegate.progress)
+        if (step.text) texts.push_back(*step.text);
+    EXPECT_EQ(texts, (std::vector<std::string>{"'" + computerFonts() + "'内を検索中...",
+                                               "'" + userFonts() + "'内を検索中..."}));
 }
 
 TEST_F(FontSearchRun, AFileMatchingTwoSetsIsListedOncePerSet) {
@@ -87,11 +97,11 @@ TEST_F(FontSearchRun, AFileMatchingTwoSetsIsListedOncePerSet) {
     ASSERT_EQ(result.count, 2);
     EXPECT_EQ(info.updateFontInfo->updateFontItemAtIndex(0)->sfntSetIndex, 0u);
     EXPECT_EQ(info.updateFontInfo->updateFontItemAtIndex(1)->sfntSetIndex, 1u);
-    EXPECT_EQ(maximum, 4);
+    EXPECT_EQ(maximum, 4 * FontSearch::kStepsPerPair);
 }
 
 // The search walks each folder once; what it lists must be exactly what one walk per target and
-// set lists, in the same order, a file once per pair it matches.
+// set lists, a file once per pair it matches (the order is the search's own, tested below).
 TEST_F(FontSearchRun, OneWalkListsWhatAWalkPerPairLists) {
     sample.sources.sets.push_back({"Glyphs again", sample.oldFont, sample.newFont});
     const std::string secondTarget(sample.sources.targets.begin(), sample.sources.targets.end());
@@ -117,21 +127,61 @@ TEST_F(FontSearchRun, OneWalkListsWhatAWalkPerPairLists) {
         std::vector<std::tuple<std::string, uint64_t, std::string, std::string>> rows;
         for (const auto& item : fonts.updateFontItems)
             rows.emplace_back(item->srcPath, item->sfntSetIndex, item->subDirPath.value_or(""), item->resName);
+        std::sort(rows.begin(), rows.end());
         return rows;
     };
     EXPECT_EQ(listing(*info.updateFontInfo), listing(perPair));
     EXPECT_EQ(perPair.countOfUpdateFontItemAll(), 10) << "1 + 4 files, each with 2 sets";
 }
 
-TEST_F(FontSearchRun, MissingFoldersAndDefinitionPartsEndTheSearch) {
+// A Fonts folder that was never made holds nothing; one that is there but cannot be listed
+// ends the search, since what it holds is unknown.
+TEST_F(FontSearchRun, AnAbsentFontsFolderIsEmptyAnUnlistableOneFails) {
+    test::installOldSuitcase(sample, computerFonts() + "/Gothic");
     AppInfo& info = test::installAppState(sample);
-    // The user has no Fonts folder yet: the computer's is searched, then the walk fails.
-    EXPECT_EQ(search(info).status, SearchErrorWalkFailed);
-    EXPECT_EQ(AppDelegate::appInfo()->messageInfo->messageOfStatusCode(SearchErrorWalkFailed).has_value(), true);
+    ASSERT_FALSE(std::filesystem::exists(userFonts()));
+    UpdateResult result = search(info);
+    EXPECT_EQ(result.status, StatusOK);
+    EXPECT_EQ(result.count, 1) << "the computer's font is found without a user Fonts folder";
+    EXPECT_EQ(delegate.progress.back().count, maximum);
 
+    std::filesystem::remove_all(computerFonts());
     std::filesystem::create_directories(userFonts());
-    info.updateTargetInfo.reset();
+    test::installOldSuitcase(sample, userFonts() + "/Gothic");
     delegate.completions.clear();
+    result = search(info);
+    EXPECT_EQ(result.status, StatusOK);
+    EXPECT_EQ(result.count, 1) << "nor the user's without a computer Fonts folder";
+
+    // A plain file where the Fonts folder should be: something is there, and it lists nothing.
+    test::writeWholeFile(computerFonts(), Bytes{1});
+    delegate.completions.clear();
+    EXPECT_EQ(search(info).status, SearchErrorWalkFailed);
+    EXPECT_TRUE(AppDelegate::appInfo()->messageInfo->messageOfStatusCode(SearchErrorWalkFailed));
+    EXPECT_TRUE(std::filesystem::is_regular_file(computerFonts())) << "the search changes nothing";
+    std::filesystem::remove(computerFonts());
+
+    // A search folder that is named but absent is no Fonts folder of ours: it fails.
+    info.setupUpdateFontInfo();
+    EXPECT_EQ(info.updateManager->findUpdateFontInfo(info.updateFontInfo.get(), info.updateSfntSetInfo.get(),
+                                                     info.updateTargetInfo.get(), sandbox.path("nowhere")),
+              SearchErrorWalkFailed);
+}
+
+TEST_F(FontSearchRun, AFontsFolderWithoutReadRightsFails) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root lists every folder whatever its mode";
+    std::filesystem::create_directories(userFonts());
+    std::filesystem::create_directories(computerFonts());
+    std::filesystem::permissions(userFonts(), std::filesystem::perms::none);
+    AppInfo& info = test::installAppState(sample);
+    const int16_t status = search(info).status;
+    std::filesystem::permissions(userFonts(), std::filesystem::perms::owner_all);
+    EXPECT_EQ(status, SearchErrorWalkFailed);
+}
+
+TEST_F(FontSearchRun, MissingDefinitionPartsEndTheSearch) {
+    AppInfo& info = test::installAppState(sample);
+    info.updateTargetInfo.reset();
     EXPECT_EQ(search(info).status, -994);
     EXPECT_EQ(maximum, 0);
     info.updateSfntSetInfo.reset();
@@ -145,6 +195,89 @@ TEST_F(FontSearchRun, MissingFoldersAndDefinitionPartsEndTheSearch) {
     orphan.findUpdateNecessaryFont();
     ASSERT_EQ(delegate.completions.size(), 1u);
     EXPECT_EQ(delegate.completions[0].status, -999);
+}
+
+// The checking screen's bar runs from 0 to the maximum it was given. It must move while the
+// files of a folder are looked at, not only when a whole folder is done.
+TEST_F(FontSearchRun, ProgressRisesSteadilyWhileTheFilesAreLookedAt) {
+    for (const std::string& root : {computerFonts(), userFonts()}) {
+        for (int folder = 0; folder < 30; ++folder) {
+            const std::string path = root + "/F" + std::to_string(folder);
+            std::filesystem::create_directories(path);
+            for (int file = 0; file < 50; ++file)
+                test::writeWholeFile(path + "/font" + std::to_string(file) + ".ttf", Bytes{0, 1, 0, 0});
+        }
+        test::installOldSuitcase(sample, root + "/F7/Gothic");
+    }
+    AppInfo& info = test::installAppState(sample);
+    const UpdateResult result = search(info);
+    ASSERT_EQ(result.status, StatusOK);
+    EXPECT_EQ(result.count, 2);
+    ASSERT_GT(maximum, 0);
+
+    std::vector<int64_t> counts;
+    for (const UpdateResult& step : delegate.progress) counts.push_back(step.count);
+    ASSERT_FALSE(counts.empty());
+    EXPECT_TRUE(std::is_sorted(counts.begin(), counts.end())) << "the bar never goes back";
+    EXPECT_GE(*std::min_element(counts.begin(), counts.end()), 0);
+    EXPECT_EQ(counts.back(), maximum) << "the bar ends full, never past it";
+    const std::set<int64_t> distinct(counts.begin(), counts.end());
+    EXPECT_GE(distinct.size(), 50u) << "3000 files move the bar in many steps";
+    std::set<int64_t> tenthsReached;
+    for (int64_t count : distinct) tenthsReached.insert(std::min<int64_t>(count * 10 / maximum, 9));
+    EXPECT_EQ(tenthsReached.size(), 10u) << "every tenth of the bar is shown on the way";
+    EXPECT_LE(counts.size(), 2 * 2 * size_t(FontSearch::kStepsPerPair))
+        << "reports are bounded, however many files there are: each one repaints the screen";
+}
+
+// Sets a locale variable for one test and puts the old value back.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const char* name, const char* value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old;
+        setenv(name, value, 1);
+    }
+    ~ScopedEnvironment() {
+        if (old_)
+            setenv(name_, old_->c_str(), 1);
+        else
+            unsetenv(name_);
+    }
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+// The list reads like the folder tree in a file manager: the computer's fonts, then the user's;
+// in each, a folder's own files before its sub-folders, every level in the locale's collation
+// (lower case before upper, accented letters beside their base), not in byte order.
+TEST_F(FontSearchRun, TheListReadsAsTheFolderTreeInTheLocalesOrder) {
+    const std::vector<std::string> computer = {"d Gothic", "Sub/c Gothic"};
+    const std::vector<std::string> user = {"a Gothic",   "b Gothic",     "B Gothic",   "é Gothic",
+                                           "f Gothic",   "a/y Gothic",   "a/B/z Gothic", "É/w Gothic",
+                                           "Z/x Gothic"};
+    // Installed in reverse, so that no file system hands them back in order by chance.
+    for (auto name = computer.rbegin(); name != computer.rend(); ++name)
+        test::installOldSuitcase(sample, computerFonts() + "/" + *name);
+    for (auto name = user.rbegin(); name != user.rend(); ++name)
+        test::installOldSuitcase(sample, userFonts() + "/" + *name);
+    std::vector<std::string> expected;
+    for (const auto& name : computer) expected.push_back(computerFonts() + "/" + name);
+    for (const auto& name : user) expected.push_back(userFonts() + "/" + name);
+    std::vector<std::string> byBytes(expected.begin() + 2, expected.end());
+    std::sort(byBytes.begin(), byBytes.end());
+    ASSERT_NE(byBytes, std::vector<std::string>(expected.begin() + 2, expected.end()));
+
+    AppInfo& info = test::installAppState(sample);
+    for (const char* locale : {"ja_JP.UTF-8", "C"}) {
+        ScopedEnvironment collation("LC_ALL", locale);
+        delegate.completions.clear();
+        ASSERT_EQ(search(info).status, StatusOK);
+        std::vector<std::string> listed;
+        for (const auto& item : info.updateFontInfo->updateFontItems) listed.push_back(item->srcPath);
+        EXPECT_EQ(listed, expected) << "LC_ALL=" << locale;
+    }
 }
 
 TEST_F(FontSearchRun, ASearchFolderIsSearchedAsTheUsersOnly) {
