@@ -34,10 +34,11 @@ int32_t carryOut(const HelperPolicy& policy, const HelperRequest& request) {
         const int exitStatus = platform::runProgram({"/bin/sh", "-c", request.script},
                                                     platform::ChildOutput::ToStandardError);
         if (exitStatus < 0) return errAuthorizationToolExecuteFailure;
-        // As with any privileged tool the caller checks the effect; the status is for the log.
-        if (exitStatus != 0)
-            std::fprintf(stderr, "fontupdater-helper: script ended with status %d\n", exitStatus);
-        return 0;
+        if (exitStatus == 0) return 0;
+        // A script that fails has not done its work (a cache left unrebuilt), so the caller
+        // must hear of it; the status itself is for the log.
+        std::fprintf(stderr, "fontupdater-helper: script ended with status %d\n", exitStatus);
+        return helperScriptFailed;
     }
     case HelperVerb::Quit:
         return 0;

@@ -26,8 +26,8 @@ public:
     // False when there were no rights to give up.
     static bool stopAuthorization(Authorization* authorization);
 
-    // Scripts run by the shell with rights; 0 = the helper ran it (its exit status is not the
-    // result: callers check the effect, as with every privileged tool).
+    // Scripts run by the shell with rights; 0 = the script ran and exited with status 0,
+    // helperScriptFailed when it exited otherwise.
     [[nodiscard]] static int32_t runOsascriptWithAuthorizationWithScriptPath(Authorization* authorization,
                                                                            const std::string& scriptPath);
     [[nodiscard]] static int32_t runOsascriptWithAuthorizationWithInlineScript(Authorization* authorization,

@@ -1,7 +1,7 @@
 // The conversation between the application and fontupdater-helper. The helper is started with
 // the folders it may touch on its command line, writes "READY" once it runs with its rights,
 // then reads requests from its standard input and answers each with one line, "0" or a
-// negative status.
+// negative status. A script is answered "0" only when it exited with status 0.
 //
 // A request is a verb and its fields, each ended by a NUL byte, so nothing inside a field (paths
 // and scripts hold spaces and line feeds) can pass for structure:
@@ -39,6 +39,10 @@ inline constexpr int32_t errAuthorizationToolExecuteFailure = -60031;
 inline constexpr int32_t errAuthorizationToolEnvironmentError = -60032;
 // paramErr: the request did not parse.
 inline constexpr int32_t helperRequestInvalid = -50;
+// A script ran and ended with a non-zero exit status, or was ended by a signal. The Security
+// framework has no such code (a Mac tool's exit status is never seen), so this one is ours,
+// outside that framework's range.
+inline constexpr int32_t helperScriptFailed = -60100;
 
 enum class HelperVerb { Move, Script, Quit };
 

@@ -146,6 +146,29 @@ TEST_F(HelperSession, CacheRebuildRunsItsScriptsInOrder) {
     EXPECT_FALSE(fs::exists(marker));
 }
 
+// The helper knows how its scripts ended: a script that fails is a failure to the caller, and
+// one failed script does not end the session.
+TEST_F(HelperSession, AScriptThatFailsIsReportedAsFailed) {
+    const std::string marker = sandbox.path("marker");
+    ScriptInfo failingRemoval;
+    failingRemoval.setupWithText("OSAATSChacheRemoveAuth\texit 3\n"
+                                 "OSAATSShutdownAuth\techo shutdown >> '" + marker + "'\n");
+    start();
+    EXPECT_EQ(Authorization::runOsascriptWithAuthorizationWithInlineScript(&authorization, "exit 1"),
+              helperScriptFailed);
+    EXPECT_EQ(Authorization::runOsascriptWithAuthorizationWithInlineScript(&authorization, "kill -TERM $$"),
+              helperScriptFailed)
+        << "ended by a signal";
+    EXPECT_EQ(Authorization::runOsascriptWithAuthorization(&authorization, sandbox.path("home"), "false\n"),
+              helperScriptFailed);
+    EXPECT_FALSE(fs::exists(sandbox.path("home/tempscript.scpt")));
+
+    EXPECT_NE(Authorization::clearFontCacheWithAuthorization(&authorization, &failingRemoval), 0);
+    EXPECT_FALSE(FontUpdate::clearFontCacheWithAuthorization(&authorization, &failingRemoval));
+    EXPECT_FALSE(fs::exists(marker)) << "nothing runs after a failed removal";
+    EXPECT_EQ(Authorization::runOsascriptWithAuthorizationWithInlineScript(&authorization, "true"), 0);
+}
+
 TEST_F(HelperSession, ScriptFileRunsAndIsDeleted) {
     const std::string folder = sandbox.path("home/it's scripts");
     fs::create_directories(folder);
