@@ -154,7 +154,7 @@ int runApply(const EngineOptions& options) {
         const int16_t code = item->updateResult;
         const std::string message =
             code == 0 ? "" : messageOf(AppDelegate::updateItemStatusFromUpdateFontItemResult(code));
-        results.push_back({{"path", item->srcPath}, {"result", code}, {"message", message}});
+        results.push_back({{"path", item->srcPath}, {"updated", code == 0}, {"result", code}, {"message", message}});
         if (!options.json)
             std::cout << (code == 0 ? "完了" : "未完") << "\t" << code << "\t" << item->srcPath
                       << (message.empty() ? "" : "\t" + message) << '\n';

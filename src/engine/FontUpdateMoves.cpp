@@ -72,13 +72,14 @@ std::string trashInfoEscape(const std::string& path) {
     return out;
 }
 
-// The desktop's Trash lists only what has a record in Trash/info; the backup folder gets one
-// that says it came from the user's Fonts folder, so "restore" puts it somewhere sensible.
+// The desktop's Trash lists only what has a record in Trash/info. The record names the Desktop
+// as the backup folder's origin: "restore" must not drop the old fonts into a folder that
+// fontconfig scans, where they would be loaded again beside the new ones.
 bool writeTrashInfo(const std::string& itemPath) {
     auto info = platform::trashInfoFolder();
-    auto fonts = platform::userFontsFolder();
-    if (!info || !fonts) return false;
-    const std::string record = "[Trash Info]\nPath=" + trashInfoEscape(joinPath(*fonts, nameOf(itemPath))) +
+    auto desktop = platform::desktopFolder();
+    if (!info || !desktop) return false;
+    const std::string record = "[Trash Info]\nPath=" + trashInfoEscape(joinPath(*desktop, nameOf(itemPath))) +
                                "\nDeletionDate=" + localTimeText("%Y-%m-%dT%H:%M:%S") + "\n";
     return platform::writeNewPlainFile(joinPath(*info, nameOf(itemPath) + ".trashinfo"), asBytes(record)) == platform::noErr;
 }

@@ -100,6 +100,10 @@ inline constexpr int16_t ItemFileLocked = -2975;
 inline constexpr int16_t ItemNotSuitcase = -2974;
 inline constexpr int16_t ItemFileAttributesFailed = -2973;
 inline constexpr int16_t ItemFileNotFound = -2972;
+// A requested font the run never came to, because it ended before (a temporary folder it could
+// not make, say): not updated, and reported so. A run starts every font here and sets 0 only
+// when it begins the font's own steps. Outside the ranges above, so it maps like any failure.
+inline constexpr int16_t ItemNotAttempted = -2971;
 // The suitcase writer's verification failure; the new-font build folds it into
 // ItemWriteNewFailed, so it is mapped but does not reach updateResult.
 inline constexpr int16_t ItemSuitcaseWriteFailed = -1995;

@@ -106,6 +106,8 @@ int16_t UpdateManager::runUpdate(bool& cacheFailed) {
     UpdateFontInfo* fonts = info->updateFontInfo.get();
     if (!fonts || !fonts->rebuildOfUpdateFontItemRequestUpdate() || fonts->countOfUpdateFontItemAll() == 0)
         return UpdateErrorNothingRequested;
+    // A result left from an earlier run on this list would pass for this run's if it ended early.
+    for (const auto& item : fonts->updateFontItems) item->updateResult = ItemNotAttempted;
     if (!setupTemporaryDirectory()) return UpdateErrorTempSetup;
     if (!info->temporaryDirPath || info->temporaryDirPath->empty()) return UpdateErrorTempAttributes;
     switch (FontUpdate::checkLoeckedTempFolderOfDirPath(*info->temporaryDirPath)) {

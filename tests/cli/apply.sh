@@ -2,19 +2,12 @@
 # fupdef search and apply in a sandbox: a suitcase at 1.0.1 becomes 1.0.2, the old one goes to
 # the dated backup folder in the Trash, and fontTools reads the new font with every checksum.
 source "$(dirname "$0")/common.bash"
-export HOME=$work/home XDG_DATA_HOME=$work/home/.local/share XDG_CONFIG_HOME=$work/home/.config
-export FONTUPDATER_SYSTEM_FONTS=$work/system-fonts
-mkdir -p "$XDG_DATA_HOME/fonts/Sub" "$FONTUPDATER_SYSTEM_FONTS"
+use_sandbox_home
+mkdir -p "$XDG_DATA_HOME/fonts/Sub"
 cd "$work"
 
-"$fupdef" sample-font -o old.ttf --family "Demo Gothic" --japanese-name "デモゴシック" --version 1.0.1
-"$fupdef" sample-font -o new.ttf --family "Demo Gothic" --japanese-name "デモゴシック" --version 1.0.1 --glyphs 12
+pack_demo_update
 "$fupdef" wrap old.ttf -o "$XDG_DATA_HOME/fonts/Sub/Demo Gothic" --name DemoGothic --version 1.0.1
-printf '{\\rtf1\\ansi Demo\\par}' >readme.rtf
-printf 'DemoGothic\tデモゴシック\t1.0.1\t*\t1.0.2\t2014/04/01 09:00:00\t2014/04/02 09:30:00\t2014/04/03 09:00:00\t2014/04/04 09:00:00\t*\n' >targets.txt
-printf 'UserChacheRemove\t/usr/bin/touch %s/cache-rebuilt\n' "$work" >scripts.txt
-"$fupdef" pack -o demo.fupdef --readme readme.rtf --targets targets.txt --scripts scripts.txt \
-  --set Glyphs old.ttf new.ttf --copyright "CLI test"
 
 "$fupdef" search demo.fupdef --copyright "CLI test" --json >found.json
 /usr/bin/python3 - found.json "$XDG_DATA_HOME/fonts/Sub/Demo Gothic" <<'PY' || fail "search: $(cat found.json)"
@@ -34,7 +27,18 @@ grep -q "DemoGothic" progress.txt || fail "no progress on standard error"
 
 backup="$XDG_DATA_HOME/Trash/files/古いフォント項目.$(date +%Y%m%d)"
 [[ -e "$backup/ユーザ/Sub/Demo Gothic" && -e "$backup/ユーザ/Sub/._Demo Gothic" ]] || fail "old font not in $backup"
-[[ -e "$XDG_DATA_HOME/Trash/info/古いフォント項目.$(date +%Y%m%d).trashinfo" ]] || fail "no .trashinfo"
+info="$XDG_DATA_HOME/Trash/info/古いフォント項目.$(date +%Y%m%d).trashinfo"
+[[ -e "$info" ]] || fail "no .trashinfo"
+# Restoring from the desktop's Trash must put the old fonts where no font scanner reads them.
+/usr/bin/python3 - "$info" "$HOME/Desktop/$(basename "$backup")" <<'PY' || fail "trashinfo: $(cat "$info")"
+import re, sys, urllib.parse
+record = open(sys.argv[1], encoding="utf-8").read()
+raw = re.search(r"^Path=(.*)$", record, re.M).group(1)
+assert re.fullmatch(r"(?:[A-Za-z0-9/._~-]|%[0-9A-F]{2})+", raw), raw
+path = urllib.parse.unquote(raw, errors="strict")
+assert path == sys.argv[2], path
+assert "/fonts/" not in path + "/" and not path.startswith("/usr/"), path
+PY
 
 # fontTools reads the installed font out of its companion: checksums, version, dates.
 /usr/bin/python3 - "$XDG_DATA_HOME/fonts/Sub/._Demo Gothic" <<'PY' || fail "the new font does not pass fontTools"

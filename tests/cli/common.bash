@@ -5,3 +5,22 @@ fupdef=${FU_BIN_DIR:?}/fupdef
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# Points HOME, the XDG folders and the computer's Fonts folder into $work, both Fonts folders made.
+use_sandbox_home() {
+  export HOME=$work/home XDG_DATA_HOME=$work/home/.local/share XDG_CONFIG_HOME=$work/home/.config
+  export FONTUPDATER_SYSTEM_FONTS=$work/system-fonts
+  mkdir -p "$XDG_DATA_HOME/fonts" "$FONTUPDATER_SYSTEM_FONTS"
+}
+
+# In the current folder: old.ttf (what is installed), new.ttf, and demo.fupdef raising DemoGothic
+# from 1.0.1 to 1.0.2 with a user cache rebuild that touches $work/cache-rebuilt.
+pack_demo_update() {
+  "$fupdef" sample-font -o old.ttf --family "Demo Gothic" --japanese-name "デモゴシック" --version 1.0.1
+  "$fupdef" sample-font -o new.ttf --family "Demo Gothic" --japanese-name "デモゴシック" --version 1.0.1 --glyphs 12
+  printf '{\\rtf1\\ansi Demo\\par}' >readme.rtf
+  printf 'DemoGothic\tデモゴシック\t1.0.1\t*\t1.0.2\t2014/04/01 09:00:00\t2014/04/02 09:30:00\t2014/04/03 09:00:00\t2014/04/04 09:00:00\t*\n' >targets.txt
+  printf 'UserChacheRemove\t/usr/bin/touch %s/cache-rebuilt\n' "$work" >scripts.txt
+  "$fupdef" pack -o demo.fupdef --readme readme.rtf --targets targets.txt --scripts scripts.txt \
+    --set Glyphs old.ttf new.ttf --copyright "CLI test"
+}

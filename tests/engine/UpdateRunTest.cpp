@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -42,13 +43,17 @@ public:
 
 class UpdateRun : public test::SandboxTest {
 protected:
-    void TearDown() override { AppDelegate::setAppInfo(nullptr); }
+    void TearDown() override {
+        unsetenv("FONTUPDATER_ELEVATE");
+        AppDelegate::setAppInfo(nullptr);
+    }
     std::string userFonts() const { return sandbox.path("home/.local/share/fonts"); }
     std::string trash() const { return sandbox.path("home/.local/share/Trash"); }
     std::string backupName(const std::string& suffix = "") const { return "古いフォント項目." + today() + suffix; }
 
-    // Search, then update everything found; the run's outcome.
-    int16_t searchAndUpdate() {
+    // Search, then update everything found; the run's outcome. With rights, they are taken
+    // before the run as the list screen takes them.
+    int16_t searchAndUpdate(bool withRights = false) {
         AppInfo& info = test::installAppState(sample);
         info.setupUpdateManager();
         Collect search;
@@ -58,9 +63,37 @@ protected:
         info.setupUpdateManager();
         info.updateManager->delegate = &run;
         run.completions.clear();
+        if (withRights) {
+            EXPECT_EQ(info.updateManager->startAuthorization(), 0);
+            EXPECT_TRUE(info.authorization && info.authorization->hasAuthRef());
+        }
         info.updateManager->exeUpdateRequestedFont();
         EXPECT_EQ(run.completions.size(), 1u);
         return run.completions.empty() ? int16_t(0x7FFF) : run.completions.back().status;
+    }
+    // Another run over the list the last one left; its outcome.
+    int16_t updateAgain() {
+        AppInfo& info = *AppDelegate::appInfo();
+        info.setupUpdateManager();
+        info.updateManager->delegate = &run;
+        run.completions.clear();
+        info.updateManager->exeUpdateRequestedFont();
+        EXPECT_EQ(run.completions.size(), 1u);
+        return run.completions.empty() ? int16_t(0x7FFF) : run.completions.back().status;
+    }
+    std::string trashInfo(const std::string& name) const {
+        std::ifstream info(trash() + "/info/" + name + ".trashinfo");
+        std::stringstream record;
+        record << info.rdbuf();
+        return record.str();
+    }
+    // The rights are taken as the list screen takes them, through a launcher that runs the real
+    // helper as the current user.
+    void useRecordingElevation() {
+        const std::string launcher = sandbox.writeFile(
+            "launch.sh", asBytes("#!/bin/sh\ntouch '" + sandbox.path("launched") + "'\nexec \"$@\"\n"));
+        fs::permissions(launcher, fs::perms::owner_all);
+        setenv("FONTUPDATER_ELEVATE", launcher.c_str(), 1);
     }
     std::function<void()> beforeUpdate = [] {};
     test::EngineSample sample = test::makeEngineSample(sandbox);
@@ -75,12 +108,9 @@ TEST_F(UpdateRun, OneUserFontIsReplacedAndTheOldOneGoesToTheTrash) {
     EXPECT_EQ(installedVersion(userFonts() + "/Gothic"), "1.0.2");
     const std::string backup = trash() + "/files/" + backupName() + "/ユーザ/Gothic";
     EXPECT_EQ(installedVersion(backup), "1.0.1");
-    std::ifstream info(trash() + "/info/" + backupName() + ".trashinfo");
-    std::stringstream record;
-    record << info.rdbuf();
-    EXPECT_NE(record.str().find("[Trash Info]\nPath=" + userFonts() + "/%E5%8F%A4"), std::string::npos)
-        << record.str();
-    EXPECT_NE(record.str().find("DeletionDate=20"), std::string::npos);
+    const std::string record = trashInfo(backupName());
+    EXPECT_TRUE(record.starts_with("[Trash Info]\nPath=/")) << record;
+    EXPECT_NE(record.find("\nDeletionDate=20"), std::string::npos) << record;
     EXPECT_TRUE(fs::exists(test::cacheMarker(sandbox))) << "the user's cache was rebuilt";
     EXPECT_FALSE(fs::exists(sandbox.path("home/.local/share/org.fontupdater.FontUpdater.temp")));
     EXPECT_EQ(AppDelegate::appInfo()->updateFontInfo->updateFontItemAtIndex(0)->updateResult, 0);
@@ -136,33 +166,57 @@ TEST_F(UpdateRun, NoFontUpdatedMeansNoCacheRebuild) {
 TEST_F(UpdateRun, AComputerFontMovesThroughTheHelper) {
     const std::string marker = sandbox.path("rebuilt-with-rights");
     sample = test::makeEngineSample(sandbox, "OSAATSChacheRemoveAuth\ttouch '" + marker + "'\n");
-    const std::string launcher =
-        sandbox.writeFile("launch.sh", asBytes("#!/bin/sh\ntouch '" + sandbox.path("launched") + "'\nexec \"$@\"\n"));
-    fs::permissions(launcher, fs::perms::owner_all);
-    setenv("FONTUPDATER_ELEVATE", launcher.c_str(), 1);
+    useRecordingElevation();
     const std::string computer = sandbox.path("system-fonts/Sub/Gothic");
     test::installOldSuitcase(sample, computer);
     fs::create_directories(userFonts());
 
-    AppInfo& info = test::installAppState(sample);
-    Collect search;
-    info.updateManager->delegate = &search;
-    info.updateManager->findUpdateNecessaryFont();
-    info.setupUpdateManager();
-    info.updateManager->delegate = &run;
-    ASSERT_EQ(info.updateManager->startAuthorization(), 0);
-    EXPECT_TRUE(info.authorization && info.authorization->hasAuthRef());
-    info.updateManager->exeUpdateRequestedFont();
-    unsetenv("FONTUPDATER_ELEVATE");
-
-    ASSERT_EQ(run.completions.size(), 1u);
-    EXPECT_EQ(run.completions[0].status, StatusOK)
-        << "font result " << info.updateFontInfo->updateFontItemAtIndex(0)->updateResult;
+    const int16_t outcome = searchAndUpdate(true);
+    const AppInfo& info = *AppDelegate::appInfo();
+    EXPECT_EQ(outcome, StatusOK) << "font result " << info.updateFontInfo->updateFontItemAtIndex(0)->updateResult;
     EXPECT_TRUE(fs::exists(sandbox.path("launched")));
     EXPECT_EQ(installedVersion(computer), "1.0.2");
     EXPECT_EQ(installedVersion(trash() + "/files/" + backupName() + "/コンピュータ/Sub/Gothic"), "1.0.1");
     EXPECT_TRUE(fs::exists(marker)) << "the privileged cache rebuild ran";
     EXPECT_FALSE(info.authorization) << "the rights end with the run";
+}
+
+// Restoring the backup folder from the desktop's Trash must not put the old fonts back where
+// fontconfig loads them: its record names the Desktop, spelt as a URI path.
+TEST_F(UpdateRun, TheTrashRecordsTheDesktopAsTheBackupsOrigin) {
+    sample = test::makeEngineSample(sandbox, "OSAATSChacheRemoveAuth\ttrue\n");
+    const std::string desktop = sandbox.path("home/My Desktop");
+    test::writeWholeFile(sandbox.path("home/.config/user-dirs.dirs"),
+                         asBytes("XDG_DESKTOP_DIR=\"$HOME/My Desktop\"\n"));
+    test::installOldSuitcase(sample, userFonts() + "/Gothic");
+    test::installOldSuitcase(sample, sandbox.path("system-fonts/Gothic"));
+    useRecordingElevation();
+    ASSERT_EQ(searchAndUpdate(true), StatusOK);
+    ASSERT_TRUE(platform::macFileExists(trash() + "/files/" + backupName() + "/コンピュータ/Gothic"));
+
+    const std::string record = trashInfo(backupName());
+    const size_t start = record.find("\nPath=");
+    ASSERT_NE(start, std::string::npos) << record;
+    const std::string raw = record.substr(start + 6, record.find('\n', start + 1) - start - 6);
+    std::string path;
+    for (size_t i = 0; i < raw.size(); ++i) {
+        const char c = raw[i];
+        if (c == '%') {
+            ASSERT_LE(i + 2, raw.size() - 1) << raw;
+            const std::string hex = raw.substr(i + 1, 2);
+            ASSERT_EQ(hex.find_first_not_of("0123456789ABCDEF"), std::string::npos) << raw;
+            path += char(std::stoi(hex, nullptr, 16));
+            i += 2;
+        } else {
+            ASSERT_TRUE(std::isalnum(static_cast<unsigned char>(c)) || std::string("/-_.~").find(c) != std::string::npos)
+                << "unescaped '" << c << "' in " << raw;
+            path += c;
+        }
+    }
+    EXPECT_EQ(path, desktop + "/" + backupName());
+    for (const std::string& fonts : {userFonts(), sandbox.path("system-fonts")})
+        EXPECT_FALSE(path.starts_with(fonts + "/")) << path;
+    EXPECT_FALSE(fs::exists(path)) << "only the record names the Desktop; the folder is in the Trash";
 }
 
 TEST_F(UpdateRun, AFailedCacheRebuildIsReportedButUndoesNothing) {
@@ -229,6 +283,46 @@ TEST_F(UpdateRun, AnOldFontComesBackWhenTheNewOneCannotBeMovedIn) {
     ASSERT_EQ(FontUpdate::moveBackFromTrashUpdateFontItem(&item, nullptr), StatusOK);
     EXPECT_EQ(installedVersion(source), "1.0.1");
     EXPECT_FALSE(platform::macFileExists(backup + "/ユーザ/Gothic"));
+}
+
+// On Linux the script's exit status is known: a privileged rebuild whose script fails has not
+// rebuilt the cache, and the outcome says so.
+TEST_F(UpdateRun, AFailingPrivilegedCacheScriptIsAFailedRebuild) {
+    sample = test::makeEngineSample(sandbox, "OSAATSChacheRemoveAuth\texit 3\n");
+    useRecordingElevation();
+    const std::string computer = sandbox.path("system-fonts/Gothic");
+    test::installOldSuitcase(sample, computer);
+    EXPECT_EQ(searchAndUpdate(true), UpdateAllCacheFailed);
+    EXPECT_TRUE(fs::exists(sandbox.path("launched")));
+    EXPECT_EQ(installedVersion(computer), "1.0.2") << "a failed rebuild undoes nothing";
+}
+
+// A run that ends before it comes to a font (here: a file stands where the temporary folder
+// goes) must not report that font as updated, nor keep the result of an earlier run.
+TEST_F(UpdateRun, FontsTheRunNeverCameToAreNotReportedAsDone) {
+    fs::create_directories(userFonts());
+    for (const char* name : {"A", "B"}) test::installOldSuitcase(sample, userFonts() + "/" + name);
+    const std::string temp = sandbox.path("home/.local/share/org.fontupdater.FontUpdater.temp");
+    beforeUpdate = [&] { test::writeWholeFile(temp, Bytes{7}); };
+    EXPECT_EQ(searchAndUpdate(), UpdateErrorTempSetup);
+    AppInfo& info = *AppDelegate::appInfo();
+    ASSERT_EQ(info.updateFontInfo->countOfUpdateFontItemAll(), 2);
+    for (const auto& font : info.updateFontInfo->updateFontItems) {
+        EXPECT_EQ(font->updateResult, ItemNotAttempted) << font->srcPath;
+        EXPECT_EQ(installedVersion(font->srcPath), "1.0.1");
+        EXPECT_EQ(AppDelegate::updateItemStatusFromUpdateFontItemResult(font->updateResult), FontErrorGeneral);
+    }
+    EXPECT_EQ(test::readWholeFile(temp), Bytes{7}) << "what stood in the way is left alone";
+
+    // Once the way is clear every font the run does attempt ends with its own result...
+    fs::remove(temp);
+    EXPECT_EQ(updateAgain(), StatusOK);
+    for (const auto& font : info.updateFontInfo->updateFontItems) EXPECT_EQ(font->updateResult, StatusOK);
+
+    // ...and a later run on the same list that stops early does not pass those off as its own.
+    test::writeWholeFile(temp, Bytes{7});
+    EXPECT_EQ(updateAgain(), UpdateErrorTempSetup);
+    for (const auto& font : info.updateFontInfo->updateFontItems) EXPECT_EQ(font->updateResult, ItemNotAttempted);
 }
 
 TEST(UpdatePaths, BackupNamesAndSubfolders) {
