@@ -15,7 +15,9 @@ namespace {
 // need and no other, without the buttons of a free window, over the top of the window's content.
 void beginSheet(SheetWindow& sheet, QWidget* parent) {
     QWidget* host = parent ? parent->window() : nullptr;
-    sheet.setParent(host, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    // Its close button is the sheet's own way out (Cancel, or the alert's button).
+    sheet.setParent(host, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                              Qt::WindowCloseButtonHint);
     sheet.setWindowModality(host ? Qt::WindowModal : Qt::ApplicationModal);
     sheet.setWindowTitle(host ? host->windowTitle() : QString());
     if (QLayout* layout = sheet.layout()) layout->setSizeConstraint(QLayout::SetFixedSize);
