@@ -344,6 +344,9 @@ def course_on_the_demo(display):
         check_sheet(wizard, confirm, "the confirmation")
         confirm.screenshot("04-confirm")
         wizard.key("Return", confirm)
+        # The update starts a second after its screen is up.
+        wizard.wait_for_title(5)
+        wizard.main.screenshot("05-update")
         wizard.wait_for_title(6, 30)
         frame_on_screen(wizard.main, "success")
         wizard.main.screenshot("06-success")
@@ -412,9 +415,7 @@ def quitting(display):
     for label, keys in (("end-button", "alt+q"), ("ctrl-q", "ctrl+q")):
         wizard = Wizard(display, label)
         try:
-            wizard.wait_for_title(1)
-            wizard.key("Return", wizard.wait_for_sheet())
-            wizard.wait_for_no_sheet()
+            through_the_read_me(wizard)
             wizard.key(keys)
             check(wizard.exited_within(3), f"{label} ends the wizard")
         finally:
@@ -442,13 +443,67 @@ def quitting(display):
         shutil.rmtree(broken_dir, ignore_errors=True)
 
 
+def through_the_read_me(wizard):
+    wizard.wait_for_title(1)
+    wizard.key("Return", wizard.wait_for_sheet())
+    wizard.wait_for_no_sheet()
+
+
+def outcomes_end_the_wizard(display):
+    """Nothing found, a failed search, an update that failed for every font: each outcome has
+    its screen, and its 終了 ends the process."""
+    def search(wizard):
+        through_the_read_me(wizard)
+        wizard.key("alt+n")
+        wizard.wait_for_title(2)
+        wizard.key("alt+s")
+
+    def nothing(wizard):
+        search(wizard)
+
+    def unlistable(wizard):
+        # Something that is not a folder where the user's fonts should be.
+        shutil.rmtree(wizard.user_fonts)
+        with open(wizard.user_fonts, "w") as out:
+            out.write("not a folder")
+        search(wizard)
+
+    def no_trash(wizard):
+        with open(os.path.join(wizard.data, "Trash"), "w") as out:
+            out.write("not a folder")
+        search(wizard)
+        wizard.wait_for_title(4)
+        wizard.key("alt+u")
+        wizard.key("Return", wizard.wait_for_sheet())
+
+    cases = (("94-not-found", "検索結果", nothing, (), ()),
+             ("98-error", "エラー", unlistable, ("DemoGothic",), ()),
+             ("97-all-error", "アップデート結果", no_trash, ("DemoGothic",), ()))
+    for label, title, steps, user, computer in cases:
+        wizard = Wizard(display, label, user_fonts=user, computer_fonts=computer)
+        try:
+            steps(wizard)
+            wizard.wait_for_title(title, 30)
+            frame_on_screen(wizard.main, label)
+            wizard.main.screenshot(label)
+            if label == "97-all-error":
+                check(os.path.getsize(os.path.join(wizard.user_fonts, "._DemoGothic")) ==
+                      os.path.getsize(os.path.join(DEMO, "installed", "._DemoGothic")),
+                      "a failed update leaves the old font in place")
+            wizard.key("alt+q")
+            check(wizard.exited_within(3), f"終了 on {label} ends the wizard")
+        finally:
+            wizard.close()
+
+
 def restart_runs_its_script_once(display):
     """再起動 pressed twice: the script runs exactly once and the wizard ends."""
     work = tempfile.mkdtemp(prefix="fu-desktop-restart-")
     runs = os.path.join(work, "runs")
     scripts = os.path.join(work, "scripts.txt")
     with open(scripts, "w") as out:
-        out.write("UserChacheRemove\t/bin/true\n")
+        # A cache rebuild that fails: the update ends on the success screen that says so.
+        out.write("UserChacheRemove\t/bin/false\n")
         out.write("OSAATSChacheRemoveAuth\ttrue\n")
         out.write(f"ASRestartComputer\techo run >> '{runs}'\n")
     definition = os.path.join(work, "Restart.fupdef")
@@ -471,6 +526,7 @@ def restart_runs_its_script_once(display):
         wizard.key("alt+u")
         wizard.key("Return", wizard.wait_for_sheet())
         wizard.wait_for_title(6, 30)
+        wizard.main.screenshot("93-success-plus")
         wizard.key("alt+r")
         wizard.display.x("xdotool", "key", "--clearmodifiers", "alt+r")
         check(wizard.exited_within(3), "再起動 ends the wizard")
@@ -485,8 +541,8 @@ def main():
     shutil.rmtree(SHOTS, ignore_errors=True)
     display = Display()
     try:
-        scenarios = (course_on_the_demo, quitting, restart_runs_its_script_once,
-                     progress_during_a_large_search)
+        scenarios = (course_on_the_demo, quitting, outcomes_end_the_wizard,
+                     restart_runs_its_script_once, progress_during_a_large_search)
         only = sys.argv[1:]  # names of scenarios to run, all when none
         for scenario in (s for s in scenarios if not only or s.__name__ in only):
             started = time.monotonic()
