@@ -102,7 +102,13 @@ void printFound(const UpdateFontInfo& fonts, int16_t status, bool json) {
     std::cout << "\n" << fonts.countOfUpdateFontItemAll() << " font(s) found\n";
 }
 
+// A run that a crash or a kill cut short is finished or undone before anything looks at fonts.
+void repairFirst() {
+    for (const std::string& line : FontUpdate::repairInterruptedUpdates()) std::cerr << "修復: " << line << '\n';
+}
+
 int runSearch(const EngineOptions& options) {
+    repairFirst();
     if (!loadDefinition(options)) return 1;
     PrintingDelegate delegate;
     const int16_t status = search(options, delegate);
@@ -118,6 +124,7 @@ bool confirmed() {
 }
 
 int runApply(const EngineOptions& options) {
+    repairFirst();
     if (!loadDefinition(options)) return 1;
     PrintingDelegate delegate;
     AppInfo* info = AppDelegate::appInfo();

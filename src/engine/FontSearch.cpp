@@ -5,6 +5,7 @@
 #include "engine/FontUpdate.h"
 #include "engine/StatusCodes.h"
 #include "engine/UpdateFontInfo.h"
+#include "engine/UpdateJournal.h"
 #include "platform/FileAttributes.h"
 #include "platform/MacFiles.h"
 #include "platform/Paths.h"
@@ -53,7 +54,8 @@ bool collectFiles(const std::string& root, const std::string& subPath, std::vect
     auto names = platform::listFolder(folder);
     if (!names) return false;
     for (const std::string& name : *names) {
-        if (name.empty()) continue;
+        // A swap's staged pair is no installed font, whatever it holds.
+        if (name.empty() || isStagedName(name)) continue;
         const std::string path = joinPath(folder, name);
         const auto type = platform::itemTypeOf(path);
         if (!type) continue;

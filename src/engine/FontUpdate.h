@@ -5,8 +5,11 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace fu {
+
+class UpdateJournal;
 
 class Authorization;
 class CheckTargetInfo;
@@ -139,6 +142,20 @@ public:
     [[nodiscard]] static int16_t moveToFontsUpdateFontItem(UpdateFontItem* item, Authorization* authorization);
     // Puts the old file back where it was after the new one could not be moved into place.
     [[nodiscard]] static int16_t moveBackFromTrashUpdateFontItem(UpdateFontItem* item, Authorization* authorization);
+    // Where the old pair goes in the backup folder: its domain's sub-folder, its sub-path, a free
+    // name. The folders are made on the way.
+    [[nodiscard]] static std::optional<std::string> backupTargetPathOfUpdateFontItem(
+        const UpdateFontItem* item, const std::string& backupDirectoryPath);
+    // The crash-safe swap of a font in a folder the user may write: the new pair is staged beside
+    // the old one and verified, the old pair gets its second name in the backup folder, then two
+    // renames put the new pair in place. Every step is recorded in the journal first, so that a
+    // run cut short is finished or undone by repairInterruptedUpdates.
+    [[nodiscard]] static int16_t replaceWithNewFontUpdateFontItem(UpdateFontItem* item,
+                                                                  const std::string& backupDirectoryPath,
+                                                                  UpdateJournal& journal);
+    // Finishes or undoes every swap the journal holds, looking at the files; answers a line for
+    // the user per font it found.
+    [[nodiscard]] static std::vector<std::string> repairInterruptedUpdates();
     [[nodiscard]] static std::optional<std::string> temporaryDirectoryName();
     [[nodiscard]] static std::optional<std::string> temporaryDirectoryPathWithPlaceIsDesktop(bool placeIsDesktop);
     [[nodiscard]] static int16_t createTemporaryDirectoryAtPath(const std::string& path);

@@ -130,19 +130,23 @@ int16_t FontUpdate::removeTemporaryFileAtPath(const std::string& path) {
     return StatusOK;
 }
 
-static int16_t moveToTrash(UpdateFontItem* item, const std::string& backupDirectoryPath,
-                           Authorization* authorization) {
-    if (backupDirectoryPath.empty() || !UpdateFontItem::checkPropertys(item) || nameOf(item->srcPath).empty())
-        return ItemMoveOldToTrashFailed;
+std::optional<std::string> FontUpdate::backupTargetPathOfUpdateFontItem(const UpdateFontItem* item,
+                                                                      const std::string& backupDirectoryPath) {
+    if (backupDirectoryPath.empty() || !item || item->srcPath.empty() || nameOf(item->srcPath).empty())
+        return std::nullopt;
     if (!isDirectory(backupDirectoryPath) &&
         FontUpdate::createOldFontsBackupDirectoryAtPath(backupDirectoryPath) != StatusOK)
-        return ItemMoveOldToTrashFailed;
+        return std::nullopt;
     std::string relative = item->pathDomain == kComputerDomain ? "コンピュータ" : "ユーザ";
     if (item->subDirPath && !item->subDirPath->empty()) relative = joinPath(relative, *item->subDirPath);
-    if (FontUpdate::makeSubDirectroryWithPath(relative, backupDirectoryPath) != StatusOK)
-        return ItemMoveOldToTrashFailed;
-    auto target = FontUpdate::fixExistsPathWithFilePath(
-        joinPath(joinPath(backupDirectoryPath, relative), nameOf(item->srcPath)));
+    if (FontUpdate::makeSubDirectroryWithPath(relative, backupDirectoryPath) != StatusOK) return std::nullopt;
+    return FontUpdate::fixExistsPathWithFilePath(joinPath(joinPath(backupDirectoryPath, relative), nameOf(item->srcPath)));
+}
+
+static int16_t moveToTrash(UpdateFontItem* item, const std::string& backupDirectoryPath,
+                           Authorization* authorization) {
+    if (!UpdateFontItem::checkPropertys(item)) return ItemMoveOldToTrashFailed;
+    auto target = FontUpdate::backupTargetPathOfUpdateFontItem(item, backupDirectoryPath);
     if (!target) return ItemMoveOldToTrashFailed;
     const bool moved = authorization
                            ? Authorization::moveFileWithAuthorization(authorization, item->srcPath, *target) == 0

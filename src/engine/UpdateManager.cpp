@@ -5,6 +5,7 @@
 #include "engine/FontUpdate.h"
 #include "engine/StatusCodes.h"
 #include "engine/UpdateFontInfo.h"
+#include "engine/UpdateJournal.h"
 #include "engine/VolumeInfo.h"
 #include "shell/AppDelegate.h"
 #include "shell/AppInfo.h"
@@ -119,6 +120,7 @@ int16_t UpdateManager::runUpdate(bool& cacheFailed) {
     Authorization* authorization = info->authorization.get();
     const bool toDesktop = info->testOption && info->testOption->oldMoveToDesk;
     std::optional<std::string> backupPath;
+    UpdateJournal journal;
     int64_t attempted = 0, updated = 0, done = 0;
     for (int64_t index = 0; index < fonts->countOfUpdateFontItemAll(); ++index) {
         UpdateFontItem* item = fonts->updateFontItemAtIndex(index);
@@ -136,20 +138,23 @@ int16_t UpdateManager::runUpdate(bool& cacheFailed) {
         if (result == StatusOK) result = FontUpdate::createNewFontOfUpdateFontItem(item, info->updateSfntSetInfo.get());
         if (result == StatusOK) {
             Authorization* rights = authorization && item->pathDomain == kComputerDomain ? authorization : nullptr;
-            result = rights ? FontUpdate::moveToTrashUpdateFontItem(item, *backupPath, rights)
-                            : FontUpdate::moveToTrashUpdateFontItem(item, *backupPath);
-            if (result == StatusOK) {
-                result = rights ? FontUpdate::moveToFontsUpdateFontItem(item, rights)
-                                : FontUpdate::moveToFontsUpdateFontItem(item);
-                // The old font must not simply vanish: put it back where it was. The font still
-                // counts as not updated.
-                if (result != StatusOK) (void)FontUpdate::moveBackFromTrashUpdateFontItem(item, rights);
+            if (!rights) {
+                result = FontUpdate::replaceWithNewFontUpdateFontItem(item, *backupPath, journal);
+            } else {
+                result = FontUpdate::moveToTrashUpdateFontItem(item, *backupPath, rights);
+                if (result == StatusOK) {
+                    result = FontUpdate::moveToFontsUpdateFontItem(item, rights);
+                    // The old font must not simply vanish: put it back where it was. The font
+                    // still counts as not updated.
+                    if (result != StatusOK) (void)FontUpdate::moveBackFromTrashUpdateFontItem(item, rights);
+                }
             }
             if (result == StatusOK) ++updated;
         }
         ++done;
         progress(done, std::nullopt);
     }
+    journal.finishRun();
 
     if (updated >= 1) {
         progress(done, "フォントキャッシュを再構築しています...");

@@ -24,6 +24,29 @@ namespace fu::platform {
 // then removes the source.
 [[nodiscard]] int16_t moveMacFile(const std::string& sourcePath, const std::string& destinationPath);
 
+// A second, durable name for a file and its companion in another folder: hard links where the
+// two folders share a file system, else synced copies. The source stays where it is; the
+// destination name must be free. The destination folder is synced.
+[[nodiscard]] int16_t backupMacFile(const std::string& sourcePath, const std::string& destinationPath);
+
+// Puts a staged file and its companion in place of another in the same folder by two atomic
+// renames, companion first, so the name always holds a whole pair: the old one, then the new.
+// Nothing is synced; syncFolder makes the result durable.
+[[nodiscard]] int16_t replaceMacFile(const std::string& stagedPath, const std::string& destinationPath);
+
+// Syncs a folder's entries (names made, renamed or removed in it).
+[[nodiscard]] int16_t syncFolder(const std::string& path);
+
+// The bytes of a file and of its companion (empty when it has none); nullopt when the data file
+// cannot be read or exceeds the limit.
+struct MacFileBytes {
+    Bytes data;
+    Bytes companion;
+    bool hasCompanion = false;
+    bool operator==(const MacFileBytes&) const = default;
+};
+[[nodiscard]] std::optional<MacFileBytes> readMacFileBytes(const std::string& path, uint64_t limit);
+
 // Removes a file with its companion, or a folder with everything in it.
 [[nodiscard]] int16_t removeMacItem(const std::string& path);
 
@@ -33,6 +56,14 @@ namespace fu::platform {
 
 // Writes a new plain file (no companion), synced; an existing item is never replaced.
 [[nodiscard]] int16_t writeNewPlainFile(const std::string& path, ByteView bytes);
+
+// Replaces a small plain file durably: written beside it, synced, renamed over it, the folder
+// synced.
+[[nodiscard]] int16_t writeReplacingPlainFile(const std::string& path, ByteView bytes);
+
+// A plain file of the user's own that nobody else may write, of at most `limit` bytes; nullopt
+// for anything else (a link, another owner, a file open to others).
+[[nodiscard]] std::optional<Bytes> readOwnPrivateFile(const std::string& path, uint64_t limit);
 
 // Creates one folder level; the parent must exist. A private folder is for the owner alone
 // (the Trash is one).

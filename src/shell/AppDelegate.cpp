@@ -136,6 +136,13 @@ void AppDelegate::applicationDidFinishLaunching() {
     } else if (!info->setupUpdaterParam()) {
         info->fupdefFail = true;
     }
+    // A run that a crash or a kill cut short is finished or undone before anything looks at
+    // fonts, and the user hears what was found.
+    if (const std::vector<std::string> repaired = FontUpdate::repairInterruptedUpdates(); !repaired.empty() && window_) {
+        std::string notice;
+        for (const std::string& line : repaired) notice += line + "\n";
+        window_->showNotice(notice);
+    }
     // Window restoration from the previous run is a macOS user default; here there is nothing
     // to turn off.
     startScene();

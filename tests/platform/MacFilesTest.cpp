@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 
 namespace fu {
 namespace {
@@ -155,6 +156,46 @@ TEST_F(MacFiles, ListingHidesCompanionsAndRemovalTakesThemAlong) {
     ASSERT_EQ(moveMacFile(sandbox.path("C"), sandbox.path("Sub/C")), noErr);
     EXPECT_EQ(removeMacItem(sandbox.path("Sub")), noErr);
     EXPECT_FALSE(std::filesystem::exists(sandbox.path("Sub")));
+}
+
+TEST_F(MacFiles, ABackupIsASecondNameThatLeavesTheSourceAlone) {
+    const std::string source = makeMacFile(sandbox, "Font", Bytes{9, 8, 7});
+    ASSERT_EQ(createFolder(sandbox.path("Trash")), noErr);
+    const std::string backup = sandbox.path("Trash/Font");
+    ASSERT_EQ(backupMacFile(source, backup), noErr);
+    const auto original = readMacFileBytes(source, 1 << 20);
+    ASSERT_TRUE(original && original->hasCompanion);
+    EXPECT_EQ(readMacFileBytes(backup, 1 << 20), original);
+    struct stat st {};
+    ASSERT_EQ(::stat(companionPath(source).c_str(), &st), 0);
+    EXPECT_EQ(st.st_nlink, 2u) << "a link on the same file system, not a copy";
+    EXPECT_EQ(backupMacFile(source, backup), dupFNErr) << "a taken name is never replaced";
+    EXPECT_EQ(readMacFileBytes(source, 2), std::nullopt) << "over the limit";
+}
+
+TEST_F(MacFiles, AReplacementPutsBothFilesInPlaceWithinOneFolder) {
+    const std::string installed = makeMacFile(sandbox, "Font", Bytes{1});
+    const std::string staged = makeMacFile(sandbox, ".fu-new-Font", Bytes{2, 2});
+    const auto fresh = readMacFileBytes(staged, 1 << 20);
+    ASSERT_EQ(createFolder(sandbox.path("Other")), noErr);
+    EXPECT_EQ(replaceMacFile(staged, sandbox.path("Other/Font")), paramErr) << "renames stay in the folder";
+    ASSERT_EQ(replaceMacFile(staged, installed), noErr);
+    EXPECT_EQ(readMacFileBytes(installed, 1 << 20), fresh);
+    EXPECT_FALSE(macFileExists(staged));
+    EXPECT_FALSE(macFileExists(companionPath(staged)));
+}
+
+TEST_F(MacFiles, OnlyTheUsersOwnPrivateFilesAreRead) {
+    const std::string path = sandbox.path("record");
+    test::writeWholeFile(path, Bytes{1, 2, 3});
+    ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
+    EXPECT_EQ(readOwnPrivateFile(path, 3), (Bytes{1, 2, 3}));
+    EXPECT_EQ(readOwnPrivateFile(path, 2), std::nullopt);
+    ASSERT_EQ(::chmod(path.c_str(), 0620), 0);
+    EXPECT_EQ(readOwnPrivateFile(path, 3), std::nullopt) << "writable by the group";
+    std::filesystem::create_symlink(path, sandbox.path("link"));
+    ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
+    EXPECT_EQ(readOwnPrivateFile(sandbox.path("link"), 3), std::nullopt) << "a link";
 }
 
 using Places = SandboxTest;

@@ -136,6 +136,87 @@ int16_t moveMacFile(const std::string& sourcePath, const std::string& destinatio
     return noErr;
 }
 
+int16_t backupMacFile(const std::string& sourcePath, const std::string& destinationPath) {
+    if (sourcePath.empty() || destinationPath.empty()) return paramErr;
+    const std::string source = trimTrailingSlashes(sourcePath);
+    const std::string destination = trimTrailingSlashes(destinationPath);
+    struct stat st {};
+    if (::lstat(source.c_str(), &st) != 0) return osErrFromErrno(errno);
+    if (!S_ISREG(st.st_mode)) return paramErr;
+    if (exists(destination) || exists(companionPath(destination))) return dupFNErr;
+    const bool withCompanion = exists(companionPath(source));
+    // Links share the bytes, which the swap never writes to: renames only ever change names.
+    auto second = [](const std::string& from, const std::string& to) {
+        if (::link(from.c_str(), to.c_str()) == 0) return syncFile(to);
+        if (errno != EXDEV && errno != EPERM && errno != EMLINK && errno != ENOTSUP) return errno;
+        return copyFileSynced(from, to);
+    };
+    int error = withCompanion ? second(companionPath(source), companionPath(destination)) : 0;
+    if (error == 0) error = second(source, destination);
+    if (error == 0) error = posix::syncPath(posix::parentFolder(destination));
+    if (error != 0) {
+        ::unlink(destination.c_str());
+        if (withCompanion) ::unlink(companionPath(destination).c_str());
+        return osErrFromErrno(error);
+    }
+    return noErr;
+}
+
+int16_t replaceMacFile(const std::string& stagedPath, const std::string& destinationPath) {
+    if (stagedPath.empty() || destinationPath.empty()) return paramErr;
+    const std::string staged = trimTrailingSlashes(stagedPath);
+    const std::string destination = trimTrailingSlashes(destinationPath);
+    if (posix::parentFolder(staged) != posix::parentFolder(destination)) return paramErr;
+    struct stat st {};
+    if (::lstat(staged.c_str(), &st) != 0) return osErrFromErrno(errno);
+    if (!S_ISREG(st.st_mode)) return paramErr;
+    if (exists(companionPath(staged)) &&
+        ::rename(companionPath(staged).c_str(), companionPath(destination).c_str()) != 0)
+        return osErrFromErrno(errno);
+    if (::rename(staged.c_str(), destination.c_str()) != 0) return osErrFromErrno(errno);
+    return noErr;
+}
+
+int16_t syncFolder(const std::string& path) {
+    if (path.empty()) return paramErr;
+    const int error = posix::syncPath(trimTrailingSlashes(path));
+    return error == 0 ? noErr : osErrFromErrno(error);
+}
+
+std::optional<MacFileBytes> readMacFileBytes(const std::string& path, uint64_t limit) {
+    auto readLimited = [limit](const std::string& file, int* error) -> std::optional<Bytes> {
+        posix::Fd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+        if (!fd.valid()) {
+            *error = errno;
+            return std::nullopt;
+        }
+        struct stat st {};
+        if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || uint64_t(st.st_size) > limit) {
+            *error = EINVAL;
+            return std::nullopt;
+        }
+        Bytes bytes(size_t(st.st_size));
+        if (posix::preadFully(fd.get(), bytes.data(), bytes.size(), 0) != bytes.size()) {
+            *error = errno ? errno : EIO;
+            return std::nullopt;
+        }
+        return bytes;
+    };
+    if (path.empty()) return std::nullopt;
+    int error = 0;
+    MacFileBytes result;
+    auto data = readLimited(path, &error);
+    if (!data) return std::nullopt;
+    result.data = std::move(*data);
+    auto companion = readLimited(companionPath(path), &error);
+    if (!companion && error != ENOENT) return std::nullopt;
+    if (companion) {
+        result.companion = std::move(*companion);
+        result.hasCompanion = true;
+    }
+    return result;
+}
+
 int16_t removeMacItem(const std::string& path) {
     if (path.empty()) return paramErr;
     const std::string item = trimTrailingSlashes(path);
@@ -167,6 +248,25 @@ int16_t writeNewPlainFile(const std::string& path, ByteView bytes) {
     if (path.empty()) return paramErr;
     const int error = posix::writeNewFile(path, bytes);
     return error == 0 ? noErr : osErrFromErrno(error);
+}
+
+int16_t writeReplacingPlainFile(const std::string& path, ByteView bytes) {
+    if (path.empty()) return paramErr;
+    const int error = posix::writeFileReplacing(path, bytes); // syncs the folder too
+    return error == 0 ? noErr : osErrFromErrno(error);
+}
+
+std::optional<Bytes> readOwnPrivateFile(const std::string& path, uint64_t limit) {
+    if (path.empty()) return std::nullopt;
+    posix::Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+    if (!fd.valid()) return std::nullopt;
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid() ||
+        (st.st_mode & (S_IWGRP | S_IWOTH)) != 0 || uint64_t(st.st_size) > limit)
+        return std::nullopt;
+    Bytes bytes(size_t(st.st_size));
+    if (posix::preadFully(fd.get(), bytes.data(), bytes.size(), 0) != bytes.size()) return std::nullopt;
+    return bytes;
 }
 
 int16_t createFolder(const std::string& path, bool privateFolder) {

@@ -1,0 +1,149 @@
+#include "engine/UpdateJournal.h"
+
+#include "platform/MacFiles.h"
+#include "platform/Paths.h"
+#include "platform/Places.h"
+#include "sfnt/Tools.h"
+
+#include <unistd.h>
+
+namespace fu {
+namespace {
+
+// A font and its companion are read whole to be fingerprinted; nothing installed is larger.
+constexpr uint64_t kLargestFont = 512ull << 20;
+constexpr uint64_t kLargestRecord = 16 << 10;
+constexpr const char* kRecordSuffix = ".swap";
+
+constexpr const char* kKeys[] = {"font", "staged", "backup", "old", "new"};
+
+bool plainValue(const std::string& value) {
+    return value.find_first_of("\n\r\t") == std::string::npos && value.find('\0') == std::string::npos;
+}
+
+bool absoluteClean(const std::string& path) {
+    if (path.size() < 2 || path.front() != '/' || !plainValue(path)) return false;
+    // No step up or sideways: a record names the files it names, nothing it could be bent to.
+    size_t start = 1;
+    while (start <= path.size()) {
+        const size_t slash = std::min(path.find('/', start), path.size());
+        const std::string part = path.substr(start, slash - start);
+        if (part.empty() || part == "." || part == "..") return false;
+        start = slash + 1;
+    }
+    return true;
+}
+
+} // namespace
+
+bool isStagedName(const std::string& name) {
+    return name.starts_with(kStagedNewPrefix) || name.starts_with(kStagedOldPrefix) || name.starts_with(".fu-move-");
+}
+
+std::string JournalRecord::text() const {
+    const std::string* values[] = {&fontPath, &stagedPath, &backupPath, &oldDigest, &newDigest};
+    std::string out = "fontupdater-swap 1\n";
+    for (size_t i = 0; i < std::size(kKeys); ++i) out += std::string(kKeys[i]) + "\t" + *values[i] + "\n";
+    return out;
+}
+
+std::optional<JournalRecord> JournalRecord::fromText(const std::string& text) {
+    JournalRecord record;
+    std::string* values[] = {&record.fontPath, &record.stagedPath, &record.backupPath, &record.oldDigest,
+                             &record.newDigest};
+    size_t position = 0;
+    auto nextLine = [&](std::string& line) {
+        const size_t end = text.find('\n', position);
+        if (end == std::string::npos) return false;
+        line = text.substr(position, end - position);
+        position = end + 1;
+        return true;
+    };
+    std::string line;
+    if (!nextLine(line) || line != "fontupdater-swap 1") return std::nullopt;
+    for (size_t i = 0; i < std::size(kKeys); ++i) {
+        const std::string prefix = std::string(kKeys[i]) + "\t";
+        if (!nextLine(line) || !line.starts_with(prefix)) return std::nullopt;
+        *values[i] = line.substr(prefix.size());
+    }
+    if (position != text.size()) return std::nullopt;
+    if (!absoluteClean(record.fontPath) || !absoluteClean(record.stagedPath) || !absoluteClean(record.backupPath))
+        return std::nullopt;
+    if (platform::parentFolderOf(record.stagedPath) != platform::parentFolderOf(record.fontPath) ||
+        !platform::lastPathComponent(record.stagedPath).starts_with(kStagedNewPrefix))
+        return std::nullopt;
+    for (const std::string* digest : {&record.oldDigest, &record.newDigest}) {
+        if (digest->size() != 65 || !plainValue(*digest)) return std::nullopt;
+    }
+    return record;
+}
+
+std::optional<std::string> pairDigest(const std::string& path) {
+    auto bytes = platform::readMacFileBytes(path, kLargestFont);
+    if (!bytes) return std::nullopt;
+    auto data = Tools::md5StringFromDatePtr(bytes->data);
+    auto companion = Tools::md5StringFromDatePtr(bytes->companion);
+    if (!data || !companion) return std::nullopt;
+    // A missing companion and an empty one are different pairs.
+    return *data + (bytes->hasCompanion ? ":" : "-") + *companion;
+}
+
+std::optional<std::string> UpdateJournal::folderPath() {
+    auto support = platform::applicationSupportFolder();
+    if (!support) return std::nullopt;
+    const std::string own = *support + "/" + platform::bundleIdentifier;
+    const std::string journal = own + "/journal";
+    for (const std::string& folder : {*support, own, journal}) {
+        if (platform::listFolder(folder)) continue;
+        const int16_t made = platform::createFolder(folder, folder != *support);
+        if (made != 0 && !platform::listFolder(folder)) return std::nullopt;
+    }
+    return journal;
+}
+
+std::vector<std::pair<std::string, JournalRecord>> UpdateJournal::pending() {
+    std::vector<std::pair<std::string, JournalRecord>> records;
+    auto folder = folderPath();
+    if (!folder) return records;
+    auto names = platform::listFolder(*folder);
+    if (!names) return records;
+    for (const std::string& name : *names) {
+        if (!name.ends_with(kRecordSuffix)) continue;
+        const std::string path = *folder + "/" + name;
+        auto bytes = platform::readOwnPrivateFile(path, kLargestRecord);
+        if (!bytes) continue;
+        auto record = JournalRecord::fromText(std::string(bytes->begin(), bytes->end()));
+        if (record) records.emplace_back(path, std::move(*record));
+    }
+    return records;
+}
+
+bool UpdateJournal::begin(const JournalRecord& record, std::string& recordPath) {
+    auto folder = folderPath();
+    if (!folder) return false;
+    const std::string text = record.text();
+    recordPath = *folder + "/" + std::to_string(::getpid()) + "-" + std::to_string(++sequence_) + kRecordSuffix;
+    return platform::writeReplacingPlainFile(recordPath, asBytes(text)) == 0;
+}
+
+void UpdateJournal::forget(const std::string& recordPath) {
+    (void)platform::removeMacItem(recordPath);
+}
+
+void UpdateJournal::ended(const std::string& recordPath, const std::vector<std::string>& foldersTouched) {
+    ended_.push_back(recordPath);
+    folders_.insert(foldersTouched.begin(), foldersTouched.end());
+}
+
+void UpdateJournal::finishRun() {
+    bool synced = true;
+    for (const std::string& folder : folders_) synced = platform::syncFolder(folder) == 0 && synced;
+    // A record outlives a folder that did not sync: the next start looks at that font again.
+    if (synced) {
+        for (const std::string& record : ended_) forget(record);
+    }
+    ended_.clear();
+    folders_.clear();
+}
+
+} // namespace fu

@@ -1,0 +1,64 @@
+// The record of font swaps in progress: one small file per font, written durably before the font
+// is touched and dropped once the run's folders are synced, so that a run cut short (a crash, a
+// kill, the power) is finished or undone from the files at the next start.
+#pragma once
+
+#include <optional>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace fu {
+
+struct JournalRecord {
+    std::string fontPath;   // the installed font
+    std::string stagedPath; // the new pair, staged beside it under a name no font scanner loads
+    std::string backupPath; // the old pair's second name in the Trash
+    std::string oldDigest;  // of the old pair, then of the new one (PairDigest)
+    std::string newDigest;
+
+    [[nodiscard]] std::string text() const;
+    // Refuses anything but the form text() writes, with absolute paths and the staged name
+    // beside the font.
+    [[nodiscard]] static std::optional<JournalRecord> fromText(const std::string& text);
+};
+
+// The bytes of a font and its companion as one fingerprint; nullopt when the data file is
+// missing or unreadable.
+[[nodiscard]] std::optional<std::string> pairDigest(const std::string& path);
+
+// Staged names start so: the search passes over them, fontconfig skips dot files.
+inline constexpr const char* kStagedNewPrefix = ".fu-new-";
+inline constexpr const char* kStagedOldPrefix = ".fu-old-";
+[[nodiscard]] bool isStagedName(const std::string& name);
+
+class UpdateJournal {
+public:
+    UpdateJournal() = default;
+    ~UpdateJournal() { finishRun(); }
+    UpdateJournal(const UpdateJournal&) = delete;
+    UpdateJournal& operator=(const UpdateJournal&) = delete;
+
+    // The user's journal folder, made private when missing; nullopt without a data folder.
+    [[nodiscard]] static std::optional<std::string> folderPath();
+    // Records of swaps that did not finish, with their files. Records that are not ours (wrong
+    // owner, writable by others, not plain files, too large, malformed) are left alone.
+    [[nodiscard]] static std::vector<std::pair<std::string, JournalRecord>> pending();
+
+    // Writes the record durably before the swap starts; false when it could not be kept.
+    [[nodiscard]] bool begin(const JournalRecord& record, std::string& recordPath);
+    // A swap given up before it touched the font: its record goes at once.
+    static void forget(const std::string& recordPath);
+    // A swap that ended: its folders are synced at the end of the run, then its record goes.
+    void ended(const std::string& recordPath, const std::vector<std::string>& foldersTouched);
+    // Syncs every folder the run's swaps touched, then drops their records.
+    void finishRun();
+
+private:
+    std::vector<std::string> ended_;
+    std::set<std::string> folders_;
+    unsigned sequence_ = 0;
+};
+
+} // namespace fu

@@ -1,0 +1,149 @@
+// The journal of swaps in progress and the repair of a swap cut short, judged by the files.
+#include "engine/FontUpdate.h"
+#include "engine/UpdateJournal.h"
+#include "platform/MacFiles.h"
+#include "support/Sandbox.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sys/stat.h>
+
+namespace fu {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A Mac file as a suitcase is stored: an empty data file and its companion.
+void writePair(const std::string& path, const std::string& companion) {
+    test::writeWholeFile(path, {});
+    test::writeWholeFile(platform::companionPath(path), asBytes(companion));
+}
+
+std::string companionOf(const std::string& path) {
+    const Bytes bytes = test::readWholeFile(platform::companionPath(path));
+    return std::string(bytes.begin(), bytes.end());
+}
+
+class FontSwapRepair : public test::SandboxTest {
+protected:
+    void SetUp() override {
+        fonts = sandbox.path("home/.local/share/fonts/sub");
+        backups = sandbox.path("home/.local/share/Trash/files/古いフォント項目.20261206/ユーザ/sub");
+        fs::create_directories(fonts);
+        fs::create_directories(backups);
+        font = fonts + "/Gothic";
+        writePair(font, "old fork");
+        writePair(sandbox.path("new"), "new fork");
+        record = {font, fonts + "/" + kStagedNewPrefix + "Gothic", backups + "/Gothic", *pairDigest(font),
+                  *pairDigest(sandbox.path("new"))};
+        ASSERT_TRUE(journal.begin(record, recordPath));
+    }
+    void stageNew() { writePair(record.stagedPath, "new fork"); }
+    void backUpOld() { ASSERT_EQ(platform::backupMacFile(font, record.backupPath), 0); }
+
+    std::string fonts, backups, font, recordPath;
+    JournalRecord record;
+    UpdateJournal journal;
+};
+
+TEST_F(FontSwapRepair, ASwapThatReachedTheFontIsLeftNewAndTidied) {
+    stageNew();
+    backUpOld();
+    ASSERT_EQ(platform::replaceMacFile(record.stagedPath, font), 0);
+    writePair(record.stagedPath, "half a copy from a second try");
+    const auto said = FontUpdate::repairInterruptedUpdates();
+    ASSERT_EQ(said.size(), 1u);
+    EXPECT_NE(said[0].find("Gothic"), std::string::npos);
+    EXPECT_EQ(companionOf(font), "new fork");
+    EXPECT_EQ(companionOf(record.backupPath), "old fork");
+    EXPECT_FALSE(platform::macFileExists(record.stagedPath));
+    EXPECT_FALSE(platform::macFileExists(recordPath));
+    EXPECT_TRUE(FontUpdate::repairInterruptedUpdates().empty()) << "a repaired swap is forgotten";
+}
+
+TEST_F(FontSwapRepair, ASwapThatNeverReachedTheFontIsUndone) {
+    stageNew();
+    backUpOld();
+    (void)FontUpdate::repairInterruptedUpdates();
+    EXPECT_EQ(companionOf(font), "old fork");
+    EXPECT_FALSE(platform::macFileExists(record.stagedPath));
+    EXPECT_FALSE(platform::macFileExists(record.backupPath)) << "no backup of a font that stayed";
+}
+
+TEST_F(FontSwapRepair, BetweenTheTwoRenamesTheFontAlreadyHoldsTheNewPair) {
+    stageNew();
+    backUpOld();
+    // The companion was renamed into place, the (equally empty) data file not yet.
+    ASSERT_EQ(::rename(platform::companionPath(record.stagedPath).c_str(), platform::companionPath(font).c_str()), 0);
+    (void)FontUpdate::repairInterruptedUpdates();
+    EXPECT_EQ(companionOf(font), "new fork");
+    EXPECT_TRUE(platform::macFileExists(font));
+    EXPECT_FALSE(platform::macFileExists(record.stagedPath)) << "no lone staged data file is left";
+    EXPECT_EQ(companionOf(record.backupPath), "old fork");
+}
+
+TEST_F(FontSwapRepair, AFontWithoutItsDataFileIsCompletedFromTheStagedPair) {
+    stageNew();
+    backUpOld();
+    ASSERT_EQ(::unlink(font.c_str()), 0);
+    ASSERT_EQ(::unlink(platform::companionPath(font).c_str()), 0);
+    (void)FontUpdate::repairInterruptedUpdates();
+    EXPECT_EQ(companionOf(font), "new fork");
+    EXPECT_TRUE(platform::macFileExists(font));
+    EXPECT_FALSE(platform::macFileExists(record.stagedPath));
+}
+
+TEST_F(FontSwapRepair, WithoutAWholeStagedPairTheOldFontComesBackFromTheTrash) {
+    backUpOld();
+    ASSERT_EQ(::unlink(font.c_str()), 0);
+    ASSERT_EQ(::unlink(platform::companionPath(font).c_str()), 0);
+    writePair(record.stagedPath, "new fo"); // cut short while it was copied
+    const auto said = FontUpdate::repairInterruptedUpdates();
+    ASSERT_EQ(said.size(), 1u);
+    EXPECT_EQ(companionOf(font), "old fork");
+    EXPECT_EQ(companionOf(record.backupPath), "old fork") << "the Trash keeps its copy";
+    EXPECT_FALSE(platform::macFileExists(record.stagedPath));
+}
+
+TEST_F(FontSwapRepair, WhatCannotBeRepairedIsSaidAndKeptForLater) {
+    ASSERT_EQ(::unlink(font.c_str()), 0);
+    const auto said = FontUpdate::repairInterruptedUpdates();
+    ASSERT_EQ(said.size(), 1u);
+    EXPECT_NE(said[0].find(record.backupPath), std::string::npos);
+    EXPECT_TRUE(platform::macFileExists(recordPath));
+}
+
+TEST_F(FontSwapRepair, RecordsOthersCouldHaveWrittenAreNotActedOn) {
+    ASSERT_EQ(::chmod(recordPath.c_str(), 0666), 0);
+    stageNew();
+    backUpOld();
+    EXPECT_TRUE(UpdateJournal::pending().empty());
+    EXPECT_TRUE(FontUpdate::repairInterruptedUpdates().empty());
+    EXPECT_TRUE(platform::macFileExists(record.backupPath));
+}
+
+TEST(JournalRecord, ReadsWhatItWritesAndNothingBentOrForeign) {
+    const std::string digest(32, 'A');
+    const std::string pair = digest + ":" + digest;
+    const JournalRecord good{"/f/Gothic", "/f/.fu-new-Gothic", "/t/Gothic", pair, pair};
+    const auto back = JournalRecord::fromText(good.text());
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->text(), good.text());
+
+    auto bent = [&](auto change) {
+        JournalRecord record = good;
+        change(record);
+        return JournalRecord::fromText(record.text()).has_value();
+    };
+    EXPECT_FALSE(bent([](JournalRecord& r) { r.fontPath = "f/Gothic"; })) << "relative";
+    EXPECT_FALSE(bent([](JournalRecord& r) { r.backupPath = "/t/../etc/passwd"; })) << "a step up";
+    EXPECT_FALSE(bent([](JournalRecord& r) { r.stagedPath = "/elsewhere/.fu-new-Gothic"; })) << "not beside";
+    EXPECT_FALSE(bent([](JournalRecord& r) { r.stagedPath = "/f/Mincho"; })) << "an installed name";
+    EXPECT_FALSE(bent([](JournalRecord& r) { r.oldDigest = "short"; }));
+    EXPECT_FALSE(JournalRecord::fromText(good.text() + "extra\n"));
+    EXPECT_FALSE(JournalRecord::fromText(good.text().substr(0, good.text().size() - 1)));
+}
+
+} // namespace
+} // namespace fu
