@@ -6,6 +6,7 @@
 #include "engine/FontUpdate.h"
 #include "engine/StatusCodes.h"
 #include "engine/UpdateManager.h"
+#include "platform/MacFiles.h"
 #include "shell/AppDelegate.h"
 #include "shell/AppInfo.h"
 
@@ -173,6 +174,50 @@ int runApply(const EngineOptions& options) {
     return outcome == 0 ? 0 : 1;
 }
 
+struct RestoreOptions {
+    std::string backupFolder;
+    bool yes = false;
+    bool json = false;
+};
+
+int runRestore(const RestoreOptions& options) {
+    repairFirst();
+    if (!platform::listFolder(options.backupFolder)) {
+        std::cerr << "fupdef: " << options.backupFolder << ": not a folder that can be read\n";
+        return 1;
+    }
+    if (platform::listFolder(options.backupFolder + "/コンピュータ")) {
+        // The helper carries out user swaps only so far; the computer's fonts stay as they are.
+        std::cerr << "fupdef: the computer's fonts of this backup are not restored; only the user's are\n";
+    }
+    if (!options.yes) {
+        std::cerr << "ゴミ箱の「" << options.backupFolder
+                  << "」のフォントを元の場所に戻します。今あるフォントは新しい「古いフォント項目」に移動します。よろしいですか？ [y/N] ";
+        std::string answer;
+        if (!std::getline(std::cin, answer) || (answer != "y" && answer != "Y" && answer != "yes")) {
+            std::cerr << "fupdef: cancelled\n";
+            return 1;
+        }
+    }
+    std::optional<std::string> newer;
+    const auto restored = FontUpdate::restoreUserFontsOfBackupDirectory(options.backupFolder, newer);
+    bool allBack = !restored.empty();
+    Json fonts = Json::array();
+    for (const auto& font : restored) {
+        allBack = allBack && font.result == 0;
+        fonts.push_back({{"path", font.fontPath}, {"restored", font.result == 0}, {"result", font.result}});
+        if (!options.json)
+            std::cout << (font.result == 0 ? "復元" : "未完") << "\t" << font.result << "\t" << font.fontPath << '\n';
+    }
+    if (options.json) {
+        std::cout << Json{{"fonts", fonts}, {"newerFontsIn", newer ? Json(*newer) : Json(nullptr)}}.dump(2) << '\n';
+    } else {
+        if (restored.empty()) std::cout << "no user font in " << options.backupFolder << '\n';
+        if (newer) std::cout << "the fonts they replaced are in " << *newer << '\n';
+    }
+    return allBack ? 0 : 1;
+}
+
 void addCommonOptions(CLI::App* command, EngineOptions& options) {
     command->add_option("DEF", options.definition, ".fupdef definition")->required();
     command->add_option("--folder", options.folder, "search only this folder (as the user's)");
@@ -195,6 +240,14 @@ void addEngineCommands(CLI::App& app, int& exitCode) {
     apply->add_option("--only", applyOptions->only, "update only these found fonts (paths)");
     apply->add_flag("--yes", applyOptions->yes, "do not ask for confirmation");
     apply->callback([applyOptions, &exitCode] { exitCode = runApply(*applyOptions); });
+
+    auto restoreOptions = std::make_shared<RestoreOptions>();
+    auto* restore = app.add_subcommand("restore", "Put the fonts of one backup folder back in place");
+    restore->add_option("BACKUP-FOLDER", restoreOptions->backupFolder, "a 古いフォント項目 folder in the Trash")
+        ->required();
+    restore->add_flag("--yes", restoreOptions->yes, "do not ask for confirmation");
+    restore->add_flag("--json", restoreOptions->json, "print JSON");
+    restore->callback([restoreOptions, &exitCode] { exitCode = runRestore(*restoreOptions); });
 }
 
 } // namespace fu::cli

@@ -150,9 +150,20 @@ public:
     // the old one and verified, the old pair gets its second name in the backup folder, then two
     // renames put the new pair in place. Every step is recorded in the journal first, so that a
     // run cut short is finished or undone by repairInterruptedUpdates.
+    // With keepSource the pair at dstPath is linked, not moved, into the staged name: a backup
+    // being restored keeps its own name until the swap is done.
     [[nodiscard]] static int16_t replaceWithNewFontUpdateFontItem(UpdateFontItem* item,
                                                                   const std::string& backupDirectoryPath,
-                                                                  UpdateJournal& journal);
+                                                                  UpdateJournal& journal, bool keepSource = false);
+    // Puts the fonts of one backup folder's user part back in the user's Fonts folder, each the
+    // way an update swaps it; the files they replace go to a new backup folder (named in
+    // newerBackupPath). One result per font, the font's path with 0 or its failure.
+    struct RestoredFont {
+        std::string fontPath;
+        int16_t result = 0;
+    };
+    [[nodiscard]] static std::vector<RestoredFont> restoreUserFontsOfBackupDirectory(
+        const std::string& backupDirectoryPath, std::optional<std::string>& newerBackupPath);
     // Finishes or undoes every swap the journal holds, looking at the files; answers a line for
     // the user per font it found.
     [[nodiscard]] static std::vector<std::string> repairInterruptedUpdates();

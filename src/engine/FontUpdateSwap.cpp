@@ -9,7 +9,9 @@
 #include "engine/UpdateJournal.h"
 #include "platform/MacFiles.h"
 #include "platform/OSStatus.h"
+#include "platform/FileAttributes.h"
 #include "platform/Paths.h"
+#include "platform/Places.h"
 
 namespace fu {
 namespace {
@@ -43,8 +45,10 @@ bool putBackFromBackup(const std::string& fontPath, const std::string& backupPat
 } // namespace
 
 int16_t FontUpdate::replaceWithNewFontUpdateFontItem(UpdateFontItem* item, const std::string& backupDirectoryPath,
-                                                     UpdateJournal& journal) {
-    if (!UpdateFontItem::checkPropertys(item) || !item->dstPath) return ItemMoveNewToFontsFailed;
+                                                     UpdateJournal& journal, bool keepSource) {
+    // The swap needs only the two pairs and the domain; a restore has no definition behind it.
+    if (!item || item->srcPath.empty() || !item->dstPath || item->dstPath->empty() || item->pathDomain == 0)
+        return ItemMoveNewToFontsFailed;
     const auto oldDigest = pairDigest(item->srcPath);
     if (!oldDigest) return ItemReadOldFailed;
     const auto newDigest = pairDigest(*item->dstPath);
@@ -64,8 +68,9 @@ int16_t FontUpdate::replaceWithNewFontUpdateFontItem(UpdateFontItem* item, const
     };
 
     // Durable before visible: the new pair, synced and read back beside the font.
-    if (platform::moveMacFile(*item->dstPath, record.stagedPath) != platform::noErr ||
-        !holds(record.stagedPath, *newDigest))
+    const int16_t staged = keepSource ? platform::backupMacFile(*item->dstPath, record.stagedPath)
+                                      : platform::moveMacFile(*item->dstPath, record.stagedPath);
+    if (staged != platform::noErr || !holds(record.stagedPath, *newDigest))
         return giveUp(ItemMoveNewToFontsFailed);
     // The old pair's second name, complete and synced, before its first name changes.
     if (platform::backupMacFile(item->srcPath, *backup) != platform::noErr || !holds(*backup, *oldDigest)) {
@@ -90,6 +95,63 @@ int16_t FontUpdate::replaceWithNewFontUpdateFontItem(UpdateFontItem* item, const
     (void)replaced;
     removePair(*backup);
     return giveUp(ItemMoveNewToFontsFailed);
+}
+
+std::vector<FontUpdate::RestoredFont> FontUpdate::restoreUserFontsOfBackupDirectory(
+    const std::string& backupDirectoryPath, std::optional<std::string>& newerBackupPath) {
+    std::vector<RestoredFont> restored;
+    const auto fonts = platform::userFontsFolder();
+    const std::string userPart = backupDirectoryPath + "/ユーザ";
+    if (!fonts || !platform::listFolder(userPart)) return restored;
+    UpdateJournal journal;
+    // Depth first through the user part; sub-folders come back as sub-folders.
+    std::vector<std::string> pending{""};
+    while (!pending.empty()) {
+        const std::string sub = pending.back();
+        pending.pop_back();
+        const std::string folder = sub.empty() ? userPart : userPart + "/" + sub;
+        auto names = platform::listFolder(folder);
+        if (!names) continue;
+        for (const std::string& name : *names) {
+            const std::string backup = folder + "/" + name;
+            const std::string relative = sub.empty() ? name : sub + "/" + name;
+            const auto type = platform::itemTypeOf(backup);
+            if (type == platform::ItemType::Directory) {
+                pending.push_back(relative);
+                continue;
+            }
+            if (type != platform::ItemType::Regular || isStagedName(name)) continue;
+            RestoredFont outcome{*fonts + "/" + relative, StatusOK};
+            UpdateFontItem item;
+            item.srcPath = outcome.fontPath;
+            item.dstPath = backup;
+            item.resName = name;
+            item.pathDomain = kUserDomain;
+            if (!sub.empty()) item.subDirPath = sub;
+            if (platform::macFileExists(item.srcPath)) {
+                if (!newerBackupPath)
+                    newerBackupPath = pathForBackupDirectoryName(kBackupFolderName, kUserDomain, false);
+                outcome.result = newerBackupPath
+                                     ? replaceWithNewFontUpdateFontItem(&item, *newerBackupPath, journal, true)
+                                     : ItemBackupFolderFailed;
+            } else {
+                // Nothing to keep: the pair comes back under a staged name, then by two renames.
+                const std::string staged = besideFont(item.srcPath, kStagedNewPrefix);
+                removePair(staged);
+                const bool folderThere = sub.empty() || makeSubDirectroryWithPath(sub, *fonts) == StatusOK;
+                outcome.result = folderThere && platform::backupMacFile(backup, staged) == platform::noErr &&
+                                         platform::replaceMacFile(staged, item.srcPath) == platform::noErr
+                                     ? StatusOK
+                                     : ItemMoveNewToFontsFailed;
+                if (outcome.result != StatusOK) removePair(staged);
+                (void)platform::syncFolder(platform::parentFolderOf(item.srcPath));
+            }
+            // Back in place, the font's copy in the Trash has done its work.
+            if (outcome.result == StatusOK) removePair(backup);
+            restored.push_back(outcome);
+        }
+    }
+    return restored;
 }
 
 std::vector<std::string> FontUpdate::repairInterruptedUpdates() {

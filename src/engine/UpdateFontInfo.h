@@ -14,6 +14,8 @@ class UpdateTargetItem;
 
 inline constexpr uint64_t kUserDomain = 1;     // the user's Fonts folder ("ユーザ")
 inline constexpr uint64_t kComputerDomain = 2; // the computer's Fonts folder ("コンピュータ")
+// The dated backup folder in the Trash that an update run puts the old fonts into.
+inline constexpr const char* kBackupFolderName = "古いフォント項目";
 
 class UpdateFontItem {
 public:

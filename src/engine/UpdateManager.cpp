@@ -15,7 +15,6 @@ namespace fu {
 namespace {
 
 constexpr uint64_t kSpaceMargin = 20'000'000;
-constexpr const char* kBackupFolderName = "古いフォント項目";
 
 } // namespace
 
