@@ -2,12 +2,14 @@
 #include "definition/DefinitionWriter.h"
 #include "definition/ResourceRegistry.h"
 #include "engine/FontUpdate.h"
+#include "engine/UpdateJournal.h"
 #include "shell/AppDelegate.h"
 #include "support/DefinitionBuilder.h"
 #include "support/Sandbox.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <set>
 #include <vector>
 
@@ -291,6 +293,33 @@ TEST_F(SceneFlow, ADefinitionHandedOverDuringARunWaitsUntilItsOutcomeIsLeft) {
     ASSERT_TRUE(delegate.changeToNewView(97, "outcome"));
     delegate.endScene();
     EXPECT_EQ(window.terminations, 1);
+}
+
+// A run killed halfway through a swap: the wizard's start repairs the font before it shows anything
+// and tells the user.
+TEST_F(SceneFlow, StartUpRepairsASwapCutShortAndSaysSo) {
+    const std::string fonts = sandbox.path("home/.local/share/fonts");
+    std::filesystem::create_directories(fonts);
+    const std::string font = fonts + "/Gothic";
+    test::writeWholeFile(font, {});
+    test::writeWholeFile(fonts + "/._Gothic", asBytes(std::string("old fork")));
+    test::writeWholeFile(fonts + "/.fu-new-Gothic", {});
+    test::writeWholeFile(fonts + "/._.fu-new-Gothic", asBytes(std::string("new fork")));
+    const std::string stagedPath = fonts + "/.fu-new-Gothic";
+    JournalRecord record{font, stagedPath, sandbox.path("home/.local/share/Trash/files/x/Gothic"),
+                         *pairDigest(font), *pairDigest(stagedPath)};
+    std::string recordPath;
+    {
+        UpdateJournal journal;
+        ASSERT_TRUE(journal.begin(record, recordPath));
+    }
+    launch();
+    ASSERT_EQ(window.notices.size(), 1u);
+    EXPECT_NE(window.notices[0].find("「Gothic」"), std::string::npos) << window.notices[0];
+    EXPECT_FALSE(std::filesystem::exists(stagedPath)) << "the staged pair of a swap that never began goes";
+    const Bytes kept = test::readWholeFile(fonts + "/._Gothic");
+    EXPECT_EQ(std::string(kept.begin(), kept.end()), "old fork");
+    EXPECT_EQ(window.shownViewNo, 1);
 }
 
 } // namespace
