@@ -3,8 +3,12 @@
 // request on standard input with one status line (engine/HelperProtocol.h). It moves Mac files
 // between its folders and runs script texts; nothing else.
 #include "engine/HelperPolicy.h"
+#include "engine/FontUpdate.h"
 #include "engine/HelperProtocol.h"
+#include "engine/StatusCodes.h"
+#include "engine/UpdateJournal.h"
 #include "platform/MacFiles.h"
+#include "platform/Paths.h"
 #include "platform/Process.h"
 
 #include <cstdio>
@@ -29,6 +33,26 @@ int32_t carryOut(const HelperPolicy& policy, const HelperRequest& request) {
             return refusal;
         }
         return platform::moveMacFile(request.from, request.to);
+    case HelperVerb::Swap: {
+        if (const int32_t refusal = policy.checkSwap(request.from, request.to, request.backup); refusal != 0) {
+            std::fprintf(stderr, "fontupdater-helper: refused to swap \"%s\" into \"%s\"\n", request.from.c_str(),
+                         request.to.c_str());
+            return refusal;
+        }
+        // The digests are the helper's own: it trusts no fingerprint of its caller.
+        const auto oldDigest = pairDigest(request.to);
+        const auto newDigest = pairDigest(request.from);
+        if (!oldDigest || !newDigest) return ItemReadOldFailed;
+        const std::string folder = platform::parentFolderOf(request.to);
+        const JournalRecord plan{request.to, folder + "/" + kStagedNewPrefix + platform::lastPathComponent(request.to),
+                                 request.backup, *oldDigest, *newDigest};
+        // A fresh copy, the helper's own: root's, 0644, whatever bits the caller's file had.
+        const FontUpdate::SwapResult swap =
+            FontUpdate::swapPairOfJournalRecord(plan, request.from, FontUpdate::PairStaging::CopyForEveryone);
+        (void)platform::syncFolder(folder);
+        (void)platform::syncFolder(platform::parentFolderOf(request.backup));
+        return swap.result;
+    }
     case HelperVerb::Script: {
         // Standard output carries our answers, so the script's output goes to standard error.
         const int exitStatus = platform::runProgram({"/bin/sh", "-c", request.script},

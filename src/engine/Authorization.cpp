@@ -232,6 +232,17 @@ int32_t Authorization::moveFileWithAuthorization(Authorization* authorization,
     return Helper::request(authorization->authRef_, request);
 }
 
+int32_t Authorization::swapFileWithAuthorization(Authorization* authorization, const std::string& newPath,
+                                                 const std::string& fontPath, const std::string& backupPath) {
+    if (!authorization || !authorization->authRef_ || !isUsableText(newPath) || !isUsableText(fontPath) ||
+        !isUsableText(backupPath))
+        return -1;
+    const Helper& helper = *authorization->authRef_;
+    HelperRequest request{HelperVerb::Swap, helper.spelledForHelper(newPath), helper.spelledForHelper(fontPath), {},
+                          helper.spelledForHelper(backupPath)};
+    return Helper::request(authorization->authRef_, request);
+}
+
 int32_t Authorization::clearFontCacheWithAuthorization(Authorization* authorization,
                                                        const ScriptInfo* scriptInfo) {
     if (!authorization || !authorization->authRef_ || !scriptInfo) return -1;

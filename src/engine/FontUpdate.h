@@ -10,6 +10,7 @@
 namespace fu {
 
 class UpdateJournal;
+struct JournalRecord;
 
 class Authorization;
 class CheckTargetInfo;
@@ -150,11 +151,26 @@ public:
     // the old one and verified, the old pair gets its second name in the backup folder, then two
     // renames put the new pair in place. Every step is recorded in the journal first, so that a
     // run cut short is finished or undone by repairInterruptedUpdates.
+    // The swap itself, for the user's folder and for the helper's: stage the new pair beside the
+    // font, give the old pair its second name, rename. `stuck` when neither pair could be put
+    // back in place (the record of the plan must then stay for a repair).
+    enum class PairStaging { Move, Link, CopyForEveryone };
+    struct SwapResult {
+        int16_t result = 0;
+        bool stuck = false;
+    };
+    [[nodiscard]] static SwapResult swapPairOfJournalRecord(const JournalRecord& plan, const std::string& newPairPath,
+                                                            PairStaging staging);
     // With keepSource the pair at dstPath is linked, not moved, into the staged name: a backup
     // being restored keeps its own name until the swap is done.
     [[nodiscard]] static int16_t replaceWithNewFontUpdateFontItem(UpdateFontItem* item,
                                                                   const std::string& backupDirectoryPath,
                                                                   UpdateJournal& journal, bool keepSource = false);
+    // The same swap of a font in the computer's folder, carried out whole by the helper; the
+    // outcome is read from the files, whatever the helper answered, or if it died.
+    [[nodiscard]] static int16_t replaceWithNewFontUpdateFontItem(UpdateFontItem* item,
+                                                                  const std::string& backupDirectoryPath,
+                                                                  Authorization* authorization);
     // Puts the fonts of one backup folder's user part back in the user's Fonts folder, each the
     // way an update swaps it; the files they replace go to a new backup folder (named in
     // newerBackupPath). One result per font, the font's path with 0 or its failure.

@@ -4,6 +4,7 @@
 // name in the Trash is complete and synced.
 #include "engine/FontUpdate.h"
 
+#include "engine/Authorization.h"
 #include "engine/StatusCodes.h"
 #include "engine/UpdateFontInfo.h"
 #include "engine/UpdateJournal.h"
@@ -20,9 +21,10 @@ std::string besideFont(const std::string& fontPath, const char* prefix) {
     return platform::parentFolderOf(fontPath) + "/" + prefix + platform::lastPathComponent(fontPath);
 }
 
+// Either file alone too: a run cut short between the two renames leaves one of them.
 void removePair(const std::string& path) {
-    if (platform::macFileExists(path) || platform::macFileExists(platform::companionPath(path)))
-        (void)platform::removeMacItem(path);
+    for (const std::string& file : {path, platform::companionPath(path)})
+        if (platform::macFileExists(file)) (void)platform::removeMacItem(file);
 }
 
 bool holds(const std::string& path, const std::string& digest) {
@@ -42,59 +44,99 @@ bool putBackFromBackup(const std::string& fontPath, const std::string& backupPat
     return back;
 }
 
-} // namespace
-
-int16_t FontUpdate::replaceWithNewFontUpdateFontItem(UpdateFontItem* item, const std::string& backupDirectoryPath,
-                                                     UpdateJournal& journal, bool keepSource) {
-    // The swap needs only the two pairs and the domain; a restore has no definition behind it.
+// The two pairs' fingerprints and the backup name; a status when the swap cannot begin. The swap
+// needs only the two pairs and the domain: a restore has no definition behind it.
+int16_t planSwap(UpdateFontItem* item, const std::string& backupDirectoryPath, JournalRecord& plan) {
     if (!item || item->srcPath.empty() || !item->dstPath || item->dstPath->empty() || item->pathDomain == 0)
         return ItemMoveNewToFontsFailed;
     const auto oldDigest = pairDigest(item->srcPath);
     if (!oldDigest) return ItemReadOldFailed;
     const auto newDigest = pairDigest(*item->dstPath);
     if (!newDigest) return ItemMoveNewToFontsFailed;
-    const auto backup = backupTargetPathOfUpdateFontItem(item, backupDirectoryPath);
+    const auto backup = FontUpdate::backupTargetPathOfUpdateFontItem(item, backupDirectoryPath);
     if (!backup) return ItemMoveOldToTrashFailed;
+    plan = {item->srcPath, besideFont(item->srcPath, kStagedNewPrefix), *backup, *oldDigest, *newDigest};
+    return StatusOK;
+}
 
-    JournalRecord record{item->srcPath, besideFont(item->srcPath, kStagedNewPrefix), *backup, *oldDigest, *newDigest};
+} // namespace
+
+FontUpdate::SwapResult FontUpdate::swapPairOfJournalRecord(const JournalRecord& plan, const std::string& newPairPath,
+                                                           PairStaging staging) {
     // A pair left under the staged name by an earlier run is ours and no one's font.
-    removePair(record.stagedPath);
-    std::string recordPath;
-    if (!journal.begin(record, recordPath)) return ItemMoveNewToFontsFailed;
-    const auto giveUp = [&](int16_t result) {
-        removePair(record.stagedPath);
-        UpdateJournal::forget(recordPath);
-        return result;
-    };
-
-    // Durable before visible: the new pair, synced and read back beside the font.
-    const int16_t staged = keepSource ? platform::backupMacFile(*item->dstPath, record.stagedPath)
-                                      : platform::moveMacFile(*item->dstPath, record.stagedPath);
-    if (staged != platform::noErr || !holds(record.stagedPath, *newDigest))
-        return giveUp(ItemMoveNewToFontsFailed);
-    // The old pair's second name, complete and synced, before its first name changes.
-    if (platform::backupMacFile(item->srcPath, *backup) != platform::noErr || !holds(*backup, *oldDigest)) {
-        removePair(*backup);
-        return giveUp(ItemMoveOldToTrashFailed);
+    removePair(plan.stagedPath);
+    int16_t staged = platform::paramErr;
+    switch (staging) {
+    case PairStaging::Move: staged = platform::moveMacFile(newPairPath, plan.stagedPath); break;
+    case PairStaging::Link: staged = platform::backupMacFile(newPairPath, plan.stagedPath); break;
+    case PairStaging::CopyForEveryone: staged = platform::copyMacFileForEveryone(newPairPath, plan.stagedPath); break;
     }
-
-    const bool replaced = platform::replaceMacFile(record.stagedPath, item->srcPath) == platform::noErr;
-    if (holds(item->srcPath, *newDigest)) {
-        removePair(record.stagedPath);
-        item->backupPath = *backup;
-        journal.ended(recordPath, {platform::parentFolderOf(item->srcPath), platform::parentFolderOf(*backup)});
-        return StatusOK;
+    // Durable before visible: the new pair, synced and read back beside the font.
+    if (staged != platform::noErr || !holds(plan.stagedPath, plan.newDigest)) {
+        removePair(plan.stagedPath);
+        return {ItemMoveNewToFontsFailed, false};
+    }
+    // The old pair's second name, complete and synced, before its first name changes.
+    if (platform::backupMacFile(plan.fontPath, plan.backupPath) != platform::noErr ||
+        !holds(plan.backupPath, plan.oldDigest)) {
+        removePair(plan.backupPath);
+        removePair(plan.stagedPath);
+        return {ItemMoveOldToTrashFailed, false};
+    }
+    const bool replaced = platform::replaceMacFile(plan.stagedPath, plan.fontPath) == platform::noErr;
+    // Two renames that both succeeded put the new pair there, even when it cannot be read back
+    // now; what can be read decides otherwise.
+    const auto now = pairDigest(plan.fontPath);
+    if (now ? *now == plan.newDigest : replaced) {
+        removePair(plan.stagedPath);
+        return {StatusOK, false};
     }
     // Half a swap (the companion went, the data file did not): the old pair comes back whole.
-    if (!holds(item->srcPath, *oldDigest) && !putBackFromBackup(item->srcPath, *backup, *oldDigest)) {
-        // Neither pair could be put in place; the record stays for the next start to repair.
-        journal.ended(recordPath, {});
+    if (!holds(plan.fontPath, plan.oldDigest) && !putBackFromBackup(plan.fontPath, plan.backupPath, plan.oldDigest))
+        return {ItemMoveNewToFontsFailed, true};
+    removePair(plan.backupPath);
+    removePair(plan.stagedPath);
+    return {ItemMoveNewToFontsFailed, false};
+}
+
+int16_t FontUpdate::replaceWithNewFontUpdateFontItem(UpdateFontItem* item, const std::string& backupDirectoryPath,
+                                                     UpdateJournal& journal, bool keepSource) {
+    JournalRecord plan;
+    if (const int16_t refused = planSwap(item, backupDirectoryPath, plan); refused != StatusOK) return refused;
+    const std::optional<std::string> backup = plan.backupPath;
+    std::string recordPath;
+    if (!journal.begin(plan, recordPath)) return ItemMoveNewToFontsFailed;
+    const SwapResult swap =
+        swapPairOfJournalRecord(plan, *item->dstPath, keepSource ? PairStaging::Link : PairStaging::Move);
+    if (swap.result == StatusOK) {
         item->backupPath = *backup;
-        return ItemMoveNewToFontsFailed;
+        journal.ended(recordPath, {platform::parentFolderOf(item->srcPath), platform::parentFolderOf(*backup)});
+    } else if (swap.stuck) {
+        // Neither pair could be put in place; the record stays for the next start to repair.
+        item->backupPath = *backup;
+    } else {
+        UpdateJournal::forget(recordPath);
     }
-    (void)replaced;
-    removePair(*backup);
-    return giveUp(ItemMoveNewToFontsFailed);
+    return swap.result;
+}
+
+int16_t FontUpdate::replaceWithNewFontUpdateFontItem(UpdateFontItem* item, const std::string& backupDirectoryPath,
+                                                     Authorization* authorization) {
+    if (!authorization) return ItemMoveNewToFontsFailed;
+    JournalRecord plan;
+    if (const int16_t refused = planSwap(item, backupDirectoryPath, plan); refused != StatusOK) return refused;
+    const std::optional<std::string> backup = plan.backupPath;
+    const std::optional<std::string> oldDigest = plan.oldDigest, newDigest = plan.newDigest;
+    const int32_t answer = Authorization::swapFileWithAuthorization(authorization, *item->dstPath, item->srcPath, *backup);
+    if (holds(item->srcPath, *newDigest)) {
+        item->backupPath = *backup;
+        return StatusOK;
+    }
+    if (holds(item->srcPath, *oldDigest))
+        return answer == ItemMoveOldToTrashFailed ? ItemMoveOldToTrashFailed : ItemMoveNewToFontsFailed;
+    // Neither pair in place: the helper stopped halfway. The old pair's second name is all there is.
+    if (holds(*backup, *oldDigest)) item->backupPath = *backup;
+    return ItemMoveNewToFontsFailed;
 }
 
 std::vector<FontUpdate::RestoredFont> FontUpdate::restoreUserFontsOfBackupDirectory(

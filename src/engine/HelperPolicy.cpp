@@ -92,4 +92,18 @@ int32_t HelperPolicy::checkMove(const std::string& fromPath, const std::string& 
     return 0;
 }
 
+int32_t HelperPolicy::checkSwap(const std::string& newPath, const std::string& fontPath,
+                                const std::string& backupPath) const {
+    for (const std::string* path : {&newPath, &fontPath, &backupPath})
+        if (!reachedWithoutLinks(*path) || !insideFolders(*path) || isCompanion(*path)) return errAuthorizationDenied;
+    if (insideFonts(newPath) || !insideFonts(fontPath) || insideFonts(backupPath)) return errAuthorizationDenied;
+    for (const std::string* path : {&newPath, &fontPath}) {
+        const std::string companion = platform::companionPath(*path);
+        if (!isRegularFile(*path) || (!isAbsent(companion) && !isRegularFile(companion)))
+            return errAuthorizationDenied;
+    }
+    if (!isAbsent(backupPath) || !isAbsent(platform::companionPath(backupPath))) return errAuthorizationDenied;
+    return 0;
+}
+
 } // namespace fu

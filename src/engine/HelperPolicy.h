@@ -20,6 +20,10 @@ public:
 
     // 0 when the move may go ahead, errAuthorizationDenied otherwise.
     [[nodiscard]] int32_t checkMove(const std::string& fromPath, const std::string& toPath) const;
+    // A swap takes a new pair from outside the Fonts folder into the place of a font inside it,
+    // the old pair's second name outside it and free.
+    [[nodiscard]] int32_t checkSwap(const std::string& newPath, const std::string& fontPath,
+                                    const std::string& backupPath) const;
 
     // The folder with every link resolved; a folder that does not exist yet (the temporary
     // folder is made after the rights are granted) resolves through its parent.

@@ -14,8 +14,9 @@ struct VerbSpelling {
     size_t fieldLimit;
 };
 
-constexpr std::array<VerbSpelling, 3> verbs{{
+constexpr std::array<VerbSpelling, 4> verbs{{
     {HelperVerb::Move, "MOVE", 2, helperMaxPathLength},
+    {HelperVerb::Swap, "SWAP", 3, helperMaxPathLength},
     {HelperVerb::Script, "SCRIPT", 1, helperMaxScriptLength},
     {HelperVerb::Quit, "QUIT", 0, 0},
 }};
@@ -61,9 +62,10 @@ HelperParse parseHelperRequest(std::string_view buffer) {
 
     HelperParse parse{HelperParseState::Complete, {}, position};
     parse.request.verb = spelling->verb;
-    if (spelling->verb == HelperVerb::Move) {
+    if (spelling->verb == HelperVerb::Move || spelling->verb == HelperVerb::Swap) {
         parse.request.from = fields[0];
         parse.request.to = fields[1];
+        if (spelling->verb == HelperVerb::Swap) parse.request.backup = fields[2];
     } else if (spelling->verb == HelperVerb::Script) {
         parse.request.script = fields[0];
     }
@@ -75,6 +77,7 @@ std::optional<std::string> encodeHelperRequest(const HelperRequest& request) {
     if (!spelling) return std::nullopt;
     std::vector<const std::string*> fields;
     if (request.verb == HelperVerb::Move) fields = {&request.from, &request.to};
+    if (request.verb == HelperVerb::Swap) fields = {&request.from, &request.to, &request.backup};
     if (request.verb == HelperVerb::Script) fields = {&request.script};
 
     std::string bytes(spelling->word);

@@ -6,6 +6,9 @@
 // A request is a verb and its fields, each ended by a NUL byte, so nothing inside a field (paths
 // and scripts hold spaces and line feeds) can pass for structure:
 //   "MOVE\0/from\0/to\0"   move one Mac file with its companion
+//   "SWAP\0/new\0/font\0/backup\0"
+//                          put a fresh root-owned copy of the new pair in the font's place,
+//                          the old pair kept under the backup name first
 //   "SCRIPT\0text\0"       run the text with /bin/sh -c
 //   "QUIT\0"               answer and end
 // A request that cannot be parsed ends the session: after it nothing can be trusted to line up.
@@ -44,13 +47,14 @@ inline constexpr int32_t helperRequestInvalid = -50;
 // outside that framework's range.
 inline constexpr int32_t helperScriptFailed = -60100;
 
-enum class HelperVerb { Move, Script, Quit };
+enum class HelperVerb { Move, Swap, Script, Quit };
 
 struct HelperRequest {
     HelperVerb verb = HelperVerb::Quit;
-    std::string from;   // Move
-    std::string to;     // Move
+    std::string from;   // Move; Swap: the new pair
+    std::string to;     // Move; Swap: the installed font
     std::string script; // Script
+    std::string backup = {}; // Swap: the old pair's second name
     bool operator==(const HelperRequest&) const = default;
 };
 

@@ -140,13 +140,7 @@ int16_t UpdateManager::runUpdate(bool& cacheFailed) {
             if (!rights) {
                 result = FontUpdate::replaceWithNewFontUpdateFontItem(item, *backupPath, journal);
             } else {
-                result = FontUpdate::moveToTrashUpdateFontItem(item, *backupPath, rights);
-                if (result == StatusOK) {
-                    result = FontUpdate::moveToFontsUpdateFontItem(item, rights);
-                    // The old font must not simply vanish: put it back where it was. The font
-                    // still counts as not updated.
-                    if (result != StatusOK) (void)FontUpdate::moveBackFromTrashUpdateFontItem(item, rights);
-                }
+                result = FontUpdate::replaceWithNewFontUpdateFontItem(item, *backupPath, rights);
             }
             if (result == StatusOK) ++updated;
         }

@@ -29,6 +29,10 @@ namespace fu::platform {
 // destination name must be free. The destination folder is synced.
 [[nodiscard]] int16_t backupMacFile(const std::string& sourcePath, const std::string& destinationPath);
 
+// Fresh synced copies of a file and its companion, owned by the caller, readable by everyone and
+// writable by the owner only (0644), whatever the source's mode bits and the umask.
+[[nodiscard]] int16_t copyMacFileForEveryone(const std::string& sourcePath, const std::string& destinationPath);
+
 // Puts a staged file and its companion in place of another in the same folder by two atomic
 // renames, companion first, so the name always holds a whole pair: the old one, then the new.
 // Nothing is synced; syncFolder makes the result durable.

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -87,6 +89,43 @@ TEST_F(HelperSession, MovesMacFilesOutOfAndIntoTheFontsFolder) {
     EXPECT_EQ(text(fonts + "/Sub/Font"), "new");
     EXPECT_EQ(text(fonts + "/Sub/._Font"), "new fork");
     EXPECT_FALSE(fs::exists(temp + "/._Font"));
+}
+
+TEST_F(HelperSession, ASwapPutsAFreshCopyForEveryoneInPlaceAndKeepsTheOldPairFirst) {
+    sandbox.writeFile("system-fonts/Sub/Font", bytesOf(""));
+    sandbox.writeFile("system-fonts/Sub/._Font", bytesOf("old fork"));
+    start();
+    sandbox.writeFile("home/.local/share/org.fontupdater.FontUpdater.temp/Font", bytesOf(""));
+    sandbox.writeFile("home/.local/share/org.fontupdater.FontUpdater.temp/._Font", bytesOf("new fork"));
+    // Bits the caller's file must not pass on: set-user-ID, and no read right for others.
+    ::chmod((temp + "/._Font").c_str(), 04700);
+    fs::create_directories(trash + "/Old/Sub");
+    const mode_t umask = ::umask(077);
+    const int32_t answer =
+        Authorization::swapFileWithAuthorization(&authorization, temp + "/Font", fonts + "/Sub/Font", trash + "/Old/Sub/Font");
+    ::umask(umask);
+    EXPECT_EQ(answer, 0);
+    EXPECT_EQ(text(fonts + "/Sub/._Font"), "new fork");
+    EXPECT_EQ(text(trash + "/Old/Sub/._Font"), "old fork");
+    struct stat st {};
+    ASSERT_EQ(::stat((fonts + "/Sub/._Font").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0644u);
+    EXPECT_TRUE(fs::exists(temp + "/._Font")) << "the helper copies; the caller's file is the caller's";
+    EXPECT_FALSE(fs::exists(fonts + "/Sub/.fu-new-Font"));
+    EXPECT_FALSE(fs::exists(fonts + "/Sub/._.fu-new-Font"));
+
+    // What the rules refuse changes nothing.
+    sandbox.writeFile("system-fonts/Other", bytesOf(""));
+    const auto swap = [&](const std::string& fresh, const std::string& font, const std::string& backup) {
+        return Authorization::swapFileWithAuthorization(&authorization, fresh, font, backup);
+    };
+    EXPECT_NE(swap(temp + "/Font", fonts + "/Other", fonts + "/Kept"), 0) << "a backup inside the Fonts folder";
+    EXPECT_NE(swap(fonts + "/Other", fonts + "/Sub/Font", trash + "/Old/Two"), 0) << "a new pair from inside it";
+    EXPECT_NE(swap(temp + "/Font", trash + "/Old/Sub/Font", trash + "/Old/Three"), 0) << "a font outside it";
+    EXPECT_NE(swap(temp + "/Font", fonts + "/Other", trash + "/Old/Sub/Font"), 0) << "a taken backup name";
+    EXPECT_EQ(text(fonts + "/Sub/._Font"), "new fork");
+    EXPECT_FALSE(fs::exists(fonts + "/Kept"));
+    EXPECT_FALSE(fs::exists(trash + "/Old/Two"));
 }
 
 TEST_F(HelperSession, FoldersReachedThroughALinkAboveThemStillServe) {

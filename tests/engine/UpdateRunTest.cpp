@@ -181,6 +181,24 @@ TEST_F(UpdateRun, AComputerFontMovesThroughTheHelper) {
     EXPECT_FALSE(info.authorization) << "the rights end with the run";
 }
 
+// A helper that does its work but whose answer never arrives: the files say what happened.
+TEST_F(UpdateRun, AComputerFontsOutcomeIsReadFromTheFilesNotFromTheHelpersAnswer) {
+    // Only "READY\n" gets through; every answer after it is lost.
+    const std::string launcher =
+        sandbox.writeFile("launch.sh", asBytes("#!/bin/sh\n\"$@\" | head -c 6\n"));
+    fs::permissions(launcher, fs::perms::owner_all);
+    setenv("FONTUPDATER_ELEVATE", launcher.c_str(), 1);
+    const std::string computer = sandbox.path("system-fonts/Sub/Gothic");
+    test::installOldSuitcase(sample, computer);
+    fs::create_directories(userFonts());
+
+    (void)searchAndUpdate(true);
+    const UpdateFontItem& font = *AppDelegate::appInfo()->updateFontInfo->updateFontItemAtIndex(0);
+    EXPECT_EQ(installedVersion(computer), "1.0.2");
+    EXPECT_EQ(font.updateResult, StatusOK) << "the font was updated, whatever the helper could say";
+    EXPECT_EQ(installedVersion(trash() + "/files/" + backupName() + "/コンピュータ/Sub/Gothic"), "1.0.1");
+}
+
 // Restoring the backup folder from the desktop's Trash must not put the old fonts back where
 // fontconfig loads them: its record names the Desktop, spelt as a URI path.
 TEST_F(UpdateRun, TheTrashRecordsTheDesktopAsTheBackupsOrigin) {

@@ -9,6 +9,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -43,14 +44,17 @@ int syncFile(const std::string& path) {
     return ::fsync(fd.get()) == 0 ? 0 : errno;
 }
 
-// Copies a regular file with its mode and modification time and syncs the copy.
-int copyFileSynced(const std::string& from, const std::string& to) {
+// Copies a regular file with its mode (or the one given) and modification time and syncs the copy.
+int copyFileSynced(const std::string& from, const std::string& to, std::optional<mode_t> mode = std::nullopt) {
     posix::Fd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
     if (!in.valid()) return errno;
     struct stat st {};
     if (::fstat(in.get(), &st) != 0) return errno;
-    posix::Fd out(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, st.st_mode & 07777));
+    if (!S_ISREG(st.st_mode)) return EINVAL;
+    posix::Fd out(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode.value_or(st.st_mode & 07777)));
     if (!out.valid()) return errno;
+    // The creator's umask must not decide who may read a font.
+    if (mode && ::fchmod(out.get(), *mode) != 0) return errno;
     Bytes buffer(1 << 20);
     uint64_t offset = 0;
     for (;;) {
@@ -154,6 +158,22 @@ int16_t backupMacFile(const std::string& sourcePath, const std::string& destinat
     int error = withCompanion ? second(companionPath(source), companionPath(destination)) : 0;
     if (error == 0) error = second(source, destination);
     if (error == 0) error = posix::syncPath(posix::parentFolder(destination));
+    if (error != 0) {
+        ::unlink(destination.c_str());
+        if (withCompanion) ::unlink(companionPath(destination).c_str());
+        return osErrFromErrno(error);
+    }
+    return noErr;
+}
+
+int16_t copyMacFileForEveryone(const std::string& sourcePath, const std::string& destinationPath) {
+    if (sourcePath.empty() || destinationPath.empty()) return paramErr;
+    const std::string source = trimTrailingSlashes(sourcePath);
+    const std::string destination = trimTrailingSlashes(destinationPath);
+    if (exists(destination) || exists(companionPath(destination))) return dupFNErr;
+    const bool withCompanion = exists(companionPath(source));
+    int error = withCompanion ? copyFileSynced(companionPath(source), companionPath(destination), 0644) : 0;
+    if (error == 0) error = copyFileSynced(source, destination, 0644);
     if (error != 0) {
         ::unlink(destination.c_str());
         if (withCompanion) ::unlink(companionPath(destination).c_str());
