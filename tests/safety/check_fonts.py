@@ -186,7 +186,12 @@ def parse_report(stdout):
     return report if isinstance(report, dict) else None
 
 
-def check(fonts_dir, trash_files, fonts, report=None, reported=True, before=None):
+# Names the program stages a pair under beside the fonts: dot files, which fontconfig never loads
+# and the search passes over. An interrupted run may leave them; the next run must clear them.
+STAGED_PREFIXES = (".fu-", "._.fu-")
+
+
+def check(fonts_dir, trash_files, fonts, report=None, reported=True, before=None, final=False):
     """Judges the sandbox.
 
     fonts: relative path in the Fonts folder -> (old Pair, new Pair).
@@ -194,6 +199,7 @@ def check(fonts_dir, trash_files, fonts, report=None, reported=True, before=None
     reported: False when the program was killed and so had no chance to report.
     before: the states before this run (default: every font old); a font reported as not
     updated must still be as it was.
+    final: this run was not interrupted, so nothing may be left under a staged name.
     """
     states = {}
     findings = []
@@ -223,6 +229,12 @@ def check(fonts_dir, trash_files, fonts, report=None, reported=True, before=None
         present = set(names)
         for name in sorted(present):
             relative = os.path.normpath(os.path.relpath(os.path.join(folder, name), fonts_dir))
+            if name.startswith(STAGED_PREFIXES):
+                if final:
+                    findings.append(Finding("stray-half", relative, "a staged file the repair left behind"))
+                else:
+                    findings.append(Finding("staged", relative, "left by the interrupted run under a staged name"))
+                continue
             if name.startswith("._"):
                 data_relative = os.path.join(os.path.dirname(relative), name[2:])
                 if os.path.normpath(data_relative) in installed:

@@ -204,10 +204,11 @@ class Sandbox:
         except subprocess.TimeoutExpired as timeout:
             return None, timeout.stdout or "", timeout.stderr or ""
 
-    def judge(self, references, returncode, stdout, before=None):
+    def judge(self, references, returncode, stdout, before=None, final=False):
         killed = returncode == -signal.SIGKILL
         verdict = cf.check(fonts_dir_of(self.root), os.path.join(trash_of(self.root), "files"), references,
-                           cf.parse_report(stdout) if not killed else None, reported=not killed, before=before)
+                           cf.parse_report(stdout) if not killed else None, reported=not killed, before=before,
+                           final=final)
         if returncode is None:
             verdict.findings.append(cf.Finding("crash", "*", f"no end within {RUN_TIMEOUT} s"))
         elif returncode < 0 and not killed:
@@ -303,7 +304,8 @@ def run_scenario(base, inputs, shim, config, references, calls, point, mode, kee
         if scenario.first.violations():
             scenario.listing_first = sandbox.listing()
         scenario.second_rc, stdout, _ = sandbox.apply(inputs)
-        scenario.second = sandbox.judge(references, scenario.second_rc, stdout, before=scenario.first.states)
+        scenario.second = sandbox.judge(references, scenario.second_rc, stdout, before=scenario.first.states,
+                                        final=True)
         for relative, state in scenario.second.states.items():
             if state == "old":
                 scenario.second.findings.append(cf.Finding("not-updated", relative, "still the old font"))
