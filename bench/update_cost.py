@@ -1,0 +1,86 @@
+#!/usr/bin/python3
+"""What an update costs per font: `fupdef apply` of N small user fonts (copies of the demo's old
+DemoGothic in sub-folders), its wall time per font (median of several runs on fresh sandboxes),
+and the file-system calls it makes, counted by the project's fault shim in counting mode: fsyncs,
+renames, links, per run and per font.
+
+  bench/update_cost.py [FUPDEF] [--fonts N] [--runs R]
+
+FUPDEF defaults to build/bin/fupdef; the shim is build/lib/libfu_faultshim.so (FU_FAULT_SHIM),
+the demo build/demo (FU_DEMO_DIR). Give another build's fupdef to compare two versions."""
+
+import argparse
+import collections
+import os
+import shutil
+import statistics
+import subprocess
+import tempfile
+import time
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+
+
+def sandbox(fonts, demo):
+    root = tempfile.mkdtemp(prefix="fu-cost-")
+    data = os.path.join(root, "home", ".local", "share")
+    for n in range(fonts):
+        folder = os.path.join(data, "fonts", f"shelf{n:03d}")
+        os.makedirs(folder)
+        for name in ("DemoGothic", "._DemoGothic"):
+            shutil.copy2(os.path.join(demo, "installed", name), folder)
+    os.makedirs(os.path.join(root, "system-fonts"))
+    os.makedirs(os.path.join(root, "home", ".config"))
+    env = dict(os.environ, HOME=os.path.join(root, "home"), XDG_DATA_HOME=data,
+               XDG_CONFIG_HOME=os.path.join(root, "home", ".config"),
+               FONTUPDATER_SYSTEM_FONTS=os.path.join(root, "system-fonts"))
+    return root, env
+
+
+def apply(fupdef, definition, env):
+    started = time.perf_counter()
+    done = subprocess.run([fupdef, "apply", definition, "--yes"], env=env, capture_output=True, text=True)
+    elapsed = time.perf_counter() - started
+    if done.returncode != 0:
+        raise SystemExit("fupdef apply failed:\n" + done.stdout + done.stderr)
+    return elapsed
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("fupdef", nargs="?", default=os.path.join(ROOT, "build", "bin", "fupdef"))
+    parser.add_argument("--fonts", type=int, default=50)
+    parser.add_argument("--runs", type=int, default=5)
+    options = parser.parse_args()
+    demo = os.environ.get("FU_DEMO_DIR", os.path.join(ROOT, "build", "demo"))
+    shim = os.environ.get("FU_FAULT_SHIM", os.path.join(ROOT, "build", "lib", "libfu_faultshim.so"))
+    definition = os.path.join(demo, "UpdaterParam_OS10_10.fupdef")
+
+    times = []
+    for _ in range(options.runs):
+        root, env = sandbox(options.fonts, demo)
+        try:
+            times.append(apply(options.fupdef, definition, env))
+        finally:
+            shutil.rmtree(root, ignore_errors=True)
+
+    root, env = sandbox(options.fonts, demo)
+    try:
+        log = os.path.join(root, "calls")
+        env.update(LD_PRELOAD=shim, FU_FAULT_COUNT_FILE=log, FU_FAULT_ONLY=root)
+        apply(options.fupdef, definition, env)
+        with open(log, encoding="utf-8", errors="replace") as calls:
+            kinds = collections.Counter(line.split("\t")[1] for line in calls if "\t" in line)
+    finally:
+        shutil.rmtree(root, ignore_errors=True)
+
+    median = statistics.median(times)
+    print(f"fupdef: {options.fupdef}")
+    print(f"{options.fonts} fonts, {options.runs} runs: median {median:.3f} s, "
+          f"{1000 * median / options.fonts:.2f} ms per font")
+    for kind in ("fsync", "rename", "renameat2", "link", "unlink", "open", "mkdir"):
+        print(f"  {kind:10} {kinds.get(kind, 0):6} per run  {kinds.get(kind, 0) / options.fonts:6.2f} per font")
+
+
+if __name__ == "__main__":
+    main()
