@@ -3,6 +3,7 @@
 #include "Commands.h"
 
 #include "definition/DefinitionKey.h"
+#include "engine/Authorization.h"
 #include "engine/FontUpdate.h"
 #include "engine/StatusCodes.h"
 #include "engine/UpdateManager.h"
@@ -186,10 +187,6 @@ int runRestore(const RestoreOptions& options) {
         std::cerr << "fupdef: " << options.backupFolder << ": not a folder that can be read\n";
         return 1;
     }
-    if (platform::listFolder(options.backupFolder + "/コンピュータ")) {
-        // The helper carries out user swaps only so far; the computer's fonts stay as they are.
-        std::cerr << "fupdef: the computer's fonts of this backup are not restored; only the user's are\n";
-    }
     if (!options.yes) {
         std::cerr << "ゴミ箱の「" << options.backupFolder
                   << "」のフォントを元の場所に戻します。今あるフォントは新しい「古いフォント項目」に移動します。よろしいですか？ [y/N] ";
@@ -199,8 +196,21 @@ int runRestore(const RestoreOptions& options) {
             return 1;
         }
     }
+    // The computer's fonts go back through the helper, with the administrator's password.
+    Authorization rights;
+    bool withRights = false;
+    if (const auto computer = platform::listFolder(options.backupFolder + "/コンピュータ"); computer && !computer->empty()) {
+        if (const int32_t granted = Authorization::startAuthorization(&rights); granted != 0) {
+            std::cerr << "fupdef: administrator rights were not granted (" << granted
+                      << "); the computer's fonts stay as they are\n";
+        } else {
+            withRights = true;
+        }
+    }
     std::optional<std::string> newer;
-    const auto restored = FontUpdate::restoreUserFontsOfBackupDirectory(options.backupFolder, newer);
+    const auto restored =
+        FontUpdate::restoreFontsOfBackupDirectory(options.backupFolder, newer, withRights ? &rights : nullptr);
+    if (withRights) Authorization::stopAuthorization(&rights);
     bool allBack = !restored.empty();
     Json fonts = Json::array();
     for (const auto& font : restored) {
@@ -212,7 +222,7 @@ int runRestore(const RestoreOptions& options) {
     if (options.json) {
         std::cout << Json{{"fonts", fonts}, {"newerFontsIn", newer ? Json(*newer) : Json(nullptr)}}.dump(2) << '\n';
     } else {
-        if (restored.empty()) std::cout << "no user font in " << options.backupFolder << '\n';
+        if (restored.empty()) std::cout << "no font in " << options.backupFolder << '\n';
         if (newer) std::cout << "the fonts they replaced are in " << *newer << '\n';
     }
     return allBack ? 0 : 1;

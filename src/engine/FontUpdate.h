@@ -171,15 +171,17 @@ public:
     [[nodiscard]] static int16_t replaceWithNewFontUpdateFontItem(UpdateFontItem* item,
                                                                   const std::string& backupDirectoryPath,
                                                                   Authorization* authorization);
-    // Puts the fonts of one backup folder's user part back in the user's Fonts folder, each the
-    // way an update swaps it; the files they replace go to a new backup folder (named in
-    // newerBackupPath). One result per font, the font's path with 0 or its failure.
+    // Puts the fonts of one backup folder back in the Fonts folders they came from, each the way
+    // an update swaps it (the computer's through the helper, skipped without rights); the files
+    // they replace go to a new backup folder (named in newerBackupPath). One result per font, the
+    // font's path with 0 or its failure.
     struct RestoredFont {
         std::string fontPath;
         int16_t result = 0;
     };
-    [[nodiscard]] static std::vector<RestoredFont> restoreUserFontsOfBackupDirectory(
-        const std::string& backupDirectoryPath, std::optional<std::string>& newerBackupPath);
+    [[nodiscard]] static std::vector<RestoredFont> restoreFontsOfBackupDirectory(
+        const std::string& backupDirectoryPath, std::optional<std::string>& newerBackupPath,
+        Authorization* authorization);
     // Finishes or undoes every swap the journal holds, looking at the files; answers a line for
     // the user per font it found.
     [[nodiscard]] static std::vector<std::string> repairInterruptedUpdates();

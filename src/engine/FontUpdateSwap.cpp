@@ -139,54 +139,84 @@ int16_t FontUpdate::replaceWithNewFontUpdateFontItem(UpdateFontItem* item, const
     return ItemMoveNewToFontsFailed;
 }
 
-std::vector<FontUpdate::RestoredFont> FontUpdate::restoreUserFontsOfBackupDirectory(
-    const std::string& backupDirectoryPath, std::optional<std::string>& newerBackupPath) {
-    std::vector<RestoredFont> restored;
-    const auto fonts = platform::userFontsFolder();
-    const std::string userPart = backupDirectoryPath + "/ユーザ";
-    if (!fonts || !platform::listFolder(userPart)) return restored;
-    UpdateJournal journal;
-    // Depth first through the user part; sub-folders come back as sub-folders.
+namespace {
+
+// The backup's files of one domain, as (backup path, path relative to the Fonts folder), depth
+// first; sub-folders come back as sub-folders.
+std::vector<std::pair<std::string, std::string>> backedUpFonts(const std::string& part) {
+    std::vector<std::pair<std::string, std::string>> found;
     std::vector<std::string> pending{""};
     while (!pending.empty()) {
         const std::string sub = pending.back();
         pending.pop_back();
-        const std::string folder = sub.empty() ? userPart : userPart + "/" + sub;
+        const std::string folder = sub.empty() ? part : part + "/" + sub;
         auto names = platform::listFolder(folder);
         if (!names) continue;
         for (const std::string& name : *names) {
-            const std::string backup = folder + "/" + name;
             const std::string relative = sub.empty() ? name : sub + "/" + name;
-            const auto type = platform::itemTypeOf(backup);
-            if (type == platform::ItemType::Directory) {
-                pending.push_back(relative);
-                continue;
-            }
-            if (type != platform::ItemType::Regular || isStagedName(name)) continue;
-            RestoredFont outcome{*fonts + "/" + relative, StatusOK};
+            const auto type = platform::itemTypeOf(folder + "/" + name);
+            if (type == platform::ItemType::Directory) pending.push_back(relative);
+            if (type == platform::ItemType::Regular && !isStagedName(name)) found.emplace_back(folder + "/" + name, relative);
+        }
+    }
+    return found;
+}
+
+// Back where it was, with nothing there to keep: staged under a dot name, then two renames.
+int16_t putBackIntoEmptyPlace(const std::string& backup, const std::string& fontPath) {
+    const std::string staged = besideFont(fontPath, kStagedNewPrefix);
+    removePair(staged);
+    const bool back = platform::backupMacFile(backup, staged) == platform::noErr &&
+                      platform::replaceMacFile(staged, fontPath) == platform::noErr;
+    if (!back) removePair(staged);
+    (void)platform::syncFolder(platform::parentFolderOf(fontPath));
+    return back ? StatusOK : ItemMoveNewToFontsFailed;
+}
+
+} // namespace
+
+std::vector<FontUpdate::RestoredFont> FontUpdate::restoreFontsOfBackupDirectory(
+    const std::string& backupDirectoryPath, std::optional<std::string>& newerBackupPath, Authorization* authorization) {
+    std::vector<RestoredFont> restored;
+    UpdateJournal journal;
+    const struct {
+        const char* part;
+        uint64_t domain;
+        std::optional<std::string> fonts;
+    } domains[] = {{"コンピュータ", kComputerDomain, platform::computerFontsFolder()},
+                   {"ユーザ", kUserDomain, platform::userFontsFolder()}};
+    for (const auto& domain : domains) {
+        const bool computer = domain.domain == kComputerDomain;
+        if (!domain.fonts) continue;
+        for (const auto& [backup, relative] : backedUpFonts(backupDirectoryPath + "/" + domain.part)) {
+            RestoredFont outcome{*domain.fonts + "/" + relative, StatusOK};
             UpdateFontItem item;
             item.srcPath = outcome.fontPath;
             item.dstPath = backup;
-            item.resName = name;
-            item.pathDomain = kUserDomain;
-            if (!sub.empty()) item.subDirPath = sub;
-            if (platform::macFileExists(item.srcPath)) {
+            item.resName = platform::lastPathComponent(relative);
+            item.pathDomain = domain.domain;
+            if (const std::string sub = platform::parentFolderOf(relative); relative.find('/') != std::string::npos)
+                item.subDirPath = sub;
+            if (computer && !authorization) {
+                outcome.result = ItemMoveNewToFontsFailed; // the computer's folder needs the helper
+            } else if (platform::macFileExists(item.srcPath)) {
                 if (!newerBackupPath)
                     newerBackupPath = pathForBackupDirectoryName(kBackupFolderName, kUserDomain, false);
-                outcome.result = newerBackupPath
-                                     ? replaceWithNewFontUpdateFontItem(&item, *newerBackupPath, journal, true)
-                                     : ItemBackupFolderFailed;
-            } else {
-                // Nothing to keep: the pair comes back under a staged name, then by two renames.
-                const std::string staged = besideFont(item.srcPath, kStagedNewPrefix);
-                removePair(staged);
-                const bool folderThere = sub.empty() || makeSubDirectroryWithPath(sub, *fonts) == StatusOK;
-                outcome.result = folderThere && platform::backupMacFile(backup, staged) == platform::noErr &&
-                                         platform::replaceMacFile(staged, item.srcPath) == platform::noErr
+                if (!newerBackupPath)
+                    outcome.result = ItemBackupFolderFailed;
+                else if (computer)
+                    outcome.result = replaceWithNewFontUpdateFontItem(&item, *newerBackupPath, authorization);
+                else
+                    outcome.result = replaceWithNewFontUpdateFontItem(&item, *newerBackupPath, journal, true);
+            } else if (computer) {
+                outcome.result = Authorization::moveFileWithAuthorization(authorization, backup, item.srcPath) == 0 &&
+                                         platform::macFileExists(item.srcPath)
                                      ? StatusOK
                                      : ItemMoveNewToFontsFailed;
-                if (outcome.result != StatusOK) removePair(staged);
-                (void)platform::syncFolder(platform::parentFolderOf(item.srcPath));
+            } else {
+                const bool folderThere = !item.subDirPath ||
+                                         makeSubDirectroryWithPath(*item.subDirPath, *domain.fonts) == StatusOK;
+                outcome.result = folderThere ? putBackIntoEmptyPlace(backup, item.srcPath) : ItemSubfolderFailed;
             }
             // Back in place, the font's copy in the Trash has done its work.
             if (outcome.result == StatusOK) removePair(backup);
