@@ -24,6 +24,36 @@ bool writeLine(const std::string& line) {
            std::fflush(stdout) == 0;
 }
 
+// A swap cut short between its two renames leaves half a staged pair beside the font, which no
+// later swap of that font may ever come to remove: the helper clears its own staged names first.
+void clearStagedLeftovers(const std::string& fontsFolder) {
+    constexpr size_t kMostFolders = 10000;
+    const auto removeFile = [](const std::string& file) {
+        if (platform::itemTypeOf(file) == platform::ItemType::Regular) (void)platform::removeMacItem(file);
+    };
+    std::vector<std::string> pending{fontsFolder};
+    for (size_t seen = 0; !pending.empty() && seen < kMostFolders; ++seen) {
+        const std::string folder = pending.back();
+        pending.pop_back();
+        const auto names = platform::listFolder(folder);
+        if (!names) continue;
+        for (const std::string& name : *names) {
+            const std::string path = folder + "/" + name;
+            if (platform::itemTypeOf(path) == platform::ItemType::Directory) {
+                pending.push_back(path);
+            } else if (isStagedName(name)) {
+                removeFile(path);
+                removeFile(platform::companionPath(path));
+            } else {
+                // The listing hides companions: a staged companion alone is found by its font.
+                for (const char* prefix : {kStagedNewPrefix, kStagedOldPrefix})
+                    if (const std::string staged = folder + "/" + prefix + name; !platform::macFileExists(staged))
+                        removeFile(platform::companionPath(staged));
+            }
+        }
+    }
+}
+
 int32_t carryOut(const HelperPolicy& policy, const HelperRequest& request) {
     switch (request.verb) {
     case HelperVerb::Move:
@@ -82,6 +112,7 @@ int main(int argc, char** argv) {
             "usage: fontupdater-helper --fonts DIR [--temp DIR]... [--backup-parent DIR]...\n");
         return 2;
     }
+    clearStagedLeftovers(policy->folders().front());
     if (!writeLine(std::string(helperReadyLine) + "\n")) return 1;
 
     // A request is only complete at a NUL, so parsing waits for one; an oversized field is

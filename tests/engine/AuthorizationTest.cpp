@@ -128,6 +128,19 @@ TEST_F(HelperSession, ASwapPutsAFreshCopyForEveryoneInPlaceAndKeepsTheOldPairFir
     EXPECT_FALSE(fs::exists(trash + "/Old/Two"));
 }
 
+TEST_F(HelperSession, HalfStagedPairsOfASwapCutShortAreClearedAtStart) {
+    sandbox.writeFile("system-fonts/Sub/Font", bytesOf(""));
+    sandbox.writeFile("system-fonts/Sub/._Font", bytesOf("fork"));
+    sandbox.writeFile("system-fonts/Sub/.fu-new-Font", bytesOf(""));   // its companion went in
+    sandbox.writeFile("system-fonts/Other", bytesOf(""));
+    sandbox.writeFile("system-fonts/._.fu-new-Other", bytesOf("half")); // its data file never came
+    start();
+    EXPECT_FALSE(fs::exists(fonts + "/Sub/.fu-new-Font"));
+    EXPECT_FALSE(fs::exists(fonts + "/._.fu-new-Other"));
+    EXPECT_EQ(text(fonts + "/Sub/._Font"), "fork");
+    EXPECT_TRUE(fs::exists(fonts + "/Other"));
+}
+
 TEST_F(HelperSession, FoldersReachedThroughALinkAboveThemStillServe) {
     // As with a home folder behind a link: the link lies above the folder, not inside it.
     fs::create_directory_symlink(sandbox.root(), sandbox.path("via"));

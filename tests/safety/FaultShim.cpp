@@ -52,6 +52,9 @@ struct State {
     bool ready = false;
     char only[kPathMax] = {};
     bool filtered = false;
+    // Not the program named by FU_FAULT_EXE: every call goes through untouched, and the
+    // environment stays for the children, one of which is that program.
+    bool passThrough = false;
     int countFd = -1;
     long at = 0;
     Mode mode = ModeNone;
@@ -99,6 +102,17 @@ void initialise() {
     if (state.ready) return;
     state.ready = true;
     const int saved = errno;
+    if (const char* exe = getenv("FU_FAULT_EXE"); exe && *exe) {
+        char self[kPathMax];
+        const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+        self[n > 0 ? n : 0] = '\0';
+        const char* slash = strrchr(self, '/');
+        if (strcmp(slash ? slash + 1 : self, exe) != 0) {
+            state.passThrough = true;
+            errno = saved;
+            return;
+        }
+    }
     if (const char* only = getenv("FU_FAULT_ONLY"); only && *only) {
         copyBounded(state.only, sizeof state.only, only);
         state.filtered = true;
@@ -128,7 +142,7 @@ void initialise() {
     if (const char* flags = getenv("FU_FAULT_NO_RENAME_FLAGS"); flags && strcmp(flags, "1") == 0)
         state.noRenameFlags = true;
     static const char* const names[] = {"LD_PRELOAD",  "FU_FAULT_ONLY", "FU_FAULT_COUNT_FILE",
-                                        "FU_FAULT_AT", "FU_FAULT_MODE", "FU_FAULT_NO_RENAME_FLAGS"};
+                                        "FU_FAULT_AT", "FU_FAULT_MODE", "FU_FAULT_NO_RENAME_FLAGS", "FU_FAULT_EXE"};
     for (const char* name : names)
         unsetenv(name);
     errno = saved;
@@ -187,6 +201,7 @@ void absolutePath(int dirfd, const char* path, char* out, size_t room) {
 }
 
 bool inside(const char* absolute) {
+    if (state.passThrough) return false;
     return !state.filtered || strstr(absolute, state.only) != nullptr;
 }
 

@@ -18,6 +18,7 @@ APPLEDOUBLE_VERSION = 0x00020000
 ENTRY_FILE_DATES = 8
 BACKUP_PREFIX = "古いフォント項目."
 USER_FOLDER = "ユーザ"
+COMPUTER_FOLDER = "コンピュータ"
 
 # Finding kinds that break the promise; the others are worth reading but allowed.
 VIOLATIONS = ("lost", "half", "damaged", "backup-lost", "untruthful", "stray-half", "crash")
@@ -144,7 +145,7 @@ class Verdict:
         return [f for f in self.findings if f.kind in VIOLATIONS]
 
 
-def backup_holds(trash_files, relative, old):
+def backup_holds(trash_files, relative, old, domain_folder=USER_FOLDER):
     """Whether some backup folder of the Trash holds the old pair of the font at RELATIVE."""
     if not os.path.isdir(trash_files):
         return False
@@ -153,7 +154,7 @@ def backup_holds(trash_files, relative, old):
     for backup in sorted(os.listdir(trash_files)):
         if not backup.startswith(BACKUP_PREFIX):
             continue
-        place = os.path.join(trash_files, backup, USER_FOLDER, folder)
+        place = os.path.join(trash_files, backup, domain_folder, folder)
         if not os.path.isdir(place):
             continue
         for candidate in os.listdir(place):
@@ -191,7 +192,8 @@ def parse_report(stdout):
 STAGED_PREFIXES = (".fu-", "._.fu-")
 
 
-def check(fonts_dir, trash_files, fonts, report=None, reported=True, before=None, final=False):
+def check(fonts_dir, trash_files, fonts, report=None, reported=True, before=None, final=False,
+          domain_folder=USER_FOLDER):
     """Judges the sandbox.
 
     fonts: relative path in the Fonts folder -> (old Pair, new Pair).
@@ -221,7 +223,7 @@ def check(fonts_dir, trash_files, fonts, report=None, reported=True, before=None
             findings.append(Finding("half", relative, f"only the {which} is in place"))
         elif state == "damaged":
             findings.append(Finding("damaged", relative, "both files are there but hold neither the old nor the new font"))
-        if state != "old" and not backup_holds(trash_files, relative, old):
+        if state != "old" and not backup_holds(trash_files, relative, old, domain_folder):
             findings.append(Finding("backup-lost", relative, f"the font is {state} and no backup holds the old pair"))
 
     installed = {os.path.normpath(r) for r in fonts}

@@ -13,7 +13,9 @@ renameat2 flags refused, as on file systems without RENAME_NOREPLACE.
 Environment:
   FU_BIN_DIR          where fupdef is (required)
   FU_FAULT_SHIM       the built shim, libfu_faultshim.so (default: FU_BIN_DIR/../lib/, FU_BIN_DIR/)
-  FU_SAFETY_CONFIGS   comma list of same-fs, trash-elsewhere, no-rename-flags (default: all)
+  FU_SAFETY_CONFIGS   comma list of same-fs, trash-elsewhere, no-rename-flags, computer (default:
+                      all but computer); computer puts the fonts in the computer's folder and
+                      faults the helper
   FU_SAFETY_MODES     comma list of fail, persist, kill (default: all)
   FU_SAFETY_POINTS    which calls, "1-40,77" (default: all)
   FU_SAFETY_MAX_POINTS  at most this many calls per configuration, spread evenly over the run
@@ -44,7 +46,10 @@ import check_fonts as cf  # noqa: E402
 
 COPYRIGHT = "update safety"
 MODES = ("fail", "persist", "kill")
-CONFIGS = ("same-fs", "trash-elsewhere", "no-rename-flags")
+CONFIGS = ("same-fs", "trash-elsewhere", "no-rename-flags", "computer")
+# The computer's folder has no journal yet: a helper killed between the last font's two renames
+# leaves a staged file that only a later helper session clears, so that run is asked for by name.
+DEFAULT_CONFIGS = ("same-fs", "trash-elsewhere", "no-rename-flags")
 RUN_TIMEOUT = 60
 
 # Installed fonts: path in the user's Fonts folder, family. Two share a family, so that one
@@ -110,7 +115,9 @@ def sandbox_env(root):
     return env
 
 
-def fonts_dir_of(root):
+def fonts_dir_of(root, computer=False):
+    if computer:
+        return os.path.join(root, "system-fonts")
     return os.path.join(root, "home", ".local", "share", "fonts")
 
 
@@ -136,7 +143,7 @@ class Inputs:
             targets.append(f"{name}\t{japanese}\t{old_version}\t*\t{new_version}\t{DATES}\t*\n")
         self._write("readme.rtf", "{\\rtf1\\ansi Update safety\\par}")
         self._write("targets.txt", "".join(targets))
-        self._write("scripts.txt", "UserChacheRemove\t/bin/true\n")
+        self._write("scripts.txt", "UserChacheRemove\t/bin/true\nOSAATSChacheRemoveAuth\t/bin/true\n")
         run([fupdef, "pack", "-o", self.definition, "--readme", self._path("readme.rtf"),
              "--targets", self._path("targets.txt"), "--scripts", self._path("scripts.txt"),
              "--copyright", COPYRIGHT] + sets)
@@ -171,20 +178,26 @@ class Configuration:
     name: str
     trash_mount: bool = False
     no_rename_flags: bool = False
+    computer: bool = False  # the fonts in the computer's folder, the helper the one faulted
 
 
 class Sandbox:
     def __init__(self, base, label, inputs, config):
         self.root = os.path.join(base, label)
         self.config = config
-        os.makedirs(os.path.join(self.root, "system-fonts"))
-        shutil.copytree(inputs.template, fonts_dir_of(self.root))
+        self.fonts_dir = fonts_dir_of(self.root, config.computer)
+        os.makedirs(fonts_dir_of(self.root, not config.computer))
+        shutil.copytree(inputs.template, self.fonts_dir)
         self.mounted = False
         if config.trash_mount:
             os.makedirs(trash_of(self.root))
             run(["mount", "-t", "tmpfs", "-o", "size=8m,mode=0700", "tmpfs", trash_of(self.root)])
             self.mounted = True
         self.env = sandbox_env(self.root)
+        if config.computer:
+            # The helper starts without a password; the faults go to it alone.
+            self.env.update(FONTUPDATER_ELEVATE="env", FONTUPDATER_HELPER=os.path.join(
+                os.path.dirname(inputs.fupdef), "fontupdater-helper"))
 
     def apply(self, inputs, shim=None, at=None, mode=None, log=None):
         env = dict(self.env)
@@ -196,6 +209,8 @@ class Sandbox:
                 env.update(FU_FAULT_AT=str(at), FU_FAULT_MODE=mode)
             if self.config.no_rename_flags:
                 env["FU_FAULT_NO_RENAME_FLAGS"] = "1"
+            if self.config.computer:
+                env["FU_FAULT_EXE"] = "fontupdater-helper"
         try:
             result = subprocess.run([inputs.fupdef, "apply", inputs.definition, "--copyright", COPYRIGHT,
                                      "--yes", "--json"], env=env, cwd=self.root, capture_output=True,
@@ -206,9 +221,9 @@ class Sandbox:
 
     def judge(self, references, returncode, stdout, before=None, final=False):
         killed = returncode == -signal.SIGKILL
-        verdict = cf.check(fonts_dir_of(self.root), os.path.join(trash_of(self.root), "files"), references,
+        verdict = cf.check(self.fonts_dir, os.path.join(trash_of(self.root), "files"), references,
                            cf.parse_report(stdout) if not killed else None, reported=not killed, before=before,
-                           final=final)
+                           final=final, domain_folder=cf.COMPUTER_FOLDER if self.config.computer else cf.USER_FOLDER)
         if returncode is None:
             verdict.findings.append(cf.Finding("crash", "*", f"no end within {RUN_TIMEOUT} s"))
         elif returncode < 0 and not killed:
@@ -269,14 +284,14 @@ def clean_references(base, inputs, shim, config, keep):
         report = cf.parse_report(stdout)
         if returncode != 0 or not report or report.get("outcome") != 0:
             raise HarnessError(f"{config.name}: the clean run failed ({returncode}):\n{stdout}{stderr}")
-        new = {relative: cf.read_pair(os.path.join(fonts_dir_of(sandbox.root), relative)) for relative, _ in FONTS}
+        new = {relative: cf.read_pair(os.path.join(sandbox.fonts_dir, relative)) for relative, _ in FONTS}
         references = {relative: (inputs.old[relative], new[relative]) for relative, _ in FONTS}
         verdict = sandbox.judge(references, returncode, stdout)
         if verdict.findings or set(verdict.states.values()) != {"new"}:
             raise HarnessError(f"{config.name}: the checker faults a clean run: {verdict}")
         if attempt == "clean-a":
             for relative, family in FONTS:
-                inputs.expect_version(os.path.join(fonts_dir_of(sandbox.root), relative), FAMILIES[family][2])
+                inputs.expect_version(os.path.join(sandbox.fonts_dir, relative), FAMILIES[family][2])
         runs.append((read_calls(log), new))
         sandbox.remove(keep)
     (calls, new), (calls_b, new_b) = runs
@@ -392,7 +407,7 @@ def summarise(config, scenarios, examples):
 
 
 def main():
-    if "trash-elsewhere" in os.environ.get("FU_SAFETY_CONFIGS", ",".join(CONFIGS)):
+    if "trash-elsewhere" in os.environ.get("FU_SAFETY_CONFIGS", ",".join(DEFAULT_CONFIGS)):
         status = enter_mount_namespace()
         if status is not None:
             return status
@@ -404,7 +419,7 @@ def main():
     fupdef = os.path.abspath(os.path.join(bin_dir, "fupdef"))
     shim = find_shim(bin_dir)
     modes = [m for m in os.environ.get("FU_SAFETY_MODES", ",".join(MODES)).split(",") if m]
-    configs = [c for c in os.environ.get("FU_SAFETY_CONFIGS", ",".join(CONFIGS)).split(",") if c]
+    configs = [c for c in os.environ.get("FU_SAFETY_CONFIGS", ",".join(DEFAULT_CONFIGS)).split(",") if c]
     for name in modes + configs:
         if name not in MODES + CONFIGS:
             say(f"unknown mode or configuration {name!r}")
@@ -420,7 +435,8 @@ def main():
     try:
         inputs = Inputs(fupdef, os.path.join(base, "inputs"))
         for name in configs:
-            config = Configuration(name, trash_mount=name == "trash-elsewhere", no_rename_flags=name == "no-rename-flags")
+            config = Configuration(name, trash_mount=name == "trash-elsewhere", no_rename_flags=name == "no-rename-flags",
+                                   computer=name == "computer")
             if config.trash_mount and not (os.environ.get("FU_SAFETY_NAMESPACE") and can_mount(base)):
                 say(f"\n== {name}: SKIPPED: cannot mount a tmpfs for the Trash here "
                     "(needs root or unprivileged user namespaces, and unshare)")
