@@ -140,7 +140,10 @@ int16_t moveMacFile(const std::string& sourcePath, const std::string& destinatio
     return noErr;
 }
 
-int16_t backupMacFile(const std::string& sourcePath, const std::string& destinationPath) {
+// A second pair of names for a file and its companion, each file made by `make`; companion first,
+// and nothing of the second pair left when either file fails.
+template <class Make>
+int16_t makeSecondPair(const std::string& sourcePath, const std::string& destinationPath, Make make) {
     if (sourcePath.empty() || destinationPath.empty()) return paramErr;
     const std::string source = trimTrailingSlashes(sourcePath);
     const std::string destination = trimTrailingSlashes(destinationPath);
@@ -149,15 +152,8 @@ int16_t backupMacFile(const std::string& sourcePath, const std::string& destinat
     if (!S_ISREG(st.st_mode)) return paramErr;
     if (exists(destination) || exists(companionPath(destination))) return dupFNErr;
     const bool withCompanion = exists(companionPath(source));
-    // Links share the bytes, which the swap never writes to: renames only ever change names.
-    auto second = [](const std::string& from, const std::string& to) {
-        if (::link(from.c_str(), to.c_str()) == 0) return syncFile(to);
-        if (errno != EXDEV && errno != EPERM && errno != EMLINK && errno != ENOTSUP) return errno;
-        return copyFileSynced(from, to);
-    };
-    int error = withCompanion ? second(companionPath(source), companionPath(destination)) : 0;
-    if (error == 0) error = second(source, destination);
-    if (error == 0) error = posix::syncPath(posix::parentFolder(destination));
+    int error = withCompanion ? make(companionPath(source), companionPath(destination)) : 0;
+    if (error == 0) error = make(source, destination);
     if (error != 0) {
         ::unlink(destination.c_str());
         if (withCompanion) ::unlink(companionPath(destination).c_str());
@@ -166,20 +162,24 @@ int16_t backupMacFile(const std::string& sourcePath, const std::string& destinat
     return noErr;
 }
 
+int16_t backupMacFile(const std::string& sourcePath, const std::string& destinationPath) {
+    // Links share the bytes, which the swap never writes to: renames only ever change names.
+    const int16_t made = makeSecondPair(sourcePath, destinationPath, [](const std::string& from, const std::string& to) {
+        if (::link(from.c_str(), to.c_str()) == 0) return syncFile(to);
+        if (errno != EXDEV && errno != EPERM && errno != EMLINK && errno != ENOTSUP) return errno;
+        return copyFileSynced(from, to);
+    });
+    if (made != noErr) return made;
+    const int error = posix::syncPath(posix::parentFolder(trimTrailingSlashes(destinationPath)));
+    if (error == 0) return noErr;
+    (void)removeMacItem(trimTrailingSlashes(destinationPath));
+    return osErrFromErrno(error);
+}
+
 int16_t copyMacFileForEveryone(const std::string& sourcePath, const std::string& destinationPath) {
-    if (sourcePath.empty() || destinationPath.empty()) return paramErr;
-    const std::string source = trimTrailingSlashes(sourcePath);
-    const std::string destination = trimTrailingSlashes(destinationPath);
-    if (exists(destination) || exists(companionPath(destination))) return dupFNErr;
-    const bool withCompanion = exists(companionPath(source));
-    int error = withCompanion ? copyFileSynced(companionPath(source), companionPath(destination), 0644) : 0;
-    if (error == 0) error = copyFileSynced(source, destination, 0644);
-    if (error != 0) {
-        ::unlink(destination.c_str());
-        if (withCompanion) ::unlink(companionPath(destination).c_str());
-        return osErrFromErrno(error);
-    }
-    return noErr;
+    return makeSecondPair(sourcePath, destinationPath, [](const std::string& from, const std::string& to) {
+        return copyFileSynced(from, to, 0644);
+    });
 }
 
 int16_t replaceMacFile(const std::string& stagedPath, const std::string& destinationPath) {
