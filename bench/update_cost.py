@@ -91,7 +91,8 @@ def main():
     print(f"fupdef: {options.fupdef}")
     print(f"{options.fonts} fonts, {options.runs} runs: median {median:.3f} s, "
           f"{1000 * median / options.fonts:.2f} ms per font")
-    for kind in ("fsync", "rename", "renameat2", "link", "unlink", "open", "mkdir"):
+    for kind in ("fsync", "rename", "renameat", "renameat2", "link", "linkat", "unlink", "unlinkat", "open",
+                 "openat", "mkdir"):
         print(f"  {kind:10} {kinds.get(kind, 0):6} per run  {kinds.get(kind, 0) / options.fonts:6.2f} per font")
 
 

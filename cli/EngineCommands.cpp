@@ -105,12 +105,19 @@ void printFound(const UpdateFontInfo& fonts, int16_t status, bool json) {
 }
 
 // A run that a crash or a kill cut short is finished or undone before anything looks at fonts.
-void repairFirst() {
+// The computer's fonts only the helper can repair: a command that changes fonts starts it for
+// that (it repairs as it starts), one that only looks says what waits.
+void repairFirst(bool withRights) {
     for (const std::string& line : FontUpdate::repairInterruptedUpdates()) std::cerr << "修復: " << line << '\n';
+    if (withRights && !FontUpdate::computerUpdatesAwaitingRepair().empty()) {
+        Authorization rights;
+        if (Authorization::startAuthorization(&rights) == 0) Authorization::stopAuthorization(&rights);
+    }
+    for (const std::string& line : FontUpdate::computerUpdatesAwaitingRepair()) std::cerr << "修復: " << line << '\n';
 }
 
 int runSearch(const EngineOptions& options) {
-    repairFirst();
+    repairFirst(false);
     if (!loadDefinition(options)) return 1;
     PrintingDelegate delegate;
     const int16_t status = search(options, delegate);
@@ -126,7 +133,7 @@ bool confirmed() {
 }
 
 int runApply(const EngineOptions& options) {
-    repairFirst();
+    repairFirst(true);
     if (!loadDefinition(options)) return 1;
     PrintingDelegate delegate;
     AppInfo* info = AppDelegate::appInfo();
@@ -182,7 +189,7 @@ struct RestoreOptions {
 };
 
 int runRestore(const RestoreOptions& options) {
-    repairFirst();
+    repairFirst(true);
     if (!platform::listFolder(options.backupFolder)) {
         std::cerr << "fupdef: " << options.backupFolder << ": not a folder that can be read\n";
         return 1;

@@ -2,9 +2,13 @@
 // FontUpdate*.cpp files, one per topic, in the order of the headings below.
 #pragma once
 
+#include "platform/MacFiles.h"
+
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace fu {
@@ -159,8 +163,14 @@ public:
         int16_t result = 0;
         bool stuck = false;
     };
+    // Opens a folder the swap works in. The user's swap opens its folders plainly; the helper
+    // reaches them only beneath its own folders and through no link, so that nothing swapped in
+    // along a path during the run can lead it elsewhere.
+    using FolderOpener = std::function<std::optional<platform::MacFolder>(const std::string& folderPath)>;
     [[nodiscard]] static SwapResult swapPairOfJournalRecord(const JournalRecord& plan, const std::string& newPairPath,
                                                             PairStaging staging);
+    [[nodiscard]] static SwapResult swapPairOfJournalRecord(const JournalRecord& plan, const std::string& newPairPath,
+                                                            PairStaging staging, const FolderOpener& openFolder);
     // With keepSource the pair at dstPath is linked, not moved, into the staged name: a backup
     // being restored keeps its own name until the swap is done.
     [[nodiscard]] static int16_t replaceWithNewFontUpdateFontItem(UpdateFontItem* item,
@@ -185,6 +195,13 @@ public:
     // Finishes or undoes every swap the journal holds, looking at the files; answers a line for
     // the user per font it found.
     [[nodiscard]] static std::vector<std::string> repairInterruptedUpdates();
+    // The same for the records of one journal, its folders opened by `openFolder` (the helper's
+    // journal, repaired by the helper when it starts).
+    [[nodiscard]] static std::vector<std::string> repairInterruptedUpdatesOfJournal(
+        const std::vector<std::pair<std::string, JournalRecord>>& records, const FolderOpener& openFolder);
+    // A line for each swap in the computer's folder the helper left unfinished; they are repaired
+    // when the helper next starts, which only rights can do.
+    [[nodiscard]] static std::vector<std::string> computerUpdatesAwaitingRepair();
     [[nodiscard]] static std::optional<std::string> temporaryDirectoryName();
     [[nodiscard]] static std::optional<std::string> temporaryDirectoryPathWithPlaceIsDesktop(bool placeIsDesktop);
     [[nodiscard]] static int16_t createTemporaryDirectoryAtPath(const std::string& path);

@@ -32,18 +32,6 @@ bool holds(const std::string& path, const std::string& digest) {
     return now && *now == digest;
 }
 
-// Puts the old pair back from its second name in the Trash, the same way the new one came in.
-bool putBackFromBackup(const std::string& fontPath, const std::string& backupPath, const std::string& oldDigest) {
-    if (!holds(backupPath, oldDigest)) return false;
-    const std::string staged = besideFont(fontPath, kStagedOldPrefix);
-    removePair(staged);
-    if (platform::backupMacFile(backupPath, staged) != platform::noErr) return false;
-    const bool back = platform::replaceMacFile(staged, fontPath) == platform::noErr && holds(fontPath, oldDigest);
-    removePair(staged);
-    (void)platform::syncFolder(platform::parentFolderOf(fontPath));
-    return back;
-}
-
 // The two pairs' fingerprints and the backup name; a status when the swap cannot begin. The swap
 // needs only the two pairs and the domain: a restore has no definition behind it.
 int16_t planSwap(UpdateFontItem* item, const std::string& backupDirectoryPath, JournalRecord& plan) {
@@ -61,41 +49,95 @@ int16_t planSwap(UpdateFontItem* item, const std::string& backupDirectoryPath, J
 
 } // namespace
 
+namespace {
+
+// The three folders of a swap, open: the font's (where the new pair is staged), the backup's and
+// the new pair's.
+struct SwapFolders {
+    platform::MacFolder font, backup, source;
+};
+
+std::optional<SwapFolders> openSwapFolders(const JournalRecord& plan, const std::string& newPairPath,
+                                           const FontUpdate::FolderOpener& openFolder) {
+    auto font = openFolder(platform::parentFolderOf(plan.fontPath));
+    auto backup = openFolder(platform::parentFolderOf(plan.backupPath));
+    auto source = openFolder(platform::parentFolderOf(newPairPath));
+    if (!font || !backup || !source) return std::nullopt;
+    return SwapFolders{std::move(*font), std::move(*backup), std::move(*source)};
+}
+
+bool holdsAt(const platform::MacName& file, const std::string& digest) {
+    const auto now = pairDigest(file);
+    return now && *now == digest;
+}
+
+// The old pair back in place from its second name, staged and renamed like the new one.
+bool putBackAt(const platform::MacName& font, const platform::MacName& backup, const std::string& oldDigest) {
+    if (!holdsAt(backup, oldDigest)) return false;
+    const platform::MacName staged{font.folder, kStagedOldPrefix + font.name};
+    (void)platform::removeMacFilePair(staged);
+    if (platform::backupMacFile(backup, staged) != platform::noErr) return false;
+    const bool back = platform::replaceMacFile(font.folder, staged.name, font.name) == platform::noErr &&
+                      holdsAt(font, oldDigest);
+    (void)platform::removeMacFilePair(staged);
+    (void)platform::syncFolder(font.folder);
+    return back;
+}
+
+} // namespace
+
 FontUpdate::SwapResult FontUpdate::swapPairOfJournalRecord(const JournalRecord& plan, const std::string& newPairPath,
                                                            PairStaging staging) {
+    return swapPairOfJournalRecord(plan, newPairPath, staging,
+                                   [](const std::string& path) { return platform::MacFolder::open(path); });
+}
+
+FontUpdate::SwapResult FontUpdate::swapPairOfJournalRecord(const JournalRecord& plan, const std::string& newPairPath,
+                                                           PairStaging staging, const FolderOpener& openFolder) {
+    const auto folders = openSwapFolders(plan, newPairPath, openFolder);
+    if (!folders) return {ItemMoveNewToFontsFailed, false};
+    using platform::MacName;
+    const MacName font{folders->font, platform::lastPathComponent(plan.fontPath)};
+    const MacName staged{folders->font, platform::lastPathComponent(plan.stagedPath)};
+    const MacName backup{folders->backup, platform::lastPathComponent(plan.backupPath)};
+    const MacName source{folders->source, platform::lastPathComponent(newPairPath)};
     // A pair left under the staged name by an earlier run is ours and no one's font.
-    removePair(plan.stagedPath);
-    int16_t staged = platform::paramErr;
+    (void)platform::removeMacFilePair(staged);
+    int16_t madeStaged = platform::paramErr;
     switch (staging) {
-    case PairStaging::Move: staged = platform::moveMacFile(newPairPath, plan.stagedPath); break;
-    case PairStaging::Link: staged = platform::backupMacFile(newPairPath, plan.stagedPath); break;
-    case PairStaging::CopyForEveryone: staged = platform::copyMacFileForEveryone(newPairPath, plan.stagedPath); break;
+    // The staged name need not outlive a crash (the journal repairs without it): the font's folder
+    // is synced once the run ends, the temporary folder never needs to be.
+    case PairStaging::Move: madeStaged = platform::moveMacFile(source, staged, false); break;
+    case PairStaging::Link: madeStaged = platform::backupMacFile(source, staged); break;
+    case PairStaging::CopyForEveryone:
+        // Only what the owner of the new pair's folder made there, under no second name: a link
+        // to somebody else's file is not a font to hand out.
+        madeStaged = platform::copyMacFileForEveryone(source, staged, folders->source.ownerId());
+        break;
     }
     // Durable before visible: the new pair, synced and read back beside the font.
-    if (staged != platform::noErr || !holds(plan.stagedPath, plan.newDigest)) {
-        removePair(plan.stagedPath);
+    if (madeStaged != platform::noErr || !holdsAt(staged, plan.newDigest)) {
+        (void)platform::removeMacFilePair(staged);
         return {ItemMoveNewToFontsFailed, false};
     }
     // The old pair's second name, complete and synced, before its first name changes.
-    if (platform::backupMacFile(plan.fontPath, plan.backupPath) != platform::noErr ||
-        !holds(plan.backupPath, plan.oldDigest)) {
-        removePair(plan.backupPath);
-        removePair(plan.stagedPath);
+    if (platform::backupMacFile(font, backup) != platform::noErr || !holdsAt(backup, plan.oldDigest)) {
+        (void)platform::removeMacFilePair(backup);
+        (void)platform::removeMacFilePair(staged);
         return {ItemMoveOldToTrashFailed, false};
     }
-    const bool replaced = platform::replaceMacFile(plan.stagedPath, plan.fontPath) == platform::noErr;
+    const bool replaced = platform::replaceMacFile(folders->font, staged.name, font.name) == platform::noErr;
     // Two renames that both succeeded put the new pair there, even when it cannot be read back
     // now; what can be read decides otherwise.
-    const auto now = pairDigest(plan.fontPath);
+    const auto now = pairDigest(font);
     if (now ? *now == plan.newDigest : replaced) {
-        removePair(plan.stagedPath);
+        (void)platform::removeMacFilePair(staged);
         return {StatusOK, false};
     }
     // Half a swap (the companion went, the data file did not): the old pair comes back whole.
-    if (!holds(plan.fontPath, plan.oldDigest) && !putBackFromBackup(plan.fontPath, plan.backupPath, plan.oldDigest))
-        return {ItemMoveNewToFontsFailed, true};
-    removePair(plan.backupPath);
-    removePair(plan.stagedPath);
+    if (!holdsAt(font, plan.oldDigest) && !putBackAt(font, backup, plan.oldDigest)) return {ItemMoveNewToFontsFailed, true};
+    (void)platform::removeMacFilePair(backup);
+    (void)platform::removeMacFilePair(staged);
     return {ItemMoveNewToFontsFailed, false};
 }
 
@@ -226,22 +268,63 @@ std::vector<FontUpdate::RestoredFont> FontUpdate::restoreFontsOfBackupDirectory(
     return restored;
 }
 
+namespace {
+
+// Cut short between its two renames, a swap leaves the new companion in place and the new data
+// file alone under the staged name: one more rename completes it.
+bool completeHalfReplacement(const platform::MacName& font, const platform::MacName& staged,
+                             const std::string& newDigest) {
+    if (platform::macFileExists(staged.companion())) return false;
+    auto stagedBytes = platform::readMacFileBytes(staged, kLargestFontFile);
+    auto fontBytes = platform::readMacFileBytes(font, kLargestFontFile);
+    if (!stagedBytes || !fontBytes) return false;
+    const platform::MacFileBytes joined{std::move(stagedBytes->data), std::move(fontBytes->companion),
+                                        fontBytes->hasCompanion};
+    const auto digest = pairDigestOfBytes(joined);
+    if (!digest || *digest != newDigest) return false;
+    return platform::replaceMacFile(font.folder, staged.name, font.name) == platform::noErr && holdsAt(font, newDigest);
+}
+
+} // namespace
+
 std::vector<std::string> FontUpdate::repairInterruptedUpdates() {
+    if (const auto folder = UpdateJournal::folderPath()) UpdateJournal::clearUnfinishedRecords(*folder);
+    return repairInterruptedUpdatesOfJournal(UpdateJournal::pending(),
+                                             [](const std::string& path) { return platform::MacFolder::open(path); });
+}
+
+std::vector<std::string> FontUpdate::repairInterruptedUpdatesOfJournal(
+    const std::vector<std::pair<std::string, JournalRecord>>& records, const FolderOpener& openFolder) {
     std::vector<std::string> said;
-    for (const auto& [recordPath, record] : UpdateJournal::pending()) {
+    for (const auto& [recordPath, record] : records) {
         const std::string name = platform::lastPathComponent(record.fontPath);
+        auto fontFolder = openFolder(platform::parentFolderOf(record.fontPath));
+        auto backupFolder = openFolder(platform::parentFolderOf(record.backupPath));
+        if (!fontFolder) {
+            said.push_back("「" + name + "」の中断されたアップデートを修復できませんでした。フォントのフォルダを開けません: " +
+                           platform::parentFolderOf(record.fontPath));
+            continue;
+        }
+        const platform::MacName font{*fontFolder, name};
+        const platform::MacName staged{*fontFolder, platform::lastPathComponent(record.stagedPath)};
+        const auto backupHolds = [&](const std::string& digest) {
+            return backupFolder && holdsAt({*backupFolder, platform::lastPathComponent(record.backupPath)}, digest);
+        };
         bool repaired = true;
-        if (holds(record.fontPath, record.newDigest)) {
+        if (holdsAt(font, record.newDigest)) {
             said.push_back("「" + name + "」のアップデートは中断されましたが、新しいフォントへの置き換えは完了していました。");
-        } else if (holds(record.fontPath, record.oldDigest)) {
+        } else if (holdsAt(font, record.oldDigest)) {
             // The swap never reached the font: its second name in the Trash goes with it.
-            if (holds(record.backupPath, record.oldDigest)) removePair(record.backupPath);
+            if (backupHolds(record.oldDigest))
+                (void)platform::removeMacFilePair({*backupFolder, platform::lastPathComponent(record.backupPath)});
             said.push_back("「" + name + "」のアップデートは中断されました。フォントは元のまま変更されていません。");
-        } else if (holds(record.stagedPath, record.newDigest) &&
-                   platform::replaceMacFile(record.stagedPath, record.fontPath) == platform::noErr &&
-                   holds(record.fontPath, record.newDigest)) {
+        } else if ((holdsAt(staged, record.newDigest) &&
+                    platform::replaceMacFile(*fontFolder, staged.name, font.name) == platform::noErr &&
+                    holdsAt(font, record.newDigest)) ||
+                   completeHalfReplacement(font, staged, record.newDigest)) {
             said.push_back("「" + name + "」の中断されたアップデートを完了しました。");
-        } else if (putBackFromBackup(record.fontPath, record.backupPath, record.oldDigest)) {
+        } else if (backupFolder &&
+                   putBackAt(font, {*backupFolder, platform::lastPathComponent(record.backupPath)}, record.oldDigest)) {
             said.push_back("「" + name + "」の中断されたアップデートを取り消し、元のフォントに戻しました。");
         } else {
             repaired = false;
@@ -249,10 +332,22 @@ std::vector<std::string> FontUpdate::repairInterruptedUpdates() {
                            record.backupPath);
         }
         if (!repaired) continue;
-        removePair(record.stagedPath);
-        (void)platform::syncFolder(platform::parentFolderOf(record.fontPath));
+        (void)platform::removeMacFilePair(staged);
+        (void)platform::syncFolder(*fontFolder);
         UpdateJournal::forget(recordPath);
     }
+    return said;
+}
+
+std::vector<std::string> FontUpdate::computerUpdatesAwaitingRepair() {
+    std::vector<std::string> said;
+    const std::string folder = platform::computerFontsFolder() + "/" + kHelperJournalFolderName;
+    // Only the helper's own records count: the folder's owner must be the administrator or us.
+    const auto opened = platform::MacFolder::open(folder);
+    if (!opened || (opened->ownerId() != 0 && opened->ownerId() != platform::effectiveUserId())) return said;
+    for (const auto& [path, record] : UpdateJournal::pending(folder, opened->ownerId()))
+        said.push_back("コンピュータのフォント「" + platform::lastPathComponent(record.fontPath) +
+                       "」のアップデートが中断されたままです。次に管理者の権限でアップデートまたは復元を行うときに修復されます。");
     return said;
 }
 

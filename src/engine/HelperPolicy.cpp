@@ -72,6 +72,22 @@ bool HelperPolicy::insideFolders(const std::string& path) const {
     return false;
 }
 
+std::optional<platform::MacFolder> HelperPolicy::openFolder(const std::string& folderPath) const {
+    if (!isCleanAbsolutePath(folderPath) && folderPath != "/") return std::nullopt;
+    const std::string* root = nullptr;
+    for (const auto& folder : folders_)
+        if ((folderPath == folder || within(folderPath, folder)) && (!root || folder.size() > root->size()))
+            root = &folder;
+    if (!root) return std::nullopt;
+    // The roots are canonical, so a link found on the way to one was put there since the start.
+    const auto top = platform::MacFolder::open("/");
+    if (!top) return std::nullopt;
+    const auto rootFolder = platform::MacFolder::openBeneath(*top, root->substr(1));
+    if (!rootFolder) return std::nullopt;
+    const size_t skip = *root == "/" ? 1 : root->size() + 1;
+    return platform::MacFolder::openBeneath(*rootFolder, folderPath == *root ? "" : folderPath.substr(skip));
+}
+
 bool HelperPolicy::insideFonts(const std::string& path) const {
     return within(path, folders_.front());
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "engine/HelperProtocol.h"
+#include "platform/MacFiles.h"
 
 #include <cstdint>
 #include <optional>
@@ -31,10 +32,17 @@ public:
 
     [[nodiscard]] const std::vector<std::string>& folders() const { return folders_; }
 
+    // A folder inside one of the helper's folders (or one of them), opened beneath it without
+    // crossing a link anywhere from the root of the file system down: the checks above read
+    // paths, and a link swapped in after them must not lead any operation elsewhere. nullopt for
+    // a folder outside, or reached through a link.
+    [[nodiscard]] std::optional<platform::MacFolder> openFolder(const std::string& folderPath) const;
+
+    [[nodiscard]] bool insideFonts(const std::string& path) const;
+
 private:
     HelperPolicy() = default;
     [[nodiscard]] bool insideFolders(const std::string& path) const;
-    [[nodiscard]] bool insideFonts(const std::string& path) const;
 
     std::vector<std::string> folders_; // canonical; the Fonts folder first
 };

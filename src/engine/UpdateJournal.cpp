@@ -10,8 +10,6 @@
 namespace fu {
 namespace {
 
-// A font and its companion are read whole to be fingerprinted; nothing installed is larger.
-constexpr uint64_t kLargestFont = 512ull << 20;
 constexpr uint64_t kLargestRecord = 16 << 10;
 constexpr const char* kRecordSuffix = ".swap";
 
@@ -78,14 +76,27 @@ std::optional<JournalRecord> JournalRecord::fromText(const std::string& text) {
     return record;
 }
 
-std::optional<std::string> pairDigest(const std::string& path) {
-    auto bytes = platform::readMacFileBytes(path, kLargestFont);
+namespace {
+
+std::optional<std::string> digestOfBytes(const std::optional<platform::MacFileBytes>& bytes) {
     if (!bytes) return std::nullopt;
     auto data = Tools::md5StringFromDatePtr(bytes->data);
     auto companion = Tools::md5StringFromDatePtr(bytes->companion);
     if (!data || !companion) return std::nullopt;
     // A missing companion and an empty one are different pairs.
     return *data + (bytes->hasCompanion ? ":" : "-") + *companion;
+}
+
+} // namespace
+
+std::optional<std::string> pairDigestOfBytes(const platform::MacFileBytes& bytes) { return digestOfBytes(bytes); }
+
+std::optional<std::string> pairDigest(const std::string& path) {
+    return digestOfBytes(platform::readMacFileBytes(path, kLargestFontFile));
+}
+
+std::optional<std::string> pairDigest(const platform::MacName& file) {
+    return digestOfBytes(platform::readMacFileBytes(file, kLargestFontFile));
 }
 
 std::optional<std::string> UpdateJournal::folderPath() {
@@ -101,16 +112,29 @@ std::optional<std::string> UpdateJournal::folderPath() {
     return journal;
 }
 
+std::optional<std::string> UpdateJournal::openedFolder() const {
+    if (!folder_) return folderPath();
+    if (platform::listFolder(*folder_)) return folder_;
+    // Made private first, then opened for reading: it never holds a record while others may write.
+    if (platform::createFolder(*folder_, true) != 0 && !platform::listFolder(*folder_)) return std::nullopt;
+    if (platform::setFolderReadableByEveryone(*folder_) != 0) return std::nullopt;
+    return folder_;
+}
+
 std::vector<std::pair<std::string, JournalRecord>> UpdateJournal::pending() {
-    std::vector<std::pair<std::string, JournalRecord>> records;
     auto folder = folderPath();
-    if (!folder) return records;
-    auto names = platform::listFolder(*folder);
+    if (!folder) return {};
+    return pending(*folder, platform::effectiveUserId());
+}
+
+std::vector<std::pair<std::string, JournalRecord>> UpdateJournal::pending(const std::string& folder, uint32_t owner) {
+    std::vector<std::pair<std::string, JournalRecord>> records;
+    auto names = platform::listFolder(folder);
     if (!names) return records;
     for (const std::string& name : *names) {
         if (!name.ends_with(kRecordSuffix)) continue;
-        const std::string path = *folder + "/" + name;
-        auto bytes = platform::readOwnPrivateFile(path, kLargestRecord);
+        const std::string path = folder + "/" + name;
+        auto bytes = platform::readFileOwnedBy(path, kLargestRecord, owner);
         if (!bytes) continue;
         auto record = JournalRecord::fromText(std::string(bytes->begin(), bytes->end()));
         if (record) records.emplace_back(path, std::move(*record));
@@ -118,8 +142,16 @@ std::vector<std::pair<std::string, JournalRecord>> UpdateJournal::pending() {
     return records;
 }
 
+void UpdateJournal::clearUnfinishedRecords(const std::string& folder) {
+    auto names = platform::listFolder(folder);
+    if (!names) return;
+    for (const std::string& name : *names)
+        if (name.starts_with(".fu-tmp-") && platform::itemTypeOf(folder + "/" + name) == platform::ItemType::Regular)
+            (void)platform::removeMacItem(folder + "/" + name);
+}
+
 bool UpdateJournal::begin(const JournalRecord& record, std::string& recordPath) {
-    auto folder = folderPath();
+    auto folder = openedFolder();
     if (!folder) return false;
     const std::string text = record.text();
     recordPath = *folder + "/" + std::to_string(::getpid()) + "-" + std::to_string(++sequence_) + kRecordSuffix;

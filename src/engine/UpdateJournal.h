@@ -3,6 +3,7 @@
 // kill, the power) is finished or undone from the files at the next start.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <set>
 #include <string>
@@ -10,6 +11,11 @@
 #include <vector>
 
 namespace fu {
+
+namespace platform {
+struct MacName;
+struct MacFileBytes;
+}
 
 struct JournalRecord {
     std::string fontPath;   // the installed font
@@ -27,15 +33,27 @@ struct JournalRecord {
 // The bytes of a font and its companion as one fingerprint; nullopt when the data file is
 // missing or unreadable.
 [[nodiscard]] std::optional<std::string> pairDigest(const std::string& path);
+[[nodiscard]] std::optional<std::string> pairDigest(const platform::MacName& file);
+[[nodiscard]] std::optional<std::string> pairDigestOfBytes(const platform::MacFileBytes& bytes);
+// A font and its companion are read whole to be fingerprinted; nothing installed is larger.
+inline constexpr uint64_t kLargestFontFile = 512ull << 20;
 
 // Staged names start so: the search passes over them, fontconfig skips dot files.
 inline constexpr const char* kStagedNewPrefix = ".fu-new-";
 inline constexpr const char* kStagedOldPrefix = ".fu-old-";
 [[nodiscard]] bool isStagedName(const std::string& name);
 
+// The folder of the helper's own records, inside the computer's Fonts folder: a dot folder no font
+// scanner enters, owned by the helper, readable by everyone so that a start without rights can
+// say which computer font waits for a repair.
+inline constexpr const char* kHelperJournalFolderName = ".fu-journal";
+
 class UpdateJournal {
 public:
+    // The user's journal.
     UpdateJournal() = default;
+    // A journal in the given folder, made when missing (the helper's).
+    explicit UpdateJournal(std::string folder) : folder_(std::move(folder)) {}
     ~UpdateJournal() { finishRun(); }
     UpdateJournal(const UpdateJournal&) = delete;
     UpdateJournal& operator=(const UpdateJournal&) = delete;
@@ -45,6 +63,13 @@ public:
     // Records of swaps that did not finish, with their files. Records that are not ours (wrong
     // owner, writable by others, not plain files, too large, malformed) are left alone.
     [[nodiscard]] static std::vector<std::pair<std::string, JournalRecord>> pending();
+    // The records in `folder` owned by `owner` and writable by no one else.
+    [[nodiscard]] static std::vector<std::pair<std::string, JournalRecord>> pending(const std::string& folder,
+                                                                                   uint32_t owner);
+
+    // Removes the half-written records a kill left in `folder` (written beside their name, then
+    // renamed); those never described a swap that began.
+    static void clearUnfinishedRecords(const std::string& folder);
 
     // Writes the record durably before the swap starts; false when it could not be kept.
     [[nodiscard]] bool begin(const JournalRecord& record, std::string& recordPath);
@@ -56,6 +81,9 @@ public:
     void finishRun();
 
 private:
+    [[nodiscard]] std::optional<std::string> openedFolder() const;
+
+    std::optional<std::string> folder_;
     std::vector<std::string> ended_;
     std::set<std::string> folders_;
     unsigned sequence_ = 0;

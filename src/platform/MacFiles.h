@@ -3,43 +3,93 @@
 #pragma once
 
 #include "base/Bytes.h"
+#include "platform/FileAttributes.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace fu::platform {
+
+// An open folder. A name given with it is one component inside it, so nothing done to that name
+// can be led elsewhere by a link swapped in along the folder's path after it was opened.
+class MacFolder {
+public:
+    // The folder at `path`, links on the way followed: for the user's own folders.
+    [[nodiscard]] static std::optional<MacFolder> open(const std::string& path, int* error = nullptr);
+    // A folder reached from `root` by a relative path that stays beneath it and crosses no link,
+    // not even one that would lead back inside; "" is the root itself.
+    [[nodiscard]] static std::optional<MacFolder> openBeneath(const MacFolder& root, const std::string& relative,
+                                                              int* error = nullptr);
+
+    MacFolder(MacFolder&& other) noexcept;
+    MacFolder& operator=(MacFolder&& other) noexcept;
+    MacFolder(const MacFolder&) = delete;
+    MacFolder& operator=(const MacFolder&) = delete;
+    ~MacFolder();
+
+    [[nodiscard]] int descriptor() const { return fd_; }
+    // The path it was opened by, for messages and records; the folder may have moved since.
+    [[nodiscard]] const std::string& path() const { return path_; }
+    [[nodiscard]] uint32_t ownerId() const { return owner_; }
+
+private:
+    MacFolder(int fd, std::string path, uint32_t owner) : fd_(fd), path_(std::move(path)), owner_(owner) {}
+    int fd_ = -1;
+    std::string path_;
+    uint32_t owner_ = 0;
+};
+
+// A one-component name inside an open folder.
+struct MacName {
+    const MacFolder& folder;
+    std::string name;
+    [[nodiscard]] MacName companion() const { return {folder, "._" + name}; }
+};
 
 [[nodiscard]] std::string companionPath(const std::string& path);
 [[nodiscard]] bool isCompanionName(std::string_view name);
 
 // True when the item exists (a dangling link counts as existing).
 [[nodiscard]] bool macFileExists(const std::string& path);
+[[nodiscard]] bool macFileExists(const MacName& file);
 
 // Moves a file and its companion; fails with dupFNErr when the destination name is taken.
 // Both files are synced first and the companion is renamed before the data file, so a reader
 // never sees the new data without its fork. Across file systems it copies, syncs, renames and
 // then removes the source.
 [[nodiscard]] int16_t moveMacFile(const std::string& sourcePath, const std::string& destinationPath);
+// Without syncFolders the two folders' entries are left for the caller to sync (once per run);
+// the files themselves are synced all the same.
+[[nodiscard]] int16_t moveMacFile(const MacName& source, const MacName& destination, bool syncFolders = true);
 
 // A second, durable name for a file and its companion in another folder: hard links where the
 // two folders share a file system, else synced copies. The source stays where it is; the
 // destination name must be free. The destination folder is synced.
 [[nodiscard]] int16_t backupMacFile(const std::string& sourcePath, const std::string& destinationPath);
+[[nodiscard]] int16_t backupMacFile(const MacName& source, const MacName& destination);
 
 // Fresh synced copies of a file and its companion, owned by the caller, readable by everyone and
-// writable by the owner only (0644), whatever the source's mode bits and the umask.
+// writable by the owner only (0644), whatever the source's mode bits and the umask. With
+// `onlyFrom`, each source file must be that user's and have no other name (no hard link to
+// somebody else's file), else permErr.
 [[nodiscard]] int16_t copyMacFileForEveryone(const std::string& sourcePath, const std::string& destinationPath);
+[[nodiscard]] int16_t copyMacFileForEveryone(const MacName& source, const MacName& destination,
+                                             std::optional<uint32_t> onlyFrom = std::nullopt);
 
 // Puts a staged file and its companion in place of another in the same folder by two atomic
 // renames, companion first, so the name always holds a whole pair: the old one, then the new.
 // Nothing is synced; syncFolder makes the result durable.
 [[nodiscard]] int16_t replaceMacFile(const std::string& stagedPath, const std::string& destinationPath);
+[[nodiscard]] int16_t replaceMacFile(const MacFolder& folder, const std::string& stagedName,
+                                     const std::string& destinationName);
 
 // Syncs a folder's entries (names made, renamed or removed in it).
 [[nodiscard]] int16_t syncFolder(const std::string& path);
+[[nodiscard]] int16_t syncFolder(const MacFolder& folder);
 
 // The bytes of a file and of its companion (empty when it has none); nullopt when the data file
 // cannot be read or exceeds the limit.
@@ -50,6 +100,15 @@ struct MacFileBytes {
     bool operator==(const MacFileBytes&) const = default;
 };
 [[nodiscard]] std::optional<MacFileBytes> readMacFileBytes(const std::string& path, uint64_t limit);
+[[nodiscard]] std::optional<MacFileBytes> readMacFileBytes(const MacName& file, uint64_t limit);
+
+// The kind of the item itself (a link is not followed); nullopt when it is not there or cannot
+// be examined, *error then holding errno.
+[[nodiscard]] std::optional<ItemType> itemTypeOf(const MacName& item, int* error = nullptr);
+
+// Removes the regular file and its companion, either one alone too; a missing one is no error,
+// a folder is never removed.
+[[nodiscard]] int16_t removeMacFilePair(const MacName& file);
 
 // Removes a file with its companion, or a folder with everything in it.
 [[nodiscard]] int16_t removeMacItem(const std::string& path);
@@ -68,10 +127,15 @@ struct MacFileBytes {
 // A plain file of the user's own that nobody else may write, of at most `limit` bytes; nullopt
 // for anything else (a link, another owner, a file open to others).
 [[nodiscard]] std::optional<Bytes> readOwnPrivateFile(const std::string& path, uint64_t limit);
+// The same for a file that must be `owner`'s.
+[[nodiscard]] std::optional<Bytes> readFileOwnedBy(const std::string& path, uint64_t limit, uint32_t owner);
+[[nodiscard]] uint32_t effectiveUserId();
 
 // Creates one folder level; the parent must exist. A private folder is for the owner alone
 // (the Trash is one).
 [[nodiscard]] int16_t createFolder(const std::string& path, bool privateFolder = false);
+// A folder of ours made readable (never writable) by everyone, 0755; refused for a link.
+[[nodiscard]] int16_t setFolderReadableByEveryone(const std::string& path);
 
 // Names of a folder's entries, shallow, in the file system's order, without companions.
 [[nodiscard]] std::optional<std::vector<std::string>> listFolder(const std::string& path);

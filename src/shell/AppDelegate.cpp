@@ -138,7 +138,9 @@ void AppDelegate::applicationDidFinishLaunching() {
     }
     // A run that a crash or a kill cut short is finished or undone before anything looks at
     // fonts, and the user hears what was found.
-    if (const std::vector<std::string> repaired = FontUpdate::repairInterruptedUpdates(); !repaired.empty() && window_) {
+    std::vector<std::string> repaired = FontUpdate::repairInterruptedUpdates();
+    for (std::string& line : FontUpdate::computerUpdatesAwaitingRepair()) repaired.push_back(std::move(line));
+    if (!repaired.empty() && window_) {
         std::string notice;
         for (const std::string& line : repaired) notice += line + "\n";
         window_->showNotice(notice);

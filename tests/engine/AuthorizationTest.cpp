@@ -4,16 +4,20 @@
 #include "definition/ScriptInfo.h"
 #include "engine/FontUpdate.h"
 #include "engine/HelperProtocol.h"
+#include "engine/UpdateJournal.h"
 #include "support/Sandbox.h"
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <thread>
+#include <atomic>
 
 namespace fu {
 namespace {
@@ -139,6 +143,138 @@ TEST_F(HelperSession, HalfStagedPairsOfASwapCutShortAreClearedAtStart) {
     EXPECT_FALSE(fs::exists(fonts + "/._.fu-new-Other"));
     EXPECT_EQ(text(fonts + "/Sub/._Font"), "fork");
     EXPECT_TRUE(fs::exists(fonts + "/Other"));
+}
+
+// Whatever a racer does to the folders it owns while the helper works (swapping a folder for a
+// link to elsewhere, in the backup folder or as the whole temporary folder), the helper's files
+// stay where its rules put them: nothing appears outside, nothing from elsewhere reaches the fonts.
+TEST_F(HelperSession, ARacerSwappingItsFoldersForLinksNeverLeadsTheHelperOutside) {
+    const std::string outside = sandbox.path("outside");
+    const std::string secret = sandbox.path("secret");
+    fs::create_directories(outside);
+    sandbox.writeFile("secret/Font", bytesOf("secret"));
+    sandbox.writeFile("secret/._Font", bytesOf("secret fork"));
+    start();
+    fs::create_directories(temp);
+    fs::create_directories(trash + "/Old/Sub");
+    fs::create_directory_symlink(outside, trash + "/Old/Alt");
+    fs::create_directory_symlink(secret, temp + "-alt");
+
+    std::atomic<bool> paused{true}, stop{false}, idle{true};
+    std::thread racer([&] {
+        const auto exchange = [](const std::string& a, const std::string& b) {
+            ::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE);
+        };
+        while (!stop) {
+            if (paused) {
+                idle = true;
+                std::this_thread::yield();
+                continue;
+            }
+            idle = false;
+            exchange(trash + "/Old/Sub", trash + "/Old/Alt");
+            exchange(temp, temp + "-alt");
+            std::this_thread::yield();
+            exchange(temp, temp + "-alt");
+            exchange(trash + "/Old/Sub", trash + "/Old/Alt");
+        }
+        idle = true;
+    });
+    const auto holdRacer = [&] {
+        paused = true;
+        while (!idle) std::this_thread::yield();
+    };
+    int swapped = 0, moved = 0;
+    for (int round = 0; round < 40; ++round) {
+        holdRacer();
+        const std::string n = std::to_string(round);
+        fs::remove_all(trash + "/Old/Sub");
+        fs::create_directories(trash + "/Old/Sub");
+        sandbox.writeFile("system-fonts/Sub/Font", bytesOf("old " + n));
+        sandbox.writeFile("system-fonts/Sub/._Font", bytesOf("old fork " + n));
+        sandbox.writeFile("home/.local/share/org.fontupdater.FontUpdater.temp/Font", bytesOf("new " + n));
+        sandbox.writeFile("home/.local/share/org.fontupdater.FontUpdater.temp/._Font", bytesOf("new fork " + n));
+        paused = false;
+        swapped += Authorization::swapFileWithAuthorization(&authorization, temp + "/Font", fonts + "/Sub/Font",
+                                                            trash + "/Old/Sub/Font") == 0;
+        moved += move(fonts + "/Sub/Font", trash + "/Old/Sub/Moved") == 0;
+        holdRacer();
+        ASSERT_TRUE(fs::is_empty(outside)) << "round " << round << ": the helper wrote through a link";
+        if (fs::exists(fonts + "/Sub/Font")) {
+            const std::string font = text(fonts + "/Sub/Font");
+            ASSERT_TRUE(font == "old " + n || font == "new " + n) << "round " << round << ": " << font;
+            EXPECT_EQ(text(fonts + "/Sub/._Font"), (font == "old " + n ? "old fork " : "new fork ") + n);
+        } else {
+            ASSERT_TRUE(fs::exists(trash + "/Old/Sub/Moved")) << "round " << round << ": the font went nowhere";
+        }
+    }
+    stop = true;
+    racer.join();
+    EXPECT_EQ(text(secret + "/Font"), "secret");
+    EXPECT_EQ(fs::directory_iterator(secret) == fs::directory_iterator(), false);
+    // The racer loses some rounds and wins none: the requests that met a link were refused.
+    EXPECT_GT(swapped + moved, 0) << "no request ever got through: the test raced nothing";
+}
+
+// A swap cut short by the helper's death is finished or undone by the next helper from its own
+// journal, before it answers anything; a start without rights can only say it is waiting.
+TEST_F(HelperSession, TheNextHelperRepairsASwapItsJournalSaysWasCutShort) {
+    fs::create_directories(trash + "/Old/Sub");
+    // Pairs to take the fingerprints from.
+    sandbox.writeFile("pairs/old", bytesOf("old"));
+    sandbox.writeFile("pairs/._old", bytesOf("old fork"));
+    sandbox.writeFile("pairs/new", bytesOf("new"));
+    sandbox.writeFile("pairs/._new", bytesOf("new fork"));
+    const std::string oldDigest = *pairDigest(sandbox.path("pairs/old"));
+    const std::string newDigest = *pairDigest(sandbox.path("pairs/new"));
+    const auto record = [&](const std::string& name) {
+        const JournalRecord plan{fonts + "/Sub/" + name, fonts + "/Sub/.fu-new-" + name,
+                                 trash + "/Old/Sub/" + name, oldDigest, newDigest};
+        sandbox.writeFile("system-fonts/.fu-journal/" + name + ".swap", bytesOf(plan.text()));
+    };
+    // Killed between the two renames: the new companion in place, the new data file still staged.
+    sandbox.writeFile("system-fonts/Sub/Half", bytesOf("old"));
+    sandbox.writeFile("system-fonts/Sub/._Half", bytesOf("new fork"));
+    sandbox.writeFile("system-fonts/Sub/.fu-new-Half", bytesOf("new"));
+    sandbox.writeFile("home/.local/share/Trash/files/Old/Sub/Half", bytesOf("old"));
+    sandbox.writeFile("home/.local/share/Trash/files/Old/Sub/._Half", bytesOf("old fork"));
+    record("Half");
+    // The same, but the staged data file was lost too: only the backup can help.
+    sandbox.writeFile("system-fonts/Sub/Lost", bytesOf("old"));
+    sandbox.writeFile("system-fonts/Sub/._Lost", bytesOf("new fork"));
+    sandbox.writeFile("home/.local/share/Trash/files/Old/Sub/Lost", bytesOf("old"));
+    sandbox.writeFile("home/.local/share/Trash/files/Old/Sub/._Lost", bytesOf("old fork"));
+    record("Lost");
+    ::chmod(sandbox.path("system-fonts/.fu-journal").c_str(), 0755);
+
+    EXPECT_EQ(FontUpdate::computerUpdatesAwaitingRepair().size(), 2u);
+    start();
+    EXPECT_EQ(text(fonts + "/Sub/Half"), "new");
+    EXPECT_EQ(text(fonts + "/Sub/._Half"), "new fork");
+    EXPECT_EQ(text(fonts + "/Sub/Lost"), "old");
+    EXPECT_EQ(text(fonts + "/Sub/._Lost"), "old fork");
+    EXPECT_FALSE(fs::exists(fonts + "/Sub/.fu-new-Half"));
+    EXPECT_FALSE(fs::exists(fonts + "/Sub/.fu-old-Lost"));
+    EXPECT_TRUE(fs::is_empty(fonts + "/.fu-journal"));
+    EXPECT_TRUE(FontUpdate::computerUpdatesAwaitingRepair().empty());
+}
+
+// The helper's records live while its swaps' folders are unsynced, and go when the session ends.
+TEST_F(HelperSession, ASwapIsJournalledUntilTheSessionEnds) {
+    sandbox.writeFile("system-fonts/Sub/Font", bytesOf("old"));
+    start();
+    sandbox.writeFile("home/.local/share/org.fontupdater.FontUpdater.temp/Font", bytesOf("new"));
+    fs::create_directories(trash + "/Old/Sub");
+    ASSERT_EQ(Authorization::swapFileWithAuthorization(&authorization, temp + "/Font", fonts + "/Sub/Font",
+                                                       trash + "/Old/Sub/Font"),
+              0);
+    EXPECT_FALSE(fs::is_empty(fonts + "/.fu-journal"));
+    struct stat st {};
+    ASSERT_EQ(::stat((fonts + "/.fu-journal").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0755u) << "readable by everyone, writable by the helper alone";
+    EXPECT_TRUE(Authorization::stopAuthorization(&authorization));
+    EXPECT_TRUE(fs::is_empty(fonts + "/.fu-journal"));
+    EXPECT_EQ(text(fonts + "/Sub/Font"), "new");
 }
 
 TEST_F(HelperSession, FoldersReachedThroughALinkAboveThemStillServe) {

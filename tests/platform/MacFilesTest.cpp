@@ -185,6 +185,50 @@ TEST_F(MacFiles, AReplacementPutsBothFilesInPlaceWithinOneFolder) {
     EXPECT_FALSE(macFileExists(companionPath(staged)));
 }
 
+// A folder opened beneath another is reached through real folders only: a link anywhere on the
+// way, even one back inside, and any step up are refused; once open, the folder is the one that
+// was there, whatever is renamed in its place.
+TEST_F(MacFiles, AFolderBeneathAnotherIsReachedWithoutLinksAndStaysTheOneOpened) {
+    namespace fs = std::filesystem;
+    fs::create_directories(sandbox.path("root/a/b"));
+    fs::create_directories(sandbox.path("elsewhere"));
+    fs::create_directory_symlink(sandbox.path("elsewhere"), sandbox.path("root/out"));
+    fs::create_directory_symlink(sandbox.path("root/a"), sandbox.path("root/back"));
+    const auto root = MacFolder::open(sandbox.path("root"));
+    ASSERT_TRUE(root);
+    EXPECT_TRUE(MacFolder::openBeneath(*root, "a/b"));
+    EXPECT_TRUE(MacFolder::openBeneath(*root, ""));
+    for (const char* refused : {"out", "back/b", "a/../../elsewhere", "/tmp", "a/b/../../out"})
+        EXPECT_FALSE(MacFolder::openBeneath(*root, refused)) << refused;
+
+    auto b = MacFolder::openBeneath(*root, "a/b");
+    ASSERT_TRUE(b);
+    fs::rename(sandbox.path("root/a/b"), sandbox.path("root/a/moved"));
+    fs::create_directory_symlink(sandbox.path("elsewhere"), sandbox.path("root/a/b"));
+    sandbox.writeFile("root/x", asBytes("x"));
+    EXPECT_EQ(moveMacFile(MacName{*root, "x"}, MacName{*b, "x"}), noErr);
+    EXPECT_TRUE(fs::exists(sandbox.path("root/a/moved/x")));
+    EXPECT_TRUE(fs::is_empty(sandbox.path("elsewhere")));
+}
+
+// The helper hands out copies only of what the folder's owner made there under a single name.
+TEST_F(MacFiles, ACopyForEveryoneCanRefuseFilesWithASecondName) {
+    namespace fs = std::filesystem;
+    sandbox.writeFile("from/Font", asBytes("font"));
+    sandbox.writeFile("from/._Font", asBytes("fork"));
+    sandbox.writeFile("from/Alone", asBytes("alone"));
+    fs::create_directories(sandbox.path("to"));
+    fs::create_hard_link(sandbox.path("from/Font"), sandbox.path("from/Linked"));
+    const auto from = MacFolder::open(sandbox.path("from"));
+    const auto to = MacFolder::open(sandbox.path("to"));
+    ASSERT_TRUE(from && to);
+    EXPECT_EQ(copyMacFileForEveryone(MacName{*from, "Linked"}, MacName{*to, "Linked"}, from->ownerId()), permErr);
+    EXPECT_EQ(copyMacFileForEveryone(MacName{*from, "Alone"}, MacName{*to, "Alone"}, from->ownerId() + 1), permErr);
+    EXPECT_TRUE(fs::is_empty(sandbox.path("to"))) << "nothing of a refused copy stays";
+    EXPECT_EQ(copyMacFileForEveryone(MacName{*from, "Alone"}, MacName{*to, "Alone"}, from->ownerId()), noErr);
+    EXPECT_TRUE(fs::exists(sandbox.path("to/Alone")));
+}
+
 TEST_F(MacFiles, OnlyTheUsersOwnPrivateFilesAreRead) {
     const std::string path = sandbox.path("record");
     test::writeWholeFile(path, Bytes{1, 2, 3});

@@ -21,6 +21,7 @@ USER_FOLDER = "ユーザ"
 COMPUTER_FOLDER = "コンピュータ"
 
 # Finding kinds that break the promise; the others are worth reading but allowed.
+HELPER_JOURNAL = ".fu-journal"
 VIOLATIONS = ("lost", "half", "damaged", "backup-lost", "untruthful", "stray-half", "crash")
 
 
@@ -229,6 +230,15 @@ def check(fonts_dir, trash_files, fonts, report=None, reported=True, before=None
     installed = {os.path.normpath(r) for r in fonts}
     for folder, _, names in os.walk(fonts_dir):
         present = set(names)
+        if os.path.relpath(folder, fonts_dir).split(os.sep)[0] == HELPER_JOURNAL:
+            # The helper's records of swaps in progress: no fonts, and none left after a clean run.
+            for name in sorted(present):
+                relative = os.path.relpath(os.path.join(folder, name), fonts_dir)
+                if final:
+                    findings.append(Finding("stray-half", relative, "a journal file the repair left behind"))
+                else:
+                    findings.append(Finding("journal", relative, "the helper's record of a swap in progress"))
+            continue
         for name in sorted(present):
             relative = os.path.normpath(os.path.relpath(os.path.join(folder, name), fonts_dir))
             if name.startswith(STAGED_PREFIXES):

@@ -8,14 +8,14 @@ then on, SIGKILL), a fresh sandbox is updated with call k interrupted, the files
 
 Configurations: the Trash on the Fonts folder's file system; the Trash on a tmpfs of its own
 (needs a private mount namespace: root, or an unprivileged user namespace; skipped otherwise);
-renameat2 flags refused, as on file systems without RENAME_NOREPLACE.
+renameat2 flags refused, as on file systems without RENAME_NOREPLACE; the fonts in the computer's
+folder, updated by the helper, which is the process faulted.
 
 Environment:
   FU_BIN_DIR          where fupdef is (required)
   FU_FAULT_SHIM       the built shim, libfu_faultshim.so (default: FU_BIN_DIR/../lib/, FU_BIN_DIR/)
   FU_SAFETY_CONFIGS   comma list of same-fs, trash-elsewhere, no-rename-flags, computer (default:
-                      all but computer); computer puts the fonts in the computer's folder and
-                      faults the helper
+                      all); computer puts the fonts in the computer's folder and faults the helper
   FU_SAFETY_MODES     comma list of fail, persist, kill (default: all)
   FU_SAFETY_POINTS    which calls, "1-40,77" (default: all)
   FU_SAFETY_MAX_POINTS  at most this many calls per configuration, spread evenly over the run
@@ -47,9 +47,7 @@ import check_fonts as cf  # noqa: E402
 COPYRIGHT = "update safety"
 MODES = ("fail", "persist", "kill")
 CONFIGS = ("same-fs", "trash-elsewhere", "no-rename-flags", "computer")
-# The computer's folder has no journal yet: a helper killed between the last font's two renames
-# leaves a staged file that only a later helper session clears, so that run is asked for by name.
-DEFAULT_CONFIGS = ("same-fs", "trash-elsewhere", "no-rename-flags")
+DEFAULT_CONFIGS = CONFIGS
 RUN_TIMEOUT = 60
 
 # Installed fonts: path in the user's Fonts folder, family. Two share a family, so that one

@@ -5,12 +5,15 @@
 #include "platform/linux/PosixFile.h"
 
 #include <cerrno>
+#include <algorithm>
 #include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
+#include <linux/openat2.h>
 #include <optional>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace fu::platform {
@@ -27,34 +30,67 @@ bool exists(const std::string& path) {
     return ::lstat(path.c_str(), &st) == 0;
 }
 
-// rename that refuses to replace an existing name.
-int renameNoReplace(const std::string& from, const std::string& to) {
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
-    if (errno != EINVAL && errno != ENOSYS) return errno;
-    // File systems without RENAME_NOREPLACE: link/unlink keeps the no-replace promise for files.
-    if (::link(from.c_str(), to.c_str()) == 0) return ::unlink(from.c_str()) == 0 ? 0 : errno;
-    if (errno == EEXIST) return EEXIST;
-    if (exists(to)) return EEXIST;
-    return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+int dirOf(const MacName& item) { return item.folder.descriptor(); }
+const char* nameOf(const MacName& item) { return item.name.c_str(); }
+
+bool existsAt(const MacName& item) {
+    struct stat st {};
+    return ::fstatat(dirOf(item), nameOf(item), &st, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
-int syncFile(const std::string& path) {
-    posix::Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+// A name is one component: never empty, ".", ".." or holding a slash.
+bool isOneComponent(const std::string& name) {
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
+           name.find('\0') == std::string::npos;
+}
+
+bool bothNamed(const MacName& a, const MacName& b) { return isOneComponent(a.name) && isOneComponent(b.name); }
+
+// rename that refuses to replace an existing name.
+int renameNoReplace(const MacName& from, const MacName& to) {
+    if (::renameat2(dirOf(from), nameOf(from), dirOf(to), nameOf(to), RENAME_NOREPLACE) == 0) return 0;
+    if (errno != EINVAL && errno != ENOSYS) return errno;
+    // File systems without RENAME_NOREPLACE: link/unlink keeps the no-replace promise for files.
+    if (::linkat(dirOf(from), nameOf(from), dirOf(to), nameOf(to), 0) == 0) {
+        if (::unlinkat(dirOf(from), nameOf(from), 0) == 0) return 0;
+        // Both names would hold the file; the new one goes again so the move did not happen.
+        const int error = errno;
+        ::unlinkat(dirOf(to), nameOf(to), 0);
+        return error;
+    }
+    if (errno == EEXIST) return EEXIST;
+    if (existsAt(to)) return EEXIST;
+    return ::renameat(dirOf(from), nameOf(from), dirOf(to), nameOf(to)) == 0 ? 0 : errno;
+}
+
+posix::Fd openFileAt(const MacName& item, int flags) {
+    return posix::Fd(::openat(dirOf(item), nameOf(item), flags | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+}
+
+int syncFileAt(const MacName& item) {
+    posix::Fd fd = openFileAt(item, O_RDONLY);
     if (!fd.valid()) return errno;
     return ::fsync(fd.get()) == 0 ? 0 : errno;
 }
 
+struct CopyRule {
+    std::optional<mode_t> mode;         // else the source's
+    std::optional<uint32_t> onlyFrom;   // the source's owner, with a single name
+};
+
 // Copies a regular file with its mode (or the one given) and modification time and syncs the copy.
-int copyFileSynced(const std::string& from, const std::string& to, std::optional<mode_t> mode = std::nullopt) {
-    posix::Fd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+int copyFileSynced(const MacName& from, const MacName& to, const CopyRule& rule = {}) {
+    posix::Fd in = openFileAt(from, O_RDONLY);
     if (!in.valid()) return errno;
     struct stat st {};
     if (::fstat(in.get(), &st) != 0) return errno;
     if (!S_ISREG(st.st_mode)) return EINVAL;
-    posix::Fd out(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode.value_or(st.st_mode & 07777)));
+    if (rule.onlyFrom && (st.st_uid != *rule.onlyFrom || st.st_nlink != 1)) return EPERM;
+    const mode_t mode = rule.mode.value_or(st.st_mode & 07777);
+    posix::Fd out(::openat(dirOf(to), nameOf(to), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode));
     if (!out.valid()) return errno;
     // The creator's umask must not decide who may read a font.
-    if (mode && ::fchmod(out.get(), *mode) != 0) return errno;
+    if (rule.mode && ::fchmod(out.get(), *rule.mode) != 0) return errno;
     Bytes buffer(1 << 20);
     uint64_t offset = 0;
     for (;;) {
@@ -71,35 +107,113 @@ int copyFileSynced(const std::string& from, const std::string& to, std::optional
     return ::fsync(out.get()) == 0 ? 0 : errno;
 }
 
-int moveAcrossFileSystems(const std::string& source, const std::string& destination, bool withCompanion) {
-    const std::string folder = posix::parentFolder(destination);
-    const std::string stem = folder + "/.fu-move-" + std::to_string(::getpid()) + "-" +
-                             posix::lastComponent(destination);
-    const std::string tempData = stem;
-    const std::string tempCompanion = companionPath(stem);
+int moveAcrossFileSystems(const MacName& source, const MacName& destination, bool withCompanion) {
+    const MacName tempData{destination.folder, ".fu-move-" + std::to_string(::getpid()) + "-" + destination.name};
+    const MacName tempCompanion = tempData.companion();
     auto cleanUp = [&] {
-        ::unlink(tempData.c_str());
-        ::unlink(tempCompanion.c_str());
+        ::unlinkat(dirOf(tempData), nameOf(tempData), 0);
+        ::unlinkat(dirOf(tempCompanion), nameOf(tempCompanion), 0);
     };
     int error = copyFileSynced(source, tempData);
-    if (error == 0 && withCompanion) error = copyFileSynced(companionPath(source), tempCompanion);
-    if (error == 0 && withCompanion) error = renameNoReplace(tempCompanion, companionPath(destination));
+    if (error == 0 && withCompanion) error = copyFileSynced(source.companion(), tempCompanion);
+    if (error == 0 && withCompanion) error = renameNoReplace(tempCompanion, destination.companion());
     if (error == 0) {
         error = renameNoReplace(tempData, destination);
-        if (error != 0 && withCompanion) ::unlink(companionPath(destination).c_str());
+        if (error != 0 && withCompanion) ::unlinkat(dirOf(destination), destination.companion().name.c_str(), 0);
     }
     if (error != 0) {
         cleanUp();
         return error;
     }
-    posix::syncPath(folder);
-    // The copy is complete and durable; only now may the original go.
-    if (withCompanion) ::unlink(companionPath(source).c_str());
-    ::unlink(source.c_str());
+    if (::fsync(destination.folder.descriptor()) != 0) return errno;
+    // The copy is complete and durable; only now may the original go, data file first so that
+    // a failure leaves the source a whole pair or a lone companion no scanner loads.
+    if (::unlinkat(dirOf(source), nameOf(source), 0) != 0) return errno;
+    if (withCompanion && ::unlinkat(dirOf(source), source.companion().name.c_str(), 0) != 0) return errno;
     return 0;
 }
 
+// The folder of a path and its last component; the path-based calls all go through here.
+struct OpenedName {
+    MacFolder folder;
+    std::string name;
+    [[nodiscard]] MacName ref() const { return {folder, name}; }
+};
+
+std::optional<OpenedName> openParent(const std::string& path, int* error = nullptr) {
+    if (path.empty()) {
+        if (error) *error = EINVAL;
+        return std::nullopt;
+    }
+    const std::string trimmed = trimTrailingSlashes(path);
+    auto folder = MacFolder::open(posix::parentFolder(trimmed), error);
+    if (!folder) return std::nullopt;
+    return OpenedName{std::move(*folder), posix::lastComponent(trimmed)};
+}
+
 } // namespace
+
+MacFolder::MacFolder(MacFolder&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), path_(std::move(other.path_)), owner_(other.owner_) {}
+
+MacFolder& MacFolder::operator=(MacFolder&& other) noexcept {
+    if (this != &other) {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = std::exchange(other.fd_, -1);
+        path_ = std::move(other.path_);
+        owner_ = other.owner_;
+    }
+    return *this;
+}
+
+MacFolder::~MacFolder() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+std::optional<MacFolder> MacFolder::open(const std::string& path, int* error) {
+    // O_RDONLY rather than O_PATH: a folder's entries are synced through this descriptor.
+    posix::Fd fd(path.empty() ? -1 : ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    struct stat st {};
+    if (!fd.valid() || ::fstat(fd.get(), &st) != 0) {
+        if (error) *error = path.empty() ? ENOENT : errno;
+        return std::nullopt;
+    }
+    return MacFolder(fd.release(), path, st.st_uid);
+}
+
+std::optional<MacFolder> MacFolder::openBeneath(const MacFolder& root, const std::string& relative, int* error) {
+    const std::string spelled = relative.empty() ? "." : relative;
+    auto fail = [error](int code) -> std::optional<MacFolder> {
+        if (error) *error = code;
+        return std::nullopt;
+    };
+    if (spelled.front() == '/' || spelled.find('\0') != std::string::npos) return fail(EXDEV);
+    struct open_how how {};
+    how.flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW;
+    how.resolve = RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
+    int fd = int(::syscall(SYS_openat2, root.descriptor(), spelled.c_str(), &how, sizeof how));
+    if (fd < 0 && (errno == ENOSYS || errno == EPERM)) {
+        // Kernels before 5.6 (or a filter that hides the call): one component at a time, each
+        // opened beneath the last with links refused, which no rename during the walk can fool.
+        posix::Fd at(::fcntl(root.descriptor(), F_DUPFD_CLOEXEC, 0));
+        size_t begin = 0;
+        while (at.valid() && begin < spelled.size()) {
+            const size_t end = std::min(spelled.find('/', begin), spelled.size());
+            const std::string part = spelled.substr(begin, end - begin);
+            begin = end + 1;
+            if (part.empty() || part == ".") continue;
+            if (part == "..") return fail(EXDEV);
+            at = posix::Fd(::openat(at.get(), part.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW));
+        }
+        fd = at.valid() ? at.release() : -1;
+    }
+    posix::Fd opened(fd);
+    struct stat st {};
+    if (!opened.valid() || ::fstat(opened.get(), &st) != 0) return fail(errno);
+    std::string path = root.path();
+    if (!relative.empty()) path += (path == "/" ? "" : "/") + relative;
+    return MacFolder(opened.release(), std::move(path), st.st_uid);
+}
 
 std::string companionPath(const std::string& path) {
     const std::string trimmed = trimTrailingSlashes(path);
@@ -112,74 +226,131 @@ bool isCompanionName(std::string_view name) { return name.size() >= 2 && name.su
 
 bool macFileExists(const std::string& path) { return !path.empty() && exists(path); }
 
-int16_t moveMacFile(const std::string& sourcePath, const std::string& destinationPath) {
-    if (sourcePath.empty() || destinationPath.empty()) return paramErr;
-    const std::string source = trimTrailingSlashes(sourcePath);
-    const std::string destination = trimTrailingSlashes(destinationPath);
-    struct stat st {};
-    if (::lstat(source.c_str(), &st) != 0) return osErrFromErrno(errno);
-    if (exists(destination) || exists(companionPath(destination))) return dupFNErr;
+bool macFileExists(const MacName& file) { return isOneComponent(file.name) && existsAt(file); }
 
-    const bool withCompanion = exists(companionPath(source));
+std::optional<ItemType> itemTypeOf(const MacName& item, int* error) {
+    struct stat st {};
+    if (!isOneComponent(item.name) || ::fstatat(dirOf(item), nameOf(item), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (error) *error = isOneComponent(item.name) ? errno : EINVAL;
+        return std::nullopt;
+    }
+    if (S_ISREG(st.st_mode)) return ItemType::Regular;
+    if (S_ISDIR(st.st_mode)) return ItemType::Directory;
+    if (S_ISLNK(st.st_mode)) return ItemType::SymbolicLink;
+    return ItemType::Other;
+}
+
+int16_t moveMacFile(const MacName& source, const MacName& destination, bool syncFolders) {
+    if (!bothNamed(source, destination)) return paramErr;
+    struct stat st {};
+    if (::fstatat(dirOf(source), nameOf(source), &st, AT_SYMLINK_NOFOLLOW) != 0) return osErrFromErrno(errno);
+    if (existsAt(destination) || existsAt(destination.companion())) return dupFNErr;
+
+    const bool withCompanion = existsAt(source.companion());
     if (S_ISREG(st.st_mode)) {
-        if (int error = syncFile(source); error != 0) return osErrFromErrno(error);
+        if (int error = syncFileAt(source); error != 0) return osErrFromErrno(error);
         if (withCompanion)
-            if (int error = syncFile(companionPath(source)); error != 0) return osErrFromErrno(error);
+            if (int error = syncFileAt(source.companion()); error != 0) return osErrFromErrno(error);
     }
 
     // Companion first: a reader that sees the new data file also sees its fork.
-    int error = withCompanion ? renameNoReplace(companionPath(source), companionPath(destination)) : 0;
+    int error = withCompanion ? renameNoReplace(source.companion(), destination.companion()) : 0;
     if (error == 0) {
         error = renameNoReplace(source, destination);
-        if (error != 0 && withCompanion) renameNoReplace(companionPath(destination), companionPath(source));
+        if (error != 0 && withCompanion) renameNoReplace(destination.companion(), source.companion());
     }
     if (error == EXDEV && S_ISREG(st.st_mode)) error = moveAcrossFileSystems(source, destination, withCompanion);
     if (error != 0) return osErrFromErrno(error);
-    posix::syncPath(posix::parentFolder(destination));
-    posix::syncPath(posix::parentFolder(source));
-    return noErr;
-}
-
-// A second pair of names for a file and its companion, each file made by `make`; companion first,
-// and nothing of the second pair left when either file fails.
-template <class Make>
-int16_t makeSecondPair(const std::string& sourcePath, const std::string& destinationPath, Make make) {
-    if (sourcePath.empty() || destinationPath.empty()) return paramErr;
-    const std::string source = trimTrailingSlashes(sourcePath);
-    const std::string destination = trimTrailingSlashes(destinationPath);
-    struct stat st {};
-    if (::lstat(source.c_str(), &st) != 0) return osErrFromErrno(errno);
-    if (!S_ISREG(st.st_mode)) return paramErr;
-    if (exists(destination) || exists(companionPath(destination))) return dupFNErr;
-    const bool withCompanion = exists(companionPath(source));
-    int error = withCompanion ? make(companionPath(source), companionPath(destination)) : 0;
-    if (error == 0) error = make(source, destination);
-    if (error != 0) {
-        ::unlink(destination.c_str());
-        if (withCompanion) ::unlink(companionPath(destination).c_str());
-        return osErrFromErrno(error);
+    if (syncFolders) {
+        ::fsync(destination.folder.descriptor());
+        ::fsync(source.folder.descriptor());
     }
     return noErr;
 }
 
-int16_t backupMacFile(const std::string& sourcePath, const std::string& destinationPath) {
+int16_t moveMacFile(const std::string& sourcePath, const std::string& destinationPath) {
+    int error = 0;
+    auto source = openParent(sourcePath, &error);
+    if (!source) return osErrFromErrno(error);
+    auto destination = openParent(destinationPath, &error);
+    if (!destination) return osErrFromErrno(error);
+    return moveMacFile(source->ref(), destination->ref());
+}
+
+namespace {
+
+// A second pair of names for a file and its companion, each file made by `make`; companion first,
+// and nothing of the second pair left when either file fails.
+template <class Make> int16_t makeSecondPair(const MacName& source, const MacName& destination, Make make) {
+    if (!bothNamed(source, destination)) return paramErr;
+    struct stat st {};
+    if (::fstatat(dirOf(source), nameOf(source), &st, AT_SYMLINK_NOFOLLOW) != 0) return osErrFromErrno(errno);
+    if (!S_ISREG(st.st_mode)) return paramErr;
+    if (existsAt(destination) || existsAt(destination.companion())) return dupFNErr;
+    const bool withCompanion = existsAt(source.companion());
+    int error = withCompanion ? make(source.companion(), destination.companion()) : 0;
+    if (error == 0) error = make(source, destination);
+    if (error != 0) {
+        ::unlinkat(dirOf(destination), nameOf(destination), 0);
+        if (withCompanion) ::unlinkat(dirOf(destination), destination.companion().name.c_str(), 0);
+        return error == EPERM ? permErr : osErrFromErrno(error);
+    }
+    return noErr;
+}
+
+template <class Call> int16_t withTwoPaths(const std::string& sourcePath, const std::string& destinationPath, Call call) {
+    int error = 0;
+    auto source = openParent(sourcePath, &error);
+    if (!source) return osErrFromErrno(error);
+    auto destination = openParent(destinationPath, &error);
+    if (!destination) return osErrFromErrno(error);
+    return call(source->ref(), destination->ref());
+}
+
+} // namespace
+
+int16_t backupMacFile(const MacName& source, const MacName& destination) {
     // Links share the bytes, which the swap never writes to: renames only ever change names.
-    const int16_t made = makeSecondPair(sourcePath, destinationPath, [](const std::string& from, const std::string& to) {
-        if (::link(from.c_str(), to.c_str()) == 0) return syncFile(to);
+    const int16_t made = makeSecondPair(source, destination, [](const MacName& from, const MacName& to) {
+        if (::linkat(dirOf(from), nameOf(from), dirOf(to), nameOf(to), 0) == 0) return syncFileAt(to);
         if (errno != EXDEV && errno != EPERM && errno != EMLINK && errno != ENOTSUP) return errno;
         return copyFileSynced(from, to);
     });
     if (made != noErr) return made;
-    const int error = posix::syncPath(posix::parentFolder(trimTrailingSlashes(destinationPath)));
-    if (error == 0) return noErr;
-    (void)removeMacItem(trimTrailingSlashes(destinationPath));
+    if (::fsync(destination.folder.descriptor()) == 0) return noErr;
+    const int error = errno;
+    (void)removeMacFilePair(destination);
     return osErrFromErrno(error);
 }
 
-int16_t copyMacFileForEveryone(const std::string& sourcePath, const std::string& destinationPath) {
-    return makeSecondPair(sourcePath, destinationPath, [](const std::string& from, const std::string& to) {
-        return copyFileSynced(from, to, 0644);
+int16_t backupMacFile(const std::string& sourcePath, const std::string& destinationPath) {
+    return withTwoPaths(sourcePath, destinationPath, [](const MacName& a, const MacName& b) { return backupMacFile(a, b); });
+}
+
+int16_t copyMacFileForEveryone(const MacName& source, const MacName& destination, std::optional<uint32_t> onlyFrom) {
+    return makeSecondPair(source, destination, [onlyFrom](const MacName& from, const MacName& to) {
+        return copyFileSynced(from, to, {mode_t(0644), onlyFrom});
     });
+}
+
+int16_t copyMacFileForEveryone(const std::string& sourcePath, const std::string& destinationPath) {
+    return withTwoPaths(sourcePath, destinationPath,
+                        [](const MacName& a, const MacName& b) { return copyMacFileForEveryone(a, b); });
+}
+
+int16_t replaceMacFile(const MacFolder& folder, const std::string& stagedName, const std::string& destinationName) {
+    const MacName staged{folder, stagedName}, destination{folder, destinationName};
+    if (!bothNamed(staged, destination)) return paramErr;
+    struct stat st {};
+    if (::fstatat(dirOf(staged), nameOf(staged), &st, AT_SYMLINK_NOFOLLOW) != 0) return osErrFromErrno(errno);
+    if (!S_ISREG(st.st_mode)) return paramErr;
+    const MacName stagedCompanion = staged.companion(), destinationCompanion = destination.companion();
+    if (existsAt(stagedCompanion) && ::renameat(dirOf(stagedCompanion), nameOf(stagedCompanion),
+                                                dirOf(destinationCompanion), nameOf(destinationCompanion)) != 0)
+        return osErrFromErrno(errno);
+    if (::renameat(dirOf(staged), nameOf(staged), dirOf(destination), nameOf(destination)) != 0)
+        return osErrFromErrno(errno);
+    return noErr;
 }
 
 int16_t replaceMacFile(const std::string& stagedPath, const std::string& destinationPath) {
@@ -187,14 +358,14 @@ int16_t replaceMacFile(const std::string& stagedPath, const std::string& destina
     const std::string staged = trimTrailingSlashes(stagedPath);
     const std::string destination = trimTrailingSlashes(destinationPath);
     if (posix::parentFolder(staged) != posix::parentFolder(destination)) return paramErr;
-    struct stat st {};
-    if (::lstat(staged.c_str(), &st) != 0) return osErrFromErrno(errno);
-    if (!S_ISREG(st.st_mode)) return paramErr;
-    if (exists(companionPath(staged)) &&
-        ::rename(companionPath(staged).c_str(), companionPath(destination).c_str()) != 0)
-        return osErrFromErrno(errno);
-    if (::rename(staged.c_str(), destination.c_str()) != 0) return osErrFromErrno(errno);
-    return noErr;
+    int error = 0;
+    auto folder = MacFolder::open(posix::parentFolder(staged), &error);
+    if (!folder) return osErrFromErrno(error);
+    return replaceMacFile(*folder, posix::lastComponent(staged), posix::lastComponent(destination));
+}
+
+int16_t syncFolder(const MacFolder& folder) {
+    return ::fsync(folder.descriptor()) == 0 ? noErr : osErrFromErrno(errno);
 }
 
 int16_t syncFolder(const std::string& path) {
@@ -203,9 +374,9 @@ int16_t syncFolder(const std::string& path) {
     return error == 0 ? noErr : osErrFromErrno(error);
 }
 
-std::optional<MacFileBytes> readMacFileBytes(const std::string& path, uint64_t limit) {
-    auto readLimited = [limit](const std::string& file, int* error) -> std::optional<Bytes> {
-        posix::Fd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+std::optional<MacFileBytes> readMacFileBytes(const MacName& file, uint64_t limit) {
+    auto readLimited = [limit](const MacName& item, int* error) -> std::optional<Bytes> {
+        posix::Fd fd = openFileAt(item, O_RDONLY);
         if (!fd.valid()) {
             *error = errno;
             return std::nullopt;
@@ -222,18 +393,33 @@ std::optional<MacFileBytes> readMacFileBytes(const std::string& path, uint64_t l
         }
         return bytes;
     };
-    if (path.empty()) return std::nullopt;
+    if (!isOneComponent(file.name)) return std::nullopt;
     int error = 0;
     MacFileBytes result;
-    auto data = readLimited(path, &error);
+    auto data = readLimited(file, &error);
     if (!data) return std::nullopt;
     result.data = std::move(*data);
-    auto companion = readLimited(companionPath(path), &error);
+    auto companion = readLimited(file.companion(), &error);
     if (!companion && error != ENOENT) return std::nullopt;
     if (companion) {
         result.companion = std::move(*companion);
         result.hasCompanion = true;
     }
+    return result;
+}
+
+std::optional<MacFileBytes> readMacFileBytes(const std::string& path, uint64_t limit) {
+    auto file = openParent(path);
+    if (!file) return std::nullopt;
+    return readMacFileBytes(file->ref(), limit);
+}
+
+int16_t removeMacFilePair(const MacName& file) {
+    if (!isOneComponent(file.name)) return paramErr;
+    int16_t result = noErr;
+    for (const MacName& item : {file, file.companion()})
+        if (::unlinkat(dirOf(item), nameOf(item), 0) != 0 && errno != ENOENT && result == noErr)
+            result = osErrFromErrno(errno);
     return result;
 }
 
@@ -277,11 +463,17 @@ int16_t writeReplacingPlainFile(const std::string& path, ByteView bytes) {
 }
 
 std::optional<Bytes> readOwnPrivateFile(const std::string& path, uint64_t limit) {
+    return readFileOwnedBy(path, limit, ::geteuid());
+}
+
+uint32_t effectiveUserId() { return ::geteuid(); }
+
+std::optional<Bytes> readFileOwnedBy(const std::string& path, uint64_t limit, uint32_t owner) {
     if (path.empty()) return std::nullopt;
     posix::Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
     if (!fd.valid()) return std::nullopt;
     struct stat st {};
-    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid() ||
+    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != owner ||
         (st.st_mode & (S_IWGRP | S_IWOTH)) != 0 || uint64_t(st.st_size) > limit)
         return std::nullopt;
     Bytes bytes(size_t(st.st_size));
@@ -292,6 +484,12 @@ std::optional<Bytes> readOwnPrivateFile(const std::string& path, uint64_t limit)
 int16_t createFolder(const std::string& path, bool privateFolder) {
     if (path.empty()) return paramErr;
     return ::mkdir(path.c_str(), privateFolder ? 0700 : 0755) == 0 ? noErr : osErrFromErrno(errno);
+}
+
+int16_t setFolderReadableByEveryone(const std::string& path) {
+    posix::Fd fd(path.empty() ? -1 : ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!fd.valid()) return osErrFromErrno(errno);
+    return ::fchmod(fd.get(), 0755) == 0 ? noErr : osErrFromErrno(errno);
 }
 
 std::optional<std::vector<std::string>> listFolder(const std::string& path) {
