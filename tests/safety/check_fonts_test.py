@@ -134,6 +134,13 @@ class FontsFolder(Sandbox):
         final = cf.check(self.fonts, self.trash, FONTS, reported=False, final=True)
         self.assertIn("Sub/._.fu-move-1-Mincho", [f.font for f in final.violations()])
 
+    def test_the_helpers_journal_is_no_font_but_must_be_empty_after_a_clean_run(self):
+        journal = os.path.join(self.fonts, cf.HELPER_JOURNAL)
+        self.put(os.path.join(journal, "12-1.swap"), cf.Pair(b"record", None))
+        self.assertEqual(self.check().violations(), [])
+        final = cf.check(self.fonts, self.trash, FONTS, reported=False, final=True)
+        self.assertEqual([f.font for f in final.violations()], [os.path.join(cf.HELPER_JOURNAL, "12-1.swap")])
+
 
 class Reports(Sandbox):
     def report(self, **updated):
