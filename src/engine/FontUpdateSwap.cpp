@@ -296,7 +296,11 @@ std::vector<std::string> FontUpdate::repairInterruptedUpdates() {
 std::vector<std::string> FontUpdate::repairInterruptedUpdatesOfJournal(
     const std::vector<std::pair<std::string, JournalRecord>>& records, const FolderOpener& openFolder) {
     std::vector<std::string> said;
-    for (const auto& [recordPath, record] : records) {
+    // Not a structured binding: the lambda below captures the record, which C++20 compilers
+    // before clang 16 refuse for bindings.
+    for (const auto& entry : records) {
+        const std::string& recordPath = entry.first;
+        const JournalRecord& record = entry.second;
         const std::string name = platform::lastPathComponent(record.fontPath);
         auto fontFolder = openFolder(platform::parentFolderOf(record.fontPath));
         auto backupFolder = openFolder(platform::parentFolderOf(record.backupPath));
