@@ -2,6 +2,7 @@
 
 #include <openssl/err.h>
 #include <openssl/evp.h>
+#include <openssl/pem.h>
 
 #include <climits>
 #include <memory>
@@ -45,27 +46,84 @@ std::optional<Bytes> aes256Ecb(ByteView key, ByteView input, bool encrypt) {
     return output;
 }
 
-std::optional<Bytes> withClearedErrors(std::optional<Bytes> result) {
-    // A failed call leaves entries on OpenSSL's per-thread error queue; later, unrelated
-    // OpenSSL users would otherwise find them there.
+// A failed call leaves entries on OpenSSL's per-thread error queue; later, unrelated OpenSSL
+// users would otherwise find them there.
+template <typename T> std::optional<T> withClearedErrors(std::optional<T> result) {
     if (!result) ERR_clear_error();
     return result;
 }
 
-} // namespace
-
-std::optional<Md5Digest> md5(ByteView bytes) {
-    Md5Digest digest{};
+template <typename Digest> std::optional<Digest> digestOf(ByteView bytes, const EVP_MD* type) {
+    Digest digest{};
     unsigned int length = 0;
     static const uint8_t kNothing = 0;
     const uint8_t* source = bytes.empty() ? &kNothing : bytes.data();
-    if (EVP_Digest(source, bytes.size(), digest.data(), &length, EVP_md5(), nullptr) != 1 ||
-        length != digest.size()) {
+    if (EVP_Digest(source, bytes.size(), digest.data(), &length, type, nullptr) != 1 || length != digest.size()) {
         ERR_clear_error();
         return std::nullopt;
     }
     return digest;
 }
+
+struct KeyFree {
+    void operator()(EVP_PKEY* key) const { EVP_PKEY_free(key); }
+};
+using Key = std::unique_ptr<EVP_PKEY, KeyFree>;
+struct DigestContextFree {
+    void operator()(EVP_MD_CTX* context) const { EVP_MD_CTX_free(context); }
+};
+using DigestContext = std::unique_ptr<EVP_MD_CTX, DigestContextFree>;
+struct BioFree {
+    void operator()(BIO* bio) const { BIO_free(bio); }
+};
+using Bio = std::unique_ptr<BIO, BioFree>;
+
+Key privateKeyOf(ByteView privateKey) {
+    if (privateKey.size() != kEd25519KeySize) return nullptr;
+    return Key(EVP_PKEY_new_raw_private_key(EVP_PKEY_ED25519, nullptr, privateKey.data(), privateKey.size()));
+}
+
+Key publicKeyOf(ByteView publicKey) {
+    if (publicKey.size() != kEd25519KeySize) return nullptr;
+    return Key(EVP_PKEY_new_raw_public_key(EVP_PKEY_ED25519, nullptr, publicKey.data(), publicKey.size()));
+}
+
+std::optional<Bytes> rawKey(const Key& key, bool privatePart) {
+    if (!key || EVP_PKEY_id(key.get()) != EVP_PKEY_ED25519) return std::nullopt;
+    Bytes raw(kEd25519KeySize);
+    size_t length = raw.size();
+    const int ok = privatePart ? EVP_PKEY_get_raw_private_key(key.get(), raw.data(), &length)
+                               : EVP_PKEY_get_raw_public_key(key.get(), raw.data(), &length);
+    if (ok != 1 || length != kEd25519KeySize) return std::nullopt;
+    return raw;
+}
+
+std::optional<std::string> pemOf(const Key& key, bool privatePart) {
+    if (!key) return std::nullopt;
+    Bio bio(BIO_new(BIO_s_mem()));
+    if (!bio) return std::nullopt;
+    const int ok = privatePart ? PEM_write_bio_PrivateKey(bio.get(), key.get(), nullptr, nullptr, 0, nullptr, nullptr)
+                               : PEM_write_bio_PUBKEY(bio.get(), key.get());
+    if (ok != 1) return std::nullopt;
+    char* text = nullptr;
+    const long length = BIO_get_mem_data(bio.get(), &text);
+    if (length <= 0 || !text) return std::nullopt;
+    return std::string(text, static_cast<size_t>(length));
+}
+
+Key keyFromPem(std::string_view pem, bool privatePart) {
+    if (pem.size() > static_cast<size_t>(INT_MAX)) return nullptr;
+    Bio bio(BIO_new_mem_buf(pem.data(), static_cast<int>(pem.size())));
+    if (!bio) return nullptr;
+    // No passphrase callback: an encrypted private key is refused rather than prompted for.
+    static pem_password_cb* const kNoPassphrase = [](char*, int, int, void*) { return 0; };
+    return Key(privatePart ? PEM_read_bio_PrivateKey(bio.get(), nullptr, kNoPassphrase, nullptr)
+                           : PEM_read_bio_PUBKEY(bio.get(), nullptr, kNoPassphrase, nullptr));
+}
+
+} // namespace
+
+std::optional<Md5Digest> md5(ByteView bytes) { return digestOf<Md5Digest>(bytes, EVP_md5()); }
 
 std::optional<Bytes> aes256EcbDecrypt(ByteView key, ByteView cipherText) {
     // An empty text carries no padding block, so it cannot be a PKCS#7 ciphertext.
@@ -75,6 +133,69 @@ std::optional<Bytes> aes256EcbDecrypt(ByteView key, ByteView cipherText) {
 
 std::optional<Bytes> aes256EcbEncrypt(ByteView key, ByteView plainText) {
     return withClearedErrors(aes256Ecb(key, plainText, true));
+}
+
+
+std::optional<Sha256Digest> sha256(ByteView bytes) { return digestOf<Sha256Digest>(bytes, EVP_sha256()); }
+
+std::optional<Bytes> generateEd25519PrivateKey() {
+    Key key(EVP_PKEY_Q_keygen(nullptr, nullptr, "ED25519"));
+    return withClearedErrors(rawKey(key, true));
+}
+
+std::optional<Bytes> ed25519PublicKey(ByteView privateKey) {
+    return withClearedErrors(rawKey(privateKeyOf(privateKey), false));
+}
+
+std::optional<Bytes> ed25519Sign(ByteView privateKey, ByteView message) {
+    auto sign = [&]() -> std::optional<Bytes> {
+        Key key = privateKeyOf(privateKey);
+        DigestContext context(EVP_MD_CTX_new());
+        // Ed25519 hashes internally: no digest is named, and the message goes in one call.
+        if (!key || !context || EVP_DigestSignInit(context.get(), nullptr, nullptr, nullptr, key.get()) != 1)
+            return std::nullopt;
+        Bytes signature(kEd25519SignatureSize);
+        size_t length = signature.size();
+        static const uint8_t kNothing = 0;
+        const uint8_t* source = message.empty() ? &kNothing : message.data();
+        if (EVP_DigestSign(context.get(), signature.data(), &length, source, message.size()) != 1 ||
+            length != kEd25519SignatureSize)
+            return std::nullopt;
+        return signature;
+    };
+    return withClearedErrors(sign());
+}
+
+bool ed25519Verify(ByteView publicKey, ByteView message, ByteView signature) {
+    auto verify = [&]() -> std::optional<bool> {
+        if (signature.size() != kEd25519SignatureSize) return std::nullopt;
+        Key key = publicKeyOf(publicKey);
+        DigestContext context(EVP_MD_CTX_new());
+        if (!key || !context || EVP_DigestVerifyInit(context.get(), nullptr, nullptr, nullptr, key.get()) != 1)
+            return std::nullopt;
+        static const uint8_t kNothing = 0;
+        const uint8_t* source = message.empty() ? &kNothing : message.data();
+        if (EVP_DigestVerify(context.get(), signature.data(), signature.size(), source, message.size()) != 1)
+            return std::nullopt;
+        return true;
+    };
+    return withClearedErrors(verify()).has_value();
+}
+
+std::optional<std::string> ed25519PrivateKeyPem(ByteView privateKey) {
+    return withClearedErrors(pemOf(privateKeyOf(privateKey), true));
+}
+
+std::optional<std::string> ed25519PublicKeyPem(ByteView publicKey) {
+    return withClearedErrors(pemOf(publicKeyOf(publicKey), false));
+}
+
+std::optional<Bytes> ed25519PrivateKeyFromPem(std::string_view pem) {
+    return withClearedErrors(rawKey(keyFromPem(pem, true), true));
+}
+
+std::optional<Bytes> ed25519PublicKeyFromPem(std::string_view pem) {
+    return withClearedErrors(rawKey(keyFromPem(pem, false), false));
 }
 
 } // namespace fu::platform

@@ -88,8 +88,8 @@ int writeFileReplacing(const std::string& path, ByteView bytes) {
     return syncPath(parentFolder(path));
 }
 
-int writeNewFile(const std::string& path, ByteView bytes) {
-    Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+int writeNewFile(const std::string& path, ByteView bytes, unsigned mode) {
+    Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, static_cast<mode_t>(mode)));
     if (!fd.valid()) return errno;
     int error = writeAndSync(fd.get(), bytes);
     if (error != 0) ::unlink(path.c_str());

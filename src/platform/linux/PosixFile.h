@@ -48,8 +48,8 @@ size_t pwriteFully(int fd, const uint8_t* bytes, size_t count, uint64_t offset);
 
 // Writes `bytes` to a temporary name beside `path`, syncs it and renames it over `path`.
 [[nodiscard]] int writeFileReplacing(const std::string& path, ByteView bytes);
-// Creates `path` exclusively with `bytes`; EEXIST when it is there.
-[[nodiscard]] int writeNewFile(const std::string& path, ByteView bytes);
+// Creates `path` exclusively with `bytes` and `mode` (less the umask); EEXIST when it is there.
+[[nodiscard]] int writeNewFile(const std::string& path, ByteView bytes, unsigned mode = 0644);
 
 // fsync of a file or a folder by path; 0 or errno.
 int syncPath(const std::string& path);
