@@ -39,40 +39,68 @@ const char* describeContainerFailure(ContainerFailure failure) {
     return "unknown";
 }
 
-OpenedContainer openDefinitionContainer(ByteView container, std::string_view copyright) {
-    OpenedContainer result;
-    auto fail = [&result](ContainerFailure failure) {
-        result.failure = failure;
-        result.payload.clear();
-        return result;
-    };
+ContainerFailure splitDefinitionContainer(ByteView container, ContainerParts& parts) {
     const size_t length = container.size();
-    if (length < kContainerHeaderSize + 1) return fail(ContainerFailure::TooShort);
-
+    if (length < kContainerHeaderSize + 1) return ContainerFailure::TooShort;
     ByteReader reader(container);
     uint32_t signature = 0, lengthField = 0, skip = 0;
-    ByteView storedContainerDigest, storedPayloadDigest;
-    if (!reader.u32At(0, signature) || signature != kSignature) return fail(ContainerFailure::BadSignature);
-    if (!reader.u32At(4, lengthField) || lengthField != length) return fail(ContainerFailure::LengthMismatch);
+    ByteView storedContainerDigest;
+    if (!reader.u32At(0, signature) || signature != kSignature) return ContainerFailure::BadSignature;
+    if (!reader.u32At(4, lengthField) || lengthField != length) return ContainerFailure::LengthMismatch;
     if (!reader.bytesAt(12, 16, storedContainerDigest) ||
         !digestMatches(container.subspan(kContainerHeaderSize), storedContainerDigest))
-        return fail(ContainerFailure::ContainerDigest);
+        return ContainerFailure::ContainerDigest;
+    if (!reader.u32At(8, skip) || length < kContainerOverhead || skip > length - kContainerOverhead)
+        return ContainerFailure::SkipTooLarge;
+    const size_t cipherLength = length - kContainerOverhead - skip;
+    if (!reader.bytesAt(kContainerHeaderSize, skip, parts.skippedBytes) ||
+        !reader.bytesAt(kContainerHeaderSize + skip, cipherLength, parts.cipherText) ||
+        !reader.bytesAt(length - 16, 16, parts.payloadDigest))
+        return ContainerFailure::SkipTooLarge;
+    return ContainerFailure::None;
+}
+
+OpenedContainer openDefinitionContainer(ByteView container, std::string_view copyright) {
+    OpenedContainer result;
+    ContainerParts parts;
+    result.failure = splitDefinitionContainer(container, parts);
+    if (result.failure != ContainerFailure::None) return result;
 
     std::array<uint8_t, kKeyBufferSize> key{};
     // A missing copyright leaves a zero key; the payload digest then decides.
     (void)deriveDefinitionKey(copyright, key);
-
-    if (!reader.u32At(8, skip) || length < kContainerOverhead || skip > length - kContainerOverhead)
-        return fail(ContainerFailure::SkipTooLarge);
-    const ByteView cipherText =
-        container.subspan(kContainerHeaderSize + skip, length - kContainerOverhead - skip);
-    auto payload = platform::aes256EcbDecrypt(ByteView(key).first(kAesKeySize), cipherText);
-    if (!payload) return fail(ContainerFailure::Cipher);
-    if (!reader.bytesAt(length - 16, 16, storedPayloadDigest) || !digestMatches(*payload, storedPayloadDigest))
-        return fail(ContainerFailure::PayloadDigest);
-    if (payload->size() % 2 != 0) return fail(ContainerFailure::OddPayload);
-    result.payload = std::move(*payload);
+    auto payload = platform::aes256EcbDecrypt(ByteView(key).first(kAesKeySize), parts.cipherText);
+    if (!payload) {
+        result.failure = ContainerFailure::Cipher;
+    } else if (!digestMatches(*payload, parts.payloadDigest)) {
+        result.failure = ContainerFailure::PayloadDigest;
+    } else if (payload->size() % 2 != 0) {
+        result.failure = ContainerFailure::OddPayload;
+    } else {
+        result.payload = std::move(*payload);
+    }
     return result;
+}
+
+std::optional<Bytes> assembleDefinitionContainer(const ContainerParts& parts) {
+    if (parts.payloadDigest.size() != 16) return std::nullopt;
+    const uint64_t total = uint64_t(kContainerHeaderSize) + parts.skippedBytes.size() + parts.cipherText.size() +
+                           parts.payloadDigest.size();
+    if (total > std::numeric_limits<uint32_t>::max()) return std::nullopt;
+
+    ByteWriter writer(static_cast<size_t>(total));
+    writer.writeU32(kSignature);
+    writer.writeU32(static_cast<uint32_t>(total));
+    writer.writeU32(static_cast<uint32_t>(parts.skippedBytes.size()));
+    writer.writeZeros(16); // container digest, known only at the end
+    writer.writeBytes(parts.skippedBytes);
+    writer.writeBytes(parts.cipherText);
+    writer.writeBytes(parts.payloadDigest);
+    Bytes bytes = writer.take();
+    const auto containerDigest = platform::md5(ByteView(bytes).subspan(kContainerHeaderSize));
+    if (!containerDigest) return std::nullopt;
+    std::copy(containerDigest->begin(), containerDigest->end(), bytes.begin() + 12);
+    return bytes;
 }
 
 std::optional<Bytes> writeDefinitionContainer(ByteView payload, std::string_view copyright,
@@ -83,22 +111,7 @@ std::optional<Bytes> writeDefinitionContainer(ByteView payload, std::string_view
     auto cipherText = platform::aes256EcbEncrypt(ByteView(key).first(kAesKeySize), payload);
     const auto payloadDigest = platform::md5(payload);
     if (!cipherText || !payloadDigest) return std::nullopt;
-    const uint64_t total = uint64_t(kContainerOverhead) + skippedBytes.size() + cipherText->size();
-    if (total > std::numeric_limits<uint32_t>::max()) return std::nullopt;
-
-    ByteWriter writer(static_cast<size_t>(total));
-    writer.writeU32(kSignature);
-    writer.writeU32(static_cast<uint32_t>(total));
-    writer.writeU32(static_cast<uint32_t>(skippedBytes.size()));
-    writer.writeZeros(16); // container digest, known only at the end
-    writer.writeBytes(skippedBytes);
-    writer.writeBytes(*cipherText);
-    writer.writeBytes(*payloadDigest);
-    Bytes bytes = writer.take();
-    const auto containerDigest = platform::md5(ByteView(bytes).subspan(kContainerHeaderSize));
-    if (!containerDigest) return std::nullopt;
-    std::copy(containerDigest->begin(), containerDigest->end(), bytes.begin() + 12);
-    return bytes;
+    return assembleDefinitionContainer({skippedBytes, *cipherText, *payloadDigest});
 }
 
 } // namespace fu

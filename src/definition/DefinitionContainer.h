@@ -33,6 +33,19 @@ struct OpenedContainer {
 inline constexpr size_t kContainerHeaderSize = 28;
 inline constexpr size_t kContainerOverhead = 44; // header + payload digest
 
+// The ranges of a container whose header, length and container digest are sound; views into it.
+struct ContainerParts {
+    ByteView skippedBytes;
+    ByteView cipherText;
+    ByteView payloadDigest;
+};
+
+// Makes the checks up to and including the skip length; nothing is decrypted.
+[[nodiscard]] ContainerFailure splitDefinitionContainer(ByteView container, ContainerParts& parts);
+
+// A container of the given parts, its header and container digest made to fit them.
+[[nodiscard]] std::optional<Bytes> assembleDefinitionContainer(const ContainerParts& parts);
+
 // Checks and decrypts a container with the key derived from `copyright`.
 [[nodiscard]] OpenedContainer openDefinitionContainer(ByteView container, std::string_view copyright);
 
