@@ -2,6 +2,7 @@
 #pragma once
 
 #include "base/Bytes.h"
+#include "definition/TrustStore.h"
 
 #include <CLI/CLI.hpp>
 
@@ -17,6 +18,7 @@ void addPackCommand(CLI::App& app, int& exitCode);
 void addResourcesCommand(CLI::App& app, int& exitCode);
 void addShowCommand(CLI::App& app, int& exitCode);
 void addSampleFontCommand(CLI::App& app, int& exitCode);
+void addSigningCommands(CLI::App& app, int& exitCode);
 void addEngineCommands(CLI::App& app, int& exitCode);
 void addWrapCommand(CLI::App& app, int& exitCode);
 
@@ -24,6 +26,12 @@ void addWrapCommand(CLI::App& app, int& exitCode);
 std::optional<Bytes> readInputFile(const std::string& path);
 // The sfnt image of a font file: an sfnt file as it is, or the 'sfnt' resource of a suitcase.
 std::optional<Bytes> readFontImage(const std::string& path);
+
+// The keys whose signatures fupdef trusts.
+TrustStore cliTrustStore();
+// `container` signed with the private key in `keyFile`; on failure a message on standard error.
+std::optional<Bytes> signContainerWithKeyFile(ByteView container, const std::string& keyFile,
+                                              const std::string& containerName);
 
 // A four-character code as text: ASCII as it is, other bytes as Mac Roman.
 std::string fourCharCodeText(uint32_t code);

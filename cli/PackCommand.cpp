@@ -21,6 +21,7 @@ struct PackOptions {
     std::vector<std::string> sets; // NAME OLD NEW, three per set
     std::string copyright = buildCopyrightString();
     size_t skip = 0;
+    std::string signKey;
 };
 
 int runPack(const PackOptions& options) {
@@ -57,6 +58,10 @@ int runPack(const PackOptions& options) {
         std::cerr << "fupdef: the container cannot be written (empty copyright?)\n";
         return 1;
     }
+    if (!options.signKey.empty()) {
+        container = signContainerWithKeyFile(*container, options.signKey, options.output);
+        if (!container) return 1;
+    }
     if (int error = platform::posix::writeFileReplacing(options.output, *container); error != 0) {
         std::cerr << "fupdef: cannot write " << options.output << ": " << std::strerror(error) << '\n';
         return 1;
@@ -84,8 +89,11 @@ void addPackCommand(CLI::App& app, int& exitCode) {
         ->allow_extra_args(false);
     command->add_option("--copyright", options->copyright, "copyright string that seeds the key")
         ->capture_default_str();
-    command->add_option("--skip", options->skip, "bytes to skip between header and cipher text")
-        ->capture_default_str();
+    auto* skip = command->add_option("--skip", options->skip, "bytes to skip between header and cipher text")
+                     ->capture_default_str();
+    command->add_option("--sign-key", options->signKey, "sign with this private key file (from fupdef keygen)")
+        ->check(CLI::ExistingFile)
+        ->excludes(skip);
     command->callback([options, &exitCode] { exitCode = runPack(*options); });
 }
 

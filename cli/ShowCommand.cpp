@@ -1,6 +1,6 @@
 #include "Commands.h"
 
-#include "definition/DefinitionContainer.h"
+#include "definition/DefinitionSignature.h"
 #include "definition/DefinitionKey.h"
 #include "shell/AppInfo.h"
 
@@ -49,6 +49,19 @@ Json tablesJson(const SfntData* data) {
     return tables;
 }
 
+Json signatureJson(const SignatureVerification& verification) {
+    const char* status = "unsigned";
+    switch (verification.status) {
+    case SignatureStatus::Unsigned: return Json{{"status", status}};
+    case SignatureStatus::SignedBy: status = "trusted"; break;
+    case SignatureStatus::UnknownKey: status = "unknown-key"; break;
+    case SignatureStatus::BadSignature: status = "bad-signature"; break;
+    }
+    Json result{{"status", status}, {"keyId", signingKeyIdText(verification.keyId)}};
+    if (verification.status != SignatureStatus::UnknownKey) result["signer"] = verification.signerName;
+    return result;
+}
+
 Json definitionJson(const AppInfo& info) {
     Json targets = Json::array();
     if (info.updateTargetInfo)
@@ -67,7 +80,8 @@ Json definitionJson(const AppInfo& info) {
                 {"scripts", scripts}};
 }
 
-void printText(const Json& definition) {
+void printText(const Json& definition, const SignatureVerification& signature) {
+    std::cout << "Signature: " << describeSignature(signature) << "\n\n";
     std::cout << "Read-me:\n";
     if (definition["readme"].is_string()) std::cout << definition["readme"].get<std::string>();
     std::cout << "\n\nTargets: " << definition["targets"].size() << '\n';
@@ -96,21 +110,24 @@ void printText(const Json& definition) {
 int runShow(const ShowOptions& options) {
     auto bytes = readInputFile(options.path);
     if (!bytes) return 1;
-    OpenedContainer opened = openDefinitionContainer(*bytes, options.copyright);
-    if (opened.failure != ContainerFailure::None) {
-        std::cerr << "fupdef: " << options.path << " refused: " << describeContainerFailure(opened.failure) << '\n';
+    const OpenedDefinition opened = openSignedDefinition(*bytes, options.copyright, cliTrustStore());
+    if (opened.container.failure != ContainerFailure::None) {
+        std::cerr << "fupdef: " << options.path << " refused: " << describeContainerFailure(opened.container.failure)
+                  << '\n';
         return 1;
     }
     AppInfo info;
-    if (auto failure = info.splitPayload(opened.payload); failure != AppInfo::PayloadFailure::None) {
+    if (auto failure = info.splitPayload(opened.container.payload); failure != AppInfo::PayloadFailure::None) {
         std::cerr << "fupdef: " << options.path << " refused: " << describePayloadFailure(failure) << '\n';
         return 1;
     }
-    const Json definition = definitionJson(info);
-    if (options.json)
+    Json definition = definitionJson(info);
+    if (options.json) {
+        definition["signature"] = signatureJson(opened.signature);
         std::cout << definition.dump(2) << '\n';
-    else
-        printText(definition);
+    } else {
+        printText(definition, opened.signature);
+    }
     return 0;
 }
 

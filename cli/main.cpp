@@ -13,6 +13,7 @@ int main(int argc, char** argv) {
     fu::cli::addResourcesCommand(app, exitCode);
     fu::cli::addShowCommand(app, exitCode);
     fu::cli::addSampleFontCommand(app, exitCode);
+    fu::cli::addSigningCommands(app, exitCode);
     fu::cli::addEngineCommands(app, exitCode);
     fu::cli::addWrapCommand(app, exitCode);
     CLI11_PARSE(app, argc, argv);
