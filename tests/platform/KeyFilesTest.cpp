@@ -87,6 +87,8 @@ TEST_F(KeyFiles, TrustFolderAcceptsOnlyFilesNobodyElseCanChange) {
     if (::geteuid() != 0) {
         EXPECT_TRUE(strictKeys.empty());
         EXPECT_NE(strict.str().find("not owned by root"), std::string::npos) << strict.str();
+    } else {
+        EXPECT_EQ(strictKeys.size(), keys.size()) << "root's own files are root's";
     }
 }
 
