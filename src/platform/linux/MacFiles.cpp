@@ -151,6 +151,16 @@ std::optional<OpenedName> openParent(const std::string& path, int* error = nullp
     return OpenedName{std::move(*folder), posix::lastComponent(trimmed)};
 }
 
+// The path forms of the two-file operations: both parents opened, then the descriptor form.
+template <class Call> int16_t withTwoPaths(const std::string& sourcePath, const std::string& destinationPath, Call call) {
+    int error = 0;
+    auto source = openParent(sourcePath, &error);
+    if (!source) return osErrFromErrno(error);
+    auto destination = openParent(destinationPath, &error);
+    if (!destination) return osErrFromErrno(error);
+    return call(source->ref(), destination->ref());
+}
+
 } // namespace
 
 MacFolder::MacFolder(MacFolder&& other) noexcept
@@ -269,12 +279,8 @@ int16_t moveMacFile(const MacName& source, const MacName& destination, bool sync
 }
 
 int16_t moveMacFile(const std::string& sourcePath, const std::string& destinationPath) {
-    int error = 0;
-    auto source = openParent(sourcePath, &error);
-    if (!source) return osErrFromErrno(error);
-    auto destination = openParent(destinationPath, &error);
-    if (!destination) return osErrFromErrno(error);
-    return moveMacFile(source->ref(), destination->ref());
+    return withTwoPaths(sourcePath, destinationPath,
+                        [](const MacName& a, const MacName& b) { return moveMacFile(a, b); });
 }
 
 namespace {
@@ -296,15 +302,6 @@ template <class Make> int16_t makeSecondPair(const MacName& source, const MacNam
         return error == EPERM ? permErr : osErrFromErrno(error);
     }
     return noErr;
-}
-
-template <class Call> int16_t withTwoPaths(const std::string& sourcePath, const std::string& destinationPath, Call call) {
-    int error = 0;
-    auto source = openParent(sourcePath, &error);
-    if (!source) return osErrFromErrno(error);
-    auto destination = openParent(destinationPath, &error);
-    if (!destination) return osErrFromErrno(error);
-    return call(source->ref(), destination->ref());
 }
 
 } // namespace
