@@ -10,6 +10,7 @@
 #include "platform/MacFiles.h"
 #include "shell/AppDelegate.h"
 #include "shell/AppInfo.h"
+#include "shell/RunDisclosure.h"
 
 #include <nlohmann/json.hpp>
 
@@ -49,6 +50,8 @@ bool loadDefinition(const EngineOptions& options) {
                   << ": the definition cannot be read (fupdef show tells why)\n";
         return false;
     }
+    if (const auto warning = untrustedDefinitionWarning(info->definitionSignature))
+        std::cerr << "fupdef: " << *warning << '\n';
     info->setupUpdateManager();
     AppDelegate::setAppInfo(std::move(info));
     return true;
@@ -126,7 +129,7 @@ int runSearch(const EngineOptions& options) {
 }
 
 bool confirmed() {
-    std::cerr << "アップデート完了後にコンピュータを再起動する必要があります。今すぐアップデートを実行してよろしいですか？ [y/N] ";
+    std::cerr << updateConfirmationText(*AppDelegate::appInfo()) << " [y/N] ";
     std::string answer;
     if (!std::getline(std::cin, answer)) return false;
     return answer == "y" || answer == "Y" || answer == "yes";
@@ -151,14 +154,16 @@ int runApply(const EngineOptions& options) {
         return 1;
     }
     UpdateManager& manager = *info->updateManager;
+    // What runs is said before the password is asked for, also when nobody is asked.
+    if (options.yes)
+        std::cerr << updateConfirmationText(*info) << '\n';
+    else if (!confirmed()) {
+        std::cerr << "fupdef: cancelled\n";
+        return 1;
+    }
     if (int32_t rights = manager.startAuthorization(); rights != 0) {
         manager.stopAuthorization();
         std::cerr << "fupdef: administrator rights were not granted (" << rights << ")\n";
-        return 1;
-    }
-    if (!options.yes && !confirmed()) {
-        manager.stopAuthorization();
-        std::cerr << "fupdef: cancelled\n";
         return 1;
     }
     delegate.completion.reset();

@@ -18,7 +18,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const auto& request = parse.request;
         if (request.verb == fu::HelperVerb::Move && (request.from.empty() || request.to.empty()))
             std::abort();
-        if (request.verb == fu::HelperVerb::Script && request.script.empty()) std::abort();
+        if (request.verb == fu::HelperVerb::RunScript &&
+            (request.scriptKey.empty() || request.definition.empty() ||
+             request.definition.size() > fu::helperMaxDefinitionLength))
+            std::abort();
         rest.remove_prefix(parse.consumed);
     }
     if (const auto status = fu::parseHelperAnswer(bytes);

@@ -2,18 +2,28 @@
 // the elevation command with the folders it may touch, it first finishes or undoes the swaps its
 // own journal says were cut short, says it is ready, then answers each request on standard input
 // with one status line (engine/HelperProtocol.h). It moves and swaps Mac files between its folders,
-// always beneath folder descriptors, and runs script texts; nothing else.
+// always beneath folder descriptors, and runs the cache script of a definition it has verified
+// itself; nothing else. Whoever started it is trusted for nothing: not its environment, not its
+// working folder, not the computer's Fonts folder it names.
+#include "definition/DefinitionKey.h"
 #include "engine/HelperPolicy.h"
 #include "engine/FontUpdate.h"
 #include "engine/HelperProtocol.h"
+#include "engine/PrivilegedScript.h"
 #include "engine/StatusCodes.h"
 #include "engine/UpdateJournal.h"
 #include "platform/MacFiles.h"
 #include "platform/OSStatus.h"
 #include "platform/Paths.h"
+#include "platform/Places.h"
 #include "platform/Process.h"
 
+#include <array>
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <set>
 #include <string>
 #include <vector>
@@ -65,6 +75,7 @@ struct Session {
     const HelperPolicy& policy;
     UpdateJournal journal;
     FontUpdate::FolderOpener openFolder;
+    TrustStore trust;
 };
 
 // A move into the computer's folder puts there a fresh copy of the helper's own (root's, 0644),
@@ -126,10 +137,17 @@ int32_t carryOut(Session& session, const HelperRequest& request) {
         }
         return swap(session, request);
     }
-    case HelperVerb::Script: {
+    case HelperVerb::RunScript: {
+        const PrivilegedCommand command = privilegedCommandOfDefinition(
+            asBytes(request.definition), request.scriptKey, session.trust, buildCopyrightString());
+        if (command.refusal != 0) {
+            std::fprintf(stderr, "fontupdater-helper: refused to run \"%s\"\n", request.scriptKey.c_str());
+            return command.refusal;
+        }
+        std::fprintf(stderr, "fontupdater-helper: running \"%s\" (%s)\n", request.scriptKey.c_str(),
+                     describeSignature(command.signature).c_str());
         // Standard output carries our answers, so the script's output goes to standard error.
-        const int exitStatus = platform::runProgram({"/bin/sh", "-c", request.script},
-                                                    platform::ChildOutput::ToStandardError);
+        const int exitStatus = platform::runProgram(command.argv, platform::ChildOutput::ToStandardError);
         if (exitStatus < 0) return errAuthorizationToolExecuteFailure;
         if (exitStatus == 0) return 0;
         // A script that fails has not done its work (a cache left unrebuilt), so the caller
@@ -146,9 +164,42 @@ int32_t carryOut(Session& session, const HelperRequest& request) {
     return helperRequestInvalid;
 }
 
+// Nothing of the caller's process carries over into the helper's own or its children: the
+// environment (pkexec clears most of it, a test launcher none), the umask and the working folder.
+void leaveCallersSetting() {
+    ::clearenv();
+    ::setenv("PATH", "/usr/sbin:/usr/bin:/sbin:/bin", 1);
+    ::umask(022);
+    if (::chdir("/") != 0) std::perror("fontupdater-helper: chdir /");
+}
+
+// The computer's Fonts folder is the helper's own to know. Only a build made for tests takes
+// the one its caller names, so that a sandbox can stand in for it.
+bool isComputerFontsFolder(const std::string& canonicalFonts) {
+#ifdef FU_TEST_BUILD
+    (void)canonicalFonts;
+    return true;
+#else
+    const auto own = HelperPolicy::canonicalFolder(platform::defaultComputerFontsFolder);
+    return own && *own == canonicalFonts;
+#endif
+}
+
+// One request from the buffer, or nullopt when it needs more bytes; false in `valid` when the
+// bytes can no longer become one.
+std::optional<HelperRequest> takeRequest(std::string& buffer, bool& valid) {
+    const HelperParse parse = parseHelperRequest(buffer);
+    valid = parse.state != HelperParseState::Invalid;
+    if (parse.state != HelperParseState::Complete) return std::nullopt;
+    HelperRequest request = parse.request;
+    buffer.erase(0, parse.consumed);
+    return request;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    leaveCallersSetting();
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     const auto folders = parseHelperArguments(arguments);
     const auto policy = folders ? HelperPolicy::withFolders(*folders) : std::nullopt;
@@ -159,8 +210,13 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string fonts = policy->folders().front();
+    if (!isComputerFontsFolder(fonts)) {
+        std::fprintf(stderr, "fontupdater-helper: \"%s\" is not the computer's Fonts folder\n", fonts.c_str());
+        return 2;
+    }
     Session session{*policy, UpdateJournal(fonts + "/" + kHelperJournalFolderName),
-                    [&policy](const std::string& folder) { return policy->openFolder(folder); }};
+                    [&policy](const std::string& folder) { return policy->openFolder(folder); },
+                    TrustStore::system()};
     const std::string journalFolder = fonts + "/" + kHelperJournalFolderName;
     UpdateJournal::clearUnfinishedRecords(journalFolder);
     for (const std::string& line : FontUpdate::repairInterruptedUpdatesOfJournal(
@@ -172,22 +228,26 @@ int main(int argc, char** argv) {
     clearStagedLeftovers(fonts, unrepaired);
     if (!writeLine(std::string(helperReadyLine) + "\n")) return 1;
 
-    // A request is only complete at a NUL, so parsing waits for one; an oversized field is
-    // caught by the parser before the buffer can grow without bound.
-    constexpr size_t longestRequest = helperMaxScriptLength + 16;
+    // The parser refuses an oversized field or length before its bytes arrive, so the buffer
+    // never holds much more than the largest request.
     std::string buffer;
-    for (int c; (c = std::getc(stdin)) != EOF;) {
-        buffer.push_back(static_cast<char>(c));
-        if (c != '\0' && buffer.size() <= longestRequest) continue;
-        const HelperParse parse = parseHelperRequest(buffer);
-        if (parse.state == HelperParseState::Incomplete) continue;
-        if (parse.state == HelperParseState::Invalid) {
+    std::array<char, 1 << 16> chunk{};
+    for (;;) {
+        const ssize_t got = ::read(STDIN_FILENO, chunk.data(), chunk.size());
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) break;
+        buffer.append(chunk.data(), size_t(got));
+        bool valid = true;
+        while (auto request = takeRequest(buffer, valid)) {
+            if (!writeLine(encodeHelperAnswer(carryOut(session, *request)))) return 1;
+            if (request->verb == HelperVerb::Quit) return 0;
+        }
+        if (!valid) {
             writeLine(encodeHelperAnswer(helperRequestInvalid));
             return 1;
         }
-        buffer.erase(0, parse.consumed);
-        if (!writeLine(encodeHelperAnswer(carryOut(session, parse.request)))) return 1;
-        if (parse.request.verb == HelperVerb::Quit) return 0;
     }
+    // A caller gone without QUIT still has its swaps synced before their records go, as the
+    // journal ends.
     return buffer.empty() ? 0 : 1;
 }

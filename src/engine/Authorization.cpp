@@ -11,15 +11,13 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <utility>
 
 namespace fu {
 namespace {
 
 constexpr const char* helperFileName = "fontupdater-helper";
-constexpr const char* defaultElevation = "pkexec";
-constexpr const char* tempScriptName = "tempscript.scpt";
+constexpr const char* defaultElevation = "/usr/bin/pkexec";
 constexpr auto helperExitTimeout = std::chrono::seconds(5);
 // pkexec's own exit statuses: the dialog was dismissed, or the user may not have the rights.
 constexpr int elevationDismissed = 126;
@@ -31,32 +29,34 @@ std::optional<std::string> environment(const char* name) {
     return std::string(value);
 }
 
-// Beside the running program (the build and the installation both put it there), else where
-// FONTUPDATER_HELPER says.
+// Beside the running program (the build and the installation both put it there); a build for
+// tests may also be told where by FONTUPDATER_HELPER.
 std::optional<std::string> helperPath() {
     if (auto self = platform::currentExecutablePath()) {
         const auto candidate = std::filesystem::path(*self).parent_path() / helperFileName;
         std::error_code error;
         if (std::filesystem::is_regular_file(candidate, error)) return candidate.string();
     }
+#ifdef FU_TEST_BUILD
     return environment("FONTUPDATER_HELPER");
+#else
+    return std::nullopt;
+#endif
+}
+
+// The command that gives the helper its rights. A build for tests puts a recording launcher in
+// its place when FONTUPDATER_ELEVATE names one, even for root; any other build ignores it, so
+// that nobody's environment can choose what runs with the administrator's password.
+std::vector<std::string> elevationCommand() {
+#ifdef FU_TEST_BUILD
+    if (auto elevation = environment("FONTUPDATER_ELEVATE")) return {*elevation};
+#endif
+    if (platform::isRunningAsRoot()) return {};
+    return {defaultElevation};
 }
 
 bool isUsableText(const std::string& text) {
     return !text.empty() && platform::utf16Length(text).has_value();
-}
-
-std::string shellQuoted(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
-std::string expandTilde(const std::string& path) {
-    if (path != "~" && !path.starts_with("~/")) return path;
-    auto home = platform::homeFolder();
-    return home ? *home + path.substr(1) : path;
 }
 
 } // namespace
@@ -70,12 +70,16 @@ struct Authorization::Helper {
 
     std::unique_ptr<platform::ChildProcess> process;
     std::vector<Folder> folders;
+    bool wasInspectable = true;
 
     ~Helper() {
-        if (!process) return;
-        if (auto quit = encodeHelperRequest({HelperVerb::Quit, {}, {}, {}}))
-            (void)process->writeAll(*quit);
-        process->finish(helperExitTimeout);
+        if (process) {
+            if (auto quit = encodeHelperRequest({HelperVerb::Quit, {}, {}, {}}))
+                (void)process->writeAll(*quit);
+            process->finish(helperExitTimeout);
+        }
+        process.reset(); // the pipes are closed before others may look at us again
+        if (wasInspectable) platform::setInspectableBySameUser(true);
     }
 
     // The helper refuses every link on a path, including one above its folders (a home folder
@@ -152,28 +156,27 @@ int32_t Authorization::startAuthorization(Authorization* authorization) {
     auto folders = helperFolders(arguments);
     if (!helper || !folders) return errAuthorizationToolExecuteFailure;
 
-    // The elevation command from the environment wins even for root, so that tests can always
-    // put a recording launcher in its place.
-    std::vector<std::string> argv;
-    if (auto elevation = environment("FONTUPDATER_ELEVATE"))
-        argv.push_back(*elevation);
-    else if (!platform::isRunningAsRoot())
-        argv.push_back(defaultElevation);
+    std::vector<std::string> argv = elevationCommand();
     argv.push_back(*helper);
     for (auto& argument : helperArguments(arguments))
         argv.push_back(std::move(argument));
 
-    auto process = platform::ChildProcess::spawn(argv);
-    if (!process) return errAuthorizationToolExecuteFailure;
+    // Before the pipes exist: another program of the user could otherwise open them through
+    // /proc and speak to the helper in our name.
+    auto held = std::make_unique<Helper>();
+    held->wasInspectable = platform::isInspectableBySameUser();
+    platform::setInspectableBySameUser(false);
+    held->process = platform::ChildProcess::spawn(argv);
+    if (!held->process) return errAuthorizationToolExecuteFailure;
     // Blocks while the password dialog is up; the helper speaks only once it runs with rights.
-    const auto line = process->readLine(helperMaxAnswerLength);
+    const auto line = held->process->readLine(helperMaxAnswerLength);
     if (line == helperReadyLine) {
-        authorization->authRef_ = std::make_unique<Helper>();
-        authorization->authRef_->process = std::move(process);
-        authorization->authRef_->folders = std::move(*folders);
+        held->folders = std::move(*folders);
+        authorization->authRef_ = std::move(held);
         return 0;
     }
-    const auto exitStatus = process->finish(helperExitTimeout);
+    const auto exitStatus = held->process->finish(helperExitTimeout);
+    held->process.reset();
     if (line) return errAuthorizationToolEnvironmentError;
     if (exitStatus == elevationDismissed) return errAuthorizationCanceled;
     if (exitStatus == elevationNotAuthorized) return errAuthorizationDenied;
@@ -186,38 +189,12 @@ bool Authorization::stopAuthorization(Authorization* authorization) {
     return true;
 }
 
-int32_t Authorization::runOsascriptWithAuthorizationWithScriptPath(Authorization* authorization,
-                                                                   const std::string& scriptPath) {
-    if (!authorization || !authorization->authRef_ || !isUsableText(scriptPath)) return -1;
-    HelperRequest request{HelperVerb::Script, {}, {}, "exec /bin/sh " + shellQuoted(scriptPath)};
+int32_t Authorization::runDefinitionScriptWithAuthorization(Authorization* authorization, ByteView definition,
+                                                            const std::string& scriptKey) {
+    if (!authorization || !authorization->authRef_ || definition.empty() || scriptKey.empty()) return -1;
+    HelperRequest request{HelperVerb::RunScript, {}, {}, scriptKey};
+    request.definition = toString(definition);
     return Helper::request(authorization->authRef_, request);
-}
-
-int32_t Authorization::runOsascriptWithAuthorizationWithInlineScript(Authorization* authorization,
-                                                                     const std::string& script) {
-    if (!authorization || !authorization->authRef_ || !isUsableText(script)) return -1;
-    return Helper::request(authorization->authRef_, {HelperVerb::Script, {}, {}, script});
-}
-
-int32_t Authorization::runOsascriptWithAuthorization(Authorization* authorization,
-                                                     const std::string& scriptDirPath,
-                                                     const std::string& scriptString) {
-    if (!authorization || !authorization->authRef_ || scriptDirPath.empty() ||
-        !isUsableText(scriptString))
-        return -1;
-    const std::filesystem::path folder = expandTilde(scriptDirPath);
-    std::error_code error;
-    if (!std::filesystem::is_directory(folder, error)) return -1;
-    const std::string scriptPath = collapseSlashes((folder / tempScriptName).string());
-    {
-        std::ofstream out(scriptPath, std::ios::binary | std::ios::trunc);
-        out << scriptString;
-        out.close();
-        if (!out) return -1;
-    }
-    const int32_t status = runOsascriptWithAuthorizationWithScriptPath(authorization, scriptPath);
-    if (!std::filesystem::remove(scriptPath, error)) return -1;
-    return status;
 }
 
 int32_t Authorization::moveFileWithAuthorization(Authorization* authorization,
@@ -243,19 +220,16 @@ int32_t Authorization::swapFileWithAuthorization(Authorization* authorization, c
     return Helper::request(authorization->authRef_, request);
 }
 
-int32_t Authorization::clearFontCacheWithAuthorization(Authorization* authorization,
-                                                       const ScriptInfo* scriptInfo) {
+int32_t Authorization::clearFontCacheWithAuthorization(Authorization* authorization, const ScriptInfo* scriptInfo,
+                                                       ByteView definition) {
     if (!authorization || !authorization->authRef_ || !scriptInfo) return -1;
-    const auto remove = scriptInfo->scriptStringForKey("OSAATSChacheRemoveAuth");
-    if (!remove) return -1;
-    if (int32_t status = runOsascriptWithAuthorizationWithInlineScript(authorization, *remove);
-        status != 0)
-        return status;
-    const auto shutdown = scriptInfo->scriptStringForKey("OSAATSShutdownAuth");
-    if (!shutdown || runOsascriptWithAuthorizationWithInlineScript(authorization, *shutdown) != 0)
-        return 0;
-    if (const auto ping = scriptInfo->scriptStringForKey("OSAATSPingAuth"))
-        (void)runOsascriptWithAuthorizationWithInlineScript(authorization, *ping);
+    // The helper runs its own reading of the definition; what is looked up here only decides
+    // which steps there are, as the scripts the user was shown.
+    if (!scriptInfo->scriptStringForKey("OSAATSChacheRemoveAuth")) return -1;
+    const auto run = [&](const char* key) { return runDefinitionScriptWithAuthorization(authorization, definition, key); };
+    if (int32_t status = run("OSAATSChacheRemoveAuth"); status != 0) return status;
+    if (!scriptInfo->scriptStringForKey("OSAATSShutdownAuth") || run("OSAATSShutdownAuth") != 0) return 0;
+    if (scriptInfo->scriptStringForKey("OSAATSPingAuth")) (void)run("OSAATSPingAuth");
     return 0;
 }
 

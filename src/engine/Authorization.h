@@ -1,7 +1,10 @@
 // Administrator rights for one update run. On Linux the rights are a privileged helper process
 // (fontupdater-helper), started once through the elevation command and kept on a pipe; moving
-// a file and running a script with rights are requests to it, each answered with a status.
+// a file and running a definition's script with rights are requests to it, each answered with a
+// status. While the helper runs, other programs of the user cannot look into this process.
 #pragma once
+
+#include "base/Bytes.h"
 
 #include <cstdint>
 #include <memory>
@@ -26,16 +29,13 @@ public:
     // False when there were no rights to give up.
     static bool stopAuthorization(Authorization* authorization);
 
-    // Scripts run by the shell with rights; 0 = the script ran and exited with status 0,
-    // helperScriptFailed when it exited otherwise.
-    [[nodiscard]] static int32_t runOsascriptWithAuthorizationWithScriptPath(Authorization* authorization,
-                                                                           const std::string& scriptPath);
-    [[nodiscard]] static int32_t runOsascriptWithAuthorizationWithInlineScript(Authorization* authorization,
-                                                                             const std::string& script);
-    // Writes the script to "tempscript.scpt" in the folder, runs it, deletes it.
-    [[nodiscard]] static int32_t runOsascriptWithAuthorization(Authorization* authorization,
-                                                               const std::string& scriptDirPath,
-                                                               const std::string& scriptString);
+    // The helper runs the script `scriptKey` of the definition (its file's bytes) once it has
+    // checked the signature itself; without a trusted one it runs only the fixed cache rebuild,
+    // for the cache removal. 0 = ran and exited with status 0, helperScriptFailed when it exited
+    // otherwise, errAuthorizationDenied when refused.
+    [[nodiscard]] static int32_t runDefinitionScriptWithAuthorization(Authorization* authorization,
+                                                                      ByteView definition,
+                                                                      const std::string& scriptKey);
     // Moves a Mac file (with its companion) with rights; 0 = the helper carried the request out.
     [[nodiscard]] static int32_t moveFileWithAuthorization(Authorization* authorization, const std::string& fromPath,
                                                            const std::string& toPath);
@@ -47,7 +47,7 @@ public:
                                                            const std::string& backupPath);
     // "OSAATSChacheRemoveAuth", then "OSAATSShutdownAuth", then "OSAATSPingAuth"; 0 = success.
     [[nodiscard]] static int32_t clearFontCacheWithAuthorization(Authorization* authorization,
-                                                                 const ScriptInfo* scriptInfo);
+                                                                 const ScriptInfo* scriptInfo, ByteView definition);
 
     struct Helper; // the running helper process: the platform's "authorization reference"
 

@@ -209,6 +209,11 @@ int16_t FontSearch::run() {
     int64_t progress = 0;
     for (const auto& [folder, domain] : folders) {
         if (folder.empty()) return SearchErrorFontsFolders;
+        if (domain == kComputerDomain && !searchComputerFolder_) {
+            progress += folderSpan;
+            report(progress, std::nullopt);
+            continue;
+        }
         report(progress, "'" + folder + "'内を検索中...");
         const size_t firstOfFolder = updateFontInfo_->updateFontItems.size();
         int64_t reported = progress;

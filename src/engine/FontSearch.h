@@ -25,6 +25,9 @@ public:
     // 0, or the search status code of the first failure (-997 ... -984).
     [[nodiscard]] int16_t run();
 
+    // The computer's Fonts folder is not looked into; its share of the progress passes at once.
+    void leaveOutComputerFolder() { searchComputerFolder_ = false; }
+
     // Progress steps of one target and set in one folder, through which the files of the folder
     // move the count as they are decided.
     static constexpr int64_t kStepsPerPair = 100;
@@ -41,6 +44,7 @@ private:
     const UpdateTargetInfo* updateTargetInfo_;
     std::string findTargetDirPath_;
     Progress progress_;
+    bool searchComputerFolder_ = true;
 };
 
 } // namespace fu

@@ -258,7 +258,7 @@ public:
     // ---- Cache rebuild and restart (FontUpdatePrivileged.cpp) ----
 
     [[nodiscard]] static bool clearFontCacheWithAuthorization(Authorization* authorization,
-                                                              const ScriptInfo* scriptInfo);
+                                                              const ScriptInfo* scriptInfo, ByteView definition);
     [[nodiscard]] static bool clearFontCacheUserWithScriptInfo(const ScriptInfo* scriptInfo);
     [[nodiscard]] static bool ASClearFontCacheUserWithScriptInfo(const ScriptInfo* scriptInfo);
     // The command line split at single spaces, run without a shell; true for exit status 0.

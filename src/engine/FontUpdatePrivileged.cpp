@@ -22,10 +22,10 @@ bool runShellAsUser(const std::string& script) {
 
 } // namespace
 
-bool FontUpdate::clearFontCacheWithAuthorization(Authorization* authorization,
-                                                 const ScriptInfo* scriptInfo) {
+bool FontUpdate::clearFontCacheWithAuthorization(Authorization* authorization, const ScriptInfo* scriptInfo,
+                                                 ByteView definition) {
     if (!authorization || !scriptInfo) return false;
-    return Authorization::clearFontCacheWithAuthorization(authorization, scriptInfo) == 0;
+    return Authorization::clearFontCacheWithAuthorization(authorization, scriptInfo, definition) == 0;
 }
 
 bool FontUpdate::clearFontCacheUserWithScriptInfo(const ScriptInfo* scriptInfo) {

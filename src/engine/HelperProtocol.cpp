@@ -3,6 +3,7 @@
 #include <array>
 #include <charconv>
 #include <limits>
+#include <optional>
 
 namespace fu {
 namespace {
@@ -14,12 +15,22 @@ struct VerbSpelling {
     size_t fieldLimit;
 };
 
+// RUN's two NUL-ended fields are its key and the length of the bytes that follow them.
 constexpr std::array<VerbSpelling, 4> verbs{{
     {HelperVerb::Move, "MOVE", 2, helperMaxPathLength},
     {HelperVerb::Swap, "SWAP", 3, helperMaxPathLength},
-    {HelperVerb::Script, "SCRIPT", 1, helperMaxScriptLength},
+    {HelperVerb::RunScript, "RUN", 2, helperMaxScriptKeyLength},
     {HelperVerb::Quit, "QUIT", 0, 0},
 }};
+
+// Plain decimal, no sign and no leading zero, so that one length has one spelling.
+std::optional<size_t> parseLength(std::string_view digits) {
+    if (digits.empty() || (digits.size() > 1 && digits.front() == '0')) return std::nullopt;
+    size_t value = 0;
+    const auto [stop, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (error != std::errc() || stop != digits.data() + digits.size()) return std::nullopt;
+    return value;
+}
 
 const VerbSpelling* spellingOf(HelperVerb verb) {
     for (const auto& spelling : verbs)
@@ -66,8 +77,13 @@ HelperParse parseHelperRequest(std::string_view buffer) {
         parse.request.from = fields[0];
         parse.request.to = fields[1];
         if (spelling->verb == HelperVerb::Swap) parse.request.backup = fields[2];
-    } else if (spelling->verb == HelperVerb::Script) {
-        parse.request.script = fields[0];
+    } else if (spelling->verb == HelperVerb::RunScript) {
+        const auto length = parseLength(fields[1]);
+        if (!length || *length == 0 || *length > helperMaxDefinitionLength) return invalid();
+        if (buffer.size() - position < *length) return HelperParse{};
+        parse.request.scriptKey = fields[0];
+        parse.request.definition = buffer.substr(position, *length);
+        parse.consumed = position + *length;
     }
     return parse;
 }
@@ -76,9 +92,14 @@ std::optional<std::string> encodeHelperRequest(const HelperRequest& request) {
     const VerbSpelling* spelling = spellingOf(request.verb);
     if (!spelling) return std::nullopt;
     std::vector<const std::string*> fields;
+    const std::string length = std::to_string(request.definition.size());
     if (request.verb == HelperVerb::Move) fields = {&request.from, &request.to};
     if (request.verb == HelperVerb::Swap) fields = {&request.from, &request.to, &request.backup};
-    if (request.verb == HelperVerb::Script) fields = {&request.script};
+    if (request.verb == HelperVerb::RunScript) {
+        if (request.definition.empty() || request.definition.size() > helperMaxDefinitionLength)
+            return std::nullopt;
+        fields = {&request.scriptKey, &length};
+    }
 
     std::string bytes(spelling->word);
     bytes.push_back('\0');
@@ -89,6 +110,7 @@ std::optional<std::string> encodeHelperRequest(const HelperRequest& request) {
         bytes += *field;
         bytes.push_back('\0');
     }
+    if (request.verb == HelperVerb::RunScript) bytes += request.definition;
     return bytes;
 }
 

@@ -4,13 +4,16 @@
 // negative status. A script is answered "0" only when it exited with status 0.
 //
 // A request is a verb and its fields, each ended by a NUL byte, so nothing inside a field (paths
-// and scripts hold spaces and line feeds) can pass for structure:
+// hold spaces and line feeds) can pass for structure:
 //   "MOVE\0/from\0/to\0"   move one Mac file with its companion
 //   "SWAP\0/new\0/font\0/backup\0"
 //                          put a fresh root-owned copy of the new pair in the font's place,
 //                          the old pair kept under the backup name first
-//   "SCRIPT\0text\0"       run the text with /bin/sh -c
+//   "RUN\0KEY\0LENGTH\0" and LENGTH bytes
+//                          run the privileged script KEY of the definition that follows, whole;
+//                          the helper checks its signature itself and looks the script up
 //   "QUIT\0"               answer and end
+// The helper takes no script text: a caller can only name a script that a trusted signer wrote.
 // A request that cannot be parsed ends the session: after it nothing can be trusted to line up.
 #pragma once
 
@@ -25,7 +28,9 @@ namespace fu {
 
 inline constexpr std::string_view helperReadyLine = "READY";
 inline constexpr size_t helperMaxPathLength = 4095; // PATH_MAX without its NUL
-inline constexpr size_t helperMaxScriptLength = size_t{1} << 20;
+inline constexpr size_t helperMaxScriptKeyLength = 64;
+// Definitions carry their fonts' tables; a family of large CJK fonts stays well below this.
+inline constexpr size_t helperMaxDefinitionLength = size_t{256} << 20;
 inline constexpr size_t helperMaxAnswerLength = 16;
 
 // Statuses of the session, numbered after the Security framework's authorization codes so a
@@ -47,14 +52,15 @@ inline constexpr int32_t helperRequestInvalid = -50;
 // outside that framework's range.
 inline constexpr int32_t helperScriptFailed = -60100;
 
-enum class HelperVerb { Move, Swap, Script, Quit };
+enum class HelperVerb { Move, Swap, RunScript, Quit };
 
 struct HelperRequest {
     HelperVerb verb = HelperVerb::Quit;
-    std::string from;   // Move; Swap: the new pair
-    std::string to;     // Move; Swap: the installed font
-    std::string script; // Script
-    std::string backup = {}; // Swap: the old pair's second name
+    std::string from;      // Move; Swap: the new pair
+    std::string to;        // Move; Swap: the installed font
+    std::string scriptKey; // RunScript
+    std::string backup = {};     // Swap: the old pair's second name
+    std::string definition = {}; // RunScript: the definition file's bytes
     bool operator==(const HelperRequest&) const = default;
 };
 
@@ -66,8 +72,9 @@ struct HelperParse {
     size_t consumed = 0; // length of the complete request
 };
 
-// The request at the start of the buffer. Incomplete until its last NUL has arrived; Invalid as
-// soon as the bytes can no longer become a request (unknown verb, empty or oversized field).
+// The request at the start of the buffer. Incomplete until its last byte has arrived; Invalid as
+// soon as the bytes can no longer become a request (unknown verb, empty or oversized field, a
+// length that is not plain decimal).
 [[nodiscard]] HelperParse parseHelperRequest(std::string_view buffer);
 // nullopt when a field is empty, too long or holds a NUL.
 [[nodiscard]] std::optional<std::string> encodeHelperRequest(const HelperRequest& request);

@@ -3,6 +3,7 @@
 #include "engine/Authorization.h"
 #include "engine/FontSearch.h"
 #include "engine/FontUpdate.h"
+#include "engine/HelperProtocol.h"
 #include "engine/StatusCodes.h"
 #include "engine/UpdateFontInfo.h"
 #include "engine/UpdateJournal.h"
@@ -37,11 +38,15 @@ int64_t UpdateManager::progressMaxOfFindUpdateNecessaryFont() const {
 int16_t UpdateManager::findUpdateFontInfo(UpdateFontInfo* updateFontInfo, const UpdateSfntSetInfo* updateSfntSetInfo,
                                           const UpdateTargetInfo* updateTargetInfo,
                                           const std::string& findTargetDirPath) {
-    return FontSearch(updateFontInfo, updateSfntSetInfo, updateTargetInfo, findTargetDirPath,
+    FontSearch search(updateFontInfo, updateSfntSetInfo, updateTargetInfo, findTargetDirPath,
                       [this](const UpdateResult& result) {
                           if (delegate) delegate->processProgress(result);
-                      })
-        .run();
+                      });
+    // The computer's fonts are for definitions whose signer is trusted: nobody else may have
+    // the administrator asked for a password on their behalf.
+    const AppInfo* info = AppDelegate::appInfo();
+    if (!info || !info->definitionIsTrusted()) search.leaveOutComputerFolder();
+    return search.run();
 }
 
 void UpdateManager::findUpdateNecessaryFont() {
@@ -65,6 +70,7 @@ int32_t UpdateManager::startAuthorization() {
     AppInfo* info = AppDelegate::appInfo();
     if (!info) return -1;
     if (!info->updateFontInfo || info->updateFontInfo->countOfLocalDomainItemRequestUpdate() == 0) return 0;
+    if (!info->definitionIsTrusted()) return errAuthorizationDenied;
     if (!info->setupAuthorization()) return -1;
     // The helper only moves into folders that exist when it starts; a fresh account has no Trash.
     (void)FontUpdate::trashInPathWithItemName(kBackupFolderName, kUserDomain);
@@ -152,7 +158,8 @@ int16_t UpdateManager::runUpdate(bool& cacheFailed) {
     if (updated >= 1) {
         progress(done, "フォントキャッシュを再構築しています...");
         const bool rebuilt = authorization
-                                 ? FontUpdate::clearFontCacheWithAuthorization(authorization, info->scriptInfo.get())
+                                 ? FontUpdate::clearFontCacheWithAuthorization(authorization, info->scriptInfo.get(),
+                                                                               info->definitionBytes)
                                  : FontUpdate::clearFontCacheUserWithScriptInfo(info->scriptInfo.get());
         cacheFailed = !rebuilt;
     }

@@ -10,7 +10,8 @@ inline constexpr const char* bundleIdentifier = "org.fontupdater.FontUpdater";
 
 [[nodiscard]] std::optional<std::string> homeFolder();
 [[nodiscard]] std::optional<std::string> dataHomeFolder(); // $XDG_DATA_HOME or ~/.local/share
-[[nodiscard]] std::string computerFontsFolder();           // $FONTUPDATER_SYSTEM_FONTS or /usr/local/share/fonts
+inline constexpr const char* defaultComputerFontsFolder = "/usr/local/share/fonts";
+[[nodiscard]] std::string computerFontsFolder(); // $FONTUPDATER_SYSTEM_FONTS or the default
 [[nodiscard]] std::optional<std::string> userFontsFolder();
 [[nodiscard]] std::optional<std::string> trashFilesFolder();
 [[nodiscard]] std::optional<std::string> trashInfoFolder();

@@ -15,7 +15,7 @@ namespace fu::platform {
 // read while the program runs, so a talkative program never blocks on a full pipe.
 enum class ChildOutput { Discard, ToStandardOutput, ToStandardError };
 
-// Runs argv[0] (a full path; no PATH search, no shell) with argv as its arguments and standard
+// Runs argv[0] (a full path, else refused; no PATH search, no shell) with argv as its arguments and standard
 // input from /dev/null, and waits for it. Answers the exit status, 128 + the signal number when
 // a signal ended it, or -1 when it could not be started.
 [[nodiscard]] int runProgram(const std::vector<std::string>& argv, ChildOutput output);
@@ -58,6 +58,12 @@ private:
     std::optional<int> exitStatus_;
     std::string pending_; // read past the last line handed out
 };
+
+// Whether other processes of the same user may read this one's memory and open its descriptors
+// through /proc (ptrace, /proc/PID/fd). Off while the program holds a pipe to the privileged
+// helper, so that no other program of the user can speak on it.
+bool setInspectableBySameUser(bool inspectable);
+[[nodiscard]] bool isInspectableBySameUser();
 
 [[nodiscard]] bool isRunningAsRoot();
 // The user the program runs for: one wizard per user.

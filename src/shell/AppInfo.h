@@ -4,6 +4,7 @@
 
 #include "base/Bytes.h"
 #include "definition/DefinitionContainer.h"
+#include "definition/DefinitionSignature.h"
 #include "definition/RichText.h"
 #include "definition/ScriptInfo.h"
 #include "definition/UpdateSfntSetInfo.h"
@@ -49,6 +50,14 @@ public:
     std::unique_ptr<ScriptInfo> scriptInfo;
     std::unique_ptr<UpdateSfntSetInfo> updateSfntSetInfo;
     std::unique_ptr<RichText> readMeText;
+    // The definition's file as it was read, for the helper to verify on its own, and what its
+    // signature says to this program's trust store. Empty and unsigned until a load succeeds.
+    Bytes definitionBytes;
+    SignatureVerification definitionSignature;
+    // Only such a definition may touch the computer's fonts or run anything with rights.
+    [[nodiscard]] bool definitionIsTrusted() const {
+        return definitionSignature.status == SignatureStatus::SignedBy;
+    }
     std::unique_ptr<UpdateFontInfo> updateFontInfo; // what the last search found
     std::unique_ptr<CheckTargetInfo> checkTargetInfo; // the authoring tools' document; nil: none
     std::unique_ptr<Authorization> authorization;   // rights for the current update run

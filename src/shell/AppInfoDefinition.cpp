@@ -64,11 +64,15 @@ bool AppInfo::setupUpdaterParamWithEnData(ByteView container) {
     updateTargetInfo.reset();
     scriptInfo.reset();
     updateSfntSetInfo.reset();
+    definitionBytes.clear();
+    definitionSignature = {};
     fupdefFail = true;
 
-    OpenedContainer opened = openDefinitionContainer(container, appCopyrightStr);
-    if (opened.failure != ContainerFailure::None) return false;
-    if (!setupUpdaterParamWithData(opened.payload)) return false;
+    OpenedDefinition opened = openSignedDefinition(container, appCopyrightStr, TrustStore::system());
+    if (opened.container.failure != ContainerFailure::None) return false;
+    if (!setupUpdaterParamWithData(opened.container.payload)) return false;
+    definitionBytes.assign(container.begin(), container.end());
+    definitionSignature = opened.signature;
     fupdefFail = false;
     return true;
 }

@@ -1,7 +1,12 @@
 // The helper runs through a launcher that records it was used and then execs it, as the
 // current user: it needs no root to do what it is asked within its folders.
 #include "engine/Authorization.h"
+#include "definition/DefinitionKey.h"
+#include "definition/DefinitionSignature.h"
 #include "definition/ScriptInfo.h"
+#include "platform/Crypto.h"
+#include "platform/Process.h"
+#include "support/DefinitionBuilder.h"
 #include "engine/FontUpdate.h"
 #include "engine/HelperProtocol.h"
 #include "engine/UpdateJournal.h"
@@ -23,6 +28,7 @@ namespace fu {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 
 std::string text(const std::string& path) {
     const Bytes bytes = test::readWholeFile(path);
@@ -311,74 +317,135 @@ TEST_F(HelperSession, RefusesWhatLiesOutsideItsRules) {
     EXPECT_EQ(move(fonts + "/Font", fonts + "/Sub/Font"), 0) << "the session survives refusals";
 }
 
-TEST_F(HelperSession, CacheRebuildRunsItsScriptsInOrder) {
+// A definition whose script lines are `scripts`, sealed with the build's key as the helper opens
+// it, signed by the build's trusted key, by a stranger's, or not at all.
+enum class Signer { ThisBuild, Stranger, Nobody };
+
+Bytes definitionWithScripts(const std::string& scripts, Signer signer) {
+    DefinitionSources sources = test::sampleDefinitionSources();
+    sources.scripts = bytesOf(scripts);
+    const Bytes sealed = test::sealedDefinition(sources, buildCopyrightString());
+    if (signer == Signer::ThisBuild) return test::signedByThisBuild(sealed);
+    if (signer == Signer::Nobody) return sealed;
+    const Bytes stranger = platform::generateEd25519PrivateKey().value();
+    ContainerFailure failure = ContainerFailure::None;
+    return signDefinitionContainer(sealed, stranger, failure).value();
+}
+
+ScriptInfo scriptsOf(const std::string& text) {
+    ScriptInfo info;
+    info.setupWithText(text);
+    return info;
+}
+
+TEST_F(HelperSession, ATrustedDefinitionsCacheScriptsRunInOrderAndOnlyThose) {
     const std::string marker = sandbox.path("marker");
-    ScriptInfo all;
-    all.setupWithText("OSAATSChacheRemoveAuth\techo remove >> '" + marker + "'\n" +
-                      "OSAATSShutdownAuth\techo shutdown >> '" + marker + "'\n" +
-                      "OSAATSPingAuth\techo ping >> '" + marker + "'\n");
-    ScriptInfo noShutdown = all;
-    noShutdown.scriptDict.erase("OSAATSShutdownAuth");
-    ScriptInfo noRemoval = all;
-    noRemoval.scriptDict.erase("OSAATSChacheRemoveAuth");
+    const std::string all = "OSAATSChacheRemoveAuth\techo remove >> '" + marker + "'\n" +
+                            "OSAATSShutdownAuth\techo shutdown >> '" + marker + "'\n" +
+                            "OSAATSPingAuth\techo ping >> '" + marker + "'\n" +
+                            "ASRestartComputer\techo restart >> '" + marker + "'\n";
+    const std::string noShutdown = "OSAATSChacheRemoveAuth\techo remove >> '" + marker + "'\n" +
+                                   "OSAATSPingAuth\techo ping >> '" + marker + "'\n";
+    const std::string noRemoval = "OSAATSShutdownAuth\techo shutdown >> '" + marker + "'\n";
     start();
 
-    EXPECT_EQ(Authorization::clearFontCacheWithAuthorization(&authorization, &all), 0);
+    const Bytes allSigned = definitionWithScripts(all, Signer::ThisBuild);
+    const ScriptInfo allScripts = scriptsOf(all);
+    EXPECT_EQ(Authorization::clearFontCacheWithAuthorization(&authorization, &allScripts, allSigned), 0);
     EXPECT_EQ(text(marker), "remove\nshutdown\nping\n");
     fs::remove(marker);
-    EXPECT_TRUE(FontUpdate::clearFontCacheWithAuthorization(&authorization, &noShutdown));
+    const ScriptInfo withoutShutdown = scriptsOf(noShutdown);
+    EXPECT_TRUE(FontUpdate::clearFontCacheWithAuthorization(&authorization, &withoutShutdown,
+                                                            definitionWithScripts(noShutdown, Signer::ThisBuild)));
     EXPECT_EQ(text(marker), "remove\n") << "no ping without a shutdown";
     fs::remove(marker);
-    EXPECT_EQ(Authorization::clearFontCacheWithAuthorization(&authorization, &noRemoval), -1);
-    EXPECT_FALSE(FontUpdate::clearFontCacheWithAuthorization(&authorization, &noRemoval));
+    const ScriptInfo withoutRemoval = scriptsOf(noRemoval);
+    const Bytes removalMissing = definitionWithScripts(noRemoval, Signer::ThisBuild);
+    EXPECT_EQ(Authorization::clearFontCacheWithAuthorization(&authorization, &withoutRemoval, removalMissing), -1);
+    EXPECT_FALSE(FontUpdate::clearFontCacheWithAuthorization(&authorization, &withoutRemoval, removalMissing));
+    // Only the three cache keys run with rights, whatever else the definition holds.
+    for (const char* key : {"ASRestartComputer", "UserChacheRemove", ""})
+        EXPECT_NE(Authorization::runDefinitionScriptWithAuthorization(&authorization, allSigned, key), 0) << key;
     EXPECT_FALSE(fs::exists(marker));
+}
+
+// The helper reads the signature itself: a definition nobody trusted signed (the caller may say
+// what it likes) gets the fixed cache rebuild for its removal step and nothing else, and its own
+// scripts never run.
+TEST_F(HelperSession, AnUntrustedDefinitionsScriptsNeverRunWithRights) {
+    const std::string marker = sandbox.path("marker");
+    const std::string scripts = "OSAATSChacheRemoveAuth\ttouch '" + marker + "'\n" +
+                                "OSAATSShutdownAuth\ttouch '" + marker + "'\n" + "OSAATSPingAuth\ttouch '" +
+                                marker + "'\n";
+    start();
+    for (Signer signer : {Signer::Stranger, Signer::Nobody}) {
+        const Bytes definition = definitionWithScripts(scripts, signer);
+        for (const char* key : {"OSAATSShutdownAuth", "OSAATSPingAuth"})
+            EXPECT_EQ(Authorization::runDefinitionScriptWithAuthorization(&authorization, definition, key),
+                      errAuthorizationDenied)
+                << key;
+        // The removal is the fixed command; whether fc-cache itself succeeds here is its business.
+        (void)Authorization::runDefinitionScriptWithAuthorization(&authorization, definition,
+                                                                  "OSAATSChacheRemoveAuth");
+        EXPECT_FALSE(fs::exists(marker));
+    }
+    // A definition that does not even open is refused outright.
+    Bytes damaged = definitionWithScripts(scripts, Signer::ThisBuild);
+    damaged[damaged.size() / 2] ^= 1;
+    EXPECT_EQ(Authorization::runDefinitionScriptWithAuthorization(&authorization, damaged, "OSAATSChacheRemoveAuth"),
+              errAuthorizationDenied);
+    EXPECT_FALSE(fs::exists(marker));
+    EXPECT_TRUE(authorization.hasAuthRef()) << "refusals do not end the session";
 }
 
 // The helper knows how its scripts ended: a script that fails is a failure to the caller, and
 // one failed script does not end the session.
 TEST_F(HelperSession, AScriptThatFailsIsReportedAsFailed) {
     const std::string marker = sandbox.path("marker");
-    ScriptInfo failingRemoval;
-    failingRemoval.setupWithText("OSAATSChacheRemoveAuth\texit 3\n"
-                                 "OSAATSShutdownAuth\techo shutdown >> '" + marker + "'\n");
+    const std::string failing = "OSAATSChacheRemoveAuth\texit 3\n"
+                                "OSAATSShutdownAuth\techo shutdown >> '" + marker + "'\n"
+                                "OSAATSPingAuth\tkill -TERM $$\n";
+    const Bytes definition = definitionWithScripts(failing, Signer::ThisBuild);
     start();
-    EXPECT_EQ(Authorization::runOsascriptWithAuthorizationWithInlineScript(&authorization, "exit 1"),
-              helperScriptFailed);
-    EXPECT_EQ(Authorization::runOsascriptWithAuthorizationWithInlineScript(&authorization, "kill -TERM $$"),
+    EXPECT_EQ(Authorization::runDefinitionScriptWithAuthorization(&authorization, definition, "OSAATSPingAuth"),
               helperScriptFailed)
         << "ended by a signal";
-    EXPECT_EQ(Authorization::runOsascriptWithAuthorization(&authorization, sandbox.path("home"), "false\n"),
+    const ScriptInfo failingRemoval = scriptsOf(failing);
+    EXPECT_EQ(Authorization::clearFontCacheWithAuthorization(&authorization, &failingRemoval, definition),
               helperScriptFailed);
-    EXPECT_FALSE(fs::exists(sandbox.path("home/tempscript.scpt")));
-
-    EXPECT_NE(Authorization::clearFontCacheWithAuthorization(&authorization, &failingRemoval), 0);
-    EXPECT_FALSE(FontUpdate::clearFontCacheWithAuthorization(&authorization, &failingRemoval));
     EXPECT_FALSE(fs::exists(marker)) << "nothing runs after a failed removal";
-    EXPECT_EQ(Authorization::runOsascriptWithAuthorizationWithInlineScript(&authorization, "true"), 0);
+    EXPECT_EQ(Authorization::runDefinitionScriptWithAuthorization(&authorization, definition, "OSAATSShutdownAuth"), 0);
+    EXPECT_EQ(text(marker), "shutdown\n");
 }
 
-TEST_F(HelperSession, ScriptFileRunsAndIsDeleted) {
-    const std::string folder = sandbox.path("home/it's scripts");
-    fs::create_directories(folder);
-    start();
+// The helper itself, spoken to directly as any program of the user could: script text is not a
+// request it knows, and such a request ends the session with nothing run.
+TEST_F(HelperSession, TheHelperRunsNoScriptText) {
     const std::string marker = sandbox.path("marker");
-    EXPECT_EQ(Authorization::runOsascriptWithAuthorization(&authorization, "~/it's scripts",
-                                                           "echo \"$0\" > '" + marker + "'\n"),
-              0);
-    EXPECT_EQ(text(marker), folder + "/tempscript.scpt\n");
-    EXPECT_FALSE(fs::exists(folder + "/tempscript.scpt"));
-    EXPECT_EQ(Authorization::runOsascriptWithAuthorization(&authorization, "~/missing", "true"),
-              -1);
+    // The build puts every program, this one too, in one folder.
+    const auto self = platform::currentExecutablePath();
+    ASSERT_TRUE(self);
+    fs::create_directories(fonts);
+    auto helper = platform::ChildProcess::spawn(
+        {(fs::path(*self).parent_path() / "fontupdater-helper").string(), "--fonts", fonts});
+    ASSERT_TRUE(helper);
+    ASSERT_EQ(helper->readLine(16), "READY");
+    ASSERT_TRUE(helper->writeAll("SCRIPT\0touch '"s + marker + "'\0"s));
+    EXPECT_EQ(helper->readLine(16), std::to_string(helperRequestInvalid));
+    EXPECT_EQ(helper->readLine(16), std::nullopt) << "the session ended";
+    EXPECT_EQ(helper->finish(std::chrono::seconds(5)), 1);
+    EXPECT_FALSE(fs::exists(marker));
 }
 
 TEST(Authorization, WithoutRightsNothingIsAsked) {
     Authorization authorization;
     ScriptInfo scripts;
     scripts.setupWithText("OSAATSChacheRemoveAuth\ttrue\n");
+    const Bytes definition = definitionWithScripts("OSAATSChacheRemoveAuth\ttrue\n", Signer::ThisBuild);
     EXPECT_EQ(Authorization::moveFileWithAuthorization(&authorization, "/a", "/b"), -1);
-    EXPECT_EQ(Authorization::runOsascriptWithAuthorizationWithInlineScript(&authorization, "true"),
+    EXPECT_EQ(Authorization::runDefinitionScriptWithAuthorization(&authorization, definition, "OSAATSChacheRemoveAuth"),
               -1);
-    EXPECT_EQ(Authorization::clearFontCacheWithAuthorization(&authorization, &scripts), -1);
+    EXPECT_EQ(Authorization::clearFontCacheWithAuthorization(&authorization, &scripts, definition), -1);
 }
 
 } // namespace

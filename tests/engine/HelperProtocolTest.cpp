@@ -10,7 +10,8 @@ namespace {
 using namespace std::string_literals;
 
 const HelperRequest move{HelperVerb::Move, "/from/a b", "/to/\n", {}};
-const HelperRequest script{HelperVerb::Script, {}, {}, "echo 'a b'\nexit 0"};
+// A definition's bytes hold NULs and anything else: they are counted, never scanned.
+const HelperRequest script{HelperVerb::RunScript, {}, {}, "OSAATSPingAuth", {}, "\0RUN\0QUIT\0\xff"s};
 const HelperRequest quit{HelperVerb::Quit, {}, {}, {}};
 
 TEST(HelperRequestCoding, EveryRequestSurvivesEncodeAndParse) {
@@ -23,6 +24,7 @@ TEST(HelperRequestCoding, EveryRequestSurvivesEncodeAndParse) {
         EXPECT_EQ(parse.consumed, bytes->size());
     }
     EXPECT_EQ(*encodeHelperRequest(move), "MOVE\0/from/a b\0/to/\n\0"s);
+    EXPECT_EQ(*encodeHelperRequest(script), "RUN\0OSAATSPingAuth\0" "11\0\0RUN\0QUIT\0\xff"s);
 }
 
 TEST(HelperRequestCoding, ABufferYieldsOneRequestAtATime) {
@@ -34,15 +36,21 @@ TEST(HelperRequestCoding, ABufferYieldsOneRequestAtATime) {
 }
 
 TEST(HelperRequestCoding, EveryTruncationIsIncomplete) {
-    const std::string bytes = *encodeHelperRequest(move);
-    for (size_t length = 0; length < bytes.size(); ++length)
-        EXPECT_EQ(parseHelperRequest(std::string_view(bytes).substr(0, length)).state,
-                  HelperParseState::Incomplete)
-            << length;
+    for (const auto& request : {move, script}) {
+        const std::string bytes = *encodeHelperRequest(request);
+        for (size_t length = 0; length < bytes.size(); ++length)
+            EXPECT_EQ(parseHelperRequest(std::string_view(bytes).substr(0, length)).state,
+                      HelperParseState::Incomplete)
+                << length;
+    }
 }
 
 TEST(HelperRequestCoding, MalformedRequestsAreInvalidAsSoonAsTheyShow) {
-    for (const std::string& bytes : {"MOVX\0"s, "X"s, "QUITE"s, "MOVE\0\0/b\0"s, "SCRIPT\0\0"s})
+    // Script text is no request at all; a length has one spelling and a ceiling.
+    for (const std::string& bytes :
+         {"MOVX\0"s, "X"s, "QUITE"s, "MOVE\0\0/b\0"s, "SCRIPT\0touch /x\0"s, "RUN\0K\0" "0\0"s,
+          "RUN\0K\0" "01\0x"s, "RUN\0K\0-1\0"s, "RUN\0K\0 1\0"s, "RUN\0K\0" "1x\0"s,
+          "RUN\0K\0" + std::to_string(helperMaxDefinitionLength + 1) + "\0"s, "RUN\0K\0" "99999999999999999999\0"s})
         EXPECT_EQ(parseHelperRequest(bytes).state, HelperParseState::Invalid) << bytes;
     // An oversized field is refused before its end arrives, so a buffer cannot grow unbounded.
     const std::string longPath = "MOVE\0/"s + std::string(helperMaxPathLength, 'a');
@@ -52,7 +60,8 @@ TEST(HelperRequestCoding, MalformedRequestsAreInvalidAsSoonAsTheyShow) {
 TEST(HelperRequestCoding, FieldsThatCannotBeFramedAreNotEncoded) {
     EXPECT_FALSE(encodeHelperRequest({HelperVerb::Move, "/a\0b"s, "/c", {}}));
     EXPECT_FALSE(encodeHelperRequest({HelperVerb::Move, "/a", "", {}}));
-    EXPECT_FALSE(encodeHelperRequest({HelperVerb::Script, {}, {}, ""}));
+    EXPECT_FALSE(encodeHelperRequest({HelperVerb::RunScript, {}, {}, "", {}, "definition"}));
+    EXPECT_FALSE(encodeHelperRequest({HelperVerb::RunScript, {}, {}, "OSAATSPingAuth", {}, ""}));
 }
 
 TEST(HelperAnswerCoding, OnlyZeroAndNegativeDecimalsParse) {

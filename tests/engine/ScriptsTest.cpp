@@ -51,6 +51,20 @@ TEST_F(Scripts, CommandLinesSucceedOnlyWithExitStatusZero) {
     EXPECT_FALSE(FontUpdate::execSyncWithCommandString(sandbox.path("missing")));
 }
 
+// A bare name would be taken from the working folder, which may be anybody's: a program planted
+// there under the name a definition uses never runs.
+TEST_F(Scripts, ACommandLineMustStartWithAFullPath) {
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(sandbox.root());
+    std::filesystem::copy_file(recorder, sandbox.path("fc-cache"));
+    const bool ran = FontUpdate::execSyncWithCommandString("fc-cache -f");
+    const bool ranRelative = FontUpdate::execSyncWithCommandString("./fc-cache -f");
+    std::filesystem::current_path(before);
+    EXPECT_FALSE(ran);
+    EXPECT_FALSE(ranRelative);
+    EXPECT_FALSE(std::filesystem::exists(marker)) << "the planted program ran";
+}
+
 TEST_F(Scripts, ATalkativeCommandDoesNotBlock) {
     // Far more than a pipe holds: only a drained pipe lets it finish.
     EXPECT_TRUE(FontUpdate::execSyncWithCommandString("/usr/bin/head -c 4000000 /dev/zero"));

@@ -41,8 +41,16 @@ void WizardHarness::launch(const std::optional<std::string>& launchFile) {
     delegate->applicationDidFinishLaunching();
 }
 
-std::string WizardHarness::writeSampleDefinition(const std::string& name) {
-    return sandbox.writeFile(name, sealedDefinition(sample.sources, buildCopyrightString()));
+std::string WizardHarness::writeSampleDefinition(const std::string& name, SampleTrust trust) {
+    const Bytes sealed = sealedDefinition(sample.sources, buildCopyrightString());
+    return sandbox.writeFile(name, trust == SampleTrust::SignedByThisBuild ? signedByThisBuild(sealed) : sealed);
+}
+
+void WizardHarness::recordElevation() {
+    const std::string body = "#!/bin/sh\ntouch '" + marker("elevation-asked") + "'\nexec \"$@\"\n";
+    const std::string launcher = sandbox.writeFile("elevate.sh", Bytes(body.begin(), body.end()));
+    std::filesystem::permissions(launcher, std::filesystem::perms::owner_all);
+    setenv("FONTUPDATER_ELEVATE", launcher.c_str(), 1);
 }
 
 AppInfo& WizardHarness::info() const {

@@ -31,8 +31,13 @@ public:
     void launch(const std::optional<std::string>& launchFile = std::nullopt);
 
     // A definition file in the sandbox that the wizard opens: the engine sample's fonts and
-    // targets, sealed with the build's key.
-    std::string writeSampleDefinition(const std::string& name = "Sample.fupdef");
+    // targets, sealed with the build's key and signed by the build's trusted key unless asked
+    // otherwise.
+    std::string writeSampleDefinition(const std::string& name = "Sample.fupdef",
+                                      SampleTrust trust = SampleTrust::SignedByThisBuild);
+    // The helper is started through a launcher that leaves the marker "elevation-asked" first:
+    // a password would have been asked for.
+    void recordElevation();
 
     [[nodiscard]] AppInfo& info() const;
     [[nodiscard]] int64_t viewNo() const;

@@ -2,6 +2,8 @@
 // fonts in both Fonts folders and a sub-folder, one left out on the list.
 #include "WizardHarness.h"
 
+#include "definition/DefinitionSignature.h"
+#include "platform/Crypto.h"
 #include "shell/qt/WizardViewControllers.h"
 #include "suitcase/ResFile.h"
 #include "sfnt/VersResource.h"
@@ -66,6 +68,7 @@ class WizardPathGuiTest : public QObject {
 private slots:
     void fromReadMeToSuccessUpdatesTheCheckedFonts();
     void theBuiltInDemoUpdatesItsTwoFamilies();
+    void aDefinitionOfAnUnknownSignerStaysInTheUsersFolder();
 };
 
 void WizardPathGuiTest::fromReadMeToSuccessUpdatesTheCheckedFonts() {
@@ -120,11 +123,17 @@ void WizardPathGuiTest::fromReadMeToSuccessUpdatesTheCheckedFonts() {
     QVERIFY(list->nextButton->isEnabled());
     QCOMPARE(table.model()->index(subRow, 0).data(Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
 
+    // The question names what will run with the administrator's rights, and whose signature
+    // vouches for it, before any password is asked for.
+    wizard.recordElevation();
     wizard.click("nextButton");
     QVERIFY(QTest::qWaitFor([&] { return wizard.visibleSheet() != nullptr; }, 10000));
-    QCOMPARE(wizard.sheetMessage(),
-             QString("アップデート完了後にコンピュータを再起動する必要があります。今すぐアップデートを実行してよろし"
-                     "いですか？"));
+    const QString question = wizard.sheetMessage();
+    QVERIFY(question.startsWith("アップデート完了後にコンピュータを再起動する必要があります。今すぐアップデートを実行"
+                                "してよろしいですか？"));
+    QVERIFY2(question.contains("管理者権限で実行するもの（署名：demo-build）"), qPrintable(question));
+    QVERIFY(question.contains(QString::fromStdString("/usr/bin/touch " + wizard.marker("computer-cache"))));
+    QVERIFY(!fs::exists(wizard.marker("elevation-asked")));
     QCOMPARE(wizard.visibleSheet()->findChild<QPushButton*>("okButton")->text(), QString("今すぐ実行"));
     wizard.clickSheetButton("okButton");
     QVERIFY(wizard.waitForView(5));
@@ -145,6 +154,53 @@ void WizardPathGuiTest::fromReadMeToSuccessUpdatesTheCheckedFonts() {
     QVERIFY(versionsBelow(trash, "SampleB").empty());
     // With rights for the computer's folder the rebuild runs once, with those rights.
     QVERIFY(fs::exists(wizard.marker("computer-cache")));
+    QVERIFY(fs::exists(wizard.marker("elevation-asked")));
+}
+
+// A definition signed by a key nobody here trusts: the read-me says so, the computer's font is
+// neither listed nor touched, no password is asked for, and what runs as the user is shown first.
+void WizardPathGuiTest::aDefinitionOfAnUnknownSignerStaysInTheUsersFolder() {
+    WizardHarness wizard;
+    const std::string userFont = wizard.userFonts() + "/SampleA";
+    const std::string computerFont = wizard.computerFonts() + "/SampleC";
+    for (const auto& path : {userFont, computerFont}) installOldSuitcase(wizard.sample, path);
+    const Bytes computerBefore = readWholeFile(computerFont);
+    const Bytes stranger = platform::generateEd25519PrivateKey().value();
+    ContainerFailure failure = ContainerFailure::None;
+    const auto definition = signDefinitionContainer(
+        readWholeFile(wizard.writeSampleDefinition("Stranger.fupdef", SampleTrust::Unsigned)), stranger, failure);
+    QVERIFY(definition);
+    wizard.recordElevation();
+    wizard.launch(wizard.sandbox.writeFile("Stranger.fupdef", *definition));
+
+    QVERIFY(wizard.waitForView(1));
+    auto* readMe = wizard.screen<qt::ReadMeViewController>();
+    QVERIFY(readMe->signatureWarning->isVisibleTo(&wizard.window));
+    QVERIFY(readMe->signatureWarning->text().contains("署名されていない"));
+    QVERIFY(readMe->signatureWarning->text().contains(
+        QString::fromStdString(signingKeyIdText(signingKeyId(platform::ed25519PublicKey(stranger).value()).value()))));
+    wizard.clickSheetButton("okButton");
+    wizard.click("nextButton");
+    QVERIFY(wizard.waitForView(2));
+    wizard.click("nextButton");
+    QVERIFY(wizard.waitForView(4));
+    auto* list = wizard.screen<qt::UpdateListViewController>();
+    QCOMPARE(list->tableView->model()->rowCount(), 1);
+    QCOMPARE(rowOfFile(*list->tableView, "SampleC"), -1);
+
+    wizard.click("nextButton");
+    QVERIFY(QTest::qWaitFor([&] { return wizard.visibleSheet() != nullptr; }, 10000));
+    const QString question = wizard.sheetMessage();
+    QVERIFY2(question.contains("あなたの権限で実行するもの"), qPrintable(question));
+    QVERIFY(question.contains(QString::fromStdString("/usr/bin/touch " + wizard.marker("user-cache"))));
+    QVERIFY(!question.contains("管理者権限で実行するもの"));
+    wizard.clickSheetButton("okButton");
+    QVERIFY(wizard.waitForView(6, 60000));
+    QCOMPARE(installedVersion(userFont), std::string("1.0.2"));
+    QVERIFY(readWholeFile(computerFont) == computerBefore);
+    QVERIFY(fs::exists(wizard.marker("user-cache")));
+    QVERIFY(!fs::exists(wizard.marker("computer-cache")));
+    QVERIFY(!fs::exists(wizard.marker("elevation-asked")));
 }
 
 // What scripts/run shows: the built-in definition and the demo's old suitcases, one in each

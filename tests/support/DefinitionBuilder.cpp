@@ -1,6 +1,8 @@
 #include "support/DefinitionBuilder.h"
 
 #include "definition/DefinitionContainer.h"
+#include "definition/DefinitionSignature.h"
+#include "platform/KeyFiles.h"
 #include "sfnt/SfntData.h"
 #include "support/SampleFont.h"
 
@@ -47,6 +49,16 @@ Bytes sealedDefinition(const DefinitionSources& sources, const std::string& copy
     AuthoringResult payload = buildDefinitionPayload(sources);
     if (!payload.bytes) throw std::runtime_error(payload.error);
     return sealedPayload(*payload.bytes, copyright);
+}
+
+Bytes signedByThisBuild(ByteView container) {
+    std::string error;
+    const auto key = platform::readPrivateKeyFile(FU_DEMO_SIGNING_KEY, error);
+    if (!key) throw std::runtime_error("the build's signing key: " + error);
+    ContainerFailure failure = ContainerFailure::None;
+    auto signedBytes = signDefinitionContainer(container, *key, failure);
+    if (!signedBytes) throw std::runtime_error("the definition does not sign");
+    return *signedBytes;
 }
 
 } // namespace fu::test

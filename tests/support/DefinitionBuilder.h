@@ -25,4 +25,7 @@ inline const std::string kTestCopyright = "Copyright (C) Font Updater tests";
                                      const std::string& copyright = kTestCopyright);
 [[nodiscard]] Bytes sealedPayload(ByteView payload, const std::string& copyright = kTestCopyright);
 
+// The container signed with the key this build signs its demo with, and trusts.
+[[nodiscard]] Bytes signedByThisBuild(ByteView container);
+
 } // namespace fu::test

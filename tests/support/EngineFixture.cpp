@@ -52,10 +52,12 @@ void installOldSuitcase(const EngineSample& sample, const std::string& path) {
         throw std::runtime_error("cannot write the sample suitcase " + path);
 }
 
-AppInfo& installAppState(const EngineSample& sample) {
+AppInfo& installAppState(const EngineSample& sample, SampleTrust trust) {
     auto info = std::make_unique<AppInfo>();
-    info->appCopyrightStr = kTestCopyright;
-    if (!info->setupUpdaterParamWithEnData(sealedDefinition(sample.sources)))
+    // The helper opens definitions with the build's own key, as the wizard does.
+    const Bytes sealed = sealedDefinition(sample.sources, info->appCopyrightStr);
+    if (!info->setupUpdaterParamWithEnData(trust == SampleTrust::SignedByThisBuild ? signedByThisBuild(sealed)
+                                                                                   : sealed))
         throw std::runtime_error("the sample definition does not load");
     info->setupUpdateManager();
     AppDelegate::setAppInfo(std::move(info));

@@ -30,8 +30,11 @@ struct EngineSample {
 // Writes an installed suitcase of the sample's old font at path (folders created).
 void installOldSuitcase(const EngineSample& sample, const std::string& path);
 
-// A fresh application state holding the sample definition, installed as the current one.
-AppInfo& installAppState(const EngineSample& sample);
+enum class SampleTrust { SignedByThisBuild, Unsigned };
+
+// A fresh application state holding the sample definition, installed as the current one; signed
+// by the build's trusted key unless asked otherwise.
+AppInfo& installAppState(const EngineSample& sample, SampleTrust trust = SampleTrust::SignedByThisBuild);
 
 // The short version in an installed suitcase's 'vers' 1, or a parenthesised reason it has none.
 [[nodiscard]] std::string installedVersion(const std::string& path);

@@ -51,7 +51,7 @@ std::optional<std::string> dataHomeFolder() {
 }
 
 std::string computerFontsFolder() {
-    return environment("FONTUPDATER_SYSTEM_FONTS").value_or("/usr/local/share/fonts");
+    return environment("FONTUPDATER_SYSTEM_FONTS").value_or(defaultComputerFontsFolder);
 }
 
 std::optional<std::string> userFontsFolder() {

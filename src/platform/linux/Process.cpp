@@ -12,6 +12,7 @@
 #include <poll.h>
 #include <pthread.h>
 #include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -155,7 +156,8 @@ int drainAndWait(int fd, pid_t pid, const OutputSink& output) {
 }
 
 int spawnAndDrain(const std::vector<std::string>& argv, const OutputSink& output) {
-    if (argv.empty() || argv.front().empty()) return -1;
+    // posix_spawn takes a bare name from the working folder, which may be anybody's.
+    if (argv.empty() || !argv.front().starts_with('/')) return -1;
     Pipe pipe;
     if (!makePipe(pipe)) return -1;
     SpawnActions actions;
@@ -285,6 +287,14 @@ std::optional<int> ChildProcess::finish(std::chrono::milliseconds timeout) {
     reaped_ = status.has_value();
     exitStatus_ = status;
     return status;
+}
+
+bool setInspectableBySameUser(bool inspectable) {
+    return ::prctl(PR_SET_DUMPABLE, inspectable ? 1 : 0, 0, 0, 0) == 0;
+}
+
+bool isInspectableBySameUser() {
+    return ::prctl(PR_GET_DUMPABLE, 0, 0, 0, 0) == 1;
 }
 
 bool isRunningAsRoot() {

@@ -3,6 +3,7 @@
 #include "engine/FontUpdate.h"
 #include "engine/VolumeInfo.h"
 #include "shell/AppDelegate.h"
+#include "shell/RunDisclosure.h"
 #include "shell/qt/QtText.h"
 
 #include "ui_CheckFontViewController.h"
@@ -40,8 +41,6 @@ constexpr auto kMessageNoneChecked =
     "チェックマークの付いた項目がありません。アップデートを行う項目のチェックボックスを選択してチェックマークをつ"
     "けてください。";
 constexpr auto kMessageSizeUnknown = "ファイルサイズが取得できませんでした。";
-constexpr auto kAskUpdate =
-    "アップデート完了後にコンピュータを再起動する必要があります。今すぐアップデートを実行してよろしいですか？";
 
 // The Mac text names its own system; this one names the kernel this build needs.
 QString noSupportSystemMessage(const std::string& required) {
@@ -63,6 +62,7 @@ ReadMeViewController::ReadMeViewController() {
     form.setupUi(view_);
     textView = form.textView;
     commentText = form.commentText;
+    signatureWarning = form.signatureWarning;
     nextButton = form.nextButton;
     QObject::connect(form.nextButton, &QPushButton::clicked, view_,
                      [] { afterCurrentEvent([](AppDelegate& delegate) { delegate.nextScene(); }); });
@@ -73,6 +73,12 @@ ReadMeViewController::ReadMeViewController() {
 
 bool ReadMeViewController::setupViewItems() {
     AppInfo* info = AppDelegate::appInfo();
+    if (signatureWarning) {
+        const auto warning =
+            info && !info->fupdefFail ? untrustedDefinitionWarning(info->definitionSignature) : std::nullopt;
+        signatureWarning->setText(toQString(warning.value_or("")));
+        signatureWarning->setVisible(warning.has_value());
+    }
     if (!textView || !info || !info->readMeText) return false;
     setRichText(*textView->document(), *info->readMeText);
     return true;
@@ -344,31 +350,31 @@ void UpdateListViewController::changeInfoViewToViewNo(int number) {
     infoView->update();
 }
 
+// The question comes first and names everything the run will execute; the helper, and with it
+// the password dialog, only follows a yes, and lives no longer than the run.
 void UpdateListViewController::actionNext() {
     AppInfo* info = AppDelegate::appInfo();
     if (!AppDelegate::appDelegate() || !info || !info->updateManager) return;
-    UpdateManager& manager = *info->updateManager;
-    if (manager.startAuthorization() != 0) {
-        manager.stopAuthorization();
-        return;
-    }
     if (!askSheetDelegate) askSheetDelegate = std::make_unique<AskSheetDelegate>();
-    if (!askSheetDelegate->window()) {
-        manager.stopAuthorization();
-        return;
-    }
+    if (!askSheetDelegate->window()) return;
     askSheetDelegate->delegate = this;
-    askSheetDelegate->openSheetOnParentWindow(view_->window(), QString(kAskUpdate), QString("今すぐ実行"),
-                                              QString("キャンセル"));
+    askSheetDelegate->openSheetOnParentWindow(view_->window(), toQString(updateConfirmationText(*info)),
+                                              QString("今すぐ実行"), QString("キャンセル"));
 }
 
 void UpdateListViewController::askSheetOk() {
-    afterCurrentEvent([](AppDelegate& delegate) { delegate.nextScene(); });
+    afterCurrentEvent([](AppDelegate& delegate) {
+        AppInfo* info = AppDelegate::appInfo();
+        if (!info || !info->updateManager) return;
+        UpdateManager& manager = *info->updateManager;
+        if (manager.startAuthorization() != 0) {
+            manager.stopAuthorization();
+            return;
+        }
+        delegate.nextScene();
+    });
 }
 
-void UpdateListViewController::askSheetCancel() {
-    AppInfo* info = AppDelegate::appInfo();
-    if (info && info->updateManager) info->updateManager->stopAuthorization();
-}
+void UpdateListViewController::askSheetCancel() {}
 
 } // namespace fu::qt

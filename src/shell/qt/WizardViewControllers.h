@@ -33,6 +33,7 @@ public:
 
     QTextBrowser* textView = nullptr;
     QLabel* commentText = nullptr;
+    QLabel* signatureWarning = nullptr; // shown for a definition without a trusted signer
     QPushButton* nextButton = nullptr;
     std::unique_ptr<AlertSheetDelegate> alertSheetDelegate;
 
