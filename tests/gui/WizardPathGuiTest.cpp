@@ -177,6 +177,7 @@ void WizardPathGuiTest::aDefinitionOfAnUnknownSignerStaysInTheUsersFolder() {
     auto* readMe = wizard.screen<qt::ReadMeViewController>();
     QVERIFY(readMe->signatureWarning->isVisibleTo(&wizard.window));
     QVERIFY(readMe->signatureWarning->text().contains("署名されていない"));
+    QVERIFY(saveScreenshot(wizard.window, "01-ReadMe-untrusted"));
     QVERIFY(readMe->signatureWarning->text().contains(
         QString::fromStdString(signingKeyIdText(signingKeyId(platform::ed25519PublicKey(stranger).value()).value()))));
     wizard.clickSheetButton("okButton");
