@@ -116,6 +116,16 @@ bool hasDateTextShape(std::string_view text) {
     return true;
 }
 
+// The parser of definition dates, made once per thread: building a formatter loads the zone
+// and the locale's symbols, which costs many times what a parse does, and every font of a run
+// parses the same few texts. parse() works on a clone of the formatter's calendar, so use never
+// changes it.
+const icu::SimpleDateFormat* japanDateTimeFormat() {
+    thread_local const std::unique_ptr<icu::SimpleDateFormat> format =
+        makeFormat(kDateTimePattern, icu::TimeZone::createTimeZone("Asia/Tokyo"));
+    return format.get();
+}
+
 std::optional<std::string> formatDate(sys_seconds date, const char16_t* pattern,
                                       icu::TimeZone* zone) {
     std::unique_ptr<icu::SimpleDateFormat> format = makeFormat(pattern, zone);
@@ -245,8 +255,7 @@ std::optional<std::string> Tools::replaceOldShortVersNumStr(std::string_view old
 std::optional<sys_seconds> Tools::dateFromDateString(std::string_view dateString) {
     // 64 characters is far beyond any year the calendar holds.
     if (dateString.size() > 64 || !hasDateTextShape(dateString)) return std::nullopt;
-    std::unique_ptr<icu::SimpleDateFormat> format =
-        makeFormat(kDateTimePattern, icu::TimeZone::createTimeZone("Asia/Tokyo"));
+    const icu::SimpleDateFormat* format = japanDateTimeFormat();
     if (!format) return std::nullopt;
     const icu::UnicodeString text = icu::UnicodeString::fromUTF8(
         icu::StringPiece(dateString.data(), static_cast<int32_t>(dateString.size())));

@@ -112,6 +112,26 @@ TEST(ToolsDateFromDateString, RejectsInvalidDatesAndTextsOfAnotherShape) {
     EXPECT_EQ(Tools::longDateTimeFromDateString("2015/02/29 12:00:00"), 0);
 }
 
+TEST(ToolsDateFromDateString, EachTextReadsAloneWhateverWasReadBefore) {
+    // The parser outlives a call: no field of one text, and no failure, may reach the next.
+    struct Case {
+        const char* text;
+        std::optional<sys_seconds> date;
+    };
+    const Case cases[] = {
+        {"2015/12/31 23:59:59", sys_days{2015y / December / 31} + 23h + 59min + 59s - 9h},
+        {"2016/02/30 10:00:00", std::nullopt},
+        {"2016/02/29 00:00:00", sys_days{2016y / February / 29} - 9h},
+        {"2014/13/01 09:30:00", std::nullopt},
+        {"1904/01/01 09:00:00", sys_days{1904y / January / 1}},
+        {"2014/04/01 24:00:00", std::nullopt},
+        {"2014/04/01 09:30:00", kAprilFirst},
+    };
+    for (int round = 0; round < 2; ++round) {
+        for (const Case& c : cases) EXPECT_EQ(Tools::dateFromDateString(c.text), c.date) << c.text;
+    }
+}
+
 TEST(ToolsDateStringFromDate, FormatsInTheProcessTimeZone) {
     {
         ProcessTimeZone utc("UTC");
