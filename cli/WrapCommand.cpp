@@ -20,7 +20,7 @@ struct WrapOptions {
 int wrap(const WrapOptions& options) {
     const std::optional<Bytes> image = readFontImage(options.font);
     if (!image) return 1;
-    const std::unique_ptr<SfntData> sfnt = SfntData::initWithSfntData(*image);
+    const std::unique_ptr<SfntData> sfnt = SfntData::initWithSfntDataNoCopy(*image);
     if (!sfnt || sfnt->countOfSfntTable() == 0) {
         std::cerr << "fupdef: " << options.font << " is not an sfnt font\n";
         return 1;

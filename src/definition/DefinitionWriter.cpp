@@ -19,10 +19,18 @@ std::optional<Bytes> container(std::vector<SfntTable> tables) {
     return SfntData::buildSfntImage(data, 0, 0);
 }
 
+// A table viewing bytes that outlive the container built from it.
 SfntTable table(uint32_t tag, ByteView bytes) {
     SfntTable result;
     result.tag = tag;
-    result.tableData.assign(bytes.begin(), bytes.end());
+    result.tableData = TableData::viewed(bytes);
+    return result;
+}
+
+SfntTable ownTable(uint32_t tag, Bytes bytes) {
+    SfntTable result;
+    result.tag = tag;
+    result.tableData = TableData(std::move(bytes));
     return result;
 }
 
@@ -31,8 +39,9 @@ bool isUtf8Text(ByteView bytes) { return !bytes.empty() && platform::utf16Length
 } // namespace
 
 std::optional<SetTables> differingTables(ByteView oldFont, ByteView newFont, std::string& error) {
-    auto oldData = SfntData::initWithSfntData(oldFont);
-    auto newData = SfntData::initWithSfntData(newFont);
+    // The fonts outlive the containers made here; their tables are read in place.
+    auto oldData = SfntData::initWithSfntDataNoCopy(oldFont);
+    auto newData = SfntData::initWithSfntDataNoCopy(newFont);
     if (!oldData || oldData->countOfSfntTable() == 0) {
         error = "the old font is not an sfnt font";
         return std::nullopt;
@@ -115,7 +124,7 @@ AuthoringResult buildDefinitionPayload(const DefinitionSources& sources) {
         // Readers ignore a set's own tag; numbering them keeps the directory readable.
         char tag[5];
         std::snprintf(tag, sizeof tag, "s%03zu", i % 1000);
-        sets.push_back(table(fourCC(tag), *set));
+        sets.push_back(ownTable(fourCC(tag), std::move(*set)));
     }
     auto setsSection = container(std::move(sets));
     if (!setsSection) {

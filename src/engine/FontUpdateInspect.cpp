@@ -189,7 +189,7 @@ int16_t FontUpdate::setSfntResInfoWithCheckTargetItem(CheckTargetItem* item,
     item->sfntMD5 = Tools::md5StringFromDatePtr(*data);
     item->sfntResName = nonEmpty(sfnt->resName);
 
-    const std::unique_ptr<SfntData> font = SfntData::initWithSfntData(*data);
+    const std::unique_ptr<SfntData> font = SfntData::initWithSfntDataNoCopy(*data);
     if (!font) return kDone;
     if (const SfntTable* head = font->tableForTag(kHeadTag)) {
         uint32_t adjustment = 0;
@@ -326,7 +326,7 @@ int16_t FontUpdate::updateNewSfntDataValueWithCheckTargetItem(CheckTargetItem* i
     ResItem* sfnt = resFile.resItemByIndex(0, kSfntType);
     const Bytes* data = sfnt ? sfnt->resData() : nullptr;
     if (!data) return kFailed;
-    const std::unique_ptr<SfntData> font = SfntData::initWithSfntData(*data);
+    const std::unique_ptr<SfntData> font = SfntData::initWithSfntDataNoCopy(*data);
     item->matchNewSfntData = font && holdsTables(newSfntData, font.get());
     return kDone;
 }

@@ -12,7 +12,7 @@ namespace {
 constexpr uint32_t kScriptsTag = fourCC("scpt");
 
 std::optional<std::string> scriptOfPayload(ByteView payload, std::string_view key) {
-    const auto sections = SfntData::initWithSfntData(payload);
+    const auto sections = SfntData::initWithSfntDataNoCopy(payload);
     const SfntTable* scripts = sections ? sections->tableForTag(kScriptsTag) : nullptr;
     ScriptInfo info;
     if (!scripts || !info.setupWithData(scripts->tableData)) return std::nullopt;

@@ -23,13 +23,23 @@ public:
     std::vector<SfntTable> tables; // in table-record order; empty: no tables
 
     // nullptr for empty data; otherwise the object whatever the parse gave, so callers check
-    // countOfSfntTable().
+    // countOfSfntTable(). The tables keep a copy of the data.
     [[nodiscard]] static std::unique_ptr<SfntData> initWithSfntData(ByteView data);
+    // The same, the tables sharing `data`, which lies inside *owner: nothing is copied.
+    [[nodiscard]] static std::unique_ptr<SfntData>
+    initWithSharedSfntData(const std::shared_ptr<const Bytes>& owner, ByteView data);
+    // The same, the tables viewing `data`, which the caller keeps alive and unchanged while the
+    // object or a table taken from it is read. For a font read and dropped within one call.
+    [[nodiscard]] static std::unique_ptr<SfntData> initWithSfntDataNoCopy(ByteView data);
+
     // Fails, leaving no tables, when the data is empty, the directory does not fit, a record
     // has a zero offset, length or tag or points outside the data, or the tables together are
     // longer than the data (records may share bytes, but not to multiply them). numTables 0
-    // succeeds.
+    // succeeds. The tables keep one copy of the data between them.
     [[nodiscard]] bool setupWithSfntData(ByteView data);
+    // The same checks, sharing or viewing the data as the init functions above do.
+    [[nodiscard]] bool setupWithSharedSfntData(const std::shared_ptr<const Bytes>& owner, ByteView data);
+    [[nodiscard]] bool setupWithSfntDataNoCopy(ByteView data);
 
     // The first table with this tag; nullptr for tag 0 or none.
     [[nodiscard]] SfntTable* tableForTag(uint32_t tag);
@@ -39,8 +49,9 @@ public:
     [[nodiscard]] const SfntTable* sfntTableAtIndex(int64_t index) const;
     // False only when the list cannot grow.
     [[nodiscard]] bool addSfntTable(SfntTable table);
-    // Gives the first table with table's tag a copy of its data and a zero checkSum, keeping its
-    // place. Fails, changing nothing, for tag 0, empty data, no tables or no such tag.
+    // Gives the first table with table's tag table's data (shared, not copied) and a zero
+    // checkSum, keeping its place. Fails, changing nothing, for tag 0, empty data, no tables or no
+    // such tag.
     [[nodiscard]] bool replaceTableDataWithSfntTable(const SfntTable& table);
     // Sum of the unpadded table lengths, for space estimates.
     [[nodiscard]] uint64_t totalTableSize() const;

@@ -127,7 +127,9 @@ TEST(UpdateDecisionOldData, EveryOldTableMustBeInTheFontWithTheSameBytes) {
     old.tables = {a, b};
     EXPECT_EQ(FontUpdate::updateNeedCheckMatchOldSfntData(&old, font.get()), 1);
 
-    old.tables[1].tableData.back() ^= 1;
+    Bytes changed = old.tables[1].tableData.toBytes();
+    changed.back() ^= 1;
+    old.tables[1].tableData = std::move(changed);
     EXPECT_EQ(FontUpdate::updateNeedCheckMatchOldSfntData(&old, font.get()), 0);
 
     b.tag = fourCC("zzzz");

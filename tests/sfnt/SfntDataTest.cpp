@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -225,6 +226,54 @@ TEST(SfntData, ATruncatedFontParsesOnlyWhenEveryTableIsWhole) {
             EXPECT_EQ(font.tables, whole.tables) << "truncated to " << size;
         }
     }
+}
+
+// Copying, sharing a buffer and reading in place must find the same tables; what differs is only
+// whose bytes they are, which shows once the caller's bytes change or go.
+TEST(SfntData, CopiedSharedAndInPlaceParsesFindTheSameTables) {
+    const Bytes font = sample::makeTrueTypeFont({.glyphCount = 5});
+    const SfntData reference = parsed(font);
+    ASSERT_GT(reference.countOfSfntTable(), 5);
+
+    Bytes scratch = font;
+    const auto copied = SfntData::initWithSfntData(scratch);
+    const auto inPlace = SfntData::initWithSfntDataNoCopy(scratch);
+    auto buffer = std::make_shared<const Bytes>(font);
+    const auto shared = SfntData::initWithSharedSfntData(buffer, *buffer);
+    ASSERT_TRUE(copied && inPlace && shared);
+    EXPECT_EQ(inPlace->tables, reference.tables);
+    EXPECT_EQ(inPlace->scaler, reference.scaler);
+    EXPECT_EQ(shared->tables, reference.tables);
+    EXPECT_EQ(shared->scaler, reference.scaler);
+
+    buffer.reset();
+    std::fill(scratch.begin(), scratch.end(), uint8_t{0xEE});
+    EXPECT_EQ(copied->tables, reference.tables) << "a copy is its own";
+    EXPECT_EQ(shared->tables, reference.tables) << "the shared buffer lives on in the tables";
+    EXPECT_NE(inPlace->tables, reference.tables) << "read in place: the caller's bytes";
+
+    // The same refusals whichever way the bytes are kept.
+    for (size_t size : {size_t{5}, size_t{40}, font.size() - 1}) {
+        const ByteView cut = ByteView(font).first(size);
+        SfntData a, b, c;
+        const auto owner = std::make_shared<const Bytes>(cut.begin(), cut.end());
+        EXPECT_FALSE(a.setupWithSfntData(cut)) << size;
+        EXPECT_FALSE(b.setupWithSfntDataNoCopy(cut)) << size;
+        EXPECT_FALSE(c.setupWithSharedSfntData(owner, *owner)) << size;
+        EXPECT_TRUE(a.tables.empty() && b.tables.empty() && c.tables.empty()) << size;
+    }
+}
+
+TEST(SfntData, CheckSumAddsBigEndianWordsAndPadsTheLastOne) {
+    EXPECT_EQ(sfntCheckSum({}), 0u);
+    const Bytes bytes{0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07};
+    EXPECT_EQ(sfntCheckSum(ByteView(bytes).first(4)), 0x01020304u);
+    EXPECT_EQ(sfntCheckSum(ByteView(bytes).first(5)), 0x01020304u + 0x05000000u);
+    EXPECT_EQ(sfntCheckSum(ByteView(bytes).first(6)), 0x01020304u + 0x05060000u);
+    EXPECT_EQ(sfntCheckSum(bytes), 0x01020304u + 0x05060700u);
+    // Modulo 2^32, over more words than any vector register holds.
+    const Bytes ones(4 * 1000 + 1, 0xFF);
+    EXPECT_EQ(sfntCheckSum(ones), uint32_t(1000u * 0xFFFFFFFFu + 0xFF000000u));
 }
 
 TEST(SfntData, ReplaceKeepsTheTablesPlaceAndClearsItsChecksum) {

@@ -46,7 +46,7 @@ SfntTableNameItem item(uint16_t platformID, uint16_t encodingID, uint16_t langua
 Bytes serialised(const SfntTableName& name) {
     SfntTable table;
     EXPECT_TRUE(SfntTableName::setSfntTableName(name, table));
-    return table.tableData;
+    return table.tableData.toBytes();
 }
 
 uint16_t u16At(const Bytes& bytes, size_t offset) {

@@ -83,7 +83,7 @@ protected:
     Bytes sets() {
         AuthoringResult payload = buildDefinitionPayload(sources);
         auto container = SfntData::initWithSfntData(*payload.bytes);
-        return container->tableForTag(fourCC("sets"))->tableData;
+        return container->tableForTag(fourCC("sets"))->tableData.toBytes();
     }
     Bytes payloadWith(std::vector<std::pair<std::string, Bytes>> tables) { return taggedContainer(tables); }
 };

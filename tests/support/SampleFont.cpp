@@ -374,7 +374,7 @@ std::optional<Bytes> makeName(const SampleFontOptions& o) {
     }
     SfntTable table;
     if (!SfntTableName::setSfntTableName(name, table)) return std::nullopt;
-    return table.tableData;
+    return table.tableData.toBytes();
 }
 
 } // namespace
