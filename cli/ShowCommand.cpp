@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include <iostream>
+#include <memory>
 
 namespace fu::cli {
 
@@ -110,14 +111,20 @@ void printText(const Json& definition, const SignatureVerification& signature) {
 int runShow(const ShowOptions& options) {
     auto bytes = readInputFile(options.path);
     if (!bytes) return 1;
-    const OpenedDefinition opened = openSignedDefinition(*bytes, options.copyright, cliTrustStore());
+    // Decrypted where it lies: a large definition is held once, and its sets read in place.
+    const OpenedDefinitionInPlace opened =
+        openSignedDefinitionInPlace(*bytes, options.copyright, cliTrustStore());
     if (opened.container.failure != ContainerFailure::None) {
         std::cerr << "fupdef: " << options.path << " refused: " << describeContainerFailure(opened.container.failure)
                   << '\n';
         return 1;
     }
+    const auto payloadAt = static_cast<size_t>(opened.container.payload.data() - bytes->data());
+    const size_t payloadLength = opened.container.payload.size();
+    const auto buffer = std::make_shared<const Bytes>(std::move(*bytes));
     AppInfo info;
-    if (auto failure = info.splitPayload(opened.container.payload); failure != AppInfo::PayloadFailure::None) {
+    if (auto failure = info.splitPayload(buffer, ByteView(*buffer).subspan(payloadAt, payloadLength));
+        failure != AppInfo::PayloadFailure::None) {
         std::cerr << "fupdef: " << options.path << " refused: " << describePayloadFailure(failure) << '\n';
         return 1;
     }

@@ -22,6 +22,13 @@ bool digestMatches(ByteView bytes, ByteView stored) {
     return digest && std::equal(digest->begin(), digest->end(), stored.begin(), stored.end());
 }
 
+// The checks of a decrypted payload, in their order.
+ContainerFailure checkPayload(ByteView payload, const ContainerParts& parts) {
+    if (!digestMatches(payload, parts.payloadDigest)) return ContainerFailure::PayloadDigest;
+    if (payload.size() % 2 != 0) return ContainerFailure::OddPayload;
+    return ContainerFailure::None;
+}
+
 } // namespace
 
 const char* describeContainerFailure(ContainerFailure failure) {
@@ -61,25 +68,49 @@ ContainerFailure splitDefinitionContainer(ByteView container, ContainerParts& pa
 }
 
 OpenedContainer openDefinitionContainer(ByteView container, std::string_view copyright) {
-    OpenedContainer result;
     ContainerParts parts;
-    result.failure = splitDefinitionContainer(container, parts);
-    if (result.failure != ContainerFailure::None) return result;
+    if (const ContainerFailure failure = splitDefinitionContainer(container, parts); failure != ContainerFailure::None)
+        return {failure, {}};
+    return openDefinitionContainerParts(parts, copyright);
+}
 
+OpenedContainer openDefinitionContainerParts(const ContainerParts& parts, std::string_view copyright) {
+    OpenedContainer result;
     std::array<uint8_t, kKeyBufferSize> key{};
     // A missing copyright leaves a zero key; the payload digest then decides.
     (void)deriveDefinitionKey(copyright, key);
     auto payload = platform::aes256EcbDecrypt(ByteView(key).first(kAesKeySize), parts.cipherText);
     if (!payload) {
         result.failure = ContainerFailure::Cipher;
-    } else if (!digestMatches(*payload, parts.payloadDigest)) {
-        result.failure = ContainerFailure::PayloadDigest;
-    } else if (payload->size() % 2 != 0) {
-        result.failure = ContainerFailure::OddPayload;
+    } else if (const ContainerFailure failure = checkPayload(*payload, parts); failure != ContainerFailure::None) {
+        result.failure = failure;
     } else {
         result.payload = std::move(*payload);
     }
     return result;
+}
+
+OpenedContainerInPlace openDefinitionContainerInPlace(std::span<uint8_t> container, std::string_view copyright) {
+    ContainerParts parts;
+    if (const ContainerFailure failure = splitDefinitionContainer(container, parts); failure != ContainerFailure::None)
+        return {failure, {}};
+    return openDefinitionContainerPartsInPlace(container, parts, copyright);
+}
+
+OpenedContainerInPlace openDefinitionContainerPartsInPlace(std::span<uint8_t> container, const ContainerParts& parts,
+                                                           std::string_view copyright) {
+    std::array<uint8_t, kKeyBufferSize> key{};
+    (void)deriveDefinitionKey(copyright, key);
+    // The parts are views into the container; the cipher text is found again as writable bytes.
+    const auto cipherAt = static_cast<size_t>(parts.cipherText.data() - container.data());
+    const std::span<uint8_t> cipherText = container.subspan(cipherAt, parts.cipherText.size());
+    const std::optional<size_t> length =
+        platform::aes256EcbDecryptInPlace(ByteView(key).first(kAesKeySize), cipherText);
+    if (!length) return {ContainerFailure::Cipher, {}};
+    const ByteView payload = ByteView(cipherText).first(*length);
+    if (const ContainerFailure failure = checkPayload(payload, parts); failure != ContainerFailure::None)
+        return {failure, {}};
+    return {ContainerFailure::None, payload};
 }
 
 std::optional<Bytes> assembleDefinitionContainer(const ContainerParts& parts) {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string_view>
 
 namespace fu {
@@ -48,6 +49,21 @@ struct ContainerParts {
 
 // Checks and decrypts a container with the key derived from `copyright`.
 [[nodiscard]] OpenedContainer openDefinitionContainer(ByteView container, std::string_view copyright);
+// The same after splitDefinitionContainer has checked it: the decryption and the payload's checks.
+[[nodiscard]] OpenedContainer openDefinitionContainerParts(const ContainerParts& parts, std::string_view copyright);
+
+struct OpenedContainerInPlace {
+    ContainerFailure failure = ContainerFailure::None;
+    ByteView payload; // inside the container when failure is None
+};
+// The same checks, the cipher text decrypted where it lies, so that a large definition is never
+// held twice. The container's bytes are used up: only the payload may be read afterwards.
+[[nodiscard]] OpenedContainerInPlace openDefinitionContainerInPlace(std::span<uint8_t> container,
+                                                                    std::string_view copyright);
+// The part of that after splitDefinitionContainer, whose parts lie inside `container`.
+[[nodiscard]] OpenedContainerInPlace openDefinitionContainerPartsInPlace(std::span<uint8_t> container,
+                                                                         const ContainerParts& parts,
+                                                                         std::string_view copyright);
 
 // Writes a container that openDefinitionContainer accepts; nullopt when the payload has an odd
 // length or the key cannot be derived.

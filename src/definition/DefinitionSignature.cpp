@@ -49,17 +49,52 @@ Bytes serializeSignatureBlock(const SignatureBlock& block) {
     return writer.take();
 }
 
-SignatureVerification verifyDefinitionSignature(const ContainerParts& parts, const TrustStore& trust) {
-    SignatureVerification result;
-    const auto block = parseSignatureBlock(parts.skippedBytes);
-    if (!block) return result;
+namespace {
+
+// What a signature check finds before the signature itself is verified; the key when there is
+// one to verify with.
+const TrustedKey* lookUpSigner(const ContainerParts& parts, const TrustStore& trust, SignatureVerification& result,
+                               std::optional<SignatureBlock>& block) {
+    block = parseSignatureBlock(parts.skippedBytes);
+    if (!block) return nullptr;
     result.keyId = block->keyId;
     const TrustedKey* key = trust.find(block->keyId);
     if (!key) {
         result.status = SignatureStatus::UnknownKey;
-        return result;
+        return nullptr;
     }
     result.signerName = key->signerName;
+    return key;
+}
+
+// The signed message ends with the cipher text and the payload digest, which lie together at the
+// end of the container; the signature block just before them has been read already. Its last
+// bytes make room for the context and the key id, so the message is whole without a copy of a
+// cipher text that may be as large as the file.
+SignatureVerification verifyDefinitionSignatureInPlace(std::span<uint8_t> container, const ContainerParts& parts,
+                                                       const TrustStore& trust) {
+    SignatureVerification result;
+    std::optional<SignatureBlock> block;
+    const TrustedKey* key = lookUpSigner(parts, trust, result, block);
+    if (!key) return result;
+    static_assert(kSignatureContext.size() + std::tuple_size_v<SigningKeyId> <= kSignatureBlockSize);
+    const size_t prefix = kSignatureContext.size() + block->keyId.size();
+    const auto cipherAt = static_cast<size_t>(parts.cipherText.data() - container.data());
+    const std::span<uint8_t> message = container.subspan(cipherAt - prefix);
+    const auto afterContext = std::copy(kSignatureContext.begin(), kSignatureContext.end(), message.begin());
+    std::copy(block->keyId.begin(), block->keyId.end(), afterContext);
+    result.status = platform::ed25519Verify(key->publicKey, message, block->signature) ? SignatureStatus::SignedBy
+                                                                                       : SignatureStatus::BadSignature;
+    return result;
+}
+
+} // namespace
+
+SignatureVerification verifyDefinitionSignature(const ContainerParts& parts, const TrustStore& trust) {
+    SignatureVerification result;
+    std::optional<SignatureBlock> block;
+    const TrustedKey* key = lookUpSigner(parts, trust, result, block);
+    if (!key) return result;
     result.status = platform::ed25519Verify(key->publicKey, signedMessage(block->keyId, parts), block->signature)
                         ? SignatureStatus::SignedBy
                         : SignatureStatus::BadSignature;
@@ -96,11 +131,25 @@ std::optional<Bytes> signDefinitionContainer(ByteView container, ByteView privat
 
 OpenedDefinition openSignedDefinition(ByteView container, std::string_view copyright, const TrustStore& trust) {
     OpenedDefinition result;
-    result.container = openDefinitionContainer(container, copyright);
+    // Split once: the container digest runs over the whole file.
     ContainerParts parts;
-    if (result.container.failure == ContainerFailure::None &&
-        splitDefinitionContainer(container, parts) == ContainerFailure::None)
-        result.signature = verifyDefinitionSignature(parts, trust);
+    result.container.failure = splitDefinitionContainer(container, parts);
+    if (result.container.failure != ContainerFailure::None) return result;
+    result.container = openDefinitionContainerParts(parts, copyright);
+    if (result.container.failure == ContainerFailure::None) result.signature = verifyDefinitionSignature(parts, trust);
+    return result;
+}
+
+OpenedDefinitionInPlace openSignedDefinitionInPlace(std::span<uint8_t> container, std::string_view copyright,
+                                                    const TrustStore& trust) {
+    OpenedDefinitionInPlace result;
+    ContainerParts parts;
+    result.container.failure = splitDefinitionContainer(container, parts);
+    if (result.container.failure != ContainerFailure::None) return result;
+    // The signature covers the cipher text, so it is verified before the decryption replaces it.
+    const SignatureVerification signature = verifyDefinitionSignatureInPlace(container, parts, trust);
+    result.container = openDefinitionContainerPartsInPlace(container, parts, copyright);
+    if (result.container.failure == ContainerFailure::None) result.signature = signature;
     return result;
 }
 

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -67,5 +68,15 @@ struct OpenedDefinition {
 // Checks, decrypts and verifies a definition's bytes in one go.
 [[nodiscard]] OpenedDefinition openSignedDefinition(ByteView container, std::string_view copyright,
                                                     const TrustStore& trust);
+
+struct OpenedDefinitionInPlace {
+    OpenedContainerInPlace container;
+    SignatureVerification signature; // meaningful when container.failure is None
+};
+// The same, decrypting where the cipher text lies and verifying without a copy of it (see
+// openDefinitionContainerInPlace): the container's bytes are used up, only the payload remains.
+[[nodiscard]] OpenedDefinitionInPlace openSignedDefinitionInPlace(std::span<uint8_t> container,
+                                                                  std::string_view copyright,
+                                                                  const TrustStore& trust);
 
 } // namespace fu

@@ -4,24 +4,24 @@ namespace fu {
 
 namespace {
 
-std::unique_ptr<SfntData> tablesOf(ByteView bytes) {
+std::unique_ptr<SfntData> tablesOf(ByteView bytes, const std::shared_ptr<const Bytes>& buffer) {
     if (bytes.empty()) return nullptr;
     // A container that does not parse still makes an object without tables; the decision
     // refuses such old data, so nothing can match it.
-    return SfntData::initWithSfntData(bytes);
+    return buffer ? SfntData::initWithSharedSfntData(buffer, bytes) : SfntData::initWithSfntData(bytes);
 }
 
 } // namespace
 
-bool UpdateSfntSetItem::setOldSfntDataWithData(ByteView bytes) {
-    auto data = tablesOf(bytes);
+bool UpdateSfntSetItem::setOldSfntDataWithData(ByteView bytes, const std::shared_ptr<const Bytes>& buffer) {
+    auto data = tablesOf(bytes, buffer);
     if (!data) return false;
     oSfntData = std::move(data);
     return true;
 }
 
-bool UpdateSfntSetItem::setNewSfntDataWithData(ByteView bytes) {
-    auto data = tablesOf(bytes);
+bool UpdateSfntSetItem::setNewSfntDataWithData(ByteView bytes, const std::shared_ptr<const Bytes>& buffer) {
+    auto data = tablesOf(bytes, buffer);
     if (!data) return false;
     nSfntData = std::move(data);
     return true;

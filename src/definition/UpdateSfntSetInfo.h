@@ -18,9 +18,10 @@ public:
     std::unique_ptr<SfntData> oSfntData;
     std::unique_ptr<SfntData> nSfntData;
 
-    // False for no bytes.
-    [[nodiscard]] bool setOldSfntDataWithData(ByteView bytes);
-    [[nodiscard]] bool setNewSfntDataWithData(ByteView bytes);
+    // False for no bytes. The tables keep a copy of the bytes, or, given the buffer they lie in,
+    // share it.
+    [[nodiscard]] bool setOldSfntDataWithData(ByteView bytes, const std::shared_ptr<const Bytes>& buffer = nullptr);
+    [[nodiscard]] bool setNewSfntDataWithData(ByteView bytes, const std::shared_ptr<const Bytes>& buffer = nullptr);
 };
 
 class UpdateSfntSetInfo {

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,9 @@ using Md5Digest = std::array<uint8_t, 16>;
 // size and on bad padding.
 [[nodiscard]] std::optional<Bytes> aes256EcbDecrypt(ByteView key, ByteView cipherText);
 [[nodiscard]] std::optional<Bytes> aes256EcbEncrypt(ByteView key, ByteView plainText);
+// Decrypts where the cipher text lies, for texts too large to hold twice; the plain text is the
+// first bytes of `text`, their count the answer. On failure the text is left partly decrypted.
+[[nodiscard]] std::optional<size_t> aes256EcbDecryptInPlace(ByteView key, std::span<uint8_t> text);
 
 using Sha256Digest = std::array<uint8_t, 32>;
 [[nodiscard]] std::optional<Sha256Digest> sha256(ByteView bytes);

@@ -83,21 +83,30 @@ public:
     [[nodiscard]] bool setupUpateParamWithUrl(const std::string& path);
     // Checks and decrypts a container, then splits its payload; fupdefFail tells the outcome.
     [[nodiscard]] bool setupUpdaterParamWithEnData(ByteView container);
+    // The same, taking the container's bytes over: they become definitionBytes without a copy.
+    [[nodiscard]] bool setupUpdaterParamWithEnData(Bytes&& container);
     // Fills the buffer with the definition key derived from appCopyrightStr.
     [[nodiscard]] bool setByte(std::span<uint8_t> byte) const;
 
-    // The decrypted payload: sections 'rdme', 'updp', 'scpt' and 'sets'.
+    // The decrypted payload: sections 'rdme', 'updp', 'scpt' and 'sets'. The sets' tables keep
+    // copies of what they need.
     [[nodiscard]] bool setupUpdaterParamWithData(ByteView payload);
     enum class PayloadFailure { None, NotContainer, ReadMe, Targets, Scripts, Sets };
     [[nodiscard]] PayloadFailure splitPayload(ByteView payload);
+    // The same for a payload that lies inside *buffer: the sets' tables share the buffer, so a
+    // large table is never copied. Every section level is read in place.
+    [[nodiscard]] PayloadFailure splitPayload(const std::shared_ptr<const Bytes>& buffer, ByteView payload);
     bool setupReadMeWithData(ByteView rtf);
     bool setupUpdaterParamTextWithData(ByteView text);
     bool setupUpdateTargetInfoWithText(const std::string& text);
     bool setupUpdateTargetInfoWithTextFilePath(const std::string& path);
     bool setupUpdateTargetInfoWithUpdaterParamText();
     [[nodiscard]] bool setupScriptInfoWidthData(ByteView text);
-    [[nodiscard]] bool setupUpdateSfntSetInfoWithData(ByteView sets);
-    [[nodiscard]] bool addUpdateSfntSetItemWithData(ByteView set, UpdateSfntSetInfo* updateSfntSetInfo);
+    // With a buffer, the bytes lie inside it and the tables share it, as in splitPayload.
+    [[nodiscard]] bool setupUpdateSfntSetInfoWithData(ByteView sets,
+                                                      const std::shared_ptr<const Bytes>& buffer = nullptr);
+    [[nodiscard]] bool addUpdateSfntSetItemWithData(ByteView set, UpdateSfntSetInfo* updateSfntSetInfo,
+                                                    const std::shared_ptr<const Bytes>& buffer = nullptr);
 
     // ---- Engine state ----
 

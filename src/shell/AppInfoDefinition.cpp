@@ -9,7 +9,8 @@
 #include "sfnt/SfntData.h"
 
 #include <fstream>
-#include <iterator>
+#include <memory>
+#include <new>
 
 namespace fu {
 
@@ -29,12 +30,21 @@ ByteView sectionData(const SfntData& container, uint32_t tag) {
     return table ? ByteView(table->tableData) : ByteView();
 }
 
+// A definition may be tens of megabytes: its size is asked once and the bytes arrive in one read
+// straight into a buffer of that size, never through a buffer that grows.
 std::optional<Bytes> readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    Bytes bytes(std::istreambuf_iterator<char>(in), {});
-    if (in.bad()) return std::nullopt;
-    return bytes;
+    try {
+        std::ifstream in(path, std::ios::binary | std::ios::ate);
+        if (!in) return std::nullopt;
+        const std::streamoff size = in.tellg();
+        if (size < 0 || !in.seekg(0)) return std::nullopt;
+        Bytes bytes(static_cast<size_t>(size));
+        // A file that shrank since fails here; one that grew shows in the container's length field.
+        if (!in.read(reinterpret_cast<char*>(bytes.data()), size)) return std::nullopt;
+        return bytes;
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
 }
 
 } // namespace
@@ -55,10 +65,23 @@ bool AppInfo::setupUpateParamWithUrl(const std::string& path) {
         fupdefFail = true;
         return false;
     }
-    return setupUpdaterParamWithEnData(*bytes);
+    return setupUpdaterParamWithEnData(std::move(*bytes));
 }
 
 bool AppInfo::setupUpdaterParamWithEnData(ByteView container) {
+    Bytes copy;
+    try {
+        // Copied before anything is cleared: the container may be the definition this replaces.
+        copy.assign(container.begin(), container.end());
+    } catch (const std::bad_alloc&) {
+        fupdefFail = true;
+        return false;
+    }
+    return setupUpdaterParamWithEnData(std::move(copy));
+}
+
+bool AppInfo::setupUpdaterParamWithEnData(Bytes&& container) {
+    Bytes file = std::move(container);
     // Cleared before any check: a refused container leaves no definition behind.
     readMeText.reset();
     updateTargetInfo.reset();
@@ -68,10 +91,17 @@ bool AppInfo::setupUpdaterParamWithEnData(ByteView container) {
     definitionSignature = {};
     fupdefFail = true;
 
-    OpenedDefinition opened = openSignedDefinition(container, appCopyrightStr, TrustStore::system());
+    OpenedDefinition opened = openSignedDefinition(file, appCopyrightStr, TrustStore::system());
     if (opened.container.failure != ContainerFailure::None) return false;
-    if (!setupUpdaterParamWithData(opened.container.payload)) return false;
-    definitionBytes.assign(container.begin(), container.end());
+    std::shared_ptr<const Bytes> payload;
+    try {
+        payload = std::make_shared<const Bytes>(std::move(opened.container.payload));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    if (splitPayload(payload, *payload) != PayloadFailure::None) return false;
+    // The file stays as read, for the helper to verify; the payload lives on in the sets' tables.
+    definitionBytes = std::move(file);
     definitionSignature = opened.signature;
     fupdefFail = false;
     return true;
@@ -86,9 +116,11 @@ bool AppInfo::setupUpdaterParamWithData(ByteView payload) {
     return splitPayload(payload) == PayloadFailure::None;
 }
 
-AppInfo::PayloadFailure AppInfo::splitPayload(ByteView payload) {
+AppInfo::PayloadFailure AppInfo::splitPayload(ByteView payload) { return splitPayload(nullptr, payload); }
+
+AppInfo::PayloadFailure AppInfo::splitPayload(const std::shared_ptr<const Bytes>& buffer, ByteView payload) {
     if (payload.empty()) return PayloadFailure::NotContainer;
-    auto container = SfntData::initWithSfntData(payload);
+    auto container = SfntData::initWithSfntDataNoCopy(payload);
     if (!container) return PayloadFailure::NotContainer;
 
     // The read-me and the targets must be there, but what they hold is judged later: an
@@ -103,7 +135,7 @@ AppInfo::PayloadFailure AppInfo::splitPayload(ByteView payload) {
     const ByteView scripts = sectionData(*container, kScriptsTag);
     if (scripts.empty() || !setupScriptInfoWidthData(scripts)) return PayloadFailure::Scripts;
     const ByteView sets = sectionData(*container, kSetsTag);
-    if (sets.empty() || !setupUpdateSfntSetInfoWithData(sets)) return PayloadFailure::Sets;
+    if (sets.empty() || !setupUpdateSfntSetInfoWithData(sets, buffer)) return PayloadFailure::Sets;
     return PayloadFailure::None;
 }
 
@@ -148,24 +180,25 @@ bool AppInfo::setupScriptInfoWidthData(ByteView text) {
     return true;
 }
 
-bool AppInfo::setupUpdateSfntSetInfoWithData(ByteView sets) {
+bool AppInfo::setupUpdateSfntSetInfoWithData(ByteView sets, const std::shared_ptr<const Bytes>& buffer) {
     updateSfntSetInfo.reset();
     if (sets.empty()) return false;
-    auto container = SfntData::initWithSfntData(sets);
+    auto container = SfntData::initWithSfntDataNoCopy(sets);
     if (!container || container->countOfSfntTable() == 0) return false;
     auto info = std::make_unique<UpdateSfntSetInfo>();
     for (const SfntTable& table : container->tables) {
         if (table.tableData.empty()) return false;
         // One bad set refuses the whole section.
-        if (!addUpdateSfntSetItemWithData(table.tableData, info.get())) return false;
+        if (!addUpdateSfntSetItemWithData(table.tableData, info.get(), buffer)) return false;
     }
     updateSfntSetInfo = std::move(info);
     return true;
 }
 
-bool AppInfo::addUpdateSfntSetItemWithData(ByteView set, UpdateSfntSetInfo* info) {
+bool AppInfo::addUpdateSfntSetItemWithData(ByteView set, UpdateSfntSetInfo* info,
+                                           const std::shared_ptr<const Bytes>& buffer) {
     if (set.empty() || !info) return false;
-    auto container = SfntData::initWithSfntData(set);
+    auto container = SfntData::initWithSfntDataNoCopy(set);
     if (!container) return false;
     const ByteView name = sectionData(*container, kSetNameTag);
     const std::string nameText = toString(name);
@@ -176,7 +209,8 @@ bool AppInfo::addUpdateSfntSetItemWithData(ByteView set, UpdateSfntSetInfo* info
 
     auto item = std::make_unique<UpdateSfntSetItem>();
     item->name = nameText;
-    if (!item->setOldSfntDataWithData(oldTables) || !item->setNewSfntDataWithData(newTables)) return false;
+    if (!item->setOldSfntDataWithData(oldTables, buffer) || !item->setNewSfntDataWithData(newTables, buffer))
+        return false;
     return info->addUpdateSfntSetItem(std::move(item));
 }
 

@@ -45,8 +45,18 @@ TrustStore trusting(std::initializer_list<std::pair<const Signer*, std::string>>
     return store;
 }
 
+// Opened both ways: copying, and in place on a copy the call may use up. The two must agree on
+// everything they find.
 OpenedDefinition openWith(ByteView container, const TrustStore& trust) {
-    return openSignedDefinition(container, kCopyright, trust);
+    OpenedDefinition opened = openSignedDefinition(container, kCopyright, trust);
+    Bytes scratch(container.begin(), container.end());
+    const OpenedDefinitionInPlace inPlace = openSignedDefinitionInPlace(scratch, kCopyright, trust);
+    EXPECT_EQ(inPlace.container.failure, opened.container.failure);
+    EXPECT_EQ(Bytes(inPlace.container.payload.begin(), inPlace.container.payload.end()), opened.container.payload);
+    EXPECT_EQ(inPlace.signature.status, opened.signature.status);
+    EXPECT_EQ(inPlace.signature.keyId, opened.signature.keyId);
+    EXPECT_EQ(inPlace.signature.signerName, opened.signature.signerName);
+    return opened;
 }
 
 TEST(SignatureBlock, LayoutRoundTripsAndEveryTruncationIsUnsigned) {

@@ -78,6 +78,27 @@ TEST(CryptoAes256Ecb, DecryptRefusesLengthsThatAreNotWholeBlocks) {
     EXPECT_EQ(aes256EcbDecrypt(kKey, Bytes(17, 0)), std::nullopt);
 }
 
+// In place, the text must come out as the copying decryption gives it, for every padding length
+// and across many blocks, and refusals must be the same.
+TEST(CryptoAes256Ecb, DecryptingInPlaceAgreesWithTheCopyingDecryption) {
+    for (size_t length : {size_t{0}, size_t{1}, size_t{15}, size_t{16}, size_t{17}, size_t{4099}}) {
+        Bytes plain(length);
+        for (size_t i = 0; i < length; ++i) plain[i] = static_cast<uint8_t>(i * 37 + 11);
+        const std::optional<Bytes> cipher = aes256EcbEncrypt(kKey, plain);
+        ASSERT_TRUE(cipher);
+        Bytes text = *cipher;
+        const std::optional<size_t> plainLength = platform::aes256EcbDecryptInPlace(kKey, text);
+        ASSERT_EQ(plainLength, length) << length << " bytes";
+        EXPECT_EQ(Bytes(text.begin(), text.begin() + static_cast<ptrdiff_t>(length)), plain) << length << " bytes";
+    }
+    for (Bytes refused : {rawBlockEndingWith({0x00}), rawBlockEndingWith({0x02, 0x03}), Bytes(17, 0), Bytes{}}) {
+        EXPECT_EQ(aes256EcbDecrypt(kKey, refused), std::nullopt);
+        EXPECT_EQ(platform::aes256EcbDecryptInPlace(kKey, refused), std::nullopt);
+    }
+    Bytes block = kCipher;
+    EXPECT_EQ(platform::aes256EcbDecryptInPlace(Bytes(16, 0x5A), block), std::nullopt) << "a short key";
+}
+
 TEST(CryptoSha256, MatchesFips180Examples) {
     const auto abc = platform::sha256(asBytes("abc"));
     ASSERT_TRUE(abc);

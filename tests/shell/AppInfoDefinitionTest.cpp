@@ -39,6 +39,50 @@ TEST_F(DefinitionLoad, AcceptedDefinitionFillsAllFourParts) {
     EXPECT_FALSE(set->nSfntData->tableForTag(fourCC("head")));
 }
 
+// The sets are read in place; whatever the caller then does with its bytes, they keep the tables
+// the author's fonts differ in, and the file's bytes are kept as they were read.
+TEST_F(DefinitionLoad, TheSetsOutliveTheBytesTheyWereReadFrom) {
+    std::string error;
+    const auto expected = differingTables(sources.sets[0].oldFont, sources.sets[0].newFont, error);
+    ASSERT_TRUE(expected) << error;
+    const auto oldTables = SfntData::initWithSfntData(expected->oldTables);
+    const auto newTables = SfntData::initWithSfntData(expected->newTables);
+    auto holdsTheSet = [&](const AppInfo& loaded, const char* how) {
+        ASSERT_TRUE(loaded.updateSfntSetInfo) << how;
+        const UpdateSfntSetItem* set = loaded.updateSfntSetInfo->updateSfntSetItemAtIndex(0);
+        ASSERT_TRUE(set) << how;
+        EXPECT_EQ(set->oSfntData->tables, oldTables->tables) << how;
+        EXPECT_EQ(set->nSfntData->tables, newTables->tables) << how;
+    };
+    const Bytes sealed = test::sealedDefinition(sources);
+
+    Bytes container = sealed;
+    ASSERT_TRUE(info.setupUpdaterParamWithEnData(ByteView(container)));
+    std::fill(container.begin(), container.end(), uint8_t{0});
+    Bytes().swap(container);
+    holdsTheSet(info, "from a view");
+    EXPECT_EQ(info.definitionBytes, sealed);
+
+    AppInfo fromFile;
+    fromFile.appCopyrightStr = kTestCopyright;
+    ASSERT_TRUE(fromFile.setupUpateParamWithUrl(sandbox.writeFile("sets.fupdef", sealed)));
+    holdsTheSet(fromFile, "from a file");
+    EXPECT_EQ(fromFile.definitionBytes, sealed);
+
+    // A definition may be loaded again from the bytes the state itself keeps.
+    ASSERT_TRUE(fromFile.setupUpdaterParamWithEnData(ByteView(fromFile.definitionBytes)));
+    holdsTheSet(fromFile, "reloaded from its own bytes");
+    EXPECT_EQ(fromFile.definitionBytes, sealed);
+
+    const OpenedContainer opened = openDefinitionContainer(sealed, kTestCopyright);
+    ASSERT_EQ(opened.failure, ContainerFailure::None);
+    Bytes payload = opened.payload;
+    AppInfo split;
+    ASSERT_EQ(split.splitPayload(payload), AppInfo::PayloadFailure::None);
+    std::fill(payload.begin(), payload.end(), uint8_t{0});
+    holdsTheSet(split, "split from a view");
+}
+
 TEST_F(DefinitionLoad, EveryLoadReplacesTheLastOne) {
     ASSERT_TRUE(info.setupUpdaterParamWithEnData(test::sealedDefinition(sources)));
     DefinitionSources second = sources;
