@@ -70,6 +70,13 @@ public:
                                                        const std::string& newShortVersString,
                                                        const std::string& checksumString,
                                                        const SfntData* oldSfntData, ResItem* sfntResItem);
+    // The same for the font of an 'sfnt' resource whose name has been checked, already parsed, so
+    // that a caller that goes on to change the font reads it once.
+    [[nodiscard]] static int16_t updateNeedSfntResName(const std::string& resName, const std::string& japanFullName,
+                                                       const std::string& oldShortVersString,
+                                                       const std::string& newShortVersString,
+                                                       const std::string& checksumString,
+                                                       const SfntData* oldSfntData, const SfntData& sfntData);
     [[nodiscard]] static int16_t updateNeedNameJapanFullNameString(const std::string& japanFullName,
                                                                    const SfntTableName* sfntTableName);
     [[nodiscard]] static int16_t updateNeedNameOldShortVersString(const std::string& oldShortVersString,

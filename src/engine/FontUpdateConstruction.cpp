@@ -84,6 +84,76 @@ std::string replaceAll(std::string text, const std::string& from, const std::str
     return text;
 }
 
+// The new font of an 'sfnt' resource from the font read from its bytes: the name table's
+// version records, then the set's tables, then the image with its dates, which becomes the
+// resource's data. The font is consumed: its tables view the bytes that the image replaces.
+bool rebuildArgumentsMissing(const std::string& resName, const std::string& japanFullName,
+                             const std::string& oldVersString, const std::string& newVersString,
+                             const std::string& sfntCDate, const std::string& sfntMDate,
+                             const SfntData* oldSfntData, const SfntData* newSfntData,
+                             const ResItem* sfntResItem) {
+    return anyEmpty({resName, japanFullName, oldVersString, newVersString, sfntCDate, sfntMDate}) ||
+           !oldSfntData || !newSfntData || oldSfntData->countOfSfntTable() == 0 ||
+           oldSfntData->countOfSfntTable() != newSfntData->countOfSfntTable() || !sfntResItem ||
+           sfntResItem->resName != resName;
+}
+
+int16_t rebuildSfnt(const std::string& resName, const std::string& japanFullName,
+                    const std::string& oldVersString, const std::string& newVersString,
+                    const std::string& sfntCDate, const std::string& sfntMDate,
+                    const SfntData* oldSfntData, const SfntData* newSfntData,
+                    std::unique_ptr<SfntData> font, ResItem& sfntResItem) {
+    if (!font || rebuildArgumentsMissing(resName, japanFullName, oldVersString, newVersString, sfntCDate,
+                                         sfntMDate, oldSfntData, newSfntData, &sfntResItem))
+        return -1;
+
+    SfntTable* nameTable = font->tableForTag(kNameTag);
+    if (!nameTable) return -1;
+    std::unique_ptr<SfntTableName> names = SfntTableName::initWithNameData(nameTable->tableData);
+    if (!names || names->countOfNameItem() == 0) return -1;
+
+    std::optional<std::string> version;
+    if (!isAutomaticRaise(newVersString)) {
+        version = "Version " + newVersString;
+    } else {
+        SfntTableNameItem* first = nullptr;
+        for (SfntTableNameItem& item : names->nameItems) {
+            if (item.nameID == kVersionNameID) {
+                first = &item;
+                break;
+            }
+        }
+        const std::optional<std::string> installed = first ? first->nameString() : std::nullopt;
+        if (!installed || installed->empty()) return -1;
+        version = raisedVersionText(*installed, std::string_view(newVersString).substr(1));
+        if (!version) return -1;
+    }
+
+    bool anyVersionRecord = false;
+    for (SfntTableNameItem& item : names->nameItems) {
+        if (item.nameID != kVersionNameID) continue;
+        anyVersionRecord = true;
+        if (!item.nameString()) return -1;
+        // A record whose encoding cannot carry the text keeps its bytes; the re-check after the
+        // rebuild then refuses the font.
+        (void)item.setNameString(*version);
+    }
+    if (!anyVersionRecord) return 0;
+    if (!SfntTableName::setSfntTableName(*names, *nameTable)) return -1;
+
+    for (int64_t index = 0; index < oldSfntData->countOfSfntTable(); ++index) {
+        const SfntTable* oldTable = oldSfntData->sfntTableAtIndex(index);
+        const SfntTable* newTable = newSfntData->sfntTableAtIndex(index);
+        if (!oldTable || !newTable || oldTable->tag != newTable->tag) return -1;
+        const SfntTable* fontTable = font->tableForTag(oldTable->tag);
+        // The new table is shared with the definition, not copied: the image copies it once.
+        if (!fontTable || !fontTable->isEqualToTableData(oldTable) ||
+            !font->replaceTableDataWithSfntTable(*newTable))
+            return -1;
+    }
+    return SfntData::setSfntData(*font, sfntResItem, sfntCDate, sfntMDate) ? 0 : -1;
+}
+
 } // namespace
 
 int16_t FontUpdate::updateResFileResName(
@@ -163,13 +233,16 @@ int16_t FontUpdate::updateResFileResName(
     if (!sfnt) return ItemSfntMissing;
 
     // By now 'vers' has been raised; a font whose sfnt is not the expected one must fail here
-    // rather than be written with a new version over its old tables.
-    if (updateNeedSfntResName(resName, japanFullName, oldVersString, newVersString, checksumString,
-                              oldSfntData, sfnt) != 1)
+    // rather than be written with a new version over its old tables. The font is read once, in
+    // place, for the check and the rebuild.
+    if (sfnt->resName != resName || !sfnt->resData()) return ItemSfntVerifyFailed;
+    std::unique_ptr<SfntData> font = SfntData::initWithSfntDataNoCopy(*sfnt->resData());
+    if (!font || updateNeedSfntResName(resName, japanFullName, oldVersString, newVersString,
+                                       checksumString, oldSfntData, *font) != 1)
         return ItemSfntVerifyFailed;
     if (const int16_t status =
-            updateSfntResName(resName, japanFullName, oldVersString, newVersString, sfntCDate,
-                              sfntMDate, oldSfntData, newSfntData, sfnt);
+            rebuildSfnt(resName, japanFullName, oldVersString, newVersString, sfntCDate, sfntMDate,
+                        oldSfntData, newSfntData, std::move(font), *sfnt);
         status != 0)
         return status;
 
@@ -261,59 +334,15 @@ int16_t FontUpdate::updateSfntResName(const std::string& resName, const std::str
                                       const std::string& sfntCDate, const std::string& sfntMDate,
                                       const SfntData* oldSfntData, const SfntData* newSfntData,
                                       ResItem* sfntResItem) {
-    if (anyEmpty({resName, japanFullName, oldVersString, newVersString, sfntCDate, sfntMDate}) ||
-        !oldSfntData || !newSfntData || oldSfntData->countOfSfntTable() == 0 ||
-        oldSfntData->countOfSfntTable() != newSfntData->countOfSfntTable() || !sfntResItem ||
-        sfntResItem->resName != resName)
+    if (rebuildArgumentsMissing(resName, japanFullName, oldVersString, newVersString, sfntCDate,
+                                sfntMDate, oldSfntData, newSfntData, sfntResItem))
         return -1;
-
     const Bytes* data = sfntResItem->resData();
     if (!data) return -1;
-    std::unique_ptr<SfntData> font = SfntData::initWithSfntData(*data);
-    SfntTable* nameTable = font ? font->tableForTag(kNameTag) : nullptr;
-    if (!nameTable) return -1;
-    std::unique_ptr<SfntTableName> names = SfntTableName::initWithNameData(nameTable->tableData);
-    if (!names || names->countOfNameItem() == 0) return -1;
-
-    std::optional<std::string> version;
-    if (!isAutomaticRaise(newVersString)) {
-        version = "Version " + newVersString;
-    } else {
-        SfntTableNameItem* first = nullptr;
-        for (SfntTableNameItem& item : names->nameItems) {
-            if (item.nameID == kVersionNameID) {
-                first = &item;
-                break;
-            }
-        }
-        const std::optional<std::string> installed = first ? first->nameString() : std::nullopt;
-        if (!installed || installed->empty()) return -1;
-        version = raisedVersionText(*installed, std::string_view(newVersString).substr(1));
-        if (!version) return -1;
-    }
-
-    bool anyVersionRecord = false;
-    for (SfntTableNameItem& item : names->nameItems) {
-        if (item.nameID != kVersionNameID) continue;
-        anyVersionRecord = true;
-        if (!item.nameString()) return -1;
-        // A record whose encoding cannot carry the text keeps its bytes; the re-check after the
-        // rebuild then refuses the font.
-        (void)item.setNameString(*version);
-    }
-    if (!anyVersionRecord) return 0;
-    if (!SfntTableName::setSfntTableName(*names, *nameTable)) return -1;
-
-    for (int64_t index = 0; index < oldSfntData->countOfSfntTable(); ++index) {
-        const SfntTable* oldTable = oldSfntData->sfntTableAtIndex(index);
-        const SfntTable* newTable = newSfntData->sfntTableAtIndex(index);
-        if (!oldTable || !newTable || oldTable->tag != newTable->tag) return -1;
-        const SfntTable* fontTable = font->tableForTag(oldTable->tag);
-        if (!fontTable || !fontTable->isEqualToTableData(oldTable) ||
-            !font->replaceTableDataWithSfntTable(*newTable))
-            return -1;
-    }
-    return SfntData::setSfntData(*font, *sfntResItem, sfntCDate, sfntMDate) ? 0 : -1;
+    std::unique_ptr<SfntData> font = SfntData::initWithSfntDataNoCopy(*data);
+    if (!font) return -1;
+    return rebuildSfnt(resName, japanFullName, oldVersString, newVersString, sfntCDate, sfntMDate,
+                       oldSfntData, newSfntData, std::move(font), *sfntResItem);
 }
 
 } // namespace fu

@@ -256,8 +256,25 @@ int16_t FontUpdate::updateNeedSfntResName(const std::string& resName,
 
     const Bytes* data = sfntResItem->resData();
     if (!data) return kUndecided;
-    const std::unique_ptr<SfntData> font = SfntData::initWithSfntData(*data);
-    if (!font || font->countOfSfntTable() == 0) return kUndecided;
+    // Read in place: the font is gone before anything can change the item's bytes.
+    const std::unique_ptr<SfntData> font = SfntData::initWithSfntDataNoCopy(*data);
+    if (!font) return kUndecided;
+    return updateNeedSfntResName(resName, japanFullName, oldShortVersString, newShortVersString,
+                                 checksumString, oldSfntData, *font);
+}
+
+int16_t FontUpdate::updateNeedSfntResName(const std::string& resName,
+                                          const std::string& japanFullName,
+                                          const std::string& oldShortVersString,
+                                          const std::string& newShortVersString,
+                                          const std::string& checksumString,
+                                          const SfntData* oldSfntData, const SfntData& sfntData) {
+    if (anyEmpty(
+            {resName, japanFullName, oldShortVersString, newShortVersString, checksumString}) ||
+        !oldSfntData || oldSfntData->countOfSfntTable() == 0)
+        return kUndecided;
+    const SfntData* font = &sfntData;
+    if (font->countOfSfntTable() == 0) return kUndecided;
 
     if (checksumString != "*") {
         const SfntTable* head = font->tableForTag(kHeadTag);
@@ -282,7 +299,7 @@ int16_t FontUpdate::updateNeedSfntResName(const std::string& resName,
                                 ? updateNeedNameNewShortVersString(newShortVersString, names.get())
                                 : updateNeedNameOldShortVersString(oldShortVersString, names.get());
     if (version != kYes) return version;
-    return updateNeedCheckMatchOldSfntData(oldSfntData, font.get());
+    return updateNeedCheckMatchOldSfntData(oldSfntData, font);
 }
 
 // ---- 'name' records and tables ----
