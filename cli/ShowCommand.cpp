@@ -1,11 +1,14 @@
 #include "Commands.h"
 
+#include "definition/DefinitionFile.h"
 #include "definition/DefinitionSignature.h"
 #include "definition/DefinitionKey.h"
 #include "shell/AppInfo.h"
 
 #include <nlohmann/json.hpp>
 
+#include <cerrno>
+#include <cstring>
 #include <iostream>
 #include <memory>
 
@@ -109,8 +112,11 @@ void printText(const Json& definition, const SignatureVerification& signature) {
 }
 
 int runShow(const ShowOptions& options) {
-    auto bytes = readInputFile(options.path);
-    if (!bytes) return 1;
+    auto bytes = readDefinitionFile(options.path);
+    if (!bytes) {
+        std::cerr << "fupdef: cannot read " << options.path << ": " << std::strerror(errno) << '\n';
+        return 1;
+    }
     // Decrypted where it lies: a large definition is held once, and its sets read in place.
     const OpenedDefinitionInPlace opened =
         openSignedDefinitionInPlace(*bytes, options.copyright, cliTrustStore());

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 
 namespace fu {
 
@@ -12,6 +13,9 @@ class ByteWriter {
 public:
     ByteWriter() = default;
     explicit ByteWriter(size_t reserve) { bytes_.reserve(reserve); }
+    // Writes into the storage of `buffer`, emptied first; its capacity, and whatever the
+    // allocation was made with, stay.
+    explicit ByteWriter(Bytes buffer) : bytes_(std::move(buffer)) { bytes_.clear(); }
 
     void writeU8(uint8_t value) { bytes_.push_back(value); }
     void writeU16(uint16_t value) { writeBigEndian(value, 2); }

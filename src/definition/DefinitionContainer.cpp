@@ -4,10 +4,12 @@
 #include "base/ByteWriter.h"
 #include "definition/DefinitionKey.h"
 #include "platform/Crypto.h"
+#include "platform/Memory.h"
 
 #include <algorithm>
 #include <array>
 #include <limits>
+#include <new>
 
 namespace fu {
 
@@ -79,13 +81,26 @@ OpenedContainer openDefinitionContainerParts(const ContainerParts& parts, std::s
     std::array<uint8_t, kKeyBufferSize> key{};
     // A missing copyright leaves a zero key; the payload digest then decides.
     (void)deriveDefinitionKey(copyright, key);
-    auto payload = platform::aes256EcbDecrypt(ByteView(key).first(kAesKeySize), parts.cipherText);
-    if (!payload) {
+    // A copy of the cipher text decrypted in place: the payload is as large as the file, and a
+    // bulk buffer spares the page faults of a fresh one.
+    Bytes payload;
+    try {
+        payload = platform::reserveBulkBuffer(parts.cipherText.size());
+        payload.assign(parts.cipherText.begin(), parts.cipherText.end());
+    } catch (const std::bad_alloc&) {
+        result.failure = ContainerFailure::Cipher; // without room for it, no payload comes out
+        return result;
+    }
+    const std::optional<size_t> length = platform::aes256EcbDecryptInPlace(ByteView(key).first(kAesKeySize), payload);
+    if (!length) {
         result.failure = ContainerFailure::Cipher;
-    } else if (const ContainerFailure failure = checkPayload(*payload, parts); failure != ContainerFailure::None) {
+        return result;
+    }
+    payload.resize(*length);
+    if (const ContainerFailure failure = checkPayload(payload, parts); failure != ContainerFailure::None) {
         result.failure = failure;
     } else {
-        result.payload = std::move(*payload);
+        result.payload = std::move(payload);
     }
     return result;
 }

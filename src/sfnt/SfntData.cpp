@@ -4,6 +4,7 @@
 
 #include "base/ByteReader.h"
 #include "base/ByteWriter.h"
+#include "platform/Memory.h"
 #include "sfnt/Tools.h"
 #include "suitcase/ResItem.h"
 
@@ -219,7 +220,7 @@ std::optional<Bytes> SfntData::buildSfntImage(const SfntData& sfntData, int64_t 
     }
 
     try {
-        ByteWriter image(static_cast<size_t>(imageSize));
+        ByteWriter image(platform::reserveBulkBuffer(static_cast<size_t>(imageSize)));
         image.writeZeros(directoryEnd);
         std::vector<TableRecord> directory;
         directory.reserve(count);

@@ -2,13 +2,13 @@
 // sections. Every load replaces the previous definition.
 #include "shell/AppInfo.h"
 
+#include "definition/DefinitionFile.h"
 #include "definition/DefinitionKey.h"
 #include "definition/ResourceRegistry.h"
 #include "definition/RtfReader.h"
 #include "platform/Text.h"
 #include "sfnt/SfntData.h"
 
-#include <fstream>
 #include <memory>
 #include <new>
 
@@ -30,23 +30,6 @@ ByteView sectionData(const SfntData& container, uint32_t tag) {
     return table ? ByteView(table->tableData) : ByteView();
 }
 
-// A definition may be tens of megabytes: its size is asked once and the bytes arrive in one read
-// straight into a buffer of that size, never through a buffer that grows.
-std::optional<Bytes> readFile(const std::string& path) {
-    try {
-        std::ifstream in(path, std::ios::binary | std::ios::ate);
-        if (!in) return std::nullopt;
-        const std::streamoff size = in.tellg();
-        if (size < 0 || !in.seekg(0)) return std::nullopt;
-        Bytes bytes(static_cast<size_t>(size));
-        // A file that shrank since fails here; one that grew shows in the container's length field.
-        if (!in.read(reinterpret_cast<char*>(bytes.data()), size)) return std::nullopt;
-        return bytes;
-    } catch (const std::exception&) {
-        return std::nullopt;
-    }
-}
-
 } // namespace
 
 bool AppInfo::setupUpdaterParam() {
@@ -59,7 +42,7 @@ bool AppInfo::setupUpdaterParam() {
 }
 
 bool AppInfo::setupUpateParamWithUrl(const std::string& path) {
-    auto bytes = path.empty() ? std::nullopt : readFile(path);
+    auto bytes = path.empty() ? std::nullopt : readDefinitionFile(path);
     if (!bytes || bytes->empty()) {
         // The previous definition stays; the failure is still what the user must see.
         fupdefFail = true;

@@ -1,0 +1,16 @@
+// Reading a definition file whole: definitions run to tens of megabytes, so the bytes arrive in
+// one read into a buffer of the file's size.
+#pragma once
+
+#include "base/Bytes.h"
+
+#include <optional>
+#include <string>
+
+namespace fu {
+
+// nullopt when the file cannot be opened or read (errno says why), or when it is larger than a
+// container's 32-bit length field can describe (EFBIG).
+[[nodiscard]] std::optional<Bytes> readDefinitionFile(const std::string& path);
+
+} // namespace fu
