@@ -276,7 +276,7 @@ TEST_F(UpdateRun, ALockedFontIsLeftUntouched) {
     if (std::system(("chattr +i '" + path + "' 2>/dev/null").c_str()) != 0)
         GTEST_SKIP() << "this file system or user cannot set the immutable flag";
     const int16_t outcome = searchAndUpdate();
-    (void)std::system(("chattr -i '" + path + "'").c_str());
+    EXPECT_EQ(std::system(("chattr -i '" + path + "'").c_str()), 0) << "the sandbox could not be removed";
     EXPECT_EQ(outcome, UpdateNoneUpdated);
     EXPECT_EQ(AppDelegate::appInfo()->updateFontInfo->updateFontItemAtIndex(0)->updateResult, ItemFileLocked);
     EXPECT_EQ(installedVersion(path), "1.0.1");
