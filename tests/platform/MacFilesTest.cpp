@@ -9,9 +9,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace fu {
 namespace {
@@ -240,6 +242,108 @@ TEST_F(MacFiles, OnlyTheUsersOwnPrivateFilesAreRead) {
     std::filesystem::create_symlink(path, sandbox.path("link"));
     ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
     EXPECT_EQ(readOwnPrivateFile(sandbox.path("link"), 3), std::nullopt) << "a link";
+}
+
+using PrivateFolders = SandboxTest;
+
+mode_t modeOf(const std::string& path) {
+    struct stat st {};
+    EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
+    return st.st_mode & 07777;
+}
+
+// Whoever starts us chooses the umask: it must neither open the folder to others nor shut the
+// owner out of it.
+TEST_F(PrivateFolders, AFreshOneIsTheOwnersAloneWhateverTheUmask) {
+    for (const mode_t mask : {mode_t(0), mode_t(0022), mode_t(0777)}) {
+        const std::string path = sandbox.path("fresh-" + std::to_string(mask));
+        std::optional<MacFolder> opened;
+        const mode_t saved = ::umask(mask);
+        const PrivateFolderStatus status = makePrivateFolder(path, &opened);
+        ::umask(saved);
+        EXPECT_EQ(status, PrivateFolderStatus::Made) << "umask " << mask;
+        EXPECT_EQ(modeOf(path), 0700u) << "umask " << mask;
+        struct stat made {}, handed {};
+        ASSERT_EQ(::lstat(path.c_str(), &made), 0);
+        EXPECT_TRUE(S_ISDIR(made.st_mode));
+        EXPECT_EQ(made.st_uid, ::geteuid());
+        ASSERT_TRUE(opened);
+        ASSERT_EQ(::fstat(opened->descriptor(), &handed), 0);
+        EXPECT_EQ(handed.st_ino, made.st_ino) << "the folder handed back is the one made";
+    }
+    int error = 0;
+    EXPECT_EQ(makePrivateFolder(sandbox.path("missing/work"), nullptr, &error), PrivateFolderStatus::Failed);
+    EXPECT_EQ(error, ENOENT);
+}
+
+TEST_F(PrivateFolders, OneOfOursThatNobodyElseMayWriteIsReusedAsItIs) {
+    const std::string path = sandbox.path("work");
+    ASSERT_EQ(makePrivateFolder(path), PrivateFolderStatus::Made);
+    sandbox.writeFile("work/kept", Bytes{1});
+    std::optional<MacFolder> opened;
+    EXPECT_EQ(makePrivateFolder(path + "/", &opened), PrivateFolderStatus::Reused);
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(test::readWholeFile(path + "/kept"), Bytes{1}) << "reuse empties nothing";
+    // Others may read what they cannot change: the helper's journal is meant to be read.
+    ASSERT_EQ(::chmod(path.c_str(), 0755), 0);
+    EXPECT_EQ(makePrivateFolder(path), PrivateFolderStatus::Reused);
+    EXPECT_EQ(modeOf(path), 0755u);
+}
+
+// What is refused is left exactly as found: it may hold somebody else's files already.
+TEST_F(PrivateFolders, AFolderOthersMayWriteIsRefusedAndLeftAlone) {
+    for (const mode_t mode : {mode_t(0777), mode_t(0770), mode_t(0702), mode_t(01777)}) {
+        const std::string path = sandbox.path("planted-" + std::to_string(mode));
+        ASSERT_EQ(::mkdir(path.c_str(), 0700), 0);
+        ASSERT_EQ(::chmod(path.c_str(), mode), 0);
+        test::writeWholeFile(path + "/Gothic", Bytes{6});
+        std::optional<MacFolder> opened = MacFolder::open(sandbox.root());
+        EXPECT_EQ(makePrivateFolder(path, &opened), PrivateFolderStatus::OpenToOthers) << std::oct << mode;
+        EXPECT_FALSE(opened) << "nothing of a refused folder is handed out";
+        EXPECT_EQ(modeOf(path), mode) << "not repaired";
+        EXPECT_EQ(test::readWholeFile(path + "/Gothic"), Bytes{6});
+    }
+}
+
+TEST_F(PrivateFolders, ALinkIsRefusedWhereverItLeads) {
+    namespace fs = std::filesystem;
+    const std::string ours = sandbox.path("ours");
+    ASSERT_EQ(makePrivateFolder(ours), PrivateFolderStatus::Made);
+    fs::create_directory_symlink(ours, sandbox.path("to-ours"));
+    fs::create_symlink(sandbox.path("nowhere"), sandbox.path("dangling"));
+    fs::create_symlink(sandbox.writeFile("file", Bytes{1}), sandbox.path("to-file"));
+    for (const char* name : {"to-ours", "dangling", "to-file"}) {
+        std::optional<MacFolder> opened;
+        EXPECT_EQ(makePrivateFolder(sandbox.path(name), &opened), PrivateFolderStatus::IsLink) << name;
+        EXPECT_FALSE(opened) << name;
+        EXPECT_TRUE(fs::is_symlink(sandbox.path(name))) << name;
+    }
+    EXPECT_FALSE(fs::exists(sandbox.path("nowhere"))) << "nothing made where a link leads";
+    EXPECT_EQ(modeOf(ours), 0700u);
+}
+
+TEST_F(PrivateFolders, SomethingElseInThePlaceIsRefused) {
+    const std::string file = sandbox.writeFile("work", Bytes{7});
+    EXPECT_EQ(makePrivateFolder(file), PrivateFolderStatus::NotFolder);
+    EXPECT_EQ(test::readWholeFile(file), Bytes{7});
+    const std::string fifo = sandbox.path("pipe");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(makePrivateFolder(fifo), PrivateFolderStatus::NotFolder) << "and opening it does not block";
+}
+
+TEST_F(PrivateFolders, AnotherUsersFolderIsRefused) {
+    if (::geteuid() != 0) GTEST_SKIP() << "only root can give a folder to another user";
+    const std::string path = sandbox.path("theirs");
+    ASSERT_EQ(::mkdir(path.c_str(), 0700), 0);
+    constexpr uid_t kSomeoneElse = 4242;
+    ASSERT_EQ(::chown(path.c_str(), kSomeoneElse, kSomeoneElse), 0);
+    std::optional<MacFolder> opened;
+    EXPECT_EQ(makePrivateFolder(path, &opened), PrivateFolderStatus::ForeignOwner);
+    EXPECT_FALSE(opened);
+    struct stat st {};
+    ASSERT_EQ(::lstat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, kSomeoneElse) << "left theirs";
+    EXPECT_EQ(st.st_mode & 07777, 0700u);
 }
 
 using Places = SandboxTest;

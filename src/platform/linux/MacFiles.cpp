@@ -483,6 +483,42 @@ int16_t createFolder(const std::string& path, bool privateFolder) {
     return ::mkdir(path.c_str(), privateFolder ? 0700 : 0755) == 0 ? noErr : osErrFromErrno(errno);
 }
 
+PrivateFolderStatus makePrivateFolder(const std::string& path, std::optional<MacFolder>* opened, int* error) {
+    auto failed = [error](int code) {
+        if (error) *error = code;
+        return PrivateFolderStatus::Failed;
+    };
+    if (opened) opened->reset();
+    if (path.empty()) return failed(ENOENT);
+    const std::string trimmed = trimTrailingSlashes(path);
+    const bool made = ::mkdir(trimmed.c_str(), 0700) == 0;
+    if (!made && errno != EEXIST) return failed(errno);
+
+    // O_NOFOLLOW refuses a link in the last place; the folders above are the user's own choice.
+    posix::Fd fd(::open(trimmed.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
+    if (!fd.valid()) {
+        const int openError = errno;
+        struct stat st {};
+        if (::lstat(trimmed.c_str(), &st) != 0) return failed(openError);
+        if (S_ISLNK(st.st_mode)) return PrivateFolderStatus::IsLink;
+        if (!S_ISDIR(st.st_mode)) return PrivateFolderStatus::NotFolder;
+        return failed(openError);
+    }
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0) return failed(errno);
+    if (!S_ISDIR(st.st_mode)) return PrivateFolderStatus::NotFolder;
+    // Checked before any fchmod: as root, fchmod would succeed on anybody's folder swapped in
+    // after the mkdir.
+    if (st.st_uid != ::geteuid()) return PrivateFolderStatus::ForeignOwner;
+    if (made) {
+        // The umask only takes bits away, and may take the owner's too.
+        if (::fchmod(fd.get(), 0700) != 0 || ::fstat(fd.get(), &st) != 0) return failed(errno);
+    }
+    if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0) return PrivateFolderStatus::OpenToOthers;
+    if (opened) *opened = MacFolder(fd.release(), trimmed, st.st_uid);
+    return made ? PrivateFolderStatus::Made : PrivateFolderStatus::Reused;
+}
+
 int16_t setFolderReadableByEveryone(const std::string& path) {
     posix::Fd fd(path.empty() ? -1 : ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (!fd.valid()) return osErrFromErrno(errno);
