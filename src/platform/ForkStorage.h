@@ -21,7 +21,8 @@ struct ForkTransfer {
     int16_t status = 0;     // 0, or a negative OSErr (eofErr when the fork ended first)
 };
 
-// A handle on success; otherwise nullopt with the reason in *status when given.
+// A handle on success; otherwise nullopt with the reason in *status when given: notAFileErr when
+// the file or its companion is no regular file.
 [[nodiscard]] std::optional<ForkRefNum> openFork(const std::string& path, int permission,
                                                  int16_t* status = nullptr);
 void closeFork(ForkRefNum refNum);

@@ -1,8 +1,10 @@
-#include "platform/FileAttributes.h"
 #include "platform/ForkStorage.h"
+#include "platform/FileAttributes.h"
 #include "platform/MacFiles.h"
 #include "platform/OSStatus.h"
 #include "platform/linux/AppleDouble.h"
+#include "support/BoundedRun.h"
+#include "support/HostileFiles.h"
 #include "support/Sandbox.h"
 
 #include <gtest/gtest.h>
@@ -118,6 +120,43 @@ TEST_F(ForkStorage, OpenFailsForMissingFilesAndDamagedCompanions) {
     EXPECT_FALSE(openFork(sandbox.path("Plain"), fsRdWrPerm, &status));
     EXPECT_EQ(status, fnfErr);
     EXPECT_EQ(readFork(9999, fsFromStart, 0, std::span<uint8_t>()).status, rfNumErr);
+}
+
+// A FIFO where a Mac file or its companion belongs would hold the open (or the read) until
+// somebody wrote to it; a socket or a folder cannot be read as a file at all. Each is refused
+// at once with its own status, and stays as it was.
+TEST_F(ForkStorage, OnlyRegularFilesAreOpenedAndNoneWaitsOnAFifo) {
+    for (const char* name : {"FifoCompanion", "SocketCompanion", "FolderCompanion"})
+        test::writeWholeFile(sandbox.path(name), {});
+    test::makeFifo(sandbox.path("._FifoCompanion"));
+    test::makeSocket(sandbox.path("._SocketCompanion"));
+    std::filesystem::create_directory(sandbox.path("._FolderCompanion"));
+    const std::string fifoData = createEmpty("FifoData"); // a good companion, a FIFO for data
+    std::filesystem::remove(fifoData);
+    test::makeFifo(fifoData);
+
+    const std::string report = test::runBounded(
+        [this] {
+            test::ChildChecks checks;
+            for (const char* name :
+                 {"FifoCompanion", "SocketCompanion", "FolderCompanion", "FifoData"})
+                for (int permission : {fsRdPerm, fsRdWrPerm}) {
+                    int16_t status = noErr;
+                    const bool opened =
+                        openFork(sandbox.path(name), permission, &status).has_value();
+                    checks.expect(!opened && status == notAFileErr,
+                                  std::string(name) + " opened with permission " +
+                                      std::to_string(permission) + ", status " +
+                                      std::to_string(status));
+                }
+            return checks.report();
+        },
+        {});
+    EXPECT_EQ(report, "");
+    EXPECT_TRUE(std::filesystem::is_fifo(sandbox.path("._FifoCompanion")));
+    EXPECT_TRUE(std::filesystem::is_socket(sandbox.path("._SocketCompanion")));
+    EXPECT_TRUE(std::filesystem::is_fifo(fifoData));
+    EXPECT_EQ(test::readWholeFile(sandbox.path("FifoCompanion")).size(), 0u);
 }
 
 TEST_F(ForkStorage, WritingAForkThatIsNotLastRewritesTheCompanionFirst) {
