@@ -1,5 +1,7 @@
 #include "support/HostileFiles.h"
 
+#include "base/ByteWriter.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -34,6 +36,48 @@ void makeSocket(const std::string& path) {
     const int bound = ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
     ::close(fd);
     if (bound != 0) fail("bind", path);
+}
+
+void writeSparseCompanion(const std::string& companionPath, uint64_t forkLength,
+                          ByteView forkStart) {
+    constexpr uint32_t kFinderAt = 50, kForkAt = 82;
+    if (forkLength > UINT32_MAX - kForkAt || forkStart.size() > forkLength)
+        throw std::runtime_error("no companion holds that fork");
+    ByteWriter w;
+    w.writeU32(0x00051607);
+    w.writeU32(0x00020000);
+    w.writeZeros(16);
+    w.writeU16(2);
+    for (uint32_t word : {9u, kFinderAt, 32u, 2u, kForkAt, uint32_t(forkLength)})
+        w.writeU32(word);
+    w.writeBytes(asBytes("FFILDMOV"));
+    w.writeZeros(24);
+    w.writeBytes(forkStart);
+    const Bytes head = w.take();
+    const int fd = ::open(companionPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) fail("open", companionPath);
+    const bool written = ::write(fd, head.data(), head.size()) == ssize_t(head.size()) &&
+                         ::ftruncate(fd, off_t(kForkAt + forkLength)) == 0;
+    ::close(fd);
+    if (!written) fail("write", companionPath);
+}
+
+Bytes forkHeaderClaimingAMapOf(uint64_t forkLength) {
+    ByteWriter w;
+    for (uint32_t word : {256u, 512u, 256u, uint32_t(forkLength - 512)})
+        w.writeU32(word);
+    return w.take();
+}
+
+Bytes fileStart(const std::string& path, size_t count) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) fail("open", path);
+    Bytes bytes(count);
+    const ssize_t n = ::pread(fd, bytes.data(), bytes.size(), 0);
+    ::close(fd);
+    if (n < 0) fail("read", path);
+    bytes.resize(size_t(n));
+    return bytes;
 }
 
 } // namespace fu::test

@@ -19,7 +19,7 @@ std::optional<Layout> readLayout(int fd, uint64_t fileSize) {
 
 std::optional<Document> readDocument(const std::string& path, int16_t& status) {
     int error = 0;
-    auto bytes = platform::posix::readFileBytes(path, &error);
+    auto bytes = platform::posix::readFileBytes(path, &error, kMaxCompanionReadWhole);
     if (!bytes) {
         status = platform::osErrFromErrno(error);
         return std::nullopt;

@@ -86,6 +86,8 @@ int16_t openInto(const std::string& path, int permission, OpenFork& fork) {
         auto layout = ad::readLayout(fork.companion.get(), size);
         if (!layout) return ioErr;
         auto index = layout->indexOf(ad::ResourceForkEntry);
+        if (index && layout->entries[*index].length > kMaxResourceForkLength)
+            return fsDataTooBigErr;
         if (index && (!fork.writable || forkIsLast(*layout, layout->entries[*index]))) {
             fork.forkOffset = layout->entries[*index].offset;
             fork.forkLength = layout->entries[*index].length;
@@ -186,7 +188,9 @@ ForkTransfer writeFork(ForkRefNum refNum, int positionMode, int64_t offset, Byte
 
     size_t wanted = bytes.size();
     int16_t limitStatus = noErr;
-    const uint64_t room = kMaxCompanionSize - std::min(kMaxCompanionSize, fork->forkOffset + position);
+    const uint64_t room =
+        std::min(kMaxCompanionSize - std::min(kMaxCompanionSize, fork->forkOffset + position),
+                 kMaxResourceForkLength - std::min(kMaxResourceForkLength, position));
     if (wanted > room) {
         wanted = static_cast<size_t>(room);
         limitStatus = fsDataTooBigErr;
