@@ -8,6 +8,7 @@
 #include "shell/AppInfo.h"
 #include "support/BoundedRun.h"
 #include "support/EngineFixture.h"
+#include "support/HostileFiles.h"
 #include "support/SampleFont.h"
 #include "support/SampleSuitcase.h"
 
@@ -292,6 +293,50 @@ TEST_F(FontSearchRun, ASearchFolderIsSearchedAsTheUsersOnly) {
               0);
     ASSERT_EQ(info.updateFontInfo->countOfUpdateFontItemAll(), 1);
     EXPECT_EQ(info.updateFontInfo->updateFontItemAtIndex(0)->pathDomain, kUserDomain);
+}
+
+// Beside a real font: a FIFO companion (opening it to read would wait for a writer), a FIFO
+// data file whose companion is a whole suitcase, a socket and a folder as companions, and a
+// sparse companion claiming a 2 GiB fork whose map is all of it. The search lists the font,
+// with the address space it may add capped far below any of those lengths, and leaves the rest
+// as they were.
+TEST_F(FontSearchRun, HostileFilesBesideAFontCostTheSearchNeitherAHangNorMemory) {
+    test::installOldSuitcase(sample, userFonts() + "/Gothic");
+    for (const char* name : {"Piped", "Socket", "Folder", "Sparse"})
+        test::writeWholeFile(userFonts() + "/" + name, {});
+    test::makeFifo(userFonts() + "/._Piped");
+    test::makeSocket(userFonts() + "/._Socket");
+    std::filesystem::create_directory(userFonts() + "/._Folder");
+    test::installOldSuitcase(sample, userFonts() + "/FifoData");
+    std::filesystem::remove(userFonts() + "/FifoData");
+    test::makeFifo(userFonts() + "/FifoData");
+    constexpr uint64_t kSparseFork = uint64_t{2} << 30;
+    test::writeSparseCompanion(userFonts() + "/._Sparse", kSparseFork,
+                               test::forkHeaderClaimingAMapOf(kSparseFork));
+    const Bytes sparseStart = test::fileStart(userFonts() + "/._Sparse", 4096);
+    std::filesystem::create_directories(computerFonts());
+    AppInfo& info = test::installAppState(sample);
+
+    const std::string report = test::runBounded(
+        [this, &info] {
+            test::ChildChecks checks;
+            const UpdateResult result = search(info);
+            checks.expect(result.status == StatusOK,
+                          "search status " + std::to_string(result.status));
+            checks.expect(result.count == 1, "found " + std::to_string(result.count) + " fonts");
+            const UpdateFontItem* found = info.updateFontInfo->updateFontItemAtIndex(0);
+            checks.expect(found && found->srcPath == userFonts() + "/Gothic",
+                          "the real font is listed");
+            return checks.report();
+        },
+        {.extraAddressSpace = 256 << 20});
+    EXPECT_EQ(report, "");
+    EXPECT_TRUE(std::filesystem::is_fifo(userFonts() + "/._Piped"));
+    EXPECT_TRUE(std::filesystem::is_fifo(userFonts() + "/FifoData"));
+    EXPECT_TRUE(std::filesystem::is_socket(userFonts() + "/._Socket"));
+    EXPECT_TRUE(std::filesystem::is_empty(userFonts() + "/._Folder"));
+    EXPECT_EQ(std::filesystem::file_size(userFonts() + "/._Sparse"), 82 + kSparseFork);
+    EXPECT_EQ(test::fileStart(userFonts() + "/._Sparse", 4096), sparseStart);
 }
 
 // A suitcase fork holding `records` from fork offset 256, with a 'FOND' (ID 128) on record 0,
