@@ -373,17 +373,15 @@ int16_t syncFolder(const std::string& path) {
 
 std::optional<MacFileBytes> readMacFileBytes(const MacName& file, uint64_t limit) {
     auto readLimited = [limit](const MacName& item, int* error) -> std::optional<Bytes> {
-        posix::Fd fd = openFileAt(item, O_RDONLY);
-        if (!fd.valid()) {
-            *error = errno;
+        uint64_t size = 0;
+        posix::Fd fd = posix::openRegularFile(dirOf(item), nameOf(item), O_RDONLY, error, &size);
+        if (!fd.valid()) return std::nullopt;
+        if (size > limit) {
+            *error = EFBIG;
             return std::nullopt;
         }
-        struct stat st {};
-        if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || uint64_t(st.st_size) > limit) {
-            *error = EINVAL;
-            return std::nullopt;
-        }
-        Bytes bytes(size_t(st.st_size));
+        Bytes bytes(static_cast<size_t>(size));
+        errno = 0;
         if (posix::preadFully(fd.get(), bytes.data(), bytes.size(), 0) != bytes.size()) {
             *error = errno ? errno : EIO;
             return std::nullopt;
