@@ -3,7 +3,6 @@
 #include "platform/linux/PosixFile.h"
 #include "suitcase/ResFile.h"
 
-#include <cstring>
 #include <iostream>
 
 namespace fu::cli {
@@ -11,7 +10,9 @@ namespace fu::cli {
 std::optional<Bytes> readInputFile(const std::string& path) {
     int error = 0;
     auto bytes = platform::posix::readFileBytes(path, &error);
-    if (!bytes) std::cerr << "fupdef: cannot read " << path << ": " << std::strerror(error) << '\n';
+    if (!bytes)
+        std::cerr << "fupdef: cannot read " << path << ": " << platform::posix::errorText(error)
+                  << '\n';
     return bytes;
 }
 

@@ -164,6 +164,18 @@ int32_t carryOut(Session& session, const HelperRequest& request) {
     return helperRequestInvalid;
 }
 
+// The user the helper works for: pkexec names the one who authenticated in PKEXEC_UID (set by
+// pkexec itself, after it cleared what the caller gave); started otherwise, it is our real user.
+unsigned long callerUserId() {
+    if (const char* pkexecUid = std::getenv("PKEXEC_UID")) {
+        char* end = nullptr;
+        errno = 0;
+        const unsigned long uid = std::strtoul(pkexecUid, &end, 10);
+        if (errno == 0 && end && *end == '\0' && end != pkexecUid) return uid;
+    }
+    return ::getuid();
+}
+
 // Nothing of the caller's process carries over into the helper's own or its children: the
 // environment (pkexec clears most of it, a test launcher none), the umask and the working folder.
 void leaveCallersSetting() {
@@ -199,10 +211,11 @@ std::optional<HelperRequest> takeRequest(std::string& buffer, bool& valid) {
 } // namespace
 
 int main(int argc, char** argv) {
+    const unsigned long caller = callerUserId();
     leaveCallersSetting();
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     const auto folders = parseHelperArguments(arguments);
-    const auto policy = folders ? HelperPolicy::withFolders(*folders) : std::nullopt;
+    const auto policy = folders ? HelperPolicy::withFolders(*folders, caller) : std::nullopt;
     if (!policy) {
         std::fprintf(
             stderr,

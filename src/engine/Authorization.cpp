@@ -23,7 +23,8 @@ constexpr auto helperExitTimeout = std::chrono::seconds(5);
 constexpr int elevationDismissed = 126;
 constexpr int elevationNotAuthorized = 127;
 
-std::optional<std::string> environment(const char* name) {
+// Only a build for tests takes anything from the environment.
+[[maybe_unused]] std::optional<std::string> environment(const char* name) {
     const char* value = std::getenv(name);
     if (!value || !*value) return std::nullopt;
     return std::string(value);

@@ -74,7 +74,12 @@ int16_t overAllResources(ResFile& resFile, uint32_t resType, bool undecidedIsNo,
     for (int64_t index = 0; index < count; ++index) {
         ResItem* item = resFile.resItemByIndex(index, resType);
         if (!item) return kUndecided;
+        // A map may name one large record from any number of references. Dropping what the test
+        // loaded keeps the walk at one resource's bytes, however many references there are;
+        // data held before (set by a caller) stays.
+        const bool held = item->hasResData();
         const int16_t answer = test(item);
+        if (!held) item->freeResData();
         if (answer == kYes) return kYes;
         if (answer != kNo) return undecidedIsNo ? kNo : kUndecided;
     }

@@ -134,9 +134,8 @@ std::optional<std::string> FontUpdate::backupTargetPathOfUpdateFontItem(const Up
                                                                       const std::string& backupDirectoryPath) {
     if (backupDirectoryPath.empty() || !item || item->srcPath.empty() || nameOf(item->srcPath).empty())
         return std::nullopt;
-    if (!isDirectory(backupDirectoryPath) &&
-        FontUpdate::createOldFontsBackupDirectoryAtPath(backupDirectoryPath) != StatusOK)
-        return std::nullopt;
+    // Checked for every font: the folder found by the first must still be the one we made.
+    if (FontUpdate::createOldFontsBackupDirectoryAtPath(backupDirectoryPath) != StatusOK) return std::nullopt;
     std::string relative = item->pathDomain == kComputerDomain ? "コンピュータ" : "ユーザ";
     if (item->subDirPath && !item->subDirPath->empty()) relative = joinPath(relative, *item->subDirPath);
     if (FontUpdate::makeSubDirectroryWithPath(relative, backupDirectoryPath) != StatusOK) return std::nullopt;
@@ -207,12 +206,19 @@ std::optional<std::string> FontUpdate::temporaryDirectoryPathWithPlaceIsDesktop(
     return joinPath(*folder, *name);
 }
 
-int16_t FontUpdate::createTemporaryDirectoryAtPath(const std::string& path) { return makeFolder(path); }
+// New fonts are built in the temporary folder and old ones wait in the backup folder: anyone who
+// could write to either, or lead its name elsewhere, could hand us a font of their own to install
+// or read and replace the user's. One that is not ours alone is refused, never used.
+int16_t FontUpdate::createTemporaryDirectoryAtPath(const std::string& path) {
+    if (path.empty()) return -1;
+    return platform::isUsable(platform::makePrivateFolder(path)) ? StatusOK : int16_t(-1);
+}
 
 int16_t FontUpdate::createOldFontsBackupDirectoryAtPath(const std::string& path) {
     if (path.empty()) return -1;
-    if (isDirectory(path)) return StatusOK;
-    if (makeFolder(path) != StatusOK) return -1;
+    const platform::PrivateFolderStatus status = platform::makePrivateFolder(path);
+    if (status == platform::PrivateFolderStatus::Reused) return StatusOK;
+    if (status != platform::PrivateFolderStatus::Made) return -1;
     auto files = platform::trashFilesFolder();
     if (files && parentOf(path) == *files && !writeTrashInfo(path)) {
         // Without its record the folder would be invisible in the desktop's Trash.

@@ -41,6 +41,9 @@ int16_t planSwap(UpdateFontItem* item, const std::string& backupDirectoryPath, J
     if (!oldDigest) return ItemReadOldFailed;
     const auto newDigest = pairDigest(*item->dstPath);
     if (!newDigest) return ItemMoveNewToFontsFailed;
+    // A backup folder found open to others or led elsewhere is a fault of the folder, and the
+    // user is told so rather than that the old font would not move.
+    if (FontUpdate::createOldFontsBackupDirectoryAtPath(backupDirectoryPath) != StatusOK) return ItemBackupFolderFailed;
     const auto backup = FontUpdate::backupTargetPathOfUpdateFontItem(item, backupDirectoryPath);
     if (!backup) return ItemMoveOldToTrashFailed;
     plan = {item->srcPath, besideFont(item->srcPath, kStagedNewPrefix), *backup, *oldDigest, *newDigest};

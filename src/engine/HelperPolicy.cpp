@@ -55,8 +55,9 @@ std::optional<std::string> HelperPolicy::canonicalFolder(const std::string& path
     return (*parent == "/" ? "" : *parent) + "/" + name;
 }
 
-std::optional<HelperPolicy> HelperPolicy::withFolders(const HelperFolders& folders) {
+std::optional<HelperPolicy> HelperPolicy::withFolders(const HelperFolders& folders, unsigned long callerId) {
     HelperPolicy policy;
+    policy.callerId_ = callerId;
     auto fonts = canonicalFolder(folders.fonts);
     if (!fonts) return std::nullopt;
     policy.folders_.push_back(*fonts);
@@ -84,6 +85,9 @@ std::optional<platform::MacFolder> HelperPolicy::openFolder(const std::string& f
     if (!top) return std::nullopt;
     const auto rootFolder = platform::MacFolder::openBeneath(*top, root->substr(1));
     if (!rootFolder) return std::nullopt;
+    // The caller names its work folder, Trash and Desktop; with rights, a folder of somebody
+    // else's named so would be theirs to take fonts into or out of.
+    if (root != &folders_.front() && callerId_ != 0 && rootFolder->ownerId() != callerId_) return std::nullopt;
     const size_t skip = *root == "/" ? 1 : root->size() + 1;
     return platform::MacFolder::openBeneath(*rootFolder, folderPath == *root ? "" : folderPath.substr(skip));
 }

@@ -16,8 +16,10 @@ namespace fu {
 class HelperPolicy {
 public:
     // The folders resolved once, at start. nullopt when the Fonts folder cannot be resolved;
-    // another folder that cannot be is left out.
-    [[nodiscard]] static std::optional<HelperPolicy> withFolders(const HelperFolders& folders);
+    // another folder that cannot be is left out. Every folder but the Fonts folder must belong to
+    // `callerId`, the user the helper works for, when opened (any owner for root).
+    [[nodiscard]] static std::optional<HelperPolicy> withFolders(const HelperFolders& folders,
+                                                                 unsigned long callerId);
 
     // 0 when the move may go ahead, errAuthorizationDenied otherwise.
     [[nodiscard]] int32_t checkMove(const std::string& fromPath, const std::string& toPath) const;
@@ -35,7 +37,8 @@ public:
     // A folder inside one of the helper's folders (or one of them), opened beneath it without
     // crossing a link anywhere from the root of the file system down: the checks above read
     // paths, and a link swapped in after them must not lead any operation elsewhere. nullopt for
-    // a folder outside, or reached through a link.
+    // a folder outside, or reached through a link, or beneath a folder of the caller's that
+    // belongs to somebody else.
     [[nodiscard]] std::optional<platform::MacFolder> openFolder(const std::string& folderPath) const;
 
     [[nodiscard]] bool insideFonts(const std::string& path) const;
@@ -45,6 +48,7 @@ private:
     [[nodiscard]] bool insideFolders(const std::string& path) const;
 
     std::vector<std::string> folders_; // canonical; the Fonts folder first
+    unsigned long callerId_ = 0;
 };
 
 } // namespace fu

@@ -104,19 +104,23 @@ std::optional<std::string> UpdateJournal::folderPath() {
     if (!support) return std::nullopt;
     const std::string own = *support + "/" + platform::bundleIdentifier;
     const std::string journal = own + "/journal";
-    for (const std::string& folder : {*support, own, journal}) {
-        if (platform::listFolder(folder)) continue;
-        const int16_t made = platform::createFolder(folder, folder != *support);
-        if (made != 0 && !platform::listFolder(folder)) return std::nullopt;
+    if (!platform::listFolder(*support)) {
+        const int16_t made = platform::createFolder(*support);
+        if (made != 0 && !platform::listFolder(*support)) return std::nullopt;
     }
+    // The records say which file to put where when a run is repaired: a folder somebody else may
+    // write to, or a link to one, would let them choose.
+    for (const std::string& folder : {own, journal})
+        if (!platform::isUsable(platform::makePrivateFolder(folder))) return std::nullopt;
     return journal;
 }
 
 std::optional<std::string> UpdateJournal::openedFolder() const {
     if (!folder_) return folderPath();
-    if (platform::listFolder(*folder_)) return folder_;
     // Made private first, then opened for reading: it never holds a record while others may write.
-    if (platform::createFolder(*folder_, true) != 0 && !platform::listFolder(*folder_)) return std::nullopt;
+    const platform::PrivateFolderStatus status = platform::makePrivateFolder(*folder_);
+    if (status == platform::PrivateFolderStatus::Reused) return folder_;
+    if (status != platform::PrivateFolderStatus::Made) return std::nullopt;
     if (platform::setFolderReadableByEveryone(*folder_) != 0) return std::nullopt;
     return folder_;
 }

@@ -52,13 +52,15 @@ class UpdateJournal {
 public:
     // The user's journal.
     UpdateJournal() = default;
-    // A journal in the given folder, made when missing (the helper's).
+    // A journal in the given folder, made when missing (the helper's); one found there that is
+    // not the helper's alone takes no record.
     explicit UpdateJournal(std::string folder) : folder_(std::move(folder)) {}
     ~UpdateJournal() { finishRun(); }
     UpdateJournal(const UpdateJournal&) = delete;
     UpdateJournal& operator=(const UpdateJournal&) = delete;
 
-    // The user's journal folder, made private when missing; nullopt without a data folder.
+    // The user's journal folder, made private when missing; nullopt without a data folder, and
+    // when the one there (or the program's folder above it) is not the user's alone.
     [[nodiscard]] static std::optional<std::string> folderPath();
     // Records of swaps that did not finish, with their files. Records that are not ours (wrong
     // owner, writable by others, not plain files, too large, malformed) are left alone.

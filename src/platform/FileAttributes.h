@@ -25,7 +25,8 @@ struct AttributeResult {
     int16_t error = 0; // an OSErr when !ok
 };
 
-// nullopt when the item does not exist or cannot be examined; *error says why.
+// nullopt when the item does not exist or cannot be examined; *error says why (notAFileErr when
+// its companion is there but no regular file, so that no Finder info can be trusted or read).
 [[nodiscard]] std::optional<FileAttributes> readAttributes(const std::string& path,
                                                            int16_t* error = nullptr);
 

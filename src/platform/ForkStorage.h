@@ -13,6 +13,13 @@ namespace fu::platform {
 
 using ForkRefNum = int16_t;
 
+// The longest resource fork there is to open. A map's references address resource data with
+// 24-bit offsets, so a classic fork's data area ends by 16 MiB; the 16-byte header, the fill
+// before the data and the map (whose structures all lie within 16-bit offsets of its start) take
+// less than one more MiB. A companion claiming a longer fork holds no resource fork, and refusing
+// it at open bounds every length read from a fork.
+inline constexpr uint64_t kMaxResourceForkLength = (uint64_t{1} << 24) + (uint64_t{1} << 20);
+
 enum ForkPermission : int8_t { fsRdPerm = 1, fsRdWrPerm = 3 };
 enum ForkPositionMode : int16_t { fsAtMark = 0, fsFromStart = 1 };
 
@@ -21,13 +28,17 @@ struct ForkTransfer {
     int16_t status = 0;     // 0, or a negative OSErr (eofErr when the fork ended first)
 };
 
-// A handle on success; otherwise nullopt with the reason in *status when given.
+// A handle on success; otherwise nullopt with the reason in *status when given: notAFileErr when
+// the file or its companion is no regular file, fsDataTooBigErr for a fork longer than
+// kMaxResourceForkLength.
 [[nodiscard]] std::optional<ForkRefNum> openFork(const std::string& path, int permission,
                                                  int16_t* status = nullptr);
 void closeFork(ForkRefNum refNum);
 [[nodiscard]] std::optional<uint64_t> forkSize(ForkRefNum refNum);
 [[nodiscard]] ForkTransfer readFork(ForkRefNum refNum, int positionMode, int64_t offset,
                                     std::span<uint8_t> buffer);
+// A fork grows at most to kMaxResourceForkLength; what would pass it is not written
+// (fsDataTooBigErr), so that every fork written can be opened again.
 [[nodiscard]] ForkTransfer writeFork(ForkRefNum refNum, int positionMode, int64_t offset,
                                      ByteView bytes);
 

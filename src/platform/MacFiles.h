@@ -14,6 +14,8 @@
 
 namespace fu::platform {
 
+enum class PrivateFolderStatus;
+
 // An open folder. A name given with it is one component inside it, so nothing done to that name
 // can be led elsewhere by a link swapped in along the folder's path after it was opened.
 class MacFolder {
@@ -37,6 +39,7 @@ public:
     [[nodiscard]] uint32_t ownerId() const { return owner_; }
 
 private:
+    friend PrivateFolderStatus makePrivateFolder(const std::string& path, std::optional<MacFolder>* opened, int* error);
     MacFolder(int fd, std::string path, uint32_t owner) : fd_(fd), path_(std::move(path)), owner_(owner) {}
     int fd_ = -1;
     std::string path_;
@@ -134,6 +137,31 @@ struct MacFileBytes {
 // Creates one folder level; the parent must exist. A private folder is for the owner alone
 // (the Trash is one).
 [[nodiscard]] int16_t createFolder(const std::string& path, bool privateFolder = false);
+
+// What became of a folder that must be the owner's alone: made or found fit, or why the one
+// found there was refused.
+enum class PrivateFolderStatus {
+    Made,         // created now, 0700 whatever the umask
+    Reused,       // already there: a real folder of the effective user's that nobody else may write
+    IsLink,       // a symbolic link stands there, wherever it leads
+    NotFolder,    // something else stands there
+    ForeignOwner, // a folder of another user's
+    OpenToOthers, // a folder of ours that its group or everyone may write
+    Failed,       // could not be made or examined; the error says why
+};
+
+[[nodiscard]] constexpr bool isUsable(PrivateFolderStatus status) {
+    return status == PrivateFolderStatus::Made || status == PrivateFolderStatus::Reused;
+}
+
+// Makes the folder at `path` for the effective user alone, or takes the one there when it is fit
+// (see Reused); one that is not is left exactly as it is, never repaired: its contents may already
+// be somebody else's. The checks are made on the folder opened without following a link, not on
+// what a look at the name said before; `opened` receives that folder when it is usable, for
+// callers that go on working through it. The parent must exist. *error holds errno for Failed.
+[[nodiscard]] PrivateFolderStatus makePrivateFolder(const std::string& path, std::optional<MacFolder>* opened = nullptr,
+                                                    int* error = nullptr);
+
 // A folder of ours made readable (never writable) by everyone, 0755; refused for a link.
 [[nodiscard]] int16_t setFolderReadableByEveryone(const std::string& path);
 

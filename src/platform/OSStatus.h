@@ -27,9 +27,12 @@ inline constexpr int16_t wrPermErr = -61;
 inline constexpr int16_t memFullErr = -108;
 inline constexpr int16_t dirNFErr = -120;
 inline constexpr int16_t mapReadErr = -199;
+// A folder, FIFO, socket or device where a file belongs.
+inline constexpr int16_t notAFileErr = -1302;
 inline constexpr int16_t fsDataTooBigErr = -1310;
 
-// The closest file-manager code for a POSIX errno value.
+// The closest file-manager code for a POSIX errno value (or for the platform's own "not a regular
+// file").
 [[nodiscard]] int16_t osErrFromErrno(int error);
 
 } // namespace fu::platform

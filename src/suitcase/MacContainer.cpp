@@ -455,6 +455,13 @@ MacImportResult importMacContainer(const MacContainerContents& contents,
                                : slash == 0               ? "/"
                                                           : outputPath.substr(0, slash);
     const std::string name = slash == std::string::npos ? outputPath : outputPath.substr(slash + 1);
+    // Said before anything is made: a fork that long would be written only to be refused.
+    if (contents.resourceFork.size() > platform::kMaxResourceForkLength) {
+        result.status = platform::fsDataTooBigErr;
+        result.reason = "the resource fork holds " + std::to_string(contents.resourceFork.size()) +
+                        " bytes, more than a resource fork can";
+        return result;
+    }
     if (int16_t status = platform::createFileWithEmptyFork(folder, name);
         status != platform::noErr) {
         result.status = status;

@@ -54,7 +54,8 @@ std::optional<Bytes> ResFile::resourceMapInfoDataOfResRefNum(platform::ForkRefNu
     if (!reader.readU32(dataOffset) || !reader.readU32(mapOffset) ||
         !reader.readU32(dataLength) || !reader.readU32(mapLength))
         return std::nullopt;
-    if (!rangeFits(*size, mapOffset, mapLength) || mapLength == 0) return std::nullopt;
+    if (!rangeFits(*size, mapOffset, mapLength) || mapLength == 0 || mapLength > kResMapMaxLength)
+        return std::nullopt;
     try {
         Bytes map(mapLength);
         if (readResouceRefNum(refNum, platform::fsFromStart, mapOffset, map.size(), map) !=

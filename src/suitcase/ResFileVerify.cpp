@@ -43,7 +43,8 @@ bool readForkHeader(platform::ForkRefNum refNum, ForkHeader& header) {
 // Map length bytes at the map offset; the fork must hold them before anything is allocated.
 std::optional<Bytes> readMapOfHeader(platform::ForkRefNum refNum, uint64_t forkLength,
                                      const ForkHeader& header) {
-    if (header.mapLength == 0 || !rangeFits(forkLength, header.mapOffset, header.mapLength))
+    if (header.mapLength == 0 || header.mapLength > kResMapMaxLength ||
+        !rangeFits(forkLength, header.mapOffset, header.mapLength))
         return std::nullopt;
     Bytes map(header.mapLength);
     if (ResFile::readResouceRefNum(refNum, platform::fsFromStart, header.mapOffset, map.size(),

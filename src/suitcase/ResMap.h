@@ -18,6 +18,11 @@ inline constexpr size_t kResMapHeaderSize = 28;   // header copy through the nam
 inline constexpr size_t kResTypeEntrySize = 8;
 inline constexpr size_t kResReferenceSize = 12;
 inline constexpr size_t kResForkHeaderSize = 16;
+// The longest map that is read. Every structure of a map is reached through 16-bit offsets (the
+// type and name lists from the map's start, reference lists from the type list, names from the
+// name list) with at most 65,535 12-byte references in a list, so none ends past byte 917,490; a
+// longer map holds nothing more, and reading no more bounds what a hostile header can cost.
+inline constexpr uint32_t kResMapMaxLength = 1 << 20;
 
 struct ResMapReference {
     int16_t resID = 0;

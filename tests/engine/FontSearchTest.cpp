@@ -1,11 +1,15 @@
 #include "engine/FontSearch.h"
+#include "base/ByteWriter.h"
 #include "engine/FontUpdate.h"
 #include "engine/StatusCodes.h"
 #include "engine/UpdateManager.h"
+#include "engine/VolumeInfo.h"
 #include "shell/AppDelegate.h"
 #include "shell/AppInfo.h"
-#include "engine/VolumeInfo.h"
+#include "support/BoundedRun.h"
 #include "support/EngineFixture.h"
+#include "support/HostileFiles.h"
+#include "support/SampleFont.h"
 #include "support/SampleSuitcase.h"
 
 #include <gtest/gtest.h>
@@ -289,6 +293,148 @@ TEST_F(FontSearchRun, ASearchFolderIsSearchedAsTheUsersOnly) {
               0);
     ASSERT_EQ(info.updateFontInfo->countOfUpdateFontItemAll(), 1);
     EXPECT_EQ(info.updateFontInfo->updateFontItemAtIndex(0)->pathDomain, kUserDomain);
+}
+
+// Beside a real font: a FIFO companion (opening it to read would wait for a writer), a FIFO
+// data file whose companion is a whole suitcase, a socket and a folder as companions, and a
+// sparse companion claiming a 2 GiB fork whose map is all of it. The search lists the font,
+// with the address space it may add capped far below any of those lengths, and leaves the rest
+// as they were.
+TEST_F(FontSearchRun, HostileFilesBesideAFontCostTheSearchNeitherAHangNorMemory) {
+    test::installOldSuitcase(sample, userFonts() + "/Gothic");
+    for (const char* name : {"Piped", "Socket", "Folder", "Sparse"})
+        test::writeWholeFile(userFonts() + "/" + name, {});
+    test::makeFifo(userFonts() + "/._Piped");
+    test::makeSocket(userFonts() + "/._Socket");
+    std::filesystem::create_directory(userFonts() + "/._Folder");
+    test::installOldSuitcase(sample, userFonts() + "/FifoData");
+    std::filesystem::remove(userFonts() + "/FifoData");
+    test::makeFifo(userFonts() + "/FifoData");
+    constexpr uint64_t kSparseFork = uint64_t{2} << 30;
+    test::writeSparseCompanion(userFonts() + "/._Sparse", kSparseFork,
+                               test::forkHeaderClaimingAMapOf(kSparseFork));
+    const Bytes sparseStart = test::fileStart(userFonts() + "/._Sparse", 4096);
+    std::filesystem::create_directories(computerFonts());
+    AppInfo& info = test::installAppState(sample);
+
+    const std::string report = test::runBounded(
+        [this, &info] {
+            test::ChildChecks checks;
+            const UpdateResult result = search(info);
+            checks.expect(result.status == StatusOK,
+                          "search status " + std::to_string(result.status));
+            checks.expect(result.count == 1, "found " + std::to_string(result.count) + " fonts");
+            const UpdateFontItem* found = info.updateFontInfo->updateFontItemAtIndex(0);
+            checks.expect(found && found->srcPath == userFonts() + "/Gothic",
+                          "the real font is listed");
+            return checks.report();
+        },
+        {.extraAddressSpace = 256 << 20});
+    EXPECT_EQ(report, "");
+    EXPECT_TRUE(std::filesystem::is_fifo(userFonts() + "/._Piped"));
+    EXPECT_TRUE(std::filesystem::is_fifo(userFonts() + "/FifoData"));
+    EXPECT_TRUE(std::filesystem::is_socket(userFonts() + "/._Socket"));
+    EXPECT_TRUE(std::filesystem::is_empty(userFonts() + "/._Folder"));
+    EXPECT_EQ(std::filesystem::file_size(userFonts() + "/._Sparse"), 82 + kSparseFork);
+    EXPECT_EQ(test::fileStart(userFonts() + "/._Sparse", 4096), sparseStart);
+}
+
+// A suitcase fork holding `records` from fork offset 256, with a 'FOND' (ID 128) on record 0,
+// 'vers' 1 on record 1 and one 'sfnt' per entry of `sfntRecords`; the 'FOND' and every 'sfnt'
+// are named `name`, from one entry of the name list.
+Bytes suitcaseFork(const std::vector<Bytes>& records, const std::vector<size_t>& sfntRecords,
+                   const std::string& name) {
+    constexpr uint32_t kDataAt = 256;
+    ByteWriter data;
+    std::vector<uint32_t> recordAt;
+    for (const Bytes& record : records) {
+        recordAt.push_back(uint32_t(data.size()));
+        data.writeU32(uint32_t(record.size()));
+        data.writeBytes(record);
+    }
+    struct Reference {
+        int16_t id;
+        size_t record;
+        bool named;
+    };
+    std::vector<std::pair<uint32_t, std::vector<Reference>>> types = {
+        {fourCC("FOND"), {{128, 0, true}}},
+        {fourCC("vers"), {{1, 1, false}}},
+        {fourCC("sfnt"), {}}};
+    for (size_t i = 0; i < sfntRecords.size(); ++i)
+        types[2].second.push_back({int16_t(1000 + i), sfntRecords[i], true});
+    const size_t referencesFromTypeList = 2 + 8 * types.size();
+    const size_t referenceCount = 2 + sfntRecords.size();
+    const uint16_t nameListOffset = uint16_t(28 + referencesFromTypeList + 12 * referenceCount);
+    const uint32_t mapLength = nameListOffset + 1 + uint32_t(name.size());
+    const uint32_t mapAt = kDataAt + uint32_t(data.size());
+
+    ByteWriter fork;
+    const uint32_t header[] = {kDataAt, mapAt, uint32_t(data.size()), mapLength};
+    for (uint32_t word : header)
+        fork.writeU32(word);
+    fork.writeZeros(kDataAt - 16);
+    fork.writeBytes(data.bytes());
+    for (uint32_t word : header)
+        fork.writeU32(word);
+    fork.writeU32(0);
+    fork.writeU32(0); // file reference number, attributes
+    fork.writeU16(28);
+    fork.writeU16(nameListOffset);
+    fork.writeU16(uint16_t(types.size() - 1));
+    size_t referencesAt = referencesFromTypeList;
+    for (const auto& type : types) {
+        fork.writeU32(type.first);
+        fork.writeU16(uint16_t(type.second.size() - 1));
+        fork.writeU16(uint16_t(referencesAt));
+        referencesAt += 12 * type.second.size();
+    }
+    for (const auto& type : types)
+        for (const Reference& reference : type.second) {
+            fork.writeI16(reference.id);
+            fork.writeU16(reference.named ? 0 : 0xFFFF);
+            fork.writeU32(recordAt[reference.record]);
+            fork.writeU32(0);
+        }
+    fork.writeU8(uint8_t(name.size()));
+    fork.writeBytes(asBytes(name));
+    return fork.take();
+}
+
+// A map may name one record from any number of references. Here 24 'sfnt' references bear the
+// target's name and lead to one 12 MiB font of another family before the last leads to the
+// installed font. Holding each reference's bytes until the file is decided would need 288 MiB;
+// deciding them one at a time stays far inside the cap, and the font is still found.
+TEST_F(FontSearchRun, ManyReferencesToOneLargeRecordAreDecidedOneAtATime) {
+    sample::SampleFontOptions other;
+    other.japaneseName = "ベツゴシック";
+    other.version = "1.0.1";
+    other.padBytes = 12 << 20;
+    const auto vers = sample::makeVersResource("1.0.1", "1.0.1, (C) Font Updater sample");
+    ASSERT_TRUE(vers);
+    const std::vector<Bytes> records = {sample::makeFondResource(128, 1000), *vers,
+                                        sample::makeTrueTypeFont(other), sample.oldFont};
+    std::vector<size_t> sfntRecords(24, 2);
+    sfntRecords.push_back(3);
+    std::filesystem::create_directories(userFonts());
+    std::filesystem::create_directories(computerFonts());
+    const std::string path = userFonts() + "/Crowded";
+    ASSERT_EQ(sample::writeForkFile(path, suitcaseFork(records, sfntRecords, "SampleGothic")), 0);
+    AppInfo& info = test::installAppState(sample);
+
+    const std::string report = test::runBounded(
+        [this, &info, &path] {
+            test::ChildChecks checks;
+            const UpdateResult result = search(info);
+            checks.expect(result.status == StatusOK,
+                          "search status " + std::to_string(result.status));
+            const UpdateFontItem* found = info.updateFontInfo->updateFontItemAtIndex(0);
+            checks.expect(result.count == 1 && found && found->srcPath == path,
+                          "the installed font is found");
+            return checks.report();
+        },
+        {.extraAddressSpace = 160 << 20});
+    EXPECT_EQ(report, "");
 }
 
 TEST(SizeString, DecimalUnitsWithThousandths) {

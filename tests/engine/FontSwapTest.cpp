@@ -123,6 +123,67 @@ TEST_F(FontSwapRepair, RecordsOthersCouldHaveWrittenAreNotActedOn) {
     EXPECT_TRUE(platform::macFileExists(record.backupPath));
 }
 
+// The journal says which pair to put where: a folder of records that others may write to, or a
+// link to one, is neither read nor written, whatever the records in it look like.
+TEST_F(FontSwapRepair, AJournalFolderNotOursAloneIsNeitherReadNorWritten) {
+    const auto folder = UpdateJournal::folderPath();
+    ASSERT_TRUE(folder);
+    struct stat st {};
+    ASSERT_EQ(::stat(folder->c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0700u);
+    stageNew();
+    backUpOld();
+    ASSERT_EQ(UpdateJournal::pending().size(), 1u);
+
+    ASSERT_EQ(::chmod(folder->c_str(), 0777), 0);
+    EXPECT_TRUE(UpdateJournal::pending().empty());
+    EXPECT_TRUE(FontUpdate::repairInterruptedUpdates().empty());
+    std::string another;
+    EXPECT_FALSE(journal.begin(record, another));
+    EXPECT_TRUE(platform::macFileExists(record.backupPath)) << "nothing was repaired from it";
+    EXPECT_TRUE(platform::macFileExists(record.stagedPath));
+
+    // The same records behind a link to their folder.
+    ASSERT_EQ(::chmod(folder->c_str(), 0700), 0);
+    const std::string moved = sandbox.path("records");
+    fs::rename(*folder, moved);
+    fs::create_directory_symlink(moved, *folder);
+    EXPECT_FALSE(UpdateJournal::folderPath());
+    EXPECT_TRUE(UpdateJournal::pending().empty());
+    EXPECT_TRUE(FontUpdate::repairInterruptedUpdates().empty());
+    EXPECT_TRUE(platform::macFileExists(record.stagedPath));
+}
+
+// The helper's journal is made for it alone to write and everyone to read; one planted there is
+// refused.
+TEST(HelperJournal, IsMadeReadableByAllAndRefusedWhenPlanted) {
+    test::Sandbox sandbox;
+    const std::string digest(32, 'A');
+    const std::string pair = digest + ":" + digest;
+    const JournalRecord record{sandbox.path("f/Gothic"), sandbox.path("f/.fu-new-Gothic"), sandbox.path("t/Gothic"),
+                               pair, pair};
+    const std::string fresh = sandbox.path("fresh");
+    {
+        UpdateJournal journal(fresh);
+        std::string recordPath;
+        ASSERT_TRUE(journal.begin(record, recordPath));
+        struct stat st {};
+        ASSERT_EQ(::stat(fresh.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, 0755u);
+        EXPECT_TRUE(journal.begin(record, recordPath)) << "its own folder is taken again";
+    }
+    const std::string open = sandbox.path("open");
+    fs::create_directory(open);
+    fs::permissions(open, fs::perms::all, fs::perm_options::replace);
+    fs::create_directory_symlink(fresh, sandbox.path("link"));
+    for (const std::string& planted : {open, sandbox.path("link")}) {
+        UpdateJournal journal(planted);
+        std::string recordPath;
+        EXPECT_FALSE(journal.begin(record, recordPath)) << planted;
+    }
+    EXPECT_TRUE(fs::is_empty(open));
+}
+
 TEST(JournalRecord, ReadsWhatItWritesAndNothingBentOrForeign) {
     const std::string digest(32, 'A');
     const std::string pair = digest + ":" + digest;

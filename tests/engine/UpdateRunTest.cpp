@@ -3,6 +3,7 @@
 #include "engine/UpdateManager.h"
 #include "platform/FileAttributes.h"
 #include "platform/MacFiles.h"
+#include "platform/Paths.h"
 #include "sfnt/VersResource.h"
 #include "shell/AppDelegate.h"
 #include "shell/AppInfo.h"
@@ -16,7 +17,9 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
+#include <unistd.h>
 
 namespace fu {
 namespace {
@@ -36,7 +39,12 @@ std::string today() {
 
 class Collect : public UpdateManagerDelegate {
 public:
-    void processProgress(const UpdateResult& result) override { progress.push_back(result); }
+    void processProgress(const UpdateResult& result) override {
+        progress.push_back(result);
+        if (onProgress) onProgress(result);
+    }
+    // Runs between the steps of a run, as the screen's repaint does.
+    std::function<void(const UpdateResult&)> onProgress;
     void processComplete(const UpdateResult& result) override { completions.push_back(result); }
     std::vector<UpdateResult> progress, completions;
 };
@@ -108,6 +116,8 @@ TEST_F(UpdateRun, OneUserFontIsReplacedAndTheOldOneGoesToTheTrash) {
     EXPECT_EQ(installedVersion(userFonts() + "/Gothic"), "1.0.2");
     const std::string backup = trash() + "/files/" + backupName() + "/ユーザ/Gothic";
     EXPECT_EQ(installedVersion(backup), "1.0.1");
+    EXPECT_EQ(fs::status(trash() + "/files/" + backupName()).permissions(), fs::perms::owner_all)
+        << "the old fonts are the user's to read";
     const std::string record = trashInfo(backupName());
     EXPECT_TRUE(record.starts_with("[Trash Info]\nPath=/")) << record;
     EXPECT_NE(record.find("\nDeletionDate=20"), std::string::npos) << record;
@@ -251,6 +261,7 @@ TEST_F(UpdateRun, ALeftoverInTheTemporaryFolderIsRemovedFirst) {
     const std::string temp = sandbox.path("home/.local/share/org.fontupdater.FontUpdater.temp");
     beforeUpdate = [&] {
         fs::create_directories(temp);
+        fs::permissions(temp, fs::perms::owner_all, fs::perm_options::replace); // whatever the umask
         test::writeWholeFile(temp + "/Gothic", Bytes{1, 2, 3});
         test::writeWholeFile(temp + "/._Gothic", Bytes{4});
     };
@@ -265,7 +276,7 @@ TEST_F(UpdateRun, ALockedFontIsLeftUntouched) {
     if (std::system(("chattr +i '" + path + "' 2>/dev/null").c_str()) != 0)
         GTEST_SKIP() << "this file system or user cannot set the immutable flag";
     const int16_t outcome = searchAndUpdate();
-    (void)std::system(("chattr -i '" + path + "'").c_str());
+    EXPECT_EQ(std::system(("chattr -i '" + path + "'").c_str()), 0) << "the sandbox could not be removed";
     EXPECT_EQ(outcome, UpdateNoneUpdated);
     EXPECT_EQ(AppDelegate::appInfo()->updateFontInfo->updateFontItemAtIndex(0)->updateResult, ItemFileLocked);
     EXPECT_EQ(installedVersion(path), "1.0.1");
@@ -341,6 +352,96 @@ TEST_F(UpdateRun, FontsTheRunNeverCameToAreNotReportedAsDone) {
     test::writeWholeFile(temp, Bytes{7});
     EXPECT_EQ(updateAgain(), UpdateErrorTempSetup);
     for (const auto& font : info.updateFontInfo->updateFontItems) EXPECT_EQ(font->updateResult, ItemNotAttempted);
+}
+
+// New fonts are built in the work folder before they are installed: one found open to others, or
+// a link that could lead the run anywhere, is never used, and the run stops as it does for a folder
+// it could not make, leaving what it found as it was.
+TEST_F(UpdateRun, AWorkFolderThatIsNotOursAloneStopsTheRun) {
+    fs::create_directories(userFonts());
+    const std::string font = userFonts() + "/Gothic";
+    test::installOldSuitcase(sample, font);
+    const std::string temp = sandbox.path("home/.local/share/org.fontupdater.FontUpdater.temp");
+    const std::string elsewhere = sandbox.path("elsewhere");
+    fs::create_directories(elsewhere);
+    fs::permissions(elsewhere, fs::perms::owner_all, fs::perm_options::replace);
+    auto expectStoppedBeforeTheFont = [&](const char* planted) {
+        EXPECT_EQ(installedVersion(font), "1.0.1") << planted;
+        EXPECT_EQ(AppDelegate::appInfo()->updateFontInfo->updateFontItemAtIndex(0)->updateResult, ItemNotAttempted)
+            << planted;
+        EXPECT_TRUE(fs::is_empty(elsewhere)) << planted;
+        EXPECT_FALSE(fs::exists(trash() + "/files/" + backupName())) << planted;
+    };
+
+    beforeUpdate = [&] {
+        fs::create_directory(temp);
+        fs::permissions(temp, fs::perms::all, fs::perm_options::replace);
+    };
+    EXPECT_EQ(searchAndUpdate(), UpdateErrorTempSetup);
+    expectStoppedBeforeTheFont("open to everyone");
+    EXPECT_EQ(fs::status(temp).permissions(), fs::perms::all) << "not repaired, not removed";
+
+    fs::remove(temp);
+    fs::create_directory_symlink(elsewhere, temp);
+    EXPECT_EQ(updateAgain(), UpdateErrorTempSetup);
+    expectStoppedBeforeTheFont("a link to a folder of ours");
+    EXPECT_TRUE(fs::is_symlink(temp));
+
+    fs::remove(temp);
+    if (::geteuid() == 0) {
+        fs::create_directory(temp);
+        fs::permissions(temp, fs::perms::owner_all, fs::perm_options::replace);
+        ASSERT_EQ(::chown(temp.c_str(), 4242, 4242), 0);
+        EXPECT_EQ(updateAgain(), UpdateErrorTempSetup);
+        expectStoppedBeforeTheFont("another user's folder");
+        fs::remove(temp);
+    }
+
+    EXPECT_EQ(updateAgain(), StatusOK) << "once the place is clear the run makes its own folder";
+    EXPECT_EQ(installedVersion(font), "1.0.2");
+}
+
+// The backup folder holds the user's old fonts: it is checked again for every font it receives,
+// and once it is no longer ours alone no further font goes in, each such font saying why.
+class UpdateRunBackupFolder : public UpdateRun {
+protected:
+    void updateTwoFontsChangingTheBackupFolderAfterTheFirst(const std::function<void(const std::string&)>& change) {
+        fs::create_directories(userFonts());
+        for (const char* name : {"A", "B"}) test::installOldSuitcase(sample, userFonts() + "/" + name);
+        const std::string backup = trash() + "/files/" + backupName();
+        run.onProgress = [&](const UpdateResult& step) {
+            if (step.count == 1 && !step.text) change(backup);
+        };
+        EXPECT_EQ(searchAndUpdate(), UpdatePartialCacheOK);
+        const auto& fonts = AppDelegate::appInfo()->updateFontInfo->updateFontItems;
+        ASSERT_EQ(fonts.size(), 2u);
+        EXPECT_EQ(fonts[0]->updateResult, StatusOK);
+        EXPECT_EQ(installedVersion(fonts[0]->srcPath), "1.0.2");
+        EXPECT_EQ(fonts[1]->updateResult, ItemBackupFolderFailed);
+        EXPECT_EQ(AppDelegate::updateItemStatusFromUpdateFontItemResult(fonts[1]->updateResult), FontErrorBackupFolder);
+        EXPECT_EQ(installedVersion(fonts[1]->srcPath), "1.0.1");
+        second = platform::lastPathComponent(fonts[1]->srcPath);
+    }
+    std::string second;
+};
+
+TEST_F(UpdateRunBackupFolder, OneOpenedToOthersMidRunReceivesNoMore) {
+    updateTwoFontsChangingTheBackupFolderAfterTheFirst(
+        [](const std::string& backup) { fs::permissions(backup, fs::perms::all, fs::perm_options::replace); });
+    const std::string backup = trash() + "/files/" + backupName();
+    EXPECT_EQ(fs::status(backup).permissions(), fs::perms::all);
+    EXPECT_FALSE(platform::macFileExists(backup + "/ユーザ/" + second));
+}
+
+TEST_F(UpdateRunBackupFolder, OneSwappedForALinkMidRunReceivesNoMore) {
+    const std::string elsewhere = sandbox.path("elsewhere");
+    updateTwoFontsChangingTheBackupFolderAfterTheFirst([&](const std::string& backup) {
+        fs::rename(backup, sandbox.path("moved"));
+        fs::create_directories(elsewhere + "/ユーザ");
+        fs::permissions(elsewhere, fs::perms::owner_all, fs::perm_options::replace);
+        fs::create_directory_symlink(elsewhere, backup);
+    });
+    EXPECT_TRUE(fs::is_empty(elsewhere + "/ユーザ")) << "nothing followed the link";
 }
 
 TEST(UpdatePaths, BackupNamesAndSubfolders) {

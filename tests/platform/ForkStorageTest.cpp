@@ -1,8 +1,10 @@
-#include "platform/FileAttributes.h"
 #include "platform/ForkStorage.h"
+#include "platform/FileAttributes.h"
 #include "platform/MacFiles.h"
 #include "platform/OSStatus.h"
 #include "platform/linux/AppleDouble.h"
+#include "support/BoundedRun.h"
+#include "support/HostileFiles.h"
 #include "support/Sandbox.h"
 
 #include <gtest/gtest.h>
@@ -118,6 +120,89 @@ TEST_F(ForkStorage, OpenFailsForMissingFilesAndDamagedCompanions) {
     EXPECT_FALSE(openFork(sandbox.path("Plain"), fsRdWrPerm, &status));
     EXPECT_EQ(status, fnfErr);
     EXPECT_EQ(readFork(9999, fsFromStart, 0, std::span<uint8_t>()).status, rfNumErr);
+}
+
+// A FIFO where a Mac file or its companion belongs would hold the open (or the read) until
+// somebody wrote to it; a socket or a folder cannot be read as a file at all. Each is refused
+// at once with its own status, and stays as it was.
+TEST_F(ForkStorage, OnlyRegularFilesAreOpenedAndNoneWaitsOnAFifo) {
+    for (const char* name : {"FifoCompanion", "SocketCompanion", "FolderCompanion"})
+        test::writeWholeFile(sandbox.path(name), {});
+    test::makeFifo(sandbox.path("._FifoCompanion"));
+    test::makeSocket(sandbox.path("._SocketCompanion"));
+    std::filesystem::create_directory(sandbox.path("._FolderCompanion"));
+    const std::string fifoData = createEmpty("FifoData"); // a good companion, a FIFO for data
+    std::filesystem::remove(fifoData);
+    test::makeFifo(fifoData);
+
+    const std::string report = test::runBounded(
+        [this] {
+            test::ChildChecks checks;
+            for (const char* name :
+                 {"FifoCompanion", "SocketCompanion", "FolderCompanion", "FifoData"})
+                for (int permission : {fsRdPerm, fsRdWrPerm}) {
+                    int16_t status = noErr;
+                    const bool opened =
+                        openFork(sandbox.path(name), permission, &status).has_value();
+                    checks.expect(!opened && status == notAFileErr,
+                                  std::string(name) + " opened with permission " +
+                                      std::to_string(permission) + ", status " +
+                                      std::to_string(status));
+                }
+            return checks.report();
+        },
+        {});
+    EXPECT_EQ(report, "");
+    EXPECT_TRUE(std::filesystem::is_fifo(sandbox.path("._FifoCompanion")));
+    EXPECT_TRUE(std::filesystem::is_socket(sandbox.path("._SocketCompanion")));
+    EXPECT_TRUE(std::filesystem::is_fifo(fifoData));
+    EXPECT_EQ(test::readWholeFile(sandbox.path("FifoCompanion")).size(), 0u);
+}
+
+// A companion can claim a fork of gigabytes that the disk never stores. No resource fork is that
+// long: the open refuses it before anything of it is read, and no fork is ever written longer
+// than one that opens.
+TEST_F(ForkStorage, AForkLongerThanAResourceForkCanBeIsNeitherOpenedNorWritten) {
+    const uint64_t longest = kMaxResourceForkLength;
+    for (const char* name : {"Sparse", "Longest", "OneMore"})
+        test::writeWholeFile(sandbox.path(name), {});
+    test::writeSparseCompanion(sandbox.path("._Sparse"), uint64_t{2} << 30,
+                               test::forkHeaderClaimingAMapOf(uint64_t{2} << 30));
+    test::writeSparseCompanion(sandbox.path("._Longest"), longest, Bytes{1, 2, 3});
+    test::writeSparseCompanion(sandbox.path("._OneMore"), longest + 1, Bytes{1, 2, 3});
+    const Bytes sparseStart = test::fileStart(sandbox.path("._Sparse"), 4096);
+
+    const std::string report = test::runBounded(
+        [this, longest] {
+            test::ChildChecks checks;
+            for (const char* name : {"Sparse", "OneMore"})
+                for (int permission : {fsRdPerm, fsRdWrPerm}) {
+                    int16_t status = noErr;
+                    const bool opened =
+                        openFork(sandbox.path(name), permission, &status).has_value();
+                    checks.expect(!opened && status == fsDataTooBigErr,
+                                  std::string(name) + ": status " + std::to_string(status));
+                }
+            auto attributes = readAttributes(sandbox.path("Sparse"));
+            checks.expect(attributes && attributes->hfsTypeCode == fourCC("FFIL"),
+                          "the Finder info of a companion with a refused fork still reads");
+
+            ScopedFork fork(sandbox.path("Longest"), fsRdWrPerm);
+            checks.expect(fork.isOpen() && forkSize(fork.refNum()) == longest,
+                          "the longest fork opens");
+            const ForkTransfer grown =
+                writeFork(fork.refNum(), fsFromStart, int64_t(longest), Bytes{9});
+            checks.expect(grown.status == fsDataTooBigErr && grown.actualCount == 0,
+                          "growing the longest fork gave status " + std::to_string(grown.status));
+            checks.expect(writeFork(fork.refNum(), fsFromStart, 0, Bytes{7}).status == noErr,
+                          "overwriting within the longest fork");
+            checks.expect(forkSize(fork.refNum()) == longest, "the longest fork kept its length");
+            return checks.report();
+        },
+        {.extraAddressSpace = 64 << 20});
+    EXPECT_EQ(report, "");
+    EXPECT_EQ(std::filesystem::file_size(sandbox.path("._Sparse")), 82 + (uint64_t{2} << 30));
+    EXPECT_EQ(test::fileStart(sandbox.path("._Sparse"), 4096), sparseStart) << "never rewritten";
 }
 
 TEST_F(ForkStorage, WritingAForkThatIsNotLastRewritesTheCompanionFirst) {

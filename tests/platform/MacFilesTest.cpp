@@ -4,14 +4,18 @@
 #include "platform/OSStatus.h"
 #include "platform/Places.h"
 #include "platform/Volumes.h"
+#include "support/BoundedRun.h"
+#include "support/HostileFiles.h"
 #include "support/Sandbox.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace fu {
 namespace {
@@ -89,7 +93,80 @@ TEST_F(Attributes, ItemTypesDoNotFollowLinks) {
     EXPECT_FALSE(applyAttributes(target, farFuture).ok) << "not representable in the companion";
 }
 
+// A companion that is no regular file cannot hold Finder info, and reading one could wait for
+// ever (a FIFO): the item cannot be examined, and nothing is written over the companion.
+TEST_F(Attributes, ACompanionThatIsNoRegularFileIsRefusedAndLeftAlone) {
+    for (const char* name : {"FifoCompanion", "SocketCompanion", "FolderCompanion"})
+        test::writeWholeFile(sandbox.path(name), {});
+    test::makeFifo(sandbox.path("._FifoCompanion"));
+    test::makeSocket(sandbox.path("._SocketCompanion"));
+    std::filesystem::create_directory(sandbox.path("._FolderCompanion"));
+    // The other way round: a FIFO as the data file is examined like any item, without opening it.
+    const std::string fifoData = makeMacFile(sandbox, "FifoData", {});
+    FileAttributes suitcase;
+    suitcase.hfsTypeCode = fourCC("FFIL");
+    ASSERT_TRUE(applyAttributes(fifoData, suitcase).ok);
+    std::filesystem::remove(fifoData);
+    test::makeFifo(fifoData);
+
+    const std::string report = test::runBounded(
+        [this, &suitcase] {
+            test::ChildChecks checks;
+            for (const char* name : {"FifoCompanion", "SocketCompanion", "FolderCompanion"}) {
+                int16_t error = noErr;
+                checks.expect(!readAttributes(sandbox.path(name), &error) && error == notAFileErr,
+                              std::string(name) + ": read status " + std::to_string(error));
+                const AttributeResult applied = applyAttributes(sandbox.path(name), suitcase);
+                checks.expect(!applied.ok && applied.error == notAFileErr,
+                              std::string(name) + ": apply status " +
+                                  std::to_string(applied.error));
+            }
+            auto fifo = readAttributes(sandbox.path("FifoData"));
+            checks.expect(
+                fifo && fifo->type == ItemType::Other && fifo->hfsTypeCode == fourCC("FFIL"),
+                "a FIFO data file with a good companion reads as an item of another kind");
+            return checks.report();
+        },
+        {});
+    EXPECT_EQ(report, "");
+    EXPECT_TRUE(std::filesystem::is_fifo(sandbox.path("._FifoCompanion")));
+    EXPECT_TRUE(std::filesystem::is_socket(sandbox.path("._SocketCompanion")));
+    EXPECT_TRUE(std::filesystem::is_empty(sandbox.path("._FolderCompanion")));
+}
+
 using MacFiles = SandboxTest;
+
+// The bytes of a pair are read whole, so neither file may be a FIFO, nor larger than asked for:
+// a sparse data file of 2 GiB must cost no more than its first refusal.
+TEST_F(MacFiles, ReadingAPairsBytesRefusesFifosAndFilesPastTheLimit) {
+    const std::string fifoData = makeMacFile(sandbox, "FifoData", Bytes{1});
+    std::filesystem::remove(fifoData);
+    test::makeFifo(fifoData);
+    test::writeWholeFile(sandbox.path("FifoCompanion"), Bytes{1});
+    test::makeFifo(sandbox.path("._FifoCompanion"));
+    const std::string sparse = sandbox.path("SparseData");
+    test::writeWholeFile(sparse, {});
+    std::filesystem::resize_file(sparse, uint64_t{2} << 30);
+    const std::string fits = makeMacFile(sandbox, "Fits", Bytes{4, 5});
+    test::writeWholeFile(fits, Bytes(1000, 6));
+
+    const std::string report = test::runBounded(
+        [this, &fits] {
+            test::ChildChecks checks;
+            for (const char* name : {"FifoData", "FifoCompanion", "SparseData"})
+                checks.expect(!readMacFileBytes(sandbox.path(name), 1 << 20),
+                              std::string(name) + " was read");
+            auto pair = readMacFileBytes(fits, 1000);
+            checks.expect(pair && pair->data == Bytes(1000, 6) && pair->hasCompanion,
+                          "a pair within the limit reads");
+            checks.expect(!readMacFileBytes(fits, 999),
+                          "a data file one byte past the limit was read");
+            return checks.report();
+        },
+        {.extraAddressSpace = 64 << 20});
+    EXPECT_EQ(report, "");
+    EXPECT_EQ(std::filesystem::file_size(sparse), uint64_t{2} << 30);
+}
 
 TEST_F(MacFiles, MoveCarriesTheCompanionAndRefusesATakenName) {
     const std::string source = makeMacFile(sandbox, "Font", Bytes{4, 5, 6});
@@ -240,6 +317,108 @@ TEST_F(MacFiles, OnlyTheUsersOwnPrivateFilesAreRead) {
     std::filesystem::create_symlink(path, sandbox.path("link"));
     ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
     EXPECT_EQ(readOwnPrivateFile(sandbox.path("link"), 3), std::nullopt) << "a link";
+}
+
+using PrivateFolders = SandboxTest;
+
+mode_t modeOf(const std::string& path) {
+    struct stat st {};
+    EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
+    return st.st_mode & 07777;
+}
+
+// Whoever starts us chooses the umask: it must neither open the folder to others nor shut the
+// owner out of it.
+TEST_F(PrivateFolders, AFreshOneIsTheOwnersAloneWhateverTheUmask) {
+    for (const mode_t mask : {mode_t(0), mode_t(0022), mode_t(0777)}) {
+        const std::string path = sandbox.path("fresh-" + std::to_string(mask));
+        std::optional<MacFolder> opened;
+        const mode_t saved = ::umask(mask);
+        const PrivateFolderStatus status = makePrivateFolder(path, &opened);
+        ::umask(saved);
+        EXPECT_EQ(status, PrivateFolderStatus::Made) << "umask " << mask;
+        EXPECT_EQ(modeOf(path), 0700u) << "umask " << mask;
+        struct stat made {}, handed {};
+        ASSERT_EQ(::lstat(path.c_str(), &made), 0);
+        EXPECT_TRUE(S_ISDIR(made.st_mode));
+        EXPECT_EQ(made.st_uid, ::geteuid());
+        ASSERT_TRUE(opened);
+        ASSERT_EQ(::fstat(opened->descriptor(), &handed), 0);
+        EXPECT_EQ(handed.st_ino, made.st_ino) << "the folder handed back is the one made";
+    }
+    int error = 0;
+    EXPECT_EQ(makePrivateFolder(sandbox.path("missing/work"), nullptr, &error), PrivateFolderStatus::Failed);
+    EXPECT_EQ(error, ENOENT);
+}
+
+TEST_F(PrivateFolders, OneOfOursThatNobodyElseMayWriteIsReusedAsItIs) {
+    const std::string path = sandbox.path("work");
+    ASSERT_EQ(makePrivateFolder(path), PrivateFolderStatus::Made);
+    sandbox.writeFile("work/kept", Bytes{1});
+    std::optional<MacFolder> opened;
+    EXPECT_EQ(makePrivateFolder(path + "/", &opened), PrivateFolderStatus::Reused);
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(test::readWholeFile(path + "/kept"), Bytes{1}) << "reuse empties nothing";
+    // Others may read what they cannot change: the helper's journal is meant to be read.
+    ASSERT_EQ(::chmod(path.c_str(), 0755), 0);
+    EXPECT_EQ(makePrivateFolder(path), PrivateFolderStatus::Reused);
+    EXPECT_EQ(modeOf(path), 0755u);
+}
+
+// What is refused is left exactly as found: it may hold somebody else's files already.
+TEST_F(PrivateFolders, AFolderOthersMayWriteIsRefusedAndLeftAlone) {
+    for (const mode_t mode : {mode_t(0777), mode_t(0770), mode_t(0702), mode_t(01777)}) {
+        const std::string path = sandbox.path("planted-" + std::to_string(mode));
+        ASSERT_EQ(::mkdir(path.c_str(), 0700), 0);
+        ASSERT_EQ(::chmod(path.c_str(), mode), 0);
+        test::writeWholeFile(path + "/Gothic", Bytes{6});
+        std::optional<MacFolder> opened = MacFolder::open(sandbox.root());
+        EXPECT_EQ(makePrivateFolder(path, &opened), PrivateFolderStatus::OpenToOthers) << std::oct << mode;
+        EXPECT_FALSE(opened) << "nothing of a refused folder is handed out";
+        EXPECT_EQ(modeOf(path), mode) << "not repaired";
+        EXPECT_EQ(test::readWholeFile(path + "/Gothic"), Bytes{6});
+    }
+}
+
+TEST_F(PrivateFolders, ALinkIsRefusedWhereverItLeads) {
+    namespace fs = std::filesystem;
+    const std::string ours = sandbox.path("ours");
+    ASSERT_EQ(makePrivateFolder(ours), PrivateFolderStatus::Made);
+    fs::create_directory_symlink(ours, sandbox.path("to-ours"));
+    fs::create_symlink(sandbox.path("nowhere"), sandbox.path("dangling"));
+    fs::create_symlink(sandbox.writeFile("file", Bytes{1}), sandbox.path("to-file"));
+    for (const char* name : {"to-ours", "dangling", "to-file"}) {
+        std::optional<MacFolder> opened;
+        EXPECT_EQ(makePrivateFolder(sandbox.path(name), &opened), PrivateFolderStatus::IsLink) << name;
+        EXPECT_FALSE(opened) << name;
+        EXPECT_TRUE(fs::is_symlink(sandbox.path(name))) << name;
+    }
+    EXPECT_FALSE(fs::exists(sandbox.path("nowhere"))) << "nothing made where a link leads";
+    EXPECT_EQ(modeOf(ours), 0700u);
+}
+
+TEST_F(PrivateFolders, SomethingElseInThePlaceIsRefused) {
+    const std::string file = sandbox.writeFile("work", Bytes{7});
+    EXPECT_EQ(makePrivateFolder(file), PrivateFolderStatus::NotFolder);
+    EXPECT_EQ(test::readWholeFile(file), Bytes{7});
+    const std::string fifo = sandbox.path("pipe");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(makePrivateFolder(fifo), PrivateFolderStatus::NotFolder) << "and opening it does not block";
+}
+
+TEST_F(PrivateFolders, AnotherUsersFolderIsRefused) {
+    if (::geteuid() != 0) GTEST_SKIP() << "only root can give a folder to another user";
+    const std::string path = sandbox.path("theirs");
+    ASSERT_EQ(::mkdir(path.c_str(), 0700), 0);
+    constexpr uid_t kSomeoneElse = 4242;
+    ASSERT_EQ(::chown(path.c_str(), kSomeoneElse, kSomeoneElse), 0);
+    std::optional<MacFolder> opened;
+    EXPECT_EQ(makePrivateFolder(path, &opened), PrivateFolderStatus::ForeignOwner);
+    EXPECT_FALSE(opened);
+    struct stat st {};
+    ASSERT_EQ(::lstat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, kSomeoneElse) << "left theirs";
+    EXPECT_EQ(st.st_mode & 07777, 0700u);
 }
 
 using Places = SandboxTest;

@@ -282,5 +282,24 @@ TEST_F(MacImport, ATakenNameIsNeverOverwritten) {
     EXPECT_FALSE(platform::macFileExists(platform::companionPath(taken)));
 }
 
+// What import writes must open again: a fork longer than any resource fork is refused before a
+// file is made, while the longest one is imported whole.
+TEST_F(MacImport, AForkLongerThanAnyResourceForkIsRefusedBeforeAFileIsMade) {
+    MacContainerContents contents;
+    contents.resourceFork.assign(platform::kMaxResourceForkLength + 1, 0);
+    auto result = importMacContainer(contents, sandbox.path("Long"), std::nullopt, std::nullopt);
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.status, platform::fsDataTooBigErr);
+    EXPECT_FALSE(platform::macFileExists(sandbox.path("Long")));
+    EXPECT_FALSE(platform::macFileExists(sandbox.path("._Long")));
+
+    contents.resourceFork.pop_back();
+    ASSERT_TRUE(
+        importMacContainer(contents, sandbox.path("Longest"), std::nullopt, std::nullopt).ok);
+    platform::ScopedFork fork(sandbox.path("Longest"), platform::fsRdPerm);
+    ASSERT_TRUE(fork.isOpen());
+    EXPECT_EQ(platform::forkSize(fork.refNum()), platform::kMaxResourceForkLength);
+}
+
 } // namespace
 } // namespace fu

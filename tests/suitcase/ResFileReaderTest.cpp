@@ -1,10 +1,12 @@
 #include "sfnt/SfntData.h"
 #include "suitcase/ResFile.h"
 
+#include "base/ByteReader.h"
 #include "base/ByteWriter.h"
 #include "platform/ForkStorage.h"
 #include "platform/OSStatus.h"
 #include "suitcase/ResStatus.h"
+#include "support/SampleFont.h"
 #include "support/SampleSuitcase.h"
 #include "support/Sandbox.h"
 
@@ -136,6 +138,49 @@ TEST_F(ResFileReader, ReadsOnlySuitcasesAndTheirForks) {
 
     EXPECT_EQ(ResFile::initOfContentFile(sandbox.path("Missing"))->loadStatus, resErrNotSuitcase);
     EXPECT_FALSE(ResFile::chekSuitcaseFile(sandbox.path("Text")));
+}
+
+// A map's structures all lie within 16-bit offsets of its start, so no map needs more than
+// kResMapMaxLength bytes. A fork header that claims more, or a map that wraps around 32 bits or
+// passes the fork, is refused before anything is allocated for it, by the loader and the census.
+TEST_F(ResFileReader, AMapLongerThanAnyMapCanBeOrOutsideTheForkIsNotRead) {
+    const std::string written = sandbox.path("Sample");
+    ASSERT_EQ(sample::writeSampleSuitcase(written, sample::makeTrueTypeFont({})), 0);
+    const Bytes fork = *sample::readForkFile(written);
+    uint32_t mapOffset = 0;
+    ASSERT_TRUE(ByteReader(fork).u32At(4, mapOffset));
+    // The fork header's map offset and length, the map's copy of the length where there is one.
+    auto withMap = [&fork](uint32_t offset, uint32_t length, bool padded) {
+        Bytes changed = fork;
+        if (padded) changed.resize(size_t{offset} + length, 0);
+        auto put = [&changed](size_t at, uint32_t value) {
+            for (size_t i = 0; at + 4 <= changed.size() && i < 4; ++i)
+                changed[at + i] = uint8_t(value >> (24 - 8 * i));
+        };
+        put(4, offset);
+        put(12, length);
+        put(size_t{offset} + 12, length);
+        return changed;
+    };
+    auto census = [](const std::string& path) {
+        int64_t fond = 0, sfnt = 0, vers = 0;
+        return ResFile::checkSuitcaseFontResName("SampleGothic", path, fond, sfnt, vers);
+    };
+
+    const std::string longest = macFile("Longest", withMap(mapOffset, kResMapMaxLength, true));
+    EXPECT_EQ(ResFile::initOfContentFile(longest)->loadStatus, 0);
+    EXPECT_EQ(census(longest), 0);
+    const std::string longer = macFile("Longer", withMap(mapOffset, kResMapMaxLength + 1, true));
+    EXPECT_EQ(ResFile::initOfContentFile(longer)->loadStatus, resErrMapRead);
+    EXPECT_EQ(census(longer), resErrCensus);
+    const std::pair<uint32_t, uint32_t> outside[] = {{0xFFFFFFF0u, 0x20}, {mapOffset, 0xFFFFFFFFu}};
+    for (const auto& [offset, length] : outside) {
+        SCOPED_TRACE(offset);
+        const std::string path =
+            macFile("Outside" + std::to_string(offset), withMap(offset, length, false));
+        EXPECT_EQ(ResFile::initOfContentFile(path)->loadStatus, resErrMapRead);
+        EXPECT_EQ(census(path), resErrCensus);
+    }
 }
 
 TEST_F(ResFileReader, EveryTruncationOfAForkFailsCleanly) {

@@ -1,5 +1,6 @@
 #include "platform/linux/AppleDoubleFile.h"
 
+#include "platform/OSStatus.h"
 #include "platform/linux/PosixFile.h"
 
 namespace fu::appledouble {
@@ -14,6 +15,18 @@ std::optional<Layout> readLayout(int fd, uint64_t fileSize) {
     if (platform::posix::preadFully(fd, header.data(), header.size(), 0) != header.size())
         return std::nullopt;
     return parseLayout(header, fileSize);
+}
+
+std::optional<Document> readDocument(const std::string& path, int16_t& status) {
+    int error = 0;
+    auto bytes = platform::posix::readFileBytes(path, &error, kMaxCompanionReadWhole);
+    if (!bytes) {
+        status = platform::osErrFromErrno(error);
+        return std::nullopt;
+    }
+    auto document = parseDocument(*bytes);
+    status = document ? platform::noErr : platform::ioErr;
+    return document;
 }
 
 } // namespace fu::appledouble

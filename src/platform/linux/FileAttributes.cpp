@@ -46,13 +46,19 @@ struct CompanionInfo {
     std::optional<ad::FileDates> dates;
 };
 
-// Only the header, the Finder info and the dates are read: a companion's fork may be large.
-std::optional<CompanionInfo> readCompanionInfo(const std::string& companion) {
-    posix::Fd fd(::open(companion.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
-    if (!fd.valid()) return std::nullopt;
-    auto size = posix::fileSize(fd.get());
-    if (!size) return std::nullopt;
-    auto layout = ad::readLayout(fd.get(), *size);
+// Only the header, the Finder info and the dates are read: a companion's fork may be large. A
+// missing or damaged companion leaves them unknown; one that is no regular file (a FIFO would
+// hold the open or the read for ever) makes the item unreadable: `status` is then notAFileErr.
+std::optional<CompanionInfo> readCompanionInfo(const std::string& companion, int16_t& status) {
+    status = noErr;
+    int error = 0;
+    uint64_t size = 0;
+    posix::Fd fd = posix::openRegularFile(AT_FDCWD, companion.c_str(), O_RDONLY, &error, &size);
+    if (!fd.valid()) {
+        if (error == posix::kNotRegularFile) status = notAFileErr;
+        return std::nullopt;
+    }
+    auto layout = ad::readLayout(fd.get(), size);
     if (!layout) return std::nullopt;
 
     CompanionInfo info;
@@ -85,11 +91,11 @@ int16_t updateCompanion(const std::string& companion, const FileAttributes& attr
     const bool wantsFinder = attributes.hfsTypeCode || attributes.hfsCreatorCode;
     const bool wantsDates = creation || modification;
 
-    posix::Fd fd(::open(companion.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW));
+    int openError = 0;
+    uint64_t size = 0;
+    posix::Fd fd = posix::openRegularFile(AT_FDCWD, companion.c_str(), O_RDWR, &openError, &size);
     if (fd.valid()) {
-        auto size = posix::fileSize(fd.get());
-        std::optional<ad::Layout> layout;
-        if (size) layout = ad::readLayout(fd.get(), *size);
+        std::optional<ad::Layout> layout = ad::readLayout(fd.get(), size);
         if (!layout) return ioErr; // never overwrite a companion we cannot read
         const auto* finder = layout->find(ad::FinderInfoEntry);
         const auto* dates = layout->find(ad::FileDatesEntry);
@@ -119,17 +125,15 @@ int16_t updateCompanion(const std::string& companion, const FileAttributes& attr
             return ::fsync(fd.get()) == 0 ? noErr : osErrFromErrno(errno);
         }
         fd.reset();
-    } else if (errno != ENOENT) {
-        return osErrFromErrno(errno);
+    } else if (openError != ENOENT) {
+        return osErrFromErrno(openError);
     }
 
     ad::Document document;
     if (::access(companion.c_str(), F_OK) == 0) {
-        int error = 0;
-        auto bytes = posix::readFileBytes(companion, &error);
-        if (!bytes) return osErrFromErrno(error);
-        auto parsed = ad::parseDocument(*bytes);
-        if (!parsed) return ioErr;
+        int16_t status = noErr;
+        auto parsed = ad::readDocument(companion, status);
+        if (!parsed) return status;
         document = std::move(*parsed);
     }
     if (wantsFinder || !document.finderInfo) document.setTypeAndCreator(attributes.hfsTypeCode, attributes.hfsCreatorCode);
@@ -163,7 +167,14 @@ std::optional<FileAttributes> readAttributes(const std::string& path, int16_t* e
     attributes.immutable = immutableFlag(path, st.st_mode);
 
     std::optional<CompanionInfo> companion;
-    if (attributes.type != ItemType::SymbolicLink) companion = readCompanionInfo(companionPath(path));
+    if (attributes.type != ItemType::SymbolicLink) {
+        int16_t status = noErr;
+        companion = readCompanionInfo(companionPath(path), status);
+        if (status != noErr) {
+            if (error) *error = status;
+            return std::nullopt;
+        }
+    }
     if (companion && companion->finderInfo) {
         attributes.hfsTypeCode = codeAt(*companion->finderInfo, 0);
         attributes.hfsCreatorCode = codeAt(*companion->finderInfo, 4);

@@ -57,13 +57,11 @@ bool forkIsLast(const ad::Layout& layout, const ad::EntryDescriptor& fork) {
 // Rewrites a companion into our own order (fork last). Only ever needed for a read-write open
 // of a companion written elsewhere.
 int16_t normaliseCompanion(const std::string& companionPath) {
-    int error = 0;
-    auto bytes = posix::readFileBytes(companionPath, &error);
-    if (!bytes) return osErrFromErrno(error);
-    auto document = ad::parseDocument(*bytes);
-    if (!document) return ioErr;
-    error = posix::writeFileReplacing(companionPath, ad::serializeDocument(*document));
-    return osErrFromErrno(error);
+    int16_t status = noErr;
+    auto document = ad::readDocument(companionPath, status);
+    if (!document) return status;
+    return osErrFromErrno(
+        posix::writeFileReplacing(companionPath, ad::serializeDocument(*document)));
 }
 
 int16_t openInto(const std::string& path, int permission, OpenFork& fork) {
@@ -71,23 +69,25 @@ int16_t openInto(const std::string& path, int permission, OpenFork& fork) {
     if (permission != fsRdPerm && permission != fsRdWrPerm) return paramErr;
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) return osErrFromErrno(errno);
-    if (!S_ISREG(st.st_mode)) return paramErr;
+    if (!S_ISREG(st.st_mode)) return notAFileErr;
 
     fork.writable = permission == fsRdWrPerm;
     const std::string companion = companionPath(path);
-    const int flags = (fork.writable ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NOFOLLOW;
     for (int attempt = 0; attempt < 2; ++attempt) {
-        fork.companion = posix::Fd(::open(companion.c_str(), flags));
+        int error = 0;
+        uint64_t size = 0;
+        fork.companion = posix::openRegularFile(AT_FDCWD, companion.c_str(),
+                                                fork.writable ? O_RDWR : O_RDONLY, &error, &size);
         if (!fork.companion.valid()) {
             // No companion: an empty fork to read; a writer needs the fork created first.
-            if (errno == ENOENT && !fork.writable) return noErr;
-            return osErrFromErrno(errno);
+            if (error == ENOENT && !fork.writable) return noErr;
+            return osErrFromErrno(error);
         }
-        auto size = posix::fileSize(fork.companion.get());
-        if (!size) return ioErr;
-        auto layout = ad::readLayout(fork.companion.get(), *size);
+        auto layout = ad::readLayout(fork.companion.get(), size);
         if (!layout) return ioErr;
         auto index = layout->indexOf(ad::ResourceForkEntry);
+        if (index && layout->entries[*index].length > kMaxResourceForkLength)
+            return fsDataTooBigErr;
         if (index && (!fork.writable || forkIsLast(*layout, layout->entries[*index]))) {
             fork.forkOffset = layout->entries[*index].offset;
             fork.forkLength = layout->entries[*index].length;
@@ -95,7 +95,7 @@ int16_t openInto(const std::string& path, int permission, OpenFork& fork) {
             return noErr;
         }
         if (!index && !fork.writable) {
-            fork.forkOffset = *size;
+            fork.forkOffset = size;
             return noErr;
         }
         if (attempt == 0) {
@@ -188,7 +188,9 @@ ForkTransfer writeFork(ForkRefNum refNum, int positionMode, int64_t offset, Byte
 
     size_t wanted = bytes.size();
     int16_t limitStatus = noErr;
-    const uint64_t room = kMaxCompanionSize - std::min(kMaxCompanionSize, fork->forkOffset + position);
+    const uint64_t room =
+        std::min(kMaxCompanionSize - std::min(kMaxCompanionSize, fork->forkOffset + position),
+                 kMaxResourceForkLength - std::min(kMaxResourceForkLength, position));
     if (wanted > room) {
         wanted = static_cast<size_t>(room);
         limitStatus = fsDataTooBigErr;

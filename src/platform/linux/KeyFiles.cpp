@@ -26,9 +26,9 @@ int writeKeyFile(const std::string& path, const std::optional<std::string>& pem,
 
 std::optional<Bytes> readKeyFile(const std::string& path, bool privateKey, std::string& error) {
     int readError = 0;
-    auto bytes = posix::readFileBytes(path, &readError);
+    auto bytes = posix::readFileBytes(path, &readError, kMaxKeyFileSize);
     if (!bytes) {
-        error = std::strerror(readError);
+        error = readError == EFBIG ? "it is too large for a key file" : posix::errorText(readError);
         return std::nullopt;
     }
     const std::string text = toString(*bytes);

@@ -373,17 +373,15 @@ int16_t syncFolder(const std::string& path) {
 
 std::optional<MacFileBytes> readMacFileBytes(const MacName& file, uint64_t limit) {
     auto readLimited = [limit](const MacName& item, int* error) -> std::optional<Bytes> {
-        posix::Fd fd = openFileAt(item, O_RDONLY);
-        if (!fd.valid()) {
-            *error = errno;
+        uint64_t size = 0;
+        posix::Fd fd = posix::openRegularFile(dirOf(item), nameOf(item), O_RDONLY, error, &size);
+        if (!fd.valid()) return std::nullopt;
+        if (size > limit) {
+            *error = EFBIG;
             return std::nullopt;
         }
-        struct stat st {};
-        if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || uint64_t(st.st_size) > limit) {
-            *error = EINVAL;
-            return std::nullopt;
-        }
-        Bytes bytes(size_t(st.st_size));
+        Bytes bytes(static_cast<size_t>(size));
+        errno = 0;
         if (posix::preadFully(fd.get(), bytes.data(), bytes.size(), 0) != bytes.size()) {
             *error = errno ? errno : EIO;
             return std::nullopt;
@@ -481,6 +479,42 @@ std::optional<Bytes> readFileOwnedBy(const std::string& path, uint64_t limit, ui
 int16_t createFolder(const std::string& path, bool privateFolder) {
     if (path.empty()) return paramErr;
     return ::mkdir(path.c_str(), privateFolder ? 0700 : 0755) == 0 ? noErr : osErrFromErrno(errno);
+}
+
+PrivateFolderStatus makePrivateFolder(const std::string& path, std::optional<MacFolder>* opened, int* error) {
+    auto failed = [error](int code) {
+        if (error) *error = code;
+        return PrivateFolderStatus::Failed;
+    };
+    if (opened) opened->reset();
+    if (path.empty()) return failed(ENOENT);
+    const std::string trimmed = trimTrailingSlashes(path);
+    const bool made = ::mkdir(trimmed.c_str(), 0700) == 0;
+    if (!made && errno != EEXIST) return failed(errno);
+
+    // O_NOFOLLOW refuses a link in the last place; the folders above are the user's own choice.
+    posix::Fd fd(::open(trimmed.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
+    if (!fd.valid()) {
+        const int openError = errno;
+        struct stat st {};
+        if (::lstat(trimmed.c_str(), &st) != 0) return failed(openError);
+        if (S_ISLNK(st.st_mode)) return PrivateFolderStatus::IsLink;
+        if (!S_ISDIR(st.st_mode)) return PrivateFolderStatus::NotFolder;
+        return failed(openError);
+    }
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0) return failed(errno);
+    if (!S_ISDIR(st.st_mode)) return PrivateFolderStatus::NotFolder;
+    // Checked before any fchmod: as root, fchmod would succeed on anybody's folder swapped in
+    // after the mkdir.
+    if (st.st_uid != ::geteuid()) return PrivateFolderStatus::ForeignOwner;
+    if (made) {
+        // The umask only takes bits away, and may take the owner's too.
+        if (::fchmod(fd.get(), 0700) != 0 || ::fstat(fd.get(), &st) != 0) return failed(errno);
+    }
+    if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0) return PrivateFolderStatus::OpenToOthers;
+    if (opened) *opened = MacFolder(fd.release(), trimmed, st.st_uid);
+    return made ? PrivateFolderStatus::Made : PrivateFolderStatus::Reused;
 }
 
 int16_t setFolderReadableByEveryone(const std::string& path) {

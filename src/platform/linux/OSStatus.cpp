@@ -1,5 +1,7 @@
 #include "platform/OSStatus.h"
 
+#include "platform/linux/PosixFile.h"
+
 #include <cerrno>
 
 namespace fu::platform {
@@ -23,6 +25,8 @@ int16_t osErrFromErrno(int error) {
     case ENOMEM: return memFullErr;
     case EBADF: return rfNumErr;
     case EFBIG: return fsDataTooBigErr;
+    case EISDIR:
+    case posix::kNotRegularFile: return notAFileErr;
     default: return ioErr;
     }
 }

@@ -1,14 +1,18 @@
 // Standard folders after the XDG base-directory and user-dirs conventions.
 #include "platform/Places.h"
 
+#include "platform/linux/PosixFile.h"
+
 #include <cstdlib>
-#include <fstream>
 #include <pwd.h>
+#include <sstream>
 #include <unistd.h>
 
 namespace fu::platform {
 
 namespace {
+
+constexpr uint64_t kMaxUserDirsSize = 64 * 1024;
 
 std::optional<std::string> environment(const char* name) {
     const char* value = std::getenv(name);
@@ -19,7 +23,11 @@ std::optional<std::string> environment(const char* name) {
 // XDG_DESKTOP_DIR="$HOME/Desktop" from user-dirs.dirs; quoted, with $HOME the only expansion.
 std::optional<std::string> desktopFromUserDirs(const std::string& home) {
     auto config = environment("XDG_CONFIG_HOME").value_or(home + "/.config");
-    std::ifstream in(config + "/user-dirs.dirs");
+    // A few lines of settings; read like every other file of the user's, so that a FIFO or a
+    // huge file in its place neither blocks nor fills memory.
+    auto bytes = posix::readFileBytes(config + "/user-dirs.dirs", nullptr, kMaxUserDirsSize);
+    if (!bytes) return std::nullopt;
+    std::istringstream in(toString(*bytes));
     std::string line;
     const std::string key = "XDG_DESKTOP_DIR=";
     while (std::getline(in, line)) {

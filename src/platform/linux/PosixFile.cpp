@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -41,26 +42,42 @@ size_t pwriteFully(int fd, const uint8_t* bytes, size_t count, uint64_t offset) 
     return done;
 }
 
-std::optional<uint64_t> fileSize(int fd) {
+Fd openRegularFile(int at, const char* name, int flags, int* error, uint64_t* size) {
+    auto fail = [error](int code) {
+        if (error) *error = code;
+        return Fd();
+    };
+    Fd fd(::openat(at, name, flags | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
+    // open(2) itself refuses a socket (and a device without a driver) with ENXIO.
+    if (!fd.valid()) return fail(errno == ENXIO ? kNotRegularFile : errno);
     struct stat st {};
-    if (::fstat(fd, &st) != 0) return std::nullopt;
-    return static_cast<uint64_t>(st.st_size);
+    if (::fstat(fd.get(), &st) != 0) return fail(errno);
+    if (!S_ISREG(st.st_mode)) return fail(kNotRegularFile);
+    if (size) *size = static_cast<uint64_t>(st.st_size);
+    if (error) *error = 0;
+    return fd;
 }
 
-std::optional<Bytes> readFileBytes(const std::string& path, int* error) {
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
-    auto fail = [error]() -> std::optional<Bytes> {
-        if (error) *error = errno;
+std::string errorText(int error) {
+    if (error == kNotRegularFile) return "not a regular file";
+    return std::strerror(error);
+}
+
+std::optional<Bytes> readFileBytes(const std::string& path, int* error, uint64_t limit) {
+    auto fail = [error](int code) -> std::optional<Bytes> {
+        if (error) *error = code;
         return std::nullopt;
     };
-    if (!fd.valid()) return fail();
-    auto size = fileSize(fd.get());
-    if (!size) return fail();
-    Bytes bytes(*size);
-    if (preadFully(fd.get(), bytes.data(), bytes.size(), 0) != bytes.size()) {
-        if (errno == 0) errno = EIO;
-        return fail();
-    }
+    int openError = 0;
+    uint64_t size = 0;
+    Fd fd = openRegularFile(AT_FDCWD, path.c_str(), O_RDONLY, &openError, &size);
+    if (!fd.valid()) return fail(openError);
+    if (size > limit || size > SIZE_MAX) return fail(EFBIG);
+    Bytes bytes(static_cast<size_t>(size));
+    errno = 0;
+    if (preadFully(fd.get(), bytes.data(), bytes.size(), 0) != bytes.size())
+        return fail(errno ? errno : EIO);
+    if (error) *error = 0;
     return bytes;
 }
 
@@ -97,7 +114,8 @@ int writeNewFile(const std::string& path, ByteView bytes, unsigned mode) {
 }
 
 int syncPath(const std::string& path) {
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Without O_NONBLOCK a FIFO at the path would hold the open until somebody wrote to it.
+    Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (!fd.valid()) return errno;
     return ::fsync(fd.get()) == 0 ? 0 : errno;
 }

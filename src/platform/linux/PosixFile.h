@@ -39,12 +39,31 @@ private:
     int fd_ = -1;
 };
 
+// The error answered for an item that is there but is not a regular file: a FIFO, a socket, a
+// device or a folder. It is no errno value, so it cannot be mistaken for one.
+inline constexpr int kNotRegularFile = -1;
+
+// Opens a user's file for reading (O_RDONLY) or for reading and writing (O_RDWR): never through a
+// link, never waiting for the other end of a FIFO, and kept only when fstat says the descriptor
+// is a regular file, since a read from anything else may block for ever or never end. `name` is
+// looked up in the folder `at` (AT_FDCWD for a path). Invalid on failure, with *error holding
+// errno or kNotRegularFile; *size is the file's size on success.
+[[nodiscard]] Fd openRegularFile(int at, const char* name, int flags, int* error = nullptr,
+                                 uint64_t* size = nullptr);
+
+// strerror, with words of our own for kNotRegularFile.
+[[nodiscard]] std::string errorText(int error);
+
+inline constexpr uint64_t kNoSizeLimit = UINT64_MAX;
+
 // Reads or writes the whole count at `offset`; answers the bytes moved. errno says why when short.
 size_t preadFully(int fd, uint8_t* buffer, size_t count, uint64_t offset);
 size_t pwriteFully(int fd, const uint8_t* bytes, size_t count, uint64_t offset);
 
-[[nodiscard]] std::optional<Bytes> readFileBytes(const std::string& path, int* error = nullptr);
-[[nodiscard]] std::optional<uint64_t> fileSize(int fd);
+// A regular file's whole contents; a larger file than `limit` is refused (EFBIG) before anything
+// is allocated for it.
+[[nodiscard]] std::optional<Bytes> readFileBytes(const std::string& path, int* error = nullptr,
+                                                 uint64_t limit = kNoSizeLimit);
 
 // Writes `bytes` to a temporary name beside `path`, syncs it and renames it over `path`.
 [[nodiscard]] int writeFileReplacing(const std::string& path, ByteView bytes);
