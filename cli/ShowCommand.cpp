@@ -3,12 +3,11 @@
 #include "definition/DefinitionFile.h"
 #include "definition/DefinitionSignature.h"
 #include "definition/DefinitionKey.h"
+#include "platform/Memory.h"
 #include "shell/AppInfo.h"
 
 #include <nlohmann/json.hpp>
 
-#include <cerrno>
-#include <cstring>
 #include <iostream>
 #include <memory>
 
@@ -112,9 +111,11 @@ void printText(const Json& definition, const SignatureVerification& signature) {
 }
 
 int runShow(const ShowOptions& options) {
-    auto bytes = readDefinitionFile(options.path);
+    int error = 0;
+    auto bytes = readDefinitionFile(options.path, &error);
     if (!bytes) {
-        std::cerr << "fupdef: cannot read " << options.path << ": " << std::strerror(errno) << '\n';
+        std::cerr << "fupdef: cannot read " << options.path << ": " << platform::bulkFileErrorText(error)
+                  << '\n';
         return 1;
     }
     // Decrypted where it lies: a large definition is held once, and its sets read in place.

@@ -9,8 +9,8 @@
 
 namespace fu {
 
-// nullopt when the file cannot be opened or read (errno says why), or when it is larger than a
-// container's 32-bit length field can describe (EFBIG).
-[[nodiscard]] std::optional<Bytes> readDefinitionFile(const std::string& path);
+// nullopt when the file cannot be opened or read, is not a regular file, or is larger than a
+// container's 32-bit length field can describe (EFBIG); *error then says which.
+[[nodiscard]] std::optional<Bytes> readDefinitionFile(const std::string& path, int* error = nullptr);
 
 } // namespace fu

@@ -1,8 +1,8 @@
 #include "platform/Memory.h"
 
-#include <sys/mman.h>
+#include "platform/linux/PosixFile.h"
 
-#include <cstdint>
+#include <sys/mman.h>
 
 namespace fu::platform {
 namespace {
@@ -25,5 +25,11 @@ Bytes reserveBulkBuffer(size_t capacity) {
     if (end > first) (void)::madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
     return buffer;
 }
+
+std::optional<Bytes> readBulkFile(const std::string& path, uint64_t limit, int* error) {
+    return posix::readFileBytes(path, error, limit);
+}
+
+std::string bulkFileErrorText(int error) { return posix::errorText(error); }
 
 } // namespace fu::platform

@@ -1,8 +1,11 @@
 #include "platform/linux/PosixFile.h"
 
+#include "platform/Memory.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -73,7 +76,13 @@ std::optional<Bytes> readFileBytes(const std::string& path, int* error, uint64_t
     Fd fd = openRegularFile(AT_FDCWD, path.c_str(), O_RDONLY, &openError, &size);
     if (!fd.valid()) return fail(openError);
     if (size > limit || size > SIZE_MAX) return fail(EFBIG);
-    Bytes bytes(static_cast<size_t>(size));
+    Bytes bytes;
+    try {
+        bytes = reserveBulkBuffer(static_cast<size_t>(size));
+        bytes.resize(static_cast<size_t>(size));
+    } catch (const std::bad_alloc&) {
+        return fail(ENOMEM);
+    }
     errno = 0;
     if (preadFully(fd.get(), bytes.data(), bytes.size(), 0) != bytes.size())
         return fail(errno ? errno : EIO);
