@@ -101,8 +101,8 @@ int32_t move(Session& session, const std::string& from, const std::string& to) {
 
 int32_t swap(Session& session, const HelperRequest& request) {
     // The digests are the helper's own: it trusts no fingerprint of its caller.
-    const auto oldDigest = pairDigest(request.to);
-    const auto newDigest = pairDigest(request.from);
+    const PairDigestScope digests;
+    const auto [oldDigest, newDigest] = pairDigests(request.to, request.from);
     if (!oldDigest || !newDigest) return ItemReadOldFailed;
     const std::string folder = platform::parentFolderOf(request.to);
     const JournalRecord plan{request.to, folder + "/" + kStagedNewPrefix + platform::lastPathComponent(request.to),

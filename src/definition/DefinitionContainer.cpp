@@ -8,8 +8,10 @@
 
 #include <algorithm>
 #include <array>
+#include <future>
 #include <limits>
 #include <new>
+#include <system_error>
 
 namespace fu {
 
@@ -48,17 +50,18 @@ const char* describeContainerFailure(ContainerFailure failure) {
     return "unknown";
 }
 
-ContainerFailure splitDefinitionContainer(ByteView container, ContainerParts& parts) {
+namespace {
+
+// The checks of splitDefinitionContainer but the container digest, in their order, and where the
+// stored digest lies.
+ContainerFailure splitWithoutDigest(ByteView container, ContainerParts& parts, ByteView& storedDigest) {
     const size_t length = container.size();
     if (length < kContainerHeaderSize + 1) return ContainerFailure::TooShort;
     ByteReader reader(container);
     uint32_t signature = 0, lengthField = 0, skip = 0;
-    ByteView storedContainerDigest;
     if (!reader.u32At(0, signature) || signature != kSignature) return ContainerFailure::BadSignature;
     if (!reader.u32At(4, lengthField) || lengthField != length) return ContainerFailure::LengthMismatch;
-    if (!reader.bytesAt(12, 16, storedContainerDigest) ||
-        !digestMatches(container.subspan(kContainerHeaderSize), storedContainerDigest))
-        return ContainerFailure::ContainerDigest;
+    if (!reader.bytesAt(12, 16, storedDigest)) return ContainerFailure::ContainerDigest;
     if (!reader.u32At(8, skip) || length < kContainerOverhead || skip > length - kContainerOverhead)
         return ContainerFailure::SkipTooLarge;
     const size_t cipherLength = length - kContainerOverhead - skip;
@@ -69,11 +72,42 @@ ContainerFailure splitDefinitionContainer(ByteView container, ContainerParts& pa
     return ContainerFailure::None;
 }
 
-OpenedContainer openDefinitionContainer(ByteView container, std::string_view copyright) {
+bool failsBeforeTheDigest(ContainerFailure failure) {
+    return failure != ContainerFailure::None && failure < ContainerFailure::ContainerDigest;
+}
+
+bool containerDigestMatches(ByteView container, ByteView storedDigest) {
+    return digestMatches(container.subspan(kContainerHeaderSize), storedDigest);
+}
+
+} // namespace
+
+ContainerFailure splitDefinitionContainer(ByteView container, ContainerParts& parts) {
+    ByteView storedDigest;
+    const ContainerFailure failure = splitWithoutDigest(container, parts, storedDigest);
+    // A failure before the digest's turn stands; the digest outranks every later one.
+    if (failsBeforeTheDigest(failure)) return failure;
+    if (!containerDigestMatches(container, storedDigest)) return ContainerFailure::ContainerDigest;
+    return failure;
+}
+
+OpenedContainer openDefinitionContainer(ByteView container, std::string_view copyright, ContainerParts* partsOut) {
     ContainerParts parts;
-    if (const ContainerFailure failure = splitDefinitionContainer(container, parts); failure != ContainerFailure::None)
-        return {failure, {}};
-    return openDefinitionContainerParts(parts, copyright);
+    ByteView storedDigest;
+    const ContainerFailure structure = splitWithoutDigest(container, parts, storedDigest);
+    if (failsBeforeTheDigest(structure)) return {structure, {}};
+    std::future<bool> digest;
+    try {
+        digest = std::async(std::launch::async, containerDigestMatches, container, storedDigest);
+    } catch (const std::system_error&) {
+        // No second thread to be had: the digest comes first, as it ranks.
+        if (!containerDigestMatches(container, storedDigest)) return {ContainerFailure::ContainerDigest, {}};
+    }
+    OpenedContainer opened{structure, {}};
+    if (structure == ContainerFailure::None) opened = openDefinitionContainerParts(parts, copyright);
+    if (digest.valid() && !digest.get()) return {ContainerFailure::ContainerDigest, {}};
+    if (opened.failure == ContainerFailure::None && partsOut) *partsOut = parts;
+    return opened;
 }
 
 OpenedContainer openDefinitionContainerParts(const ContainerParts& parts, std::string_view copyright) {

@@ -47,8 +47,12 @@ struct ContainerParts {
 // A container of the given parts, its header and container digest made to fit them.
 [[nodiscard]] std::optional<Bytes> assembleDefinitionContainer(const ContainerParts& parts);
 
-// Checks and decrypts a container with the key derived from `copyright`.
-[[nodiscard]] OpenedContainer openDefinitionContainer(ByteView container, std::string_view copyright);
+// Checks and decrypts a container with the key derived from `copyright`; the verdict is the
+// first failure in the order above. The container digest is summed beside the decryption, on a
+// second thread where one can be had: the two passes are independent and each as long as the
+// file. With `parts`, the container's parts are handed back when it is accepted.
+[[nodiscard]] OpenedContainer openDefinitionContainer(ByteView container, std::string_view copyright,
+                                                      ContainerParts* parts = nullptr);
 // The same after splitDefinitionContainer has checked it: the decryption and the payload's checks.
 [[nodiscard]] OpenedContainer openDefinitionContainerParts(const ContainerParts& parts, std::string_view copyright);
 

@@ -131,11 +131,8 @@ std::optional<Bytes> signDefinitionContainer(ByteView container, ByteView privat
 
 OpenedDefinition openSignedDefinition(ByteView container, std::string_view copyright, const TrustStore& trust) {
     OpenedDefinition result;
-    // Split once: the container digest runs over the whole file.
     ContainerParts parts;
-    result.container.failure = splitDefinitionContainer(container, parts);
-    if (result.container.failure != ContainerFailure::None) return result;
-    result.container = openDefinitionContainerParts(parts, copyright);
+    result.container = openDefinitionContainer(container, copyright, &parts);
     if (result.container.failure == ContainerFailure::None) result.signature = verifyDefinitionSignature(parts, trust);
     return result;
 }

@@ -37,9 +37,8 @@ bool holds(const std::string& path, const std::string& digest) {
 int16_t planSwap(UpdateFontItem* item, const std::string& backupDirectoryPath, JournalRecord& plan) {
     if (!item || item->srcPath.empty() || !item->dstPath || item->dstPath->empty() || item->pathDomain == 0)
         return ItemMoveNewToFontsFailed;
-    const auto oldDigest = pairDigest(item->srcPath);
+    const auto [oldDigest, newDigest] = pairDigests(item->srcPath, *item->dstPath);
     if (!oldDigest) return ItemReadOldFailed;
-    const auto newDigest = pairDigest(*item->dstPath);
     if (!newDigest) return ItemMoveNewToFontsFailed;
     // A backup folder found open to others or led elsewhere is a fault of the folder, and the
     // user is told so rather than that the old font would not move.
@@ -97,6 +96,7 @@ FontUpdate::SwapResult FontUpdate::swapPairOfJournalRecord(const JournalRecord& 
 
 FontUpdate::SwapResult FontUpdate::swapPairOfJournalRecord(const JournalRecord& plan, const std::string& newPairPath,
                                                            PairStaging staging, const FolderOpener& openFolder) {
+    const PairDigestScope digests;
     const auto folders = openSwapFolders(plan, newPairPath, openFolder);
     if (!folders) return {ItemMoveNewToFontsFailed, false};
     using platform::MacName;
@@ -146,6 +146,7 @@ FontUpdate::SwapResult FontUpdate::swapPairOfJournalRecord(const JournalRecord& 
 
 int16_t FontUpdate::replaceWithNewFontUpdateFontItem(UpdateFontItem* item, const std::string& backupDirectoryPath,
                                                      UpdateJournal& journal, bool keepSource) {
+    const PairDigestScope digests;
     JournalRecord plan;
     if (const int16_t refused = planSwap(item, backupDirectoryPath, plan); refused != StatusOK) return refused;
     const std::optional<std::string> backup = plan.backupPath;
@@ -168,6 +169,7 @@ int16_t FontUpdate::replaceWithNewFontUpdateFontItem(UpdateFontItem* item, const
 int16_t FontUpdate::replaceWithNewFontUpdateFontItem(UpdateFontItem* item, const std::string& backupDirectoryPath,
                                                      Authorization* authorization) {
     if (!authorization) return ItemMoveNewToFontsFailed;
+    const PairDigestScope digests;
     JournalRecord plan;
     if (const int16_t refused = planSwap(item, backupDirectoryPath, plan); refused != StatusOK) return refused;
     const std::optional<std::string> backup = plan.backupPath;

@@ -5,6 +5,8 @@
 #include "platform/Places.h"
 #include "sfnt/Tools.h"
 
+#include <future>
+#include <system_error>
 #include <unistd.h>
 
 namespace fu {
@@ -91,13 +93,86 @@ std::optional<std::string> digestOfBytes(const std::optional<platform::MacFileBy
 
 std::optional<std::string> pairDigestOfBytes(const platform::MacFileBytes& bytes) { return digestOfBytes(bytes); }
 
-std::optional<std::string> pairDigest(const std::string& path) {
-    return digestOfBytes(platform::readMacFileBytes(path, kLargestFontFile));
+namespace {
+
+struct RememberedDigest {
+    platform::MacPairIdentity identity;
+    std::string digest;
+};
+
+// The scopes alive on this thread, and what the outermost of them remembers.
+thread_local int tScopes = 0;
+thread_local std::vector<RememberedDigest> tRemembered;
+
+struct ReadDigest {
+    std::optional<std::string> digest;
+    platform::MacPairIdentity identity; // all zero when the files changed while they were read
+};
+
+template <typename Name>
+ReadDigest readPairDigest(const Name& file) {
+    ReadDigest read;
+    read.digest = digestOfBytes(platform::readMacFileBytes(file, kLargestFontFile, &read.identity));
+    return read;
 }
 
-std::optional<std::string> pairDigest(const platform::MacName& file) {
-    return digestOfBytes(platform::readMacFileBytes(file, kLargestFontFile));
+template <typename Name>
+std::optional<std::string> knownPairDigest(const Name& file) {
+    if (tScopes == 0) return std::nullopt;
+    if (const auto identity = platform::macPairIdentity(file)) {
+        for (const RememberedDigest& known : tRemembered)
+            if (known.identity == *identity) return known.digest;
+    }
+    return std::nullopt;
 }
+
+std::optional<std::string> remember(ReadDigest read) {
+    if (tScopes > 0 && read.digest && read.identity.data.inode != 0)
+        tRemembered.push_back({read.identity, *read.digest});
+    return std::move(read.digest);
+}
+
+template <typename Name>
+std::optional<std::string> rememberedPairDigest(const Name& file) {
+    if (auto known = knownPairDigest(file)) return known;
+    return remember(readPairDigest(file));
+}
+
+} // namespace
+
+std::pair<std::optional<std::string>, std::optional<std::string>> pairDigests(const std::string& first,
+                                                                              const std::string& second) {
+    auto firstKnown = knownPairDigest(first);
+    auto secondKnown = knownPairDigest(second);
+    if (firstKnown || secondKnown) {
+        return {firstKnown ? std::move(firstKnown) : pairDigest(first),
+                secondKnown ? std::move(secondKnown) : pairDigest(second)};
+    }
+    // Both read here, one after the other, so the file-system calls keep their order; only the
+    // summing, which is most of the time, runs side by side.
+    platform::MacPairIdentity firstIdentity, secondIdentity;
+    const auto firstBytes = platform::readMacFileBytes(first, kLargestFontFile, &firstIdentity);
+    const auto secondBytes = platform::readMacFileBytes(second, kLargestFontFile, &secondIdentity);
+    std::future<std::optional<std::string>> secondSum;
+    try {
+        secondSum = std::async(std::launch::async, [&secondBytes] { return digestOfBytes(secondBytes); });
+    } catch (const std::system_error&) {
+        // Without a second thread, one after the other.
+    }
+    ReadDigest firstRead{digestOfBytes(firstBytes), firstIdentity};
+    ReadDigest secondRead{secondSum.valid() ? secondSum.get() : digestOfBytes(secondBytes), secondIdentity};
+    return {remember(std::move(firstRead)), remember(std::move(secondRead))};
+}
+
+PairDigestScope::PairDigestScope() { ++tScopes; }
+
+PairDigestScope::~PairDigestScope() {
+    if (--tScopes == 0) tRemembered.clear();
+}
+
+std::optional<std::string> pairDigest(const std::string& path) { return rememberedPairDigest(path); }
+
+std::optional<std::string> pairDigest(const platform::MacName& file) { return rememberedPairDigest(file); }
 
 std::optional<std::string> UpdateJournal::folderPath() {
     auto support = platform::applicationSupportFolder();

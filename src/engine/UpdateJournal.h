@@ -35,6 +35,25 @@ struct JournalRecord {
 [[nodiscard]] std::optional<std::string> pairDigest(const std::string& path);
 [[nodiscard]] std::optional<std::string> pairDigest(const platform::MacName& file);
 [[nodiscard]] std::optional<std::string> pairDigestOfBytes(const platform::MacFileBytes& bytes);
+// The digests of two pairs, read side by side where a second thread can be had: a swap needs
+// the old font's and the new one's before it begins.
+[[nodiscard]] std::pair<std::optional<std::string>, std::optional<std::string>> pairDigests(const std::string& first,
+                                                                                          const std::string& second);
+
+// While one lives on a thread, a pair fingerprinted there is not read again as long as its files
+// keep their identity (the same files, their bytes unchanged): a swap renames and links the same
+// two pairs and checks them at every step, and a font of tens of megabytes would be read and
+// summed five times. Its life is one swap, so no file it remembers can be removed and its inode
+// given to another file of the same size and the same time before it is asked again. Scopes nest;
+// the outermost one holds the memory.
+class PairDigestScope {
+public:
+    PairDigestScope();
+    ~PairDigestScope();
+    PairDigestScope(const PairDigestScope&) = delete;
+    PairDigestScope& operator=(const PairDigestScope&) = delete;
+};
+
 // A font and its companion are read whole to be fingerprinted; nothing installed is larger.
 inline constexpr uint64_t kLargestFontFile = 512ull << 20;
 

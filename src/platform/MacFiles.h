@@ -102,8 +102,32 @@ struct MacFileBytes {
     bool hasCompanion = false;
     bool operator==(const MacFileBytes&) const = default;
 };
-[[nodiscard]] std::optional<MacFileBytes> readMacFileBytes(const std::string& path, uint64_t limit);
-[[nodiscard]] std::optional<MacFileBytes> readMacFileBytes(const MacName& file, uint64_t limit);
+
+// What tells a pair's two files from any others without reading them: for each, the device, the
+// inode, the size and the time of the last change to its bytes (all zero for a missing
+// companion). A rename or a link keeps a pair's identity; a copy, a write or a truncation changes
+// it.
+struct MacPairIdentity {
+    struct File {
+        uint64_t device = 0, inode = 0, size = 0;
+        int64_t modifiedSeconds = 0, modifiedNanoseconds = 0;
+        bool operator==(const File&) const = default;
+    };
+    File data, companion;
+    bool hasCompanion = false;
+    bool operator==(const MacPairIdentity&) const = default;
+};
+// The identity as the pair stands now; nullopt when the data file is not a regular file or
+// either cannot be examined.
+[[nodiscard]] std::optional<MacPairIdentity> macPairIdentity(const std::string& path);
+[[nodiscard]] std::optional<MacPairIdentity> macPairIdentity(const MacName& file);
+
+// The bytes, and when `identity` is given, the identity of the very files they were read from
+// (all zero when a file changed size while it was read).
+[[nodiscard]] std::optional<MacFileBytes> readMacFileBytes(const std::string& path, uint64_t limit,
+                                                           MacPairIdentity* identity = nullptr);
+[[nodiscard]] std::optional<MacFileBytes> readMacFileBytes(const MacName& file, uint64_t limit,
+                                                           MacPairIdentity* identity = nullptr);
 
 // The kind of the item itself (a link is not followed); nullopt when it is not there or cannot
 // be examined, *error then holding errno.

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ctime>
+#include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
 
@@ -204,6 +206,68 @@ TEST(JournalRecord, ReadsWhatItWritesAndNothingBentOrForeign) {
     EXPECT_FALSE(bent([](JournalRecord& r) { r.oldDigest = "short"; }));
     EXPECT_FALSE(JournalRecord::fromText(good.text() + "extra\n"));
     EXPECT_FALSE(JournalRecord::fromText(good.text().substr(0, good.text().size() - 1)));
+}
+
+// Within a scope a pair is known again by its files, without being read; anything that could
+// change what a reader would read is seen. The remembered digest is proved by a change the
+// identity cannot see (the same size, the time put back): inside the scope it is not noticed,
+// after the scope it is.
+TEST(PairDigestScope, KnowsARenamedOrLinkedPairAndRereadsEveryChange) {
+    test::Sandbox sandbox;
+    const std::string font = sandbox.path("Gothic");
+    writePair(font, "old fork");
+    // Installed long ago, as fonts are: a write now cannot fall within the clock tick of the last.
+    struct timespec longAgo[2] = {};
+    longAgo[0].tv_sec = longAgo[1].tv_sec = ::time(nullptr) - 3600;
+    for (const std::string& file : {font, platform::companionPath(font)})
+        ASSERT_EQ(::utimensat(AT_FDCWD, file.c_str(), longAgo, 0), 0);
+    const std::string original = *pairDigest(font);
+    writePair(sandbox.path("other"), "new fork");
+    const std::string other = *pairDigest(sandbox.path("other"));
+    ASSERT_NE(original, other);
+
+    auto rewriteKeepingTimes = [](const std::string& path, const std::string& bytes) {
+        struct stat before {};
+        ASSERT_EQ(::stat(path.c_str(), &before), 0);
+        test::writeWholeFile(path, asBytes(bytes));
+        const struct timespec times[2] = {before.st_atim, before.st_mtim};
+        ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    };
+    {
+        const PairDigestScope scope;
+        EXPECT_EQ(pairDigest(font), original);
+        const std::string linked = sandbox.path("linked");
+        ASSERT_EQ(platform::backupMacFile(font, linked), 0);
+        rewriteKeepingTimes(platform::companionPath(font), "OLD FORK");
+        EXPECT_EQ(pairDigest(linked), original) << "a link of a pair read in the scope is not read again";
+        const std::string renamed = sandbox.path("renamed");
+        ASSERT_EQ(::rename(font.c_str(), renamed.c_str()), 0);
+        ASSERT_EQ(::rename(platform::companionPath(font).c_str(), platform::companionPath(renamed).c_str()), 0);
+        EXPECT_EQ(pairDigest(renamed), original) << "nor is a renamed one";
+        ASSERT_EQ(::rename(renamed.c_str(), font.c_str()), 0);
+        ASSERT_EQ(::rename(platform::companionPath(renamed).c_str(), platform::companionPath(font).c_str()), 0);
+    }
+    const std::string rewritten = *pairDigest(font);
+    EXPECT_NE(rewritten, original) << "outside the scope the pair is read";
+
+    const PairDigestScope scope;
+    ASSERT_EQ(pairDigest(font), rewritten);
+    const std::string copy = sandbox.path("copy");
+    writePair(copy, "OLD FORK");
+    EXPECT_EQ(pairDigest(copy), rewritten) << "a copy is read, and holds the same";
+    test::writeWholeFile(platform::companionPath(font), asBytes("new fork"));
+    EXPECT_EQ(pairDigest(font), other) << "a write of the same size";
+    test::writeWholeFile(platform::companionPath(font), asBytes("new"));
+    EXPECT_NE(pairDigest(font), other) << "a shorter companion";
+    ASSERT_EQ(::unlink(platform::companionPath(font).c_str()), 0);
+    const auto alone = pairDigest(font);
+    ASSERT_TRUE(alone);
+    EXPECT_NE(*alone, other) << "a companion gone";
+    test::writeWholeFile(platform::companionPath(font), {});
+    EXPECT_NE(pairDigest(font), alone) << "an empty companion is not a missing one";
+    ASSERT_EQ(::unlink(platform::companionPath(font).c_str()), 0);
+    ASSERT_EQ(::mkfifo(platform::companionPath(font).c_str(), 0600), 0);
+    EXPECT_FALSE(pairDigest(font)) << "a companion no reader would read";
 }
 
 } // namespace

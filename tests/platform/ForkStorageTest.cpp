@@ -95,6 +95,42 @@ TEST_F(ForkStorage, WritesAtStartAndAtMarkThenReadsBack) {
     EXPECT_EQ(writeFork(fork.refNum(), fsFromStart, 0, Bytes{1}).status, wrPermErr);
 }
 
+// A fork several read-ahead spans long, read back a kilobyte at a time at the mark, from
+// scattered offsets and backwards, must give its bytes exactly; what a writer changes meanwhile
+// through another handle must be what the reader reads next.
+TEST_F(ForkStorage, SmallReadsGiveTheForksBytesWhateverTheOrderAndAfterAnyWrite) {
+    const std::string path = createEmpty("Font");
+    Bytes bytes(600 * 1024 + 123);
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>((i * 131) ^ (i >> 9));
+    {
+        ScopedFork fork(path, fsRdWrPerm);
+        ASSERT_EQ(writeFork(fork.refNum(), fsFromStart, 0, bytes).status, noErr);
+    }
+    ScopedFork reader(path, fsRdPerm);
+    ASSERT_TRUE(reader.isOpen());
+    Bytes block(1024), back;
+    for (;;) {
+        const ForkTransfer read = readFork(reader.refNum(), fsAtMark, 0, block);
+        back.insert(back.end(), block.begin(), block.begin() + static_cast<ptrdiff_t>(read.actualCount));
+        if (read.status == eofErr) break;
+        ASSERT_EQ(read.status, noErr);
+    }
+    EXPECT_EQ(back, bytes) << "read in order";
+    for (uint64_t offset : {uint64_t{500000}, uint64_t{3}, uint64_t{131071}, uint64_t{131072 - 7}, uint64_t{0}}) {
+        Bytes piece(100);
+        ASSERT_EQ(readFork(reader.refNum(), fsFromStart, int64_t(offset), piece).status, noErr);
+        EXPECT_EQ(piece, Bytes(bytes.begin() + ptrdiff_t(offset), bytes.begin() + ptrdiff_t(offset + 100))) << offset;
+    }
+    {
+        ScopedFork writer(path, fsRdWrPerm);
+        ASSERT_EQ(writeFork(writer.refNum(), fsFromStart, 10, Bytes(5, 0xEE)).status, noErr);
+    }
+    Bytes piece(20);
+    ASSERT_EQ(readFork(reader.refNum(), fsFromStart, 0, piece).status, noErr);
+    EXPECT_EQ(Bytes(piece.begin() + 10, piece.begin() + 15), Bytes(5, 0xEE)) << "the write is seen";
+    EXPECT_EQ(Bytes(piece.begin(), piece.begin() + 10), Bytes(bytes.begin(), bytes.begin() + 10));
+}
+
 TEST_F(ForkStorage, OpenFailsForMissingFilesAndDamagedCompanions) {
     int16_t status = 0;
     EXPECT_FALSE(openFork("", fsRdPerm, &status));

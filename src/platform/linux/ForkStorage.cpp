@@ -7,6 +7,7 @@
 #include "platform/linux/AppleDoubleFile.h"
 #include "platform/linux/PosixFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
@@ -14,6 +15,7 @@
 #include <limits>
 #include <map>
 #include <mutex>
+#include <new>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -30,6 +32,11 @@ struct OpenFork {
     uint64_t forkLength = 0;
     size_t lengthField = 0; // where the fork's length lives in the descriptors
     uint64_t mark = 0;
+    // Bytes read ahead of small reads of a read-only fork, which come in runs of a kilobyte when a
+    // new fork is read back and compared; from aheadStart, valid while no fork has been written.
+    Bytes ahead;
+    uint64_t aheadStart = 0;
+    uint64_t aheadGeneration = 0;
 };
 
 constexpr size_t kMaxOpenForks = 512;
@@ -39,6 +46,42 @@ constexpr uint64_t kMaxCompanionSize = std::numeric_limits<uint32_t>::max();
 std::mutex gMutex;
 std::map<ForkRefNum, OpenFork> gForks;
 ForkRefNum gNextRef = 1;
+// Counts the writes to any fork: read-ahead from before a write is never served after it.
+uint64_t gWriteGeneration = 0;
+
+constexpr size_t kReadAhead = 128 * 1024;
+// Reads this large or larger go straight to the file, as one transfer.
+constexpr size_t kSmallRead = 16 * 1024;
+
+// Serves a small read of a read-only fork from its read-ahead, filling that first when it does
+// not hold the range; false when the read must go to the file (a failure of the fill included,
+// which the direct read then meets and reports).
+bool readAhead(OpenFork& fork, uint64_t position, std::span<uint8_t> into) {
+    if (fork.writable || into.size() >= kSmallRead) return false;
+    const bool holds = fork.aheadGeneration == gWriteGeneration && position >= fork.aheadStart &&
+                       position - fork.aheadStart <= fork.ahead.size() &&
+                       into.size() <= fork.ahead.size() - (position - fork.aheadStart);
+    if (!holds) {
+        const size_t count = static_cast<size_t>(std::min<uint64_t>(kReadAhead, fork.forkLength - position));
+        if (count < into.size()) return false;
+        try {
+            fork.ahead.resize(count);
+        } catch (const std::bad_alloc&) {
+            fork.ahead.clear();
+            return false;
+        }
+        errno = 0;
+        if (posix::preadFully(fork.companion.get(), fork.ahead.data(), count, fork.forkOffset + position) != count) {
+            fork.ahead.clear();
+            return false;
+        }
+        fork.aheadStart = position;
+        fork.aheadGeneration = gWriteGeneration;
+    }
+    const auto from = fork.ahead.begin() + static_cast<ptrdiff_t>(position - fork.aheadStart);
+    std::copy(from, from + static_cast<ptrdiff_t>(into.size()), into.begin());
+    return true;
+}
 
 ForkRefNum allocateRef() {
     while (gForks.count(gNextRef)) gNextRef = gNextRef == INT16_MAX ? 1 : gNextRef + 1;
@@ -169,6 +212,10 @@ ForkTransfer readFork(ForkRefNum refNum, int positionMode, int64_t offset, std::
 
     const size_t wanted = static_cast<size_t>(
         std::min<uint64_t>(buffer.size(), fork->forkLength - position));
+    if (readAhead(*fork, position, buffer.first(wanted))) {
+        fork->mark = position + wanted;
+        return {wanted, wanted < buffer.size() ? eofErr : noErr};
+    }
     size_t moved = posix::preadFully(fork->companion.get(), buffer.data(), wanted,
                                      fork->forkOffset + position);
     fork->mark = position + moved;
@@ -181,6 +228,7 @@ ForkTransfer writeFork(ForkRefNum refNum, int positionMode, int64_t offset, Byte
     OpenFork* fork = findFork(refNum);
     if (!fork) return {0, rfNumErr};
     if (!fork->writable) return {0, wrPermErr};
+    ++gWriteGeneration;
     uint64_t position = 0;
     if (int16_t status = startPosition(*fork, positionMode, offset, position); status != noErr)
         return {0, status};

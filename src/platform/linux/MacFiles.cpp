@@ -371,8 +371,45 @@ int16_t syncFolder(const std::string& path) {
     return error == 0 ? noErr : osErrFromErrno(error);
 }
 
-std::optional<MacFileBytes> readMacFileBytes(const MacName& file, uint64_t limit) {
-    auto readLimited = [limit](const MacName& item, int* error) -> std::optional<Bytes> {
+namespace {
+
+MacPairIdentity::File identityOfStat(const struct stat& st) {
+    return {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino), static_cast<uint64_t>(st.st_size),
+            static_cast<int64_t>(st.st_mtim.tv_sec), static_cast<int64_t>(st.st_mtim.tv_nsec)};
+}
+
+} // namespace
+
+std::optional<MacPairIdentity> macPairIdentity(const MacName& file) {
+    if (!isOneComponent(file.name)) return std::nullopt;
+    MacPairIdentity identity;
+    struct stat st {};
+    if (::fstatat(dirOf(file), nameOf(file), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    identity.data = identityOfStat(st);
+    const MacName companion = file.companion();
+    if (::fstatat(dirOf(companion), nameOf(companion), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+        // Whatever stands there is part of the pair as a reader would meet it; a reader refuses
+        // what is not a regular file, so its identity must never match a digest.
+        if (!S_ISREG(st.st_mode)) return std::nullopt;
+        identity.companion = identityOfStat(st);
+        identity.hasCompanion = true;
+    } else if (errno != ENOENT) {
+        return std::nullopt;
+    }
+    return identity;
+}
+
+std::optional<MacPairIdentity> macPairIdentity(const std::string& path) {
+    auto file = openParent(path);
+    if (!file) return std::nullopt;
+    return macPairIdentity(file->ref());
+}
+
+std::optional<MacFileBytes> readMacFileBytes(const MacName& file, uint64_t limit, MacPairIdentity* identity) {
+    bool steady = true;
+    auto readLimited = [limit, &steady](const MacName& item, int* error,
+                                        MacPairIdentity::File& read) -> std::optional<Bytes> {
         uint64_t size = 0;
         posix::Fd fd = posix::openRegularFile(dirOf(item), nameOf(item), O_RDONLY, error, &size);
         if (!fd.valid()) return std::nullopt;
@@ -386,27 +423,39 @@ std::optional<MacFileBytes> readMacFileBytes(const MacName& file, uint64_t limit
             *error = errno ? errno : EIO;
             return std::nullopt;
         }
+        // Asked after the read: a write that raced it changes the time, and the identity then
+        // matches nothing later.
+        struct stat st {};
+        if (::fstat(fd.get(), &st) != 0) {
+            *error = errno;
+            return std::nullopt;
+        }
+        read = identityOfStat(st);
+        steady = steady && read.size == bytes.size();
         return bytes;
     };
     if (!isOneComponent(file.name)) return std::nullopt;
     int error = 0;
     MacFileBytes result;
-    auto data = readLimited(file, &error);
+    MacPairIdentity read;
+    auto data = readLimited(file, &error, read.data);
     if (!data) return std::nullopt;
     result.data = std::move(*data);
-    auto companion = readLimited(file.companion(), &error);
+    auto companion = readLimited(file.companion(), &error, read.companion);
     if (!companion && error != ENOENT) return std::nullopt;
     if (companion) {
         result.companion = std::move(*companion);
         result.hasCompanion = true;
+        read.hasCompanion = true;
     }
+    if (identity) *identity = steady ? read : MacPairIdentity{};
     return result;
 }
 
-std::optional<MacFileBytes> readMacFileBytes(const std::string& path, uint64_t limit) {
+std::optional<MacFileBytes> readMacFileBytes(const std::string& path, uint64_t limit, MacPairIdentity* identity) {
     auto file = openParent(path);
     if (!file) return std::nullopt;
-    return readMacFileBytes(file->ref(), limit);
+    return readMacFileBytes(file->ref(), limit, identity);
 }
 
 int16_t removeMacFilePair(const MacName& file) {
