@@ -3,6 +3,7 @@
 #include "suitcase/ResFile.h"
 
 #include "base/ByteReader.h"
+#include "platform/Memory.h"
 #include "platform/OSStatus.h"
 #include "suitcase/ResStatus.h"
 
@@ -100,7 +101,9 @@ std::optional<Bytes> ResFile::readResourceDataOfPath(const std::string& path, ui
     const std::optional<uint64_t> size = platform::forkSize(fork.refNum());
     if (!size || !rangeFits(*size, offset, length)) return std::nullopt;
     try {
-        Bytes bytes(length);
+        // A font's data runs to megabytes; every page of a fresh buffer faults once otherwise.
+        Bytes bytes = platform::reserveBulkBuffer(length);
+        bytes.resize(length);
         if (readResouceRefNum(fork.refNum(), platform::fsFromStart, offset, length, bytes) !=
             resNoErr)
             return std::nullopt;

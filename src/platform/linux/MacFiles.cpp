@@ -1,6 +1,7 @@
 // Mac files on Linux: the data file and its "._" companion always move and vanish together.
 #include "platform/MacFiles.h"
 
+#include "platform/Memory.h"
 #include "platform/OSStatus.h"
 #include "platform/linux/PosixFile.h"
 
@@ -417,7 +418,8 @@ std::optional<MacFileBytes> readMacFileBytes(const MacName& file, uint64_t limit
             *error = EFBIG;
             return std::nullopt;
         }
-        Bytes bytes(static_cast<size_t>(size));
+        Bytes bytes = reserveBulkBuffer(static_cast<size_t>(size));
+        bytes.resize(static_cast<size_t>(size));
         errno = 0;
         if (posix::preadFully(fd.get(), bytes.data(), bytes.size(), 0) != bytes.size()) {
             *error = errno ? errno : EIO;
