@@ -10,6 +10,7 @@
 #include <unicode/unistr.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -252,9 +253,9 @@ std::optional<std::string> Tools::replaceOldShortVersNumStr(std::string_view old
 
 // Dates ---------------------------------------------------------------------------------------
 
-std::optional<sys_seconds> Tools::dateFromDateString(std::string_view dateString) {
-    // 64 characters is far beyond any year the calendar holds.
-    if (dateString.size() > 64 || !hasDateTextShape(dateString)) return std::nullopt;
+namespace {
+
+std::optional<sys_seconds> parseJapanDateText(std::string_view dateString) {
     const icu::SimpleDateFormat* format = japanDateTimeFormat();
     if (!format) return std::nullopt;
     const icu::UnicodeString text = icu::UnicodeString::fromUTF8(
@@ -269,6 +270,29 @@ std::optional<sys_seconds> Tools::dateFromDateString(std::string_view dateString
         return std::nullopt;
     }
     return sys_seconds{std::chrono::seconds{static_cast<int64_t>(seconds)}};
+}
+
+// The texts parsed last on this thread, and what they gave: a definition's four dates serve
+// every font it updates, and ICU's parse costs more than the rest of a small font's rewrite.
+struct ParsedDate {
+    std::string text;
+    std::optional<sys_seconds> date;
+};
+constexpr size_t kRememberedDates = 8;
+thread_local std::array<ParsedDate, kRememberedDates> tParsedDates;
+thread_local size_t tNextParsedDate = 0;
+
+} // namespace
+
+std::optional<sys_seconds> Tools::dateFromDateString(std::string_view dateString) {
+    // 64 characters is far beyond any year the calendar holds.
+    if (dateString.size() > 64 || !hasDateTextShape(dateString)) return std::nullopt;
+    for (const ParsedDate& parsed : tParsedDates)
+        if (!parsed.text.empty() && parsed.text == dateString) return parsed.date;
+    std::optional<sys_seconds> date = parseJapanDateText(dateString);
+    tParsedDates[tNextParsedDate] = {std::string(dateString), date};
+    tNextParsedDate = (tNextParsedDate + 1) % kRememberedDates;
+    return date;
 }
 
 std::optional<std::string> Tools::dateStringFromDate(std::optional<sys_seconds> date) {

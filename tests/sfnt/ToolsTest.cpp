@@ -8,6 +8,9 @@
 #include <cstdlib>
 #include <ctime>
 #include <limits>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace fu {
 namespace {
@@ -129,6 +132,20 @@ TEST(ToolsDateFromDateString, EachTextReadsAloneWhateverWasReadBefore) {
     };
     for (int round = 0; round < 2; ++round) {
         for (const Case& c : cases) EXPECT_EQ(Tools::dateFromDateString(c.text), c.date) << c.text;
+    }
+}
+
+TEST(ToolsDateFromDateString, ManyTextsReadInTurnEachGiveTheirOwnDate) {
+    // More texts than a run's definition holds, read in rounds, forwards, backwards and strided.
+    std::vector<std::pair<std::string, sys_seconds>> days;
+    for (unsigned day = 1; day <= 28; ++day) {
+        char text[32];
+        std::snprintf(text, sizeof text, "2019/02/%02u 21:15:00", day);
+        days.emplace_back(text, sys_days{2019y / February / day} + 12h + 15min);
+    }
+    for (size_t stride : {size_t{1}, size_t{27}, size_t{5}, size_t{1}}) {
+        for (size_t i = 0, at = 0; i < days.size(); ++i, at = (at + stride) % days.size())
+            EXPECT_EQ(Tools::dateFromDateString(days[at].first), days[at].second) << days[at].first;
     }
 }
 
