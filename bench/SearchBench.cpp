@@ -48,7 +48,8 @@ public:
 };
 
 void writeBytes(const std::string& path, ByteView bytes) {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
 Bytes readBytes(const std::string& path) {
@@ -64,7 +65,8 @@ Bytes plainFontCompanion() {
     w.writeU32(0x00020000);
     w.writeBytes(asBytes("Mac OS X        "));
     w.writeU16(2);
-    for (uint32_t word : {9u, 50u, 3698u, 2u, 3748u, 0u}) w.writeU32(word);
+    for (uint32_t word : {9u, 50u, 3698u, 2u, 3748u, 0u})
+        w.writeU32(word);
     w.writeBytes(asBytes("sfntmovr"));
     w.writeZeros(3748 - 58);
     w.padTo(4096);
@@ -141,7 +143,8 @@ size_t plainWalkAt(int dirFd) {
         const char* name = entry->d_name;
         if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) continue;
         if (entry->d_type == DT_DIR) {
-            const int child = ::openat(::dirfd(dir), name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            const int child =
+                ::openat(::dirfd(dir), name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
             if (child >= 0) files += plainWalkAt(child);
             continue;
         }
@@ -173,13 +176,16 @@ bool preadAll(int fd, uint8_t* into, size_t count, uint64_t at) {
     return ::pread(fd, into, count, off_t(at)) == ssize_t(count);
 }
 
-// The companion's header and descriptors, the Finder info, and for 'FFIL' the fork's header and map.
+// The companion's header and descriptors, the Finder info, and for 'FFIL' the fork's header and
+// map.
 void readCompanion(int dirFd, const std::string& name, LeanCount& count) {
     const int fd = ::openat(dirFd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return;
     struct stat st {};
     uint8_t head[512];
-    const size_t headLength = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? std::min<size_t>(sizeof head, size_t(st.st_size)) : 0;
+    const size_t headLength = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)
+                                  ? std::min<size_t>(sizeof head, size_t(st.st_size))
+                                  : 0;
     if (headLength >= 26 && preadAll(fd, head, headLength, 0)) {
         ByteReader reader(ByteView(head, headLength));
         uint16_t entries = 0;
@@ -195,13 +201,14 @@ void readCompanion(int dirFd, const std::string& name, LeanCount& count) {
                 if (id == 2) forkAt = offset, forkLength = length;
             }
         uint8_t info[32];
-        if (finder && preadAll(fd, info, sizeof info, finderAt) && std::memcmp(info, "FFIL", 4) == 0) {
+        if (finder && preadAll(fd, info, sizeof info, finderAt) &&
+            std::memcmp(info, "FFIL", 4) == 0) {
             ++count.suitcases;
             uint8_t forkHeader[16];
             uint32_t mapAt = 0, mapLength = 0;
             if (forkLength >= 16 && preadAll(fd, forkHeader, sizeof forkHeader, forkAt) &&
-                ByteReader(forkHeader).u32At(4, mapAt) && ByteReader(forkHeader).u32At(12, mapLength) &&
-                mapLength <= (1u << 16)) {
+                ByteReader(forkHeader).u32At(4, mapAt) &&
+                ByteReader(forkHeader).u32At(12, mapLength) && mapLength <= (1u << 16)) {
                 Bytes map(mapLength);
                 if (preadAll(fd, map.data(), map.size(), uint64_t(forkAt) + mapAt)) ++count.maps;
             }
@@ -232,12 +239,14 @@ void leanWalkAt(int dirFd, LeanCount& count) {
     }
     for (const Entry& entry : entries) {
         if (entry.type == DT_DIR) {
-            const int child = ::openat(::dirfd(dir), entry.name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            const int child = ::openat(::dirfd(dir), entry.name.c_str(),
+                                       O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
             if (child >= 0) leanWalkAt(child, count);
             continue;
         }
         ++count.items;
-        if (entry.type != DT_LNK && companions.count(entry.name)) readCompanion(::dirfd(dir), "._" + entry.name, count);
+        if (entry.type != DT_LNK && companions.count(entry.name))
+            readCompanion(::dirfd(dir), "._" + entry.name, count);
     }
     ::closedir(dir);
 }
@@ -279,10 +288,13 @@ struct Result {
 
 const char* const kNames[3] = {"plain walk", "lean walk", "search"};
 
-void printRatio(const char* label, const Figures& over, const Figures& under, const Figures* coldOver,
-                const Figures* coldUnder) {
-    std::printf("  %-19s %8.2fx %8.2fx", label, over.min() / under.min(), over.median() / under.median());
-    if (coldOver) std::printf("  %8.2fx %8.2fx", coldOver->min() / coldUnder->min(), coldOver->median() / coldUnder->median());
+void printRatio(const char* label, const Figures& over, const Figures& under,
+                const Figures* coldOver, const Figures* coldUnder) {
+    std::printf("  %-19s %8.2fx %8.2fx", label, over.min() / under.min(),
+                over.median() / under.median());
+    if (coldOver)
+        std::printf("  %8.2fx %8.2fx", coldOver->min() / coldUnder->min(),
+                    coldOver->median() / coldUnder->median());
     std::printf("\n");
 }
 
@@ -308,9 +320,10 @@ int main() {
     sources.readMe = text("{\\rtf1\\ansi Bench\\par}");
     std::string targets;
     for (const char* name : {"SampleGothic", "OtherMincho", "ThirdMaru", "FourthKaku"})
-        targets += std::string(name) + "\t" + oldOptions.japaneseName +
-                   "\t1.0.1\t*\t1.0.2\t2014/04/01 09:00:00\t2014/04/02 09:30:00\t2014/04/03 09:00:00\t"
-                   "2014/04/04 09:00:00\t*\n";
+        targets +=
+            std::string(name) + "\t" + oldOptions.japaneseName +
+            "\t1.0.1\t*\t1.0.2\t2014/04/01 09:00:00\t2014/04/02 09:30:00\t2014/04/03 09:00:00\t"
+            "2014/04/04 09:00:00\t*\n";
     sources.targets = text(targets);
     sources.scripts = text("UserChacheRemove\t/bin/true\n");
     sources.sets.push_back({"Glyphs", oldFont, newFont});
@@ -352,14 +365,14 @@ int main() {
         size_t plainFiles = 0;
         int64_t found = -1;
         const std::function<void()> run[3] = {
-            [&] { plainFiles = plainWalk(fonts); },
-            [&] { lean = leanWalk(fonts); },
+            [&] { plainFiles = plainWalk(fonts); }, [&] { lean = leanWalk(fonts); },
             [&] {
                 state.updateManager->findUpdateNecessaryFont();
                 found = quiet.found;
                 allFound = allFound && found == tree.expectedFound;
             }};
-        for (const auto& work : run) work(); // warms the page cache and the code
+        for (const auto& work : run)
+            work(); // warms the page cache and the code
         for (int round = 0; round < kWarmRuns; ++round)
             for (int k = 0; k < 3; ++k) {
                 const int which = (round + k) % 3; // no walk always runs first
@@ -381,25 +394,28 @@ int main() {
             }
         result.coldMeasured = result.coldMeasured && result.cold[2].runs.size() == kColdRuns;
 
-        std::printf("== %zu files in %zu folders, %zu companions: plain walk opened %zu files, lean walk "
-                    "read %zu maps of %zu suitcases; search found %lld (expected %lld)\n",
-                    tree.files, tree.folders, tree.companions, plainFiles, lean.maps, lean.suitcases,
-                    static_cast<long long>(found), static_cast<long long>(tree.expectedFound));
+        std::printf(
+            "== %zu files in %zu folders, %zu companions: plain walk opened %zu files, lean walk "
+            "read %zu maps of %zu suitcases; search found %lld (expected %lld)\n",
+            tree.files, tree.folders, tree.companions, plainFiles, lean.maps, lean.suitcases,
+            static_cast<long long>(found), static_cast<long long>(tree.expectedFound));
         std::printf("  %-19s %9s %9s", "seconds", "warm min", "median");
         if (result.coldMeasured) std::printf("  %9s %9s", "cold min", "median");
         std::printf("\n");
         for (int k = 0; k < 3; ++k) {
-            std::printf("  %-19s %9.4f %9.4f", kNames[k], result.warm[k].min(), result.warm[k].median());
-            if (result.coldMeasured) std::printf("  %9.4f %9.4f", result.cold[k].min(), result.cold[k].median());
+            std::printf("  %-19s %9.4f %9.4f", kNames[k], result.warm[k].min(),
+                        result.warm[k].median());
+            if (result.coldMeasured)
+                std::printf("  %9.4f %9.4f", result.cold[k].min(), result.cold[k].median());
             std::printf("\n");
         }
         const bool cold = result.coldMeasured;
-        printRatio("search / lean walk", result.warm[2], result.warm[1], cold ? &result.cold[2] : nullptr,
-                   &result.cold[1]);
-        printRatio("search / plain walk", result.warm[2], result.warm[0], cold ? &result.cold[2] : nullptr,
-                   &result.cold[0]);
-        printRatio("lean / plain walk", result.warm[1], result.warm[0], cold ? &result.cold[1] : nullptr,
-                   &result.cold[0]);
+        printRatio("search / lean walk", result.warm[2], result.warm[1],
+                   cold ? &result.cold[2] : nullptr, &result.cold[1]);
+        printRatio("search / plain walk", result.warm[2], result.warm[0],
+                   cold ? &result.cold[2] : nullptr, &result.cold[0]);
+        printRatio("lean / plain walk", result.warm[1], result.warm[0],
+                   cold ? &result.cold[1] : nullptr, &result.cold[0]);
         if (!cold) std::printf("  cold: not measurable (dropping the page cache needs root)\n");
         results.push_back(std::move(result));
     }
@@ -408,14 +424,17 @@ int main() {
     for (const Result& result : results) {
         std::printf("  %6zu files:", result.files);
         for (int k = 0; k < 3; ++k)
-            std::printf("  %s %.4f", kNames[k], result.warm[k].median() * 1000 / double(result.files));
+            std::printf("  %s %.4f", kNames[k],
+                        result.warm[k].median() * 1000 / double(result.files));
         std::printf("\n");
     }
     const Result& largest = results.back();
     const double warmRatio = largest.warm[2].median() / largest.warm[1].median();
-    std::printf("== at %zu files: search / lean walk warm %.2fx (goal <= 2.5x)", largest.files, warmRatio);
+    std::printf("== at %zu files: search / lean walk warm %.2fx (goal <= 2.5x)", largest.files,
+                warmRatio);
     if (largest.coldMeasured)
-        std::printf(", cold %.2fx (goal <= 1.3x)\n", largest.cold[2].median() / largest.cold[1].median());
+        std::printf(", cold %.2fx (goal <= 1.3x)\n",
+                    largest.cold[2].median() / largest.cold[1].median());
     else
         std::printf(", cold not measurable\n");
     fs::remove_all(root);
