@@ -6,9 +6,10 @@
 #include "engine/StatusCodes.h"
 #include "engine/UpdateFontInfo.h"
 #include "engine/UpdateJournal.h"
-#include "platform/FileAttributes.h"
 #include "platform/MacFiles.h"
+#include "platform/OSStatus.h"
 #include "platform/Paths.h"
+#include "platform/SearchFolder.h"
 #include "platform/Text.h"
 #include "sfnt/SfntData.h"
 #include "suitcase/ResFile.h"
@@ -37,35 +38,102 @@ std::string joinPath(const std::string& folder, const std::string& name) {
     return folder.back() == '/' ? folder + name : folder + "/" + name;
 }
 
-// Every file of a Fonts folder tree, in the order a recursive walk meets them.
-struct FoundFile {
+// A folder of a Fonts folder tree, opened again through its parent when its files are read.
+struct FoundFolder {
     std::string path;
-    std::string subPath;
-    std::vector<bool> hits; // by target x set: the decision answered 1
-    int64_t forkSize = 0;
+    std::string subPath; // from the root; "" for the root itself
+    std::string name;    // in its parent's listing
+    size_t parent = 0;   // the root is its own parent
 };
 
-// One walk instead of one per target and set: the same files in the same order. Only the kind
-// of each entry is read here, so the tree is known, and progress can be measured against it,
-// before the slower reading of every file begins. A folder inside the tree that cannot be listed
-// is skipped; the root must list.
-bool collectFiles(const std::string& root, const std::string& subPath, std::vector<FoundFile>& files) {
-    const std::string folder = subPath.empty() ? root : joinPath(root, subPath);
-    auto names = platform::listFolder(folder);
-    if (!names) return false;
-    for (const std::string& name : *names) {
+// Every file of a Fonts folder tree, in the order a recursive walk meets them.
+struct FoundFile {
+    size_t folder = 0;
+    platform::SearchEntry entry;
+    std::string path;       // made once the file is known to be a font of a target
+    std::vector<bool> hits; // by target x set: the decision answered 1; empty for none
+    int64_t forkSize = 0;
+    [[nodiscard]] bool hit(size_t pair) const { return pair < hits.size() && hits[pair]; }
+    // A link has no Finder info, nor has a file whose listing holds no companion: for most files
+    // the listing has answered already, and nothing of them is read.
+    [[nodiscard]] bool readsCompanion() const {
+        return entry.hasCompanion && entry.type != platform::ItemType::SymbolicLink;
+    }
+};
+
+struct FoundTree {
+    std::vector<FoundFolder> folders;
+    std::vector<FoundFile> files;
+};
+
+// One walk instead of one per target and set: the same files in the same order. Only the
+// listing of each folder is read here, which names every entry's kind, so the tree is known,
+// and progress can be measured against it, before the slower reading of the files begins. A
+// folder inside the tree that cannot be listed is skipped; the root must list.
+bool collectFiles(const platform::SearchFolder& folder, size_t index, FoundTree& tree) {
+    auto entries = folder.list();
+    if (!entries) return false;
+    for (platform::SearchEntry& entry : *entries) {
         // A swap's staged pair is no installed font, whatever it holds.
-        if (name.empty() || isStagedName(name)) continue;
-        const std::string path = joinPath(folder, name);
-        const auto type = platform::itemTypeOf(path);
-        if (!type) continue;
-        if (*type == platform::ItemType::Directory)
-            (void)collectFiles(root, subPath.empty() ? name : joinPath(subPath, name), files);
-        else
-            files.push_back({path, subPath, {}, 0});
+        if (entry.name.empty() || isStagedName(entry.name)) continue;
+        if (entry.type != platform::ItemType::Directory) {
+            tree.files.push_back({index, std::move(entry), {}, {}, 0});
+            continue;
+        }
+        auto child = platform::SearchFolder::openChild(folder, entry.name);
+        if (!child) continue;
+        const FoundFolder& parent = tree.folders[index];
+        FoundFolder found{joinPath(parent.path, entry.name),
+                          parent.subPath.empty() ? entry.name : joinPath(parent.subPath, entry.name), entry.name,
+                          index};
+        tree.folders.push_back(std::move(found));
+        (void)collectFiles(*child, tree.folders.size() - 1, tree);
     }
     return true;
 }
+
+bool collectFiles(const std::string& root, FoundTree& tree) {
+    auto folder = platform::SearchFolder::open(root);
+    if (!folder) return false;
+    tree.folders.push_back({root, "", "", 0});
+    return collectFiles(*folder, 0, tree);
+}
+
+// The folders from the root down to the one whose files are being read, each opened through its
+// parent when first needed and closed once the walk has left it: as many descriptors as the
+// tree is deep, and every folder opened once, since the files come in the order of the walk.
+class FolderChain {
+public:
+    explicit FolderChain(const std::vector<FoundFolder>& folders) : folders_(folders) {}
+
+    // nullptr when the folder, or one above it, can no longer be opened.
+    const platform::SearchFolder* folder(size_t index) {
+        path_.clear();
+        for (size_t at = index;; at = folders_[at].parent) {
+            path_.push_back(at);
+            if (at == 0) break;
+        }
+        std::reverse(path_.begin(), path_.end());
+        size_t common = 0;
+        while (common < chain_.size() && common < path_.size() && chain_[common].first == path_[common]) ++common;
+        chain_.resize(common);
+        while (chain_.size() < path_.size()) {
+            const size_t next = path_[chain_.size()];
+            std::optional<platform::SearchFolder> opened;
+            if (chain_.empty())
+                opened = platform::SearchFolder::open(folders_[next].path);
+            else if (chain_.back().second)
+                opened = platform::SearchFolder::openChild(*chain_.back().second, folders_[next].name);
+            chain_.emplace_back(next, std::move(opened));
+        }
+        return chain_.back().second ? &*chain_.back().second : nullptr;
+    }
+
+private:
+    const std::vector<FoundFolder>& folders_;
+    std::vector<size_t> path_;
+    std::vector<std::pair<size_t, std::optional<platform::SearchFolder>>> chain_;
+};
 
 // A standard Fonts folder that was never made (a fresh account has no ~/.local/share/fonts)
 // holds no fonts; one that is there but cannot be listed is a failure of the search.
@@ -74,34 +142,58 @@ bool isAbsent(const std::string& folder) {
     return !platform::itemTypeOf(folder, &error) && error == ENOENT;
 }
 
-// The file-level decision for every target and set at once: one suitcase check, one census per
-// target, one load. The answers are those the decision gives pair by pair, since none of its
-// steps depends on another pair and nothing changes the file in between.
-void decideAllPairs(FoundFile& file, const std::vector<const UpdateTargetItem*>& targets,
-                    const std::vector<const UpdateSfntSetItem*>& sets) {
-    file.hits.assign(targets.size() * sets.size(), false);
-    // Only files of type 'FFIL' are looked into; the type is read once for every pair.
-    auto attributes = platform::readAttributes(file.path);
-    if (!attributes || !attributes->type || *attributes->type == platform::ItemType::Directory ||
-        attributes->hfsTypeCode != fourCC("FFIL"))
-        return;
-    std::vector<bool> named(targets.size(), false);
-    bool anyNamed = false;
-    for (size_t t = 0; t < targets.size(); ++t) {
+// The targets as the decision of a file asks for them: the complete ones, with their names for
+// the census composed once for the whole search.
+struct SearchTargets {
+    const std::vector<const UpdateTargetItem*>& all;
+    std::vector<size_t> complete;
+    ResFile::CensusNames names;
+};
+
+SearchTargets searchTargets(const std::vector<const UpdateTargetItem*>& all) {
+    std::vector<size_t> complete;
+    std::vector<std::string> resNames;
+    for (size_t t = 0; t < all.size(); ++t) {
         // An incomplete target ends the search before its results would be listed.
-        if (!UpdateTargetItem::checkPropertys(targets[t])) continue;
-        int64_t fonds = 0, sfnts = 0, verses = 0;
-        named[t] = ResFile::checkSuitcaseFontResName(*targets[t]->resName, file.path, fonds, sfnts, verses) == 0 &&
-                   fonds > 0 && sfnts > 0 && verses > 0;
-        anyNamed = anyNamed || named[t];
+        if (!UpdateTargetItem::checkPropertys(all[t])) continue;
+        complete.push_back(t);
+        resNames.push_back(*all[t]->resName);
+    }
+    return {all, std::move(complete), ResFile::CensusNames(resNames)};
+}
+
+// The file-level decision for every target and set at once: one suitcase check, one census for
+// every target from one read of the map, one load. The answers are those the decision gives
+// pair by pair, since none of its steps depends on another pair and nothing changes the file in
+// between.
+void decideAllPairs(FoundFile& file, const FoundTree& tree, const platform::SearchFolder* folder,
+                    const SearchTargets& targets, const std::vector<const UpdateSfntSetItem*>& sets) {
+    // Only files of type 'FFIL' are looked into.
+    if (!folder || !file.readsCompanion()) return;
+    platform::SearchFile read = folder->readFile(file.entry);
+    if (read.status() != platform::noErr || read.hfsTypeCode() != fourCC("FFIL")) return;
+    std::vector<ResFile::FontResCensus> censuses;
+    {
+        platform::ScopedFork fork = read.openFork();
+        if (!fork.isOpen() || ResFile::checkSuitcaseFontResName(targets.names, fork.refNum(), censuses) != 0)
+            return;
+    }
+    std::vector<bool> named(targets.all.size(), false);
+    bool anyNamed = false;
+    for (size_t k = 0; k < targets.complete.size(); ++k) {
+        const ResFile::FontResCensus& census = censuses[k];
+        named[targets.complete[k]] = census.fondCount > 0 && census.sfntCount > 0 && census.versCount > 0;
+        anyNamed = anyNamed || named[targets.complete[k]];
     }
     if (!anyNamed) return;
+    file.path = joinPath(tree.folders[file.folder].path, file.entry.name);
     auto resFile = ResFile::initOfContentFile(file.path);
     if (!resFile || resFile->loadStatus != 0) return;
+    file.hits.assign(targets.all.size() * sets.size(), false);
     bool anyHit = false;
-    for (size_t t = 0; t < targets.size(); ++t) {
+    for (size_t t = 0; t < targets.all.size(); ++t) {
         if (!named[t]) continue;
-        const UpdateTargetItem& target = *targets[t];
+        const UpdateTargetItem& target = *targets.all[t];
         for (size_t s = 0; s < sets.size(); ++s) {
             if (!sets[s] || !sets[s]->oSfntData) continue;
             const bool hit = FontUpdate::updateNeedResName(*target.resName, *target.japanFullName, *target.oVersStr,
@@ -114,19 +206,23 @@ void decideAllPairs(FoundFile& file, const std::vector<const UpdateTargetItem*>&
     resFile->freeAllResData();
     // A hit whose fork size cannot be read is not listed, as in the walk per pair.
     uint64_t forkSize = 0;
-    if (anyHit && ResFile::getResourceFileSizeOfPath(file.path, forkSize) != 0) file.hits.assign(file.hits.size(), false);
+    if (anyHit && ResFile::getResourceFileSizeOfPath(file.path, forkSize) != 0) file.hits.clear();
     file.forkSize = int64_t(forkSize);
 }
 
 // Decides every file, telling `advance` how many are done at most kStepsPerPair times, however
 // many files there are or pairs they are decided for: each report repaints the screen.
-void decideFiles(std::vector<FoundFile>& files, const std::vector<const UpdateTargetItem*>& targets,
+void decideFiles(FoundTree& tree, const std::vector<const UpdateTargetItem*>& targets,
                  const std::vector<const UpdateSfntSetItem*>& sets,
                  const std::function<void(int64_t done, int64_t total)>& advance) {
-    const int64_t total = int64_t(files.size());
+    const SearchTargets searched = searchTargets(targets);
+    FolderChain chain(tree.folders);
+    const int64_t total = int64_t(tree.files.size());
     int64_t step = 0;
     for (int64_t done = 1; done <= total; ++done) {
-        decideAllPairs(files[size_t(done - 1)], targets, sets);
+        FoundFile& file = tree.files[size_t(done - 1)];
+        // A folder is opened again only for a file that is read.
+        decideAllPairs(file, tree, file.readsCompanion() ? chain.folder(file.folder) : nullptr, searched, sets);
         if (const int64_t reached = done * FontSearch::kStepsPerPair / total; reached > step) {
             step = reached;
             advance(done, total);
@@ -219,7 +315,7 @@ int16_t FontSearch::run() {
         int64_t reported = progress;
         // The tree is walked and decided once, when the first pair needs it; results are then
         // listed pair by pair, as if every pair had walked the tree itself.
-        std::optional<std::vector<FoundFile>> files;
+        std::optional<FoundTree> tree;
         for (int64_t t = 0; t < targetCount; ++t) {
             const UpdateTargetItem* target = targets[size_t(t)];
             if (!target) return -993;
@@ -230,20 +326,21 @@ int16_t FontSearch::run() {
                 if (!set->nSfntData) return SearchErrorNewSfntData;
                 // A target that lacks a field cannot be searched for; it makes the walk fail.
                 if (!UpdateTargetItem::checkPropertys(target)) return SearchErrorWalkFailed;
-                if (!files) {
-                    files.emplace();
-                    if (!(standardFolders && isAbsent(folder)) && !collectFiles(folder, "", *files))
+                if (!tree) {
+                    tree.emplace();
+                    if (!(standardFolders && isAbsent(folder)) && !collectFiles(folder, *tree))
                         return SearchErrorWalkFailed;
-                    decideFiles(*files, targets, sets, [&](int64_t done, int64_t total) {
+                    decideFiles(*tree, targets, sets, [&](int64_t done, int64_t total) {
                         reported = progress + done * folderSpan / total;
                         report(reported, std::nullopt);
                     });
                 }
                 const int64_t growth = growthEstimate(*target, *set);
-                for (const FoundFile& file : *files) {
-                    if (!file.hits[size_t(t) * sets.size() + size_t(s)]) continue;
-                    if (!updateFontInfo_->addUpdateFontItem(UpdateFontItem::foundItem(
-                            *target, file.path, file.subPath, domain, uint64_t(s), file.forkSize, growth)))
+                for (const FoundFile& file : tree->files) {
+                    if (!file.hit(size_t(t) * sets.size() + size_t(s))) continue;
+                    if (!updateFontInfo_->addUpdateFontItem(
+                            UpdateFontItem::foundItem(*target, file.path, tree->folders[file.folder].subPath, domain,
+                                                      uint64_t(s), file.forkSize, growth)))
                         return SearchErrorWalkFailed;
                 }
             }

@@ -54,6 +54,8 @@ void closeFork(ForkRefNum refNum);
 class ScopedFork {
 public:
     ScopedFork(const std::string& path, int permission) : ref_(openFork(path, permission, &status_)) {}
+    // Takes charge of a handle opened elsewhere (or of the status of an open that failed).
+    ScopedFork(std::optional<ForkRefNum> opened, int16_t status) : status_(status), ref_(opened) {}
     ~ScopedFork() {
         if (ref_) closeFork(*ref_);
     }

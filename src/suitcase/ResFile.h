@@ -128,6 +128,22 @@ public:
                                                           int64_t& fondCount, int64_t& sfntCount,
                                                           int64_t& versCount);
 
+    // The census for several names from one read of the map of an open fork: censuses[i] counts
+    // what the census of names[i] alone counts. 0 or resErrCensus, which the census of every
+    // name would answer alike, since nothing that fails a census depends on the name.
+    struct FontResCensus {
+        int64_t fondCount = 0;
+        int64_t sfntCount = 0;
+        int64_t versCount = 0;
+    };
+    class CensusNames;
+    [[nodiscard]] static int16_t checkSuitcaseFontResName(const CensusNames& names,
+                                                          platform::ForkRefNum refNum,
+                                                          std::vector<FontResCensus>& censuses);
+    [[nodiscard]] static int16_t checkSuitcaseFontResName(const CensusNames& names,
+                                                          const ResMap& resMap,
+                                                          std::vector<FontResCensus>& censuses);
+
     // 0 when the model holds exactly the template's three types, one resource each, with the
     // template's names; resErrModelMismatch otherwise. IDs and data are not compared.
     [[nodiscard]] static int16_t checkResFile(const ResFile& resFile, const ResMap& resMap);
@@ -181,6 +197,19 @@ public:
     [[nodiscard]] static bool setCreateDateString(std::string_view createDateString,
                                                   std::string_view modifyDateString,
                                                   ResFile& resFile);
+};
+
+// The names of a census of several at once, each held in its composed canonical form, in which
+// canonically equivalent texts are equal; made once for every file the census is asked of. A
+// name that is no valid text matches nothing, as it is equal to nothing.
+class ResFile::CensusNames {
+public:
+    explicit CensusNames(const std::vector<std::string>& resNames);
+    [[nodiscard]] size_t size() const { return composed_.size(); }
+
+private:
+    friend class ResFile;
+    std::vector<std::optional<std::string>> composed_;
 };
 
 } // namespace fu

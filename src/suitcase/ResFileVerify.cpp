@@ -68,6 +68,28 @@ bool ResFile::chekSuitcaseFile(const std::string& path) {
     return attributes && attributes->hfsTypeCode == kSuitcaseType;
 }
 
+namespace {
+
+// The map a census reads, from an open fork whose header is sane and whose map lies within it.
+int16_t censusMapOfFork(platform::ForkRefNum refNum, ResMap& map) {
+    const std::optional<uint64_t> size = platform::forkSize(refNum);
+    ForkHeader header;
+    if (!size || *size < kResForkHeaderSize || !readForkHeader(refNum, header)) return resErrCensus;
+    if (header.dataOffset == 0 || header.mapOffset == 0 || header.dataLength == 0 ||
+        header.mapLength == 0 || header.dataOffset == header.mapOffset)
+        return resErrCensus;
+    const bool fits = header.dataOffset < header.mapOffset
+                          ? rangeFits(*size, header.mapOffset, header.mapLength)
+                          : rangeFits(*size, header.dataOffset, header.dataLength);
+    if (!fits) return resErrCensus;
+    const std::optional<Bytes> mapData = readMapOfHeader(refNum, *size, header);
+    if (!mapData || ResFile::swapResMapStructBigToHostFrom(*mapData, map) != resNoErr)
+        return resErrCensus;
+    return resNoErr;
+}
+
+} // namespace
+
 int16_t ResFile::checkSuitcaseFontResName(const std::string& resName, const std::string& path,
                                           int64_t& fondCount, int64_t& sfntCount,
                                           int64_t& versCount) {
@@ -76,20 +98,8 @@ int16_t ResFile::checkSuitcaseFontResName(const std::string& resName, const std:
     try {
         platform::ScopedFork fork(path, platform::fsRdPerm);
         if (!fork.isOpen()) return resErrCensus;
-        const std::optional<uint64_t> size = platform::forkSize(fork.refNum());
-        ForkHeader header;
-        if (!size || *size < kResForkHeaderSize || !readForkHeader(fork.refNum(), header))
-            return resErrCensus;
-        if (header.dataOffset == 0 || header.mapOffset == 0 || header.dataLength == 0 ||
-            header.mapLength == 0 || header.dataOffset == header.mapOffset)
-            return resErrCensus;
-        const bool fits = header.dataOffset < header.mapOffset
-                              ? rangeFits(*size, header.mapOffset, header.mapLength)
-                              : rangeFits(*size, header.dataOffset, header.dataLength);
-        if (!fits) return resErrCensus;
-        const std::optional<Bytes> mapData = readMapOfHeader(fork.refNum(), *size, header);
         ResMap map;
-        if (!mapData || swapResMapStructBigToHostFrom(*mapData, map) != resNoErr ||
+        if (censusMapOfFork(fork.refNum(), map) != resNoErr ||
             checkSuitcaseFontResName(resName, map, fondCount, sfntCount, versCount) != resNoErr)
             return resErrCensus;
         return resNoErr;
@@ -117,6 +127,58 @@ int16_t ResFile::checkSuitcaseFontResName(const std::string& resName, const ResM
                 if (!name) return resErrCensus;
                 if (platform::canonicallyEqual(*name, resName))
                     ++(type.resType == kFondType ? fondCount : sfntCount);
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        return resErrMapBounds;
+    }
+    return resNoErr;
+}
+
+ResFile::CensusNames::CensusNames(const std::vector<std::string>& resNames) {
+    composed_.reserve(resNames.size());
+    for (const std::string& name : resNames) composed_.push_back(platform::toNFC(name));
+}
+
+int16_t ResFile::checkSuitcaseFontResName(const CensusNames& names, platform::ForkRefNum refNum,
+                                          std::vector<FontResCensus>& censuses) {
+    try {
+        censuses.assign(names.size(), {});
+        ResMap map;
+        if (censusMapOfFork(refNum, map) != resNoErr ||
+            checkSuitcaseFontResName(names, map, censuses) != resNoErr)
+            return resErrCensus;
+        return resNoErr;
+    } catch (const std::bad_alloc&) {
+        return resErrCensus;
+    }
+}
+
+// The walk of the census for one name, made once: each resource name is decoded and composed
+// once and compared with every name, where canonicallyEqual would decompose both per name.
+int16_t ResFile::checkSuitcaseFontResName(const CensusNames& names, const ResMap& resMap,
+                                          std::vector<FontResCensus>& censuses) {
+    try {
+        censuses.assign(names.size(), {});
+        if (static_cast<uint16_t>(resMap.typeCountField + 1) < 3) return resErrCensus;
+        for (const ResMapType& type : resMap.types) {
+            if (type.resType == 0) return resErrCensus;
+            for (const ResMapReference& reference : type.references) {
+                if (type.resType == kVersType) {
+                    if (reference.resID == 1)
+                        for (FontResCensus& census : censuses) ++census.versCount;
+                    continue;
+                }
+                if (type.resType != kFondType && type.resType != kSfntType) continue;
+                if (reference.nameOffset == kResMapNoName || !reference.name) return resErrCensus;
+                const std::optional<std::string> name = platform::shiftJisToUtf8(*reference.name);
+                if (!name) return resErrCensus;
+                const std::optional<std::string> composed = platform::toNFC(*name);
+                for (size_t i = 0; i < censuses.size(); ++i) {
+                    if (!composed || !names.composed_[i] || *composed != *names.composed_[i])
+                        continue;
+                    ++(type.resType == kFondType ? censuses[i].fondCount : censuses[i].sfntCount);
+                }
             }
         }
     } catch (const std::bad_alloc&) {

@@ -4,6 +4,7 @@
 #include "engine/StatusCodes.h"
 #include "engine/UpdateManager.h"
 #include "engine/VolumeInfo.h"
+#include "platform/FileAttributes.h"
 #include "shell/AppDelegate.h"
 #include "shell/AppInfo.h"
 #include "support/BoundedRun.h"
@@ -18,6 +19,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <set>
+#include <sys/resource.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace fu {
@@ -434,6 +437,139 @@ TEST_F(FontSearchRun, ManyReferencesToOneLargeRecordAreDecidedOneAtATime) {
             return checks.report();
         },
         {.extraAddressSpace = 160 << 20});
+    EXPECT_EQ(report, "");
+}
+
+// Every field of a found item the walk per pair fills in; the growth it is handed, not estimated.
+using FoundRow = std::tuple<std::string, uint64_t, std::optional<std::string>, uint64_t, int64_t,
+                            std::vector<std::string>>;
+
+std::vector<FoundRow> foundRows(const UpdateFontInfo& fonts) {
+    std::vector<FoundRow> rows;
+    for (const auto& item : fonts.updateFontItems)
+        rows.emplace_back(item->srcPath, item->sfntSetIndex, item->subDirPath, item->pathDomain, item->oldFileSize,
+                          std::vector<std::string>{item->resName, item->japanFullName, item->oVersStr, item->checksum,
+                                                   item->nVersStr, item->nSfntCDate, item->nSfntMDate,
+                                                   item->nFileCDate, item->nFileMDate, item->nResMapInfo,
+                                                   item->dstPath.value_or("(none)")});
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+// A Fonts tree holding every kind of item, searched for three targets: the sample, a target that
+// takes any old version of the same font, and one whose name is the decomposed spelling of a
+// suitcase's name (the census counts it; the family record's name does not match). Whatever the
+// search reads less, it lists exactly what the walk per pair lists, field by field.
+TEST_F(FontSearchRun, EveryKindOfItemIsListedAsTheWalkPerPairListsIt) {
+    const std::string sampleLine(sample.sources.targets.begin(), sample.sources.targets.end());
+    const std::string rest = sampleLine.substr(sampleLine.find('\t'));
+    const std::string anyOld = "SampleGothic" + rest.substr(0, rest.find("1.0.1")) + "*" +
+                               rest.substr(rest.find("1.0.1") + 5);
+    const std::string decomposed = "カ\u3099ゴシック" + rest;
+    const std::string targets = sampleLine + anyOld + decomposed;
+    sample.sources.targets.assign(targets.begin(), targets.end());
+    sample.sources.sets.push_back({"Glyphs again", sample.oldFont, sample.newFont});
+
+    const std::string fonts = userFonts();
+    for (const char* path : {"/Top", "/A/Nested", "/A/B/Deep", "/A/C/日本語の書体"})
+        test::installOldSuitcase(sample, fonts + path);
+    for (int i = 0; i < 8; ++i) test::writeWholeFile(fonts + "/A/plain" + std::to_string(i) + ".ttf", sample.oldFont);
+    sample::SampleSuitcaseOptions newer, kana, unrelated;
+    newer.shortVersion = "1.0.2";
+    kana.resName = "ガゴシック";
+    kana.shortVersion = unrelated.shortVersion = "1.0.1";
+    unrelated.resName = "UnrelatedGothic";
+    ASSERT_EQ(sample::writeSampleSuitcase(fonts + "/A/Newer", sample.oldFont, newer), 0);
+    ASSERT_EQ(sample::writeSampleSuitcase(fonts + "/Kana", sample.oldFont, kana), 0);
+    ASSERT_EQ(sample::writeSampleSuitcase(fonts + "/A/B/Unrelated", sample.oldFont, unrelated), 0);
+    const Bytes companion = test::readWholeFile(fonts + "/._Top");
+    // A font with a companion that is no suitcase's, and a companion without its file.
+    test::writeWholeFile(fonts + "/Pair.ttf", sample.oldFont);
+    platform::FileAttributes typed;
+    typed.hfsTypeCode = fourCC("sfnt");
+    ASSERT_TRUE(platform::applyAttributes(fonts + "/Pair.ttf", typed).ok);
+    test::writeWholeFile(fonts + "/._Orphan", companion);
+    // Links to a suitcase and to a folder of them, each with a suitcase's companion beside it.
+    std::filesystem::create_symlink("Top", fonts + "/Linked");
+    test::writeWholeFile(fonts + "/._Linked", companion);
+    std::filesystem::create_directory_symlink("A", fonts + "/Linked folder");
+    test::writeWholeFile(fonts + "/._Linked folder", companion);
+    // A FIFO with a suitcase's companion, a FIFO companion, a sparse companion of 2 GiB.
+    test::makeFifo(fonts + "/FifoData");
+    test::writeWholeFile(fonts + "/._FifoData", companion);
+    test::writeWholeFile(fonts + "/Piped", {});
+    test::makeFifo(fonts + "/._Piped");
+    test::writeWholeFile(fonts + "/Sparse", {});
+    constexpr uint64_t kSparseFork = uint64_t{2} << 30;
+    test::writeSparseCompanion(fonts + "/._Sparse", kSparseFork, test::forkHeaderClaimingAMapOf(kSparseFork));
+    std::filesystem::create_directories(computerFonts());
+    AppInfo& info = test::installAppState(sample);
+    ASSERT_EQ(info.updateTargetInfo->countOfUpdateTargetItem(), 3);
+
+    const std::string report = test::runBounded(
+        [this, &info] {
+            test::ChildChecks checks;
+            const UpdateResult result = search(info);
+            checks.expect(result.status == StatusOK, "search status " + std::to_string(result.status));
+            UpdateFontInfo perPair;
+            for (int64_t t = 0; t < 3; ++t) {
+                const UpdateTargetItem* target = info.updateTargetInfo->updateTargetItemAtIndex(t);
+                for (uint64_t s = 0; s < 2; ++s)
+                    checks.expect(FontUpdate::findUpdateFontInfo(&perPair, info.updateSfntSetInfo.get(), s, 0,
+                                                                 userFonts(), "", kUserDomain, target) == 0,
+                                  "the walk per pair failed");
+            }
+            checks.expect(foundRows(*info.updateFontInfo) == foundRows(perPair), "the lists differ");
+            checks.expect(perPair.countOfUpdateFontItemAll() == 16,
+                          "the walk per pair found " + std::to_string(perPair.countOfUpdateFontItemAll()) +
+                              ", not 4 suitcases x 2 targets x 2 sets");
+            return checks.report();
+        },
+        {});
+    EXPECT_EQ(report, "");
+}
+
+// A Fonts folder may be a link the user made to a folder elsewhere; it is searched where it
+// leads, and what it holds is listed under the folder's own path.
+TEST_F(FontSearchRun, AFontsFolderThatIsALinkIsSearchedWhereItLeads) {
+    test::installOldSuitcase(sample, sandbox.path("elsewhere/Sub/Gothic"));
+    std::filesystem::create_directory_symlink(sandbox.path("elsewhere"), userFonts());
+    AppInfo& info = test::installAppState(sample);
+    const UpdateResult result = search(info);
+    ASSERT_EQ(result.status, StatusOK);
+    ASSERT_EQ(result.count, 1);
+    EXPECT_EQ(info.updateFontInfo->updateFontItemAtIndex(0)->srcPath, userFonts() + "/Sub/Gothic");
+    EXPECT_EQ(info.updateFontInfo->updateFontItemAtIndex(0)->subDirPath, "Sub");
+}
+
+// The tree is listed first and read after, through open folders. A tree of more folders than the
+// process may hold descriptors is searched whole: only the folders down to the one being read
+// are open at a time.
+TEST_F(FontSearchRun, ATreeOfMoreFoldersThanOpenDescriptorsIsSearchedWhole) {
+    test::installOldSuitcase(sample, userFonts() + "/G0/F0/Gothic");
+    const Bytes data = test::readWholeFile(userFonts() + "/G0/F0/Gothic");
+    const Bytes companion = test::readWholeFile(userFonts() + "/G0/F0/._Gothic");
+    for (int group = 0; group < 10; ++group)
+        for (int folder = 0; folder < 20; ++folder) {
+            const std::string dir = userFonts() + "/G" + std::to_string(group) + "/F" + std::to_string(folder);
+            std::filesystem::create_directories(dir);
+            test::writeWholeFile(dir + "/Gothic", data);
+            test::writeWholeFile(dir + "/._Gothic", companion);
+        }
+    std::filesystem::create_directories(computerFonts());
+    AppInfo& info = test::installAppState(sample);
+
+    const std::string report = test::runBounded(
+        [this, &info] {
+            test::ChildChecks checks;
+            const struct rlimit few { 64, 64 };
+            checks.expect(::setrlimit(RLIMIT_NOFILE, &few) == 0, "setrlimit failed");
+            const UpdateResult result = search(info);
+            checks.expect(result.status == StatusOK, "search status " + std::to_string(result.status));
+            checks.expect(result.count == 200, "found " + std::to_string(result.count) + " of 200 fonts");
+            return checks.report();
+        },
+        {});
     EXPECT_EQ(report, "");
 }
 

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <tuple>
 
 namespace fu {
@@ -65,6 +66,46 @@ TEST(SuitcaseCensus, FailsForFewerThanThreeTypesAnUnnamedFontOrTypeZero) {
     Bytes typeZero = templateFor("Gothic");
     std::fill_n(typeZero.begin() + kSfntTypeAt, 4, 0);
     EXPECT_EQ(std::get<0>(censusOf(typeZero, "Gothic")), resErrCensus);
+}
+
+// Several names counted in one walk of a map: each name gets what its own census counts, and a
+// map its own census refuses is refused for every name. Canonically equal spellings count alike.
+TEST(SuitcaseCensus, SeveralNamesAtOnceCountWhatEachNameCountsAlone) {
+    const std::vector<std::string> names = {"Gothic", "Mincho", "ガ",      "カ\u3099",
+                                            "gothic", "",       "\xC3\x28"};
+    std::vector<Bytes> maps = {templateFor("Gothic"), templateFor("ガ")};
+    maps.push_back(templateFor("Gothic"));
+    maps.back()[kVersReferenceAt + 1] = 2;
+    maps.push_back(templateFor("Gothic"));
+    maps.back()[kTypeCountAt + 1] = 1;
+    maps.push_back(templateFor("Gothic"));
+    maps.back()[kFondReferenceAt + 2] = maps.back()[kFondReferenceAt + 3] = 0xFF;
+    maps.push_back(templateFor("Gothic"));
+    std::fill_n(maps.back().begin() + kSfntTypeAt, 4, 0);
+
+    const ResFile::CensusNames together(names);
+    for (size_t m = 0; m < maps.size(); ++m) {
+        SCOPED_TRACE("map " + std::to_string(m));
+        ResMap map;
+        ASSERT_EQ(ResFile::swapResMapStructBigToHostFrom(maps[m], map), 0);
+        std::vector<ResFile::FontResCensus> censuses;
+        const int16_t status = ResFile::checkSuitcaseFontResName(together, map, censuses);
+        ASSERT_EQ(censuses.size(), names.size());
+        for (size_t i = 0; i < names.size(); ++i) {
+            const Census alone = censusOf(maps[m], names[i]);
+            EXPECT_EQ(status, std::get<0>(alone)) << names[i];
+            if (status == 0) {
+                EXPECT_EQ(Census(status, censuses[i].fondCount, censuses[i].sfntCount,
+                                 censuses[i].versCount),
+                          alone)
+                    << names[i];
+            }
+        }
+        if (m == 1) {
+            EXPECT_EQ(censuses[3].fondCount + censuses[3].sfntCount, 2)
+                << "the decomposed name counts";
+        }
+    }
 }
 
 class SuitcaseModelCheck : public ::testing::Test {
@@ -176,6 +217,48 @@ TEST_F(SuitcaseVerify, CensusOfAFileNeedsASaneForkHeader) {
     ASSERT_EQ(sample::writeForkFile(broken, fork), noErr);
     EXPECT_EQ(ResFile::checkSuitcaseFontResName("SampleGothic", broken, fond, sfnt, vers),
               resErrCensus);
+}
+
+// The census of several names from a fork the caller opened reads as the census of each name by
+// path does, for a sound fork and for ones whose header or map the census refuses.
+TEST_F(SuitcaseVerify, SeveralNamesCountedInAnOpenForkCountAsEachNameByPath) {
+    writeSample(pattern(10));
+    const std::string sound = path;
+    Bytes fork = *sample::readForkFile(sound);
+    Bytes sameOffsets = fork;
+    std::copy_n(sameOffsets.begin() + 4, 4, sameOffsets.begin());
+    ASSERT_EQ(sample::writeForkFile(sandbox.path("SameOffsets"), sameOffsets), noErr);
+    ASSERT_EQ(sample::writeForkFile(sandbox.path("Cut"), ByteView(fork).first(fork.size() - 1)),
+              noErr);
+    ASSERT_EQ(sample::writeForkFile(sandbox.path("HeaderOnly"), ByteView(fork).first(16)), noErr);
+
+    const std::vector<std::string> names = {"SampleGothic", "Other", "サンプル"};
+    const ResFile::CensusNames together(names);
+    for (const std::string& file :
+         {sound, sandbox.path("SameOffsets"), sandbox.path("Cut"), sandbox.path("HeaderOnly")}) {
+        SCOPED_TRACE(file);
+        std::vector<ResFile::FontResCensus> censuses;
+        int16_t status = 0;
+        {
+            ScopedFork opened(file, fsRdPerm);
+            ASSERT_TRUE(opened.isOpen());
+            status = ResFile::checkSuitcaseFontResName(together, opened.refNum(), censuses);
+        }
+        for (size_t i = 0; i < names.size(); ++i) {
+            int64_t fond = 0, sfnt = 0, vers = 0;
+            EXPECT_EQ(status, ResFile::checkSuitcaseFontResName(names[i], file, fond, sfnt, vers))
+                << names[i];
+            if (status == 0) {
+                EXPECT_EQ(std::make_tuple(censuses[i].fondCount, censuses[i].sfntCount,
+                                          censuses[i].versCount),
+                          std::make_tuple(fond, sfnt, vers))
+                    << names[i];
+            }
+        }
+        if (file == sound) {
+            EXPECT_EQ(censuses[0].fondCount + censuses[0].sfntCount + censuses[0].versCount, 3);
+        }
+    }
 }
 
 } // namespace

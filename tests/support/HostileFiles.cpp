@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <grp.h>
 #include <stdexcept>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -78,6 +79,14 @@ Bytes fileStart(const std::string& path, size_t count) {
     if (n < 0) fail("read", path);
     bytes.resize(size_t(n));
     return bytes;
+}
+
+bool actAsUnprivilegedUser() {
+    if (::geteuid() != 0) return true;
+    constexpr uid_t kNobody = 65534;
+    // Groups first: once the user is given up, they can no longer be.
+    return ::setgroups(0, nullptr) == 0 && ::setresgid(kNobody, kNobody, kNobody) == 0 &&
+           ::setresuid(kNobody, kNobody, kNobody) == 0 && ::geteuid() == kNobody;
 }
 
 } // namespace fu::test

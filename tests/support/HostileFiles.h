@@ -27,4 +27,9 @@ void writeSparseCompanion(const std::string& companionPath, uint64_t forkLength,
 // The first `count` bytes of a file, to show that reading it changed nothing.
 [[nodiscard]] Bytes fileStart(const std::string& path, size_t count);
 
+// Gives up root for the rest of a forked child's life (to the unprivileged "nobody"), so that
+// modes that lock a user out lock the test out too; nothing for a process that is no root.
+// False when the switch failed.
+[[nodiscard]] bool actAsUnprivilegedUser();
+
 } // namespace fu::test

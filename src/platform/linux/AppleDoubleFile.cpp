@@ -3,6 +3,8 @@
 #include "platform/OSStatus.h"
 #include "platform/linux/PosixFile.h"
 
+#include <algorithm>
+
 namespace fu::appledouble {
 
 std::optional<Layout> readLayout(int fd, uint64_t fileSize) {
@@ -15,6 +17,16 @@ std::optional<Layout> readLayout(int fd, uint64_t fileSize) {
     if (platform::posix::preadFully(fd, header.data(), header.size(), 0) != header.size())
         return std::nullopt;
     return parseLayout(header, fileSize);
+}
+
+std::optional<Layout> readLayoutAndHead(int fd, uint64_t fileSize, Bytes& head) {
+    head.resize(static_cast<size_t>(std::min<uint64_t>(fileSize, kHeadReadSize)));
+    head.resize(platform::posix::preadFully(fd, head.data(), head.size(), 0));
+    if (head.size() < kHeaderSize) return std::nullopt;
+    auto count = announcedEntryCount(head);
+    if (!count || headerSizeFor(*count) > fileSize) return std::nullopt;
+    if (headerSizeFor(*count) <= head.size()) return parseLayout(head, fileSize);
+    return readLayout(fd, fileSize);
 }
 
 std::optional<Document> readDocument(const std::string& path, int16_t& status) {

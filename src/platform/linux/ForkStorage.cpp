@@ -5,6 +5,7 @@
 #include "platform/OSStatus.h"
 #include "platform/Text.h"
 #include "platform/linux/AppleDoubleFile.h"
+#include "platform/linux/ForkTable.h"
 #include "platform/linux/PosixFile.h"
 
 #include <algorithm>
@@ -128,17 +129,20 @@ int16_t openInto(const std::string& path, int permission, OpenFork& fork) {
         }
         auto layout = ad::readLayout(fork.companion.get(), size);
         if (!layout) return ioErr;
+        if (!fork.writable) {
+            ForkRange range;
+            const int16_t status = readOnlyForkRange(*layout, size, range);
+            fork.forkOffset = range.offset;
+            fork.forkLength = range.length;
+            return status;
+        }
         auto index = layout->indexOf(ad::ResourceForkEntry);
         if (index && layout->entries[*index].length > kMaxResourceForkLength)
             return fsDataTooBigErr;
-        if (index && (!fork.writable || forkIsLast(*layout, layout->entries[*index]))) {
+        if (index && forkIsLast(*layout, layout->entries[*index])) {
             fork.forkOffset = layout->entries[*index].offset;
             fork.forkLength = layout->entries[*index].length;
             fork.lengthField = ad::Layout::lengthFieldOffset(*index);
-            return noErr;
-        }
-        if (!index && !fork.writable) {
-            fork.forkOffset = size;
             return noErr;
         }
         if (attempt == 0) {
@@ -169,24 +173,48 @@ int16_t startPosition(const OpenFork& fork, int positionMode, int64_t offset, ui
     }
 }
 
+// Puts an opened fork into the table.
+std::optional<ForkRefNum> registerFork(OpenFork fork, int16_t* status) {
+    std::lock_guard lock(gMutex);
+    if (gForks.size() >= kMaxOpenForks) {
+        if (status) *status = tmfoErr;
+        return std::nullopt;
+    }
+    ForkRefNum ref = allocateRef();
+    gForks.emplace(ref, std::move(fork));
+    if (status) *status = noErr;
+    return ref;
+}
+
 } // namespace
+
+int16_t readOnlyForkRange(const ad::Layout& layout, uint64_t companionSize, ForkRange& range) {
+    range = {};
+    const auto* entry = layout.find(ad::ResourceForkEntry);
+    if (!entry) {
+        range.offset = companionSize;
+        return noErr;
+    }
+    if (entry->length > kMaxResourceForkLength) return fsDataTooBigErr;
+    range = {entry->offset, entry->length};
+    return noErr;
+}
+
+std::optional<ForkRefNum> adoptReadOnlyFork(posix::Fd companion, ForkRange range, int16_t* status) {
+    OpenFork fork;
+    fork.companion = std::move(companion);
+    fork.forkOffset = range.offset;
+    fork.forkLength = fork.companion.valid() ? range.length : 0;
+    return registerFork(std::move(fork), status);
+}
 
 std::optional<ForkRefNum> openFork(const std::string& path, int permission, int16_t* status) {
     OpenFork fork;
-    int16_t result = openInto(path, permission, fork);
-    if (result == noErr) {
-        std::lock_guard lock(gMutex);
-        if (gForks.size() >= kMaxOpenForks) {
-            result = tmfoErr;
-        } else {
-            ForkRefNum ref = allocateRef();
-            gForks.emplace(ref, std::move(fork));
-            if (status) *status = noErr;
-            return ref;
-        }
+    if (int16_t result = openInto(path, permission, fork); result != noErr) {
+        if (status) *status = result;
+        return std::nullopt;
     }
-    if (status) *status = result;
-    return std::nullopt;
+    return registerFork(std::move(fork), status);
 }
 
 void closeFork(ForkRefNum refNum) {
