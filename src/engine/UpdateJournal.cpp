@@ -1,6 +1,7 @@
 #include "engine/UpdateJournal.h"
 
 #include "platform/MacFiles.h"
+#include "platform/Memory.h"
 #include "platform/Paths.h"
 #include "platform/Places.h"
 #include "sfnt/Tools.h"
@@ -109,10 +110,20 @@ struct ReadDigest {
     platform::MacPairIdentity identity; // all zero when the files changed while they were read
 };
 
+// The pair's buffers serve the next pair read.
+void recycle(std::optional<platform::MacFileBytes>&& bytes) {
+    if (!bytes) return;
+    platform::MacFileBytes done = std::move(*bytes);
+    platform::recycleBulkBuffer(std::move(done.data));
+    platform::recycleBulkBuffer(std::move(done.companion));
+}
+
 template <typename Name>
 ReadDigest readPairDigest(const Name& file) {
     ReadDigest read;
-    read.digest = digestOfBytes(platform::readMacFileBytes(file, kLargestFontFile, &read.identity));
+    auto bytes = platform::readMacFileBytes(file, kLargestFontFile, &read.identity);
+    read.digest = digestOfBytes(bytes);
+    recycle(std::move(bytes));
     return read;
 }
 
@@ -151,8 +162,8 @@ std::pair<std::optional<std::string>, std::optional<std::string>> pairDigests(co
     // Both read here, one after the other, so the file-system calls keep their order; only the
     // summing, which is most of the time, runs side by side.
     platform::MacPairIdentity firstIdentity, secondIdentity;
-    const auto firstBytes = platform::readMacFileBytes(first, kLargestFontFile, &firstIdentity);
-    const auto secondBytes = platform::readMacFileBytes(second, kLargestFontFile, &secondIdentity);
+    auto firstBytes = platform::readMacFileBytes(first, kLargestFontFile, &firstIdentity);
+    auto secondBytes = platform::readMacFileBytes(second, kLargestFontFile, &secondIdentity);
     std::future<std::optional<std::string>> secondSum;
     try {
         secondSum = std::async(std::launch::async, [&secondBytes] { return digestOfBytes(secondBytes); });
@@ -161,6 +172,8 @@ std::pair<std::optional<std::string>, std::optional<std::string>> pairDigests(co
     }
     ReadDigest firstRead{digestOfBytes(firstBytes), firstIdentity};
     ReadDigest secondRead{secondSum.valid() ? secondSum.get() : digestOfBytes(secondBytes), secondIdentity};
+    recycle(std::move(firstBytes));
+    recycle(std::move(secondBytes));
     return {remember(std::move(firstRead)), remember(std::move(secondRead))};
 }
 

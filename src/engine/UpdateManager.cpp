@@ -8,6 +8,7 @@
 #include "engine/UpdateFontInfo.h"
 #include "engine/UpdateJournal.h"
 #include "engine/VolumeInfo.h"
+#include "platform/Memory.h"
 #include "shell/AppDelegate.h"
 #include "shell/AppInfo.h"
 
@@ -172,6 +173,7 @@ void UpdateManager::exeUpdateRequestedFont() {
     if (!AppDelegate::appInfo()) return complete(UpdateResult::updateResultWithStatusCode(UpdateErrorNoAppState));
     bool cacheFailed = false;
     const int16_t status = runUpdate(cacheFailed);
+    platform::releaseSpareBulkBuffers();
     stopAuthorization();
     removeTemporaryDirectory();
     complete(UpdateResult::updateResultWithStatusCode(status));

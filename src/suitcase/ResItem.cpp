@@ -1,5 +1,6 @@
 #include "suitcase/ResItem.h"
 
+#include "platform/Memory.h"
 #include "suitcase/ResFile.h"
 
 namespace fu {
@@ -11,6 +12,16 @@ const Bytes* ResItem::resData() {
         if (loaded && loaded->size() == resDataLength) resData_ = std::move(loaded);
     }
     return resData_ ? &*resData_ : nullptr;
+}
+
+void ResItem::setResData(std::optional<Bytes> data) {
+    freeResData();
+    resData_ = std::move(data);
+}
+
+void ResItem::freeResData() {
+    if (resData_) platform::recycleBulkBuffer(std::move(*resData_));
+    resData_.reset();
 }
 
 } // namespace fu

@@ -25,10 +25,11 @@ public:
     [[nodiscard]] const Bytes* resData();
     // Replaces what is held. resDataLength stays the file's length: callers that need the size of
     // the current data take it from the data.
-    void setResData(std::optional<Bytes> data) { resData_ = std::move(data); }
+    void setResData(std::optional<Bytes> data);
     [[nodiscard]] bool hasResData() const { return resData_.has_value(); }
     // Drops the held bytes; the next resData() reads the file again, so replaced data is lost.
-    void freeResData() { resData_.reset(); }
+    // The bytes' buffer is recycled for the next font's reads.
+    void freeResData();
 
 private:
     std::optional<Bytes> resData_;
