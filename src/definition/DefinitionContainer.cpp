@@ -20,6 +20,8 @@ namespace {
 constexpr uint32_t kSignature = 0x00010000;
 constexpr size_t kKeyBufferSize = 33; // the key is its first 32 bytes
 constexpr size_t kAesKeySize = 32;
+// About a millisecond of MD5: below it, a second thread costs more to start than it saves.
+constexpr size_t kDigestBesideDecryptionFrom = size_t{512} << 10;
 
 bool digestMatches(ByteView bytes, ByteView stored) {
     const auto digest = platform::md5(bytes);
@@ -97,12 +99,17 @@ OpenedContainer openDefinitionContainer(ByteView container, std::string_view cop
     const ContainerFailure structure = splitWithoutDigest(container, parts, storedDigest);
     if (failsBeforeTheDigest(structure)) return {structure, {}};
     std::future<bool> digest;
-    try {
-        digest = std::async(std::launch::async, containerDigestMatches, container, storedDigest);
-    } catch (const std::system_error&) {
-        // No second thread to be had: the digest comes first, as it ranks.
-        if (!containerDigestMatches(container, storedDigest)) return {ContainerFailure::ContainerDigest, {}};
+    // A small container is summed before a thread could have started; so is every container when
+    // no second thread is to be had. The digest then comes first, as it ranks.
+    bool summed = container.size() < kDigestBesideDecryptionFrom;
+    if (!summed) {
+        try {
+            digest = std::async(std::launch::async, containerDigestMatches, container, storedDigest);
+        } catch (const std::system_error&) {
+            summed = true;
+        }
     }
+    if (summed && !containerDigestMatches(container, storedDigest)) return {ContainerFailure::ContainerDigest, {}};
     OpenedContainer opened{structure, {}};
     if (structure == ContainerFailure::None) opened = openDefinitionContainerParts(parts, copyright);
     if (digest.valid() && !digest.get()) return {ContainerFailure::ContainerDigest, {}};

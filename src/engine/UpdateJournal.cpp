@@ -6,6 +6,7 @@
 #include "platform/Places.h"
 #include "sfnt/Tools.h"
 
+#include <algorithm>
 #include <future>
 #include <system_error>
 #include <unistd.h>
@@ -15,6 +16,8 @@ namespace {
 
 constexpr uint64_t kLargestRecord = 16 << 10;
 constexpr const char* kRecordSuffix = ".swap";
+// About a millisecond of MD5: below it, starting a thread costs more than it saves.
+constexpr size_t kSumSideBySideFrom = size_t{512} << 10;
 
 constexpr const char* kKeys[] = {"font", "staged", "backup", "old", "new"};
 
@@ -164,11 +167,17 @@ std::pair<std::optional<std::string>, std::optional<std::string>> pairDigests(co
     platform::MacPairIdentity firstIdentity, secondIdentity;
     auto firstBytes = platform::readMacFileBytes(first, kLargestFontFile, &firstIdentity);
     auto secondBytes = platform::readMacFileBytes(second, kLargestFontFile, &secondIdentity);
+    // A thread is worth starting only for pairs that take longer to sum than to start it.
+    const auto sizeOf = [](const std::optional<platform::MacFileBytes>& bytes) {
+        return bytes ? bytes->data.size() + bytes->companion.size() : 0;
+    };
     std::future<std::optional<std::string>> secondSum;
-    try {
-        secondSum = std::async(std::launch::async, [&secondBytes] { return digestOfBytes(secondBytes); });
-    } catch (const std::system_error&) {
-        // Without a second thread, one after the other.
+    if (std::min(sizeOf(firstBytes), sizeOf(secondBytes)) >= kSumSideBySideFrom) {
+        try {
+            secondSum = std::async(std::launch::async, [&secondBytes] { return digestOfBytes(secondBytes); });
+        } catch (const std::system_error&) {
+            // Without a second thread, one after the other.
+        }
     }
     ReadDigest firstRead{digestOfBytes(firstBytes), firstIdentity};
     ReadDigest secondRead{secondSum.valid() ? secondSum.get() : digestOfBytes(secondBytes), secondIdentity};

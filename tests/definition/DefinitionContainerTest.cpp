@@ -105,6 +105,26 @@ TEST(DefinitionContainer, RefusesInTheDocumentedOrder) {
     EXPECT_EQ(failureOf(good, ""), ContainerFailure::Cipher) << "the all-zero key";
 }
 
+// A container of a megabyte has its digest summed beside the decryption, a small one before it:
+// either way the verdicts rank the same.
+TEST(DefinitionContainer, ALargeContainerRanksItsFailuresAsASmallOneDoes) {
+    Bytes payload(1 << 20);
+    for (size_t i = 0; i < payload.size(); ++i) payload[i] = uint8_t(i * 13 + (i >> 9));
+    const Bytes good = craft(payload, kCopyright, 5);
+    const OpenedContainer opened = openBothWays(good);
+    EXPECT_EQ(opened.failure, ContainerFailure::None);
+    EXPECT_EQ(opened.payload, payload);
+
+    for (size_t at : {size_t(40), good.size() / 2, good.size() - 1}) {
+        Bytes changed = good;
+        changed[at] ^= 0x80;
+        EXPECT_EQ(failureOf(changed), ContainerFailure::ContainerDigest) << "byte " << at;
+        EXPECT_EQ(failureOf(changed, "Another copyright"), ContainerFailure::ContainerDigest)
+            << "the digest outranks the key, byte " << at;
+    }
+    EXPECT_EQ(failureOf(good, "Another copyright"), ContainerFailure::Cipher);
+}
+
 TEST(DefinitionContainer, SkipLengths) {
     const Bytes payload(20, 'y');
     for (size_t skip : {size_t(0), size_t(1), size_t(4096)}) {
