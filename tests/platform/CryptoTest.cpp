@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <openssl/err.h>
+#include <openssl/evp.h>
+#include <openssl/pem.h>
+
 #include <string_view>
 
 namespace fu {
@@ -162,6 +166,57 @@ TEST(CryptoEd25519, PemRoundTripsAndKeepsPrivateAndPublicApart) {
     EXPECT_EQ(platform::ed25519PublicKeyFromPem(*privatePem), std::nullopt);
     EXPECT_EQ(platform::ed25519PrivateKeyFromPem(*publicPem), std::nullopt);
     EXPECT_EQ(platform::ed25519PublicKeyFromPem(publicPem->substr(0, publicPem->size() / 2)), std::nullopt);
+}
+
+// What OpenSSL's own PEM reader makes of a text: the raw Ed25519 public key, or nothing.
+std::optional<Bytes> openSslEd25519PublicKey(const std::string& pem) {
+    BIO* bio = BIO_new_mem_buf(pem.data(), static_cast<int>(pem.size()));
+    EVP_PKEY* key = bio ? PEM_read_bio_PUBKEY(bio, nullptr, nullptr, nullptr) : nullptr;
+    std::optional<Bytes> raw;
+    size_t length = platform::kEd25519KeySize;
+    Bytes bytes(length);
+    if (key && EVP_PKEY_get_id(key) == EVP_PKEY_ED25519 &&
+        EVP_PKEY_get_raw_public_key(key, bytes.data(), &length) == 1 && length == bytes.size())
+        raw = bytes;
+    EVP_PKEY_free(key);
+    BIO_free(bio);
+    ERR_clear_error();
+    return raw;
+}
+
+TEST(CryptoEd25519, APublicKeyReadsAsOpenSslReadsItInEveryLayout) {
+    const auto pem = platform::ed25519PublicKeyPem(kEdPublic);
+    ASSERT_TRUE(pem);
+    const std::string begin = "-----BEGIN PUBLIC KEY-----", end = "-----END PUBLIC KEY-----";
+    const size_t bodyAt = pem->find('\n') + 1;
+    const std::string body = pem->substr(bodyAt, pem->find(end) - bodyAt - 1);
+    ASSERT_EQ(body.size(), 60u);
+    const std::string x25519 = "MCowBQYDK2VuAyEADVAMFgGQot7BBQ+dV0k/iTRDg3+liVTd+w3dCG0c1Uc=";
+    std::string damaged = body;
+    damaged[20] = '*';
+
+    const std::vector<std::pair<std::string, std::string>> accepted = {
+        {"as written", *pem},
+        {"CRLF lines", begin + "\r\n" + body + "\r\n" + end + "\r\n"},
+        {"the body over two lines", begin + "\n" + body.substr(0, 30) + "\n" + body.substr(30) + "\n" + end + "\n"},
+        {"text around it", "a note\n" + *pem + "more text\n"},
+        {"no newline at the end", begin + "\n" + body + "\n" + end},
+        {"a second block after it", *pem + begin + "\n" + x25519 + "\n" + end + "\n"},
+    };
+    for (const auto& [layout, text] : accepted) {
+        EXPECT_EQ(platform::ed25519PublicKeyFromPem(text), kEdPublic) << layout;
+        EXPECT_EQ(platform::ed25519PublicKeyFromPem(text), openSslEd25519PublicKey(text)) << layout;
+    }
+    const std::vector<std::pair<std::string, std::string>> others = {
+        {"a marker inside a line", "note " + *pem},
+        {"a character outside base64", begin + "\n" + damaged + "\n" + end + "\n"},
+        {"a short body", begin + "\n" + body.substr(4) + "\n" + end + "\n"},
+        {"a body too long", begin + "\n" + body + "AAAA\n" + end + "\n"},
+        {"an X25519 key first", begin + "\n" + x25519 + "\n" + end + "\n" + *pem},
+        {"no end marker", begin + "\n" + body + "\n"},
+    };
+    for (const auto& [layout, text] : others)
+        EXPECT_EQ(platform::ed25519PublicKeyFromPem(text), openSslEd25519PublicKey(text)) << layout;
 }
 
 TEST(CryptoEd25519, PemOfAnotherAlgorithmIsRefused) {

@@ -4,6 +4,7 @@
 #include <openssl/evp.h>
 #include <openssl/pem.h>
 
+#include <algorithm>
 #include <climits>
 #include <memory>
 
@@ -121,6 +122,44 @@ Key keyFromPem(std::string_view pem, bool privatePart) {
                            : PEM_read_bio_PUBKEY(bio.get(), nullptr, kNoPassphrase, nullptr));
 }
 
+// Every Ed25519 public key has one SubjectPublicKeyInfo (RFC 8410): this DER prefix, then the
+// 32 key bytes; in base64, 60 characters.
+constexpr uint8_t kEd25519SpkiPrefix[] = {0x30, 0x2a, 0x30, 0x05, 0x06, 0x03, 0x2b, 0x65, 0x70, 0x03, 0x21, 0x00};
+constexpr size_t kEd25519SpkiSize = sizeof(kEd25519SpkiPrefix) + kEd25519KeySize;
+constexpr size_t kEd25519SpkiBase64Size = 60;
+
+// The key of the first "PUBLIC KEY" block when it is plainly an Ed25519 key, read without
+// OpenSSL's decoder framework, whose first use costs milliseconds of every run that loads the
+// trusted keys. Anything else (headers, another algorithm, damage) is left to OpenSSL, so this
+// only ever agrees with it.
+std::optional<Bytes> plainEd25519PublicKey(std::string_view pem) {
+    static constexpr std::string_view kBegin = "-----BEGIN PUBLIC KEY-----";
+    static constexpr std::string_view kEnd = "-----END PUBLIC KEY-----";
+    // Each marker a line of its own, as OpenSSL reads them.
+    const size_t begin = pem.find(kBegin);
+    if (begin == std::string_view::npos || (begin > 0 && pem[begin - 1] != '\n')) return std::nullopt;
+    size_t bodyAt = begin + kBegin.size();
+    if (bodyAt < pem.size() && pem[bodyAt] == '\r') ++bodyAt;
+    if (bodyAt >= pem.size() || pem[bodyAt] != '\n') return std::nullopt;
+    const size_t end = pem.find(kEnd, bodyAt);
+    if (end == std::string_view::npos || pem[end - 1] != '\n') return std::nullopt;
+    std::string body;
+    for (const char c : pem.substr(bodyAt, end - bodyAt)) {
+        if (c == '\n' || c == '\r') continue;
+        if (body.size() == kEd25519SpkiBase64Size) return std::nullopt;
+        body += c;
+    }
+    if (body.size() != kEd25519SpkiBase64Size || body.back() != '=' || body[body.size() - 2] == '=')
+        return std::nullopt;
+    // EVP_DecodeBlock counts the padding's byte; it refuses any character outside base64.
+    uint8_t der[kEd25519SpkiSize + 1];
+    if (EVP_DecodeBlock(der, reinterpret_cast<const unsigned char*>(body.data()), static_cast<int>(body.size())) !=
+        static_cast<int>(kEd25519SpkiSize + 1))
+        return std::nullopt;
+    if (!std::equal(std::begin(kEd25519SpkiPrefix), std::end(kEd25519SpkiPrefix), der)) return std::nullopt;
+    return Bytes(der + sizeof(kEd25519SpkiPrefix), der + kEd25519SpkiSize);
+}
+
 } // namespace
 
 std::optional<Md5Digest> md5(ByteView bytes) { return digestOf<Md5Digest>(bytes, EVP_md5()); }
@@ -195,6 +234,7 @@ std::optional<Bytes> ed25519PrivateKeyFromPem(std::string_view pem) {
 }
 
 std::optional<Bytes> ed25519PublicKeyFromPem(std::string_view pem) {
+    if (std::optional<Bytes> key = plainEd25519PublicKey(pem)) return key;
     return withClearedErrors(rawKey(keyFromPem(pem, false), false));
 }
 
