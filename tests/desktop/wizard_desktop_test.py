@@ -374,14 +374,15 @@ def progress_during_a_large_search(display):
     wizard = Wizard(display, "progress", user_fonts=("DemoGothic",), computer_fonts=())
     try:
         # Plain font files, and copies of an old suitcase that are read to the end, in
-        # sub-folders: a walk slow enough to watch.
+        # sub-folders: a walk slow enough to watch. The suitcases are what take the time (plain
+        # files are known from the listing), so there are enough of them for a second or more.
         for shelf in range(100):
             folder = os.path.join(wizard.user_fonts, f"shelf{shelf:02d}")
             os.makedirs(folder)
             for n in range(100):
                 with open(os.path.join(folder, f"font{n:03d}.ttf"), "wb") as out:
                     out.write(b"\0\1\0\0" + bytes(60))
-            for n in range(20):
+            for n in range(60):
                 wizard.install("DemoMincho", os.path.join(folder, f"sub{n:02d}"))
         wizard.wait_for_title(1)
         wizard.key("Return", wizard.wait_for_sheet())
