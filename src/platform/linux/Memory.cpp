@@ -2,7 +2,6 @@
 
 #include "platform/linux/PosixFile.h"
 
-#include <algorithm>
 #include <mutex>
 #include <sys/mman.h>
 #include <vector>
