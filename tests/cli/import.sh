@@ -6,7 +6,7 @@ fupdef=${FU_BIN_DIR:?}/fupdef
 fonts=${FU_SHARED_CORPUS:-}/fonts
 if [[ -z ${FU_SHARED_CORPUS:-} || ! -f $fonts/AVAKernTT.bin ]]; then
   echo "import: skipped, the shared corpus (FU_SHARED_CORPUS) is absent"
-  exit 0
+  exit 77
 fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
