@@ -112,27 +112,18 @@ int16_t ResFile::checkSuitcaseFontResName(const std::string& resName, const ResM
                                           int64_t& fondCount, int64_t& sfntCount,
                                           int64_t& versCount) {
     fondCount = sfntCount = versCount = 0;
-    if (static_cast<uint16_t>(resMap.typeCountField + 1) < 3) return resErrCensus;
     try {
-        for (const ResMapType& type : resMap.types) {
-            if (type.resType == 0) return resErrCensus;
-            for (const ResMapReference& reference : type.references) {
-                if (type.resType == kVersType) {
-                    if (reference.resID == 1) ++versCount;
-                    continue;
-                }
-                if (type.resType != kFondType && type.resType != kSfntType) continue;
-                if (reference.nameOffset == kResMapNoName || !reference.name) return resErrCensus;
-                const std::optional<std::string> name = platform::shiftJisToUtf8(*reference.name);
-                if (!name) return resErrCensus;
-                if (platform::canonicallyEqual(*name, resName))
-                    ++(type.resType == kFondType ? fondCount : sfntCount);
-            }
+        std::vector<FontResCensus> censuses;
+        const int16_t status = checkSuitcaseFontResName(CensusNames({resName}), resMap, censuses);
+        if (!censuses.empty()) {
+            fondCount = censuses.front().fondCount;
+            sfntCount = censuses.front().sfntCount;
+            versCount = censuses.front().versCount;
         }
+        return status;
     } catch (const std::bad_alloc&) {
         return resErrMapBounds;
     }
-    return resNoErr;
 }
 
 ResFile::CensusNames::CensusNames(const std::vector<std::string>& resNames) {
@@ -154,8 +145,8 @@ int16_t ResFile::checkSuitcaseFontResName(const CensusNames& names, platform::Fo
     }
 }
 
-// The walk of the census for one name, made once: each resource name is decoded and composed
-// once and compared with every name, where canonicallyEqual would decompose both per name.
+// One walk for every name: each resource name is decoded and composed once and compared with
+// every name, where canonicallyEqual would normalise both for each name.
 int16_t ResFile::checkSuitcaseFontResName(const CensusNames& names, const ResMap& resMap,
                                           std::vector<FontResCensus>& censuses) {
     try {
