@@ -6,8 +6,6 @@
 #include "engine/FontUpdate.h"
 #include "engine/UpdateManager.h"
 #include "sfnt/SfntData.h"
-#include "shell/AppDelegate.h"
-#include "shell/AppInfo.h"
 #include "suitcase/ResFile.h"
 #include "tools/CheckTargetInfo.h"
 
@@ -84,19 +82,6 @@ std::optional<PropertyValue> fromJson(const Json& json) {
     }
 }
 
-// An application state holding the definition; nullptr with a message when it is refused.
-std::unique_ptr<AppInfo> loadDefinition(const std::string& path, const std::string& copyright) {
-    auto info = std::make_unique<AppInfo>();
-    info->appCopyrightStr = copyright;
-    if (!info->setupUpateParamWithUrl(path)) {
-        std::cerr << "fupdef: " << path
-                  << ": the definition cannot be read (fupdef show tells why)\n";
-        return nullptr;
-    }
-    info->setupUpdateManager();
-    return info;
-}
-
 // Without a definition there is no set to match; the record still tells what the file holds.
 int16_t inspectWithoutSets(CheckTargetInfo& list, const std::string& path) {
     const std::optional<std::string> mapInfo = ResFile::resourceMapInfoStringOfPath(path);
@@ -110,15 +95,14 @@ int16_t inspectWithoutSets(CheckTargetInfo& list, const std::string& path) {
 }
 
 int runInspect(const InspectOptions& options) {
-    std::unique_ptr<AppInfo> info;
-    if (!options.definition.empty() &&
-        !(info = loadDefinition(options.definition, options.copyright)))
+    std::unique_ptr<EngineSession> session;
+    if (!options.definition.empty() && !(session = loadEngineSession(options.definition, options.copyright)))
         return 1;
     CheckTargetInfo list;
     int exitCode = 0;
     for (const std::string& path : options.files) {
         const int16_t answer =
-            info ? FontUpdate::setCheckTargetInfo(&list, info->updateSfntSetInfo.get(), path)
+            session ? FontUpdate::setCheckTargetInfo(&list, session->context.updateSfntSetInfo.get(), path)
                  : inspectWithoutSets(list, path);
         if (answer != 0) {
             std::cerr << "fupdef: " << path
@@ -153,7 +137,7 @@ public:
     std::vector<std::string> completions;
 };
 
-int buildFromFolder(UpdateManager& manager, const AppInfo& info, const BuildOptions& options) {
+int buildFromFolder(UpdateManager& manager, const UpdateContext& info, const BuildOptions& options) {
     LogCompletion completion;
     size_t printed = 0;
     auto printNewLines = [&] {
@@ -174,7 +158,7 @@ int buildFromFolder(UpdateManager& manager, const AppInfo& info, const BuildOpti
     return finished && completion.completions.size() == 1 ? 0 : 1;
 }
 
-int buildFromRecords(UpdateManager& manager, AppInfo& info, const BuildOptions& options) {
+int buildFromRecords(UpdateManager& manager, UpdateContext& info, const BuildOptions& options) {
     auto bytes = readInputFile(options.records);
     if (!bytes) return 1;
     const Json json = Json::parse(bytes->begin(), bytes->end(), nullptr, false);
@@ -210,17 +194,12 @@ int buildFromRecords(UpdateManager& manager, AppInfo& info, const BuildOptions& 
 }
 
 int runBuild(const BuildOptions& options) {
-    std::unique_ptr<AppInfo> loaded = loadDefinition(options.definition, options.copyright);
-    if (!loaded) return 1;
+    const std::unique_ptr<EngineSession> session = loadEngineSession(options.definition, options.copyright);
+    if (!session) return 1;
     // The output folder is not made here: a folder made inside the source tree would already have
     // changed it before the build refuses such a place.
-    AppDelegate::setAppInfo(std::move(loaded));
-    AppInfo& info = *AppDelegate::appInfo();
-    const int exitCode = options.records.empty()
-                             ? buildFromFolder(*info.updateManager, info, options)
-                             : buildFromRecords(*info.updateManager, info, options);
-    AppDelegate::setAppInfo(nullptr);
-    return exitCode;
+    return options.records.empty() ? buildFromFolder(session->manager, session->context, options)
+                                   : buildFromRecords(session->manager, session->context, options);
 }
 
 void addCopyrightOption(CLI::App* command, std::string& copyright) {

@@ -3,9 +3,12 @@
 
 #include "base/Bytes.h"
 #include "definition/TrustStore.h"
+#include "engine/UpdateContext.h"
+#include "engine/UpdateManager.h"
 
 #include <CLI/CLI.hpp>
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -26,6 +29,15 @@ void addWrapCommand(CLI::App& app, int& exitCode);
 std::optional<Bytes> readInputFile(const std::string& path);
 // The sfnt image of a font file: an sfnt file as it is, or the 'sfnt' resource of a suitcase.
 std::optional<Bytes> readFontImage(const std::string& path);
+
+// A definition loaded for the engine, and a manager working on it.
+struct EngineSession {
+    UpdateContext context;
+    UpdateManager manager{&context};
+};
+// The definition at path, read as the wizard reads one; nullptr with a message on standard error
+// when it is refused.
+std::unique_ptr<EngineSession> loadEngineSession(const std::string& path, const std::string& copyright);
 
 // The keys whose signatures fupdef trusts.
 TrustStore cliTrustStore();

@@ -8,9 +8,8 @@
 #include "engine/StatusCodes.h"
 #include "engine/UpdateManager.h"
 #include "platform/MacFiles.h"
-#include "shell/AppDelegate.h"
-#include "shell/AppInfo.h"
-#include "shell/RunDisclosure.h"
+#include "engine/MessageInfo.h"
+#include "engine/RunDisclosure.h"
 
 #include <nlohmann/json.hpp>
 
@@ -41,42 +40,34 @@ public:
     std::optional<UpdateResult> completion;
 };
 
-// Installs an application state holding the definition; false with a message when it is refused.
-bool loadDefinition(const EngineOptions& options) {
-    auto info = std::make_unique<AppInfo>();
-    info->appCopyrightStr = options.copyright;
-    if (!info->setupUpateParamWithUrl(options.definition)) {
-        std::cerr << "fupdef: " << options.definition
-                  << ": the definition cannot be read (fupdef show tells why)\n";
-        return false;
-    }
-    if (const auto warning = untrustedDefinitionWarning(info->definitionSignature))
+// The definition, loaded for the run; nullptr with a message when it is refused.
+std::unique_ptr<EngineSession> loadSession(const EngineOptions& options) {
+    std::unique_ptr<EngineSession> session = loadEngineSession(options.definition, options.copyright);
+    if (!session) return nullptr;
+    if (const auto warning = untrustedDefinitionWarning(session->context.definitionSignature))
         std::cerr << "fupdef: " << *warning << '\n';
-    info->setupUpdateManager();
-    AppDelegate::setAppInfo(std::move(info));
-    return true;
+    return session;
 }
 
 // The search as the checking screen runs it: 0 with the fonts found, or the status.
-int16_t search(const EngineOptions& options, PrintingDelegate& delegate) {
-    AppInfo* info = AppDelegate::appInfo();
-    UpdateManager& manager = *info->updateManager;
+int16_t search(EngineSession& session, const EngineOptions& options, PrintingDelegate& delegate) {
+    UpdateContext& info = session.context;
+    UpdateManager& manager = session.manager;
     manager.delegate = &delegate;
     if (options.folder.empty()) {
         manager.findUpdateNecessaryFont();
         return delegate.completion ? delegate.completion->status : int16_t(-1000);
     }
-    info->setupUpdateFontInfo();
-    const int16_t status = manager.findUpdateFontInfo(info->updateFontInfo.get(), info->updateSfntSetInfo.get(),
-                                                      info->updateTargetInfo.get(), options.folder);
-    info->updateFontInfo->setRequestUpdateAll(status == 0 && info->updateFontInfo->countOfUpdateFontItemAll() > 0);
+    info.setupUpdateFontInfo();
+    const int16_t status = manager.findUpdateFontInfo(info.updateFontInfo.get(), info.updateSfntSetInfo.get(),
+                                                      info.updateTargetInfo.get(), options.folder);
+    info.updateFontInfo->setRequestUpdateAll(status == 0 && info.updateFontInfo->countOfUpdateFontItemAll() > 0);
     return status;
 }
 
 std::string messageOf(int16_t status) {
-    AppInfo* info = AppDelegate::appInfo();
-    auto message = info && info->messageInfo ? info->messageInfo->messageOfStatusCode(status) : std::nullopt;
-    return message.value_or("");
+    static const MessageInfo messages;
+    return messages.messageOfStatusCode(status).value_or("");
 }
 
 Json fontJson(const UpdateFontItem& item) {
@@ -121,15 +112,16 @@ void repairFirst(bool withRights) {
 
 int runSearch(const EngineOptions& options) {
     repairFirst(false);
-    if (!loadDefinition(options)) return 1;
+    const std::unique_ptr<EngineSession> session = loadSession(options);
+    if (!session) return 1;
     PrintingDelegate delegate;
-    const int16_t status = search(options, delegate);
-    printFound(*AppDelegate::appInfo()->updateFontInfo, status, options.json);
+    const int16_t status = search(*session, options, delegate);
+    printFound(*session->context.updateFontInfo, status, options.json);
     return status == 0 ? 0 : 1;
 }
 
-bool confirmed() {
-    std::cerr << updateConfirmationText(*AppDelegate::appInfo()) << " [y/N] ";
+bool confirmed(const UpdateContext& info) {
+    std::cerr << updateConfirmationText(info) << " [y/N] ";
     std::string answer;
     if (!std::getline(std::cin, answer)) return false;
     return answer == "y" || answer == "Y" || answer == "yes";
@@ -137,11 +129,11 @@ bool confirmed() {
 
 int runApply(const EngineOptions& options) {
     repairFirst(true);
-    if (!loadDefinition(options)) return 1;
+    const std::unique_ptr<EngineSession> session = loadSession(options);
+    if (!session) return 1;
     PrintingDelegate delegate;
-    AppInfo* info = AppDelegate::appInfo();
-    const int16_t status = search(options, delegate);
-    UpdateFontInfo& fonts = *info->updateFontInfo;
+    const int16_t status = search(*session, options, delegate);
+    UpdateFontInfo& fonts = *session->context.updateFontInfo;
     if (status != 0) {
         printFound(fonts, status, options.json);
         return 1;
@@ -153,11 +145,11 @@ int runApply(const EngineOptions& options) {
         std::cerr << "fupdef: no font to update\n";
         return 1;
     }
-    UpdateManager& manager = *info->updateManager;
+    UpdateManager& manager = session->manager;
     // What runs is said before the password is asked for, also when nobody is asked.
     if (options.yes)
-        std::cerr << updateConfirmationText(*info) << '\n';
-    else if (!confirmed()) {
+        std::cerr << updateConfirmationText(session->context) << '\n';
+    else if (!confirmed(session->context)) {
         std::cerr << "fupdef: cancelled\n";
         return 1;
     }
@@ -174,7 +166,7 @@ int runApply(const EngineOptions& options) {
     for (const auto& item : fonts.updateFontItems) {
         const int16_t code = item->updateResult;
         const std::string message =
-            code == 0 ? "" : messageOf(AppDelegate::updateItemStatusFromUpdateFontItemResult(code));
+            code == 0 ? "" : messageOf(fontMessageCodeOfItemResult(code));
         results.push_back({{"path", item->srcPath}, {"updated", code == 0}, {"result", code}, {"message", message}});
         if (!options.json)
             std::cout << (code == 0 ? "完了" : "未完") << "\t" << code << "\t" << item->srcPath

@@ -1,5 +1,7 @@
 #include "Commands.h"
 
+#include "definition/DefinitionFile.h"
+#include "definition/DefinitionPayload.h"
 #include "platform/linux/PosixFile.h"
 #include "suitcase/ResFile.h"
 
@@ -14,6 +16,21 @@ std::optional<Bytes> readInputFile(const std::string& path) {
         std::cerr << "fupdef: cannot read " << path << ": " << platform::posix::errorText(error)
                   << '\n';
     return bytes;
+}
+
+std::unique_ptr<EngineSession> loadEngineSession(const std::string& path, const std::string& copyright) {
+    auto session = std::make_unique<EngineSession>();
+    session->context.appCopyrightStr = copyright;
+    std::optional<Bytes> bytes = path.empty() ? std::nullopt : readDefinitionFile(path);
+    const bool read = bytes && !bytes->empty();
+    LoadedDefinition loaded;
+    if (read) loaded = loadDefinition(std::move(*bytes), copyright, TrustStore::system());
+    if (!read || !loaded.loaded()) {
+        std::cerr << "fupdef: " << path << ": the definition cannot be read (fupdef show tells why)\n";
+        return nullptr;
+    }
+    session->context.adoptDefinition(loaded);
+    return session;
 }
 
 std::optional<Bytes> readFontImage(const std::string& path) {

@@ -4,7 +4,7 @@
 #include "definition/DefinitionSignature.h"
 #include "definition/DefinitionKey.h"
 #include "platform/Memory.h"
-#include "shell/AppInfo.h"
+#include "definition/DefinitionPayload.h"
 
 #include <nlohmann/json.hpp>
 
@@ -23,14 +23,15 @@ struct ShowOptions {
     std::string copyright = buildCopyrightString();
 };
 
-const char* describePayloadFailure(AppInfo::PayloadFailure failure) {
+const char* describePayloadFailure(PayloadFailure failure) {
     switch (failure) {
-    case AppInfo::PayloadFailure::None: return "accepted";
-    case AppInfo::PayloadFailure::NotContainer: return "the payload is not a tagged container";
-    case AppInfo::PayloadFailure::ReadMe: return "the payload has no read-me ('rdme')";
-    case AppInfo::PayloadFailure::Targets: return "the payload has no target list ('updp')";
-    case AppInfo::PayloadFailure::Scripts: return "the script section ('scpt') is missing or not UTF-8";
-    case AppInfo::PayloadFailure::Sets: return "the update sets ('sets') are missing or malformed";
+    case PayloadFailure::None: return "accepted";
+    case PayloadFailure::NotContainer: return "the payload is not a tagged container";
+    case PayloadFailure::ReadMe: return "the payload has no read-me ('rdme')";
+    case PayloadFailure::Targets: return "the payload has no target list ('updp')";
+    case PayloadFailure::Scripts: return "the script section ('scpt') is missing or not UTF-8";
+    case PayloadFailure::Sets: return "the update sets ('sets') are missing or malformed";
+    case PayloadFailure::OutOfMemory: return "there is not enough memory to read the payload";
     }
     return "unknown";
 }
@@ -65,7 +66,7 @@ Json signatureJson(const SignatureVerification& verification) {
     return result;
 }
 
-Json definitionJson(const AppInfo& info) {
+Json definitionJson(const DefinitionPayload& info) {
     Json targets = Json::array();
     if (info.updateTargetInfo)
         for (const auto& item : info.updateTargetInfo->updateTargetItems) targets.push_back(targetJson(*item));
@@ -129,9 +130,9 @@ int runShow(const ShowOptions& options) {
     const auto payloadAt = static_cast<size_t>(opened.container.payload.data() - bytes->data());
     const size_t payloadLength = opened.container.payload.size();
     const auto buffer = std::make_shared<const Bytes>(std::move(*bytes));
-    AppInfo info;
-    if (auto failure = info.splitPayload(buffer, ByteView(*buffer).subspan(payloadAt, payloadLength));
-        failure != AppInfo::PayloadFailure::None) {
+    DefinitionPayload info;
+    if (auto failure = splitDefinitionPayload(buffer, ByteView(*buffer).subspan(payloadAt, payloadLength), info);
+        failure != PayloadFailure::None) {
         std::cerr << "fupdef: " << options.path << " refused: " << describePayloadFailure(failure) << '\n';
         return 1;
     }

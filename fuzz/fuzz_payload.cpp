@@ -1,13 +1,13 @@
 // The decrypted payload of a definition, as the container hands it on: whatever it holds, the
 // split must not crash, and what it accepts must be internally consistent.
-#include "shell/AppInfo.h"
+#include "definition/DefinitionPayload.h"
 
 #include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    fu::AppInfo info;
-    const auto failure = info.splitPayload(fu::ByteView(data, size));
-    if (failure == fu::AppInfo::PayloadFailure::None) {
+    fu::DefinitionPayload info;
+    const auto failure = fu::splitDefinitionPayload(nullptr, fu::ByteView(data, size), info);
+    if (failure == fu::PayloadFailure::None) {
         if (!info.scriptInfo || !info.updateSfntSetInfo || info.updateSfntSetInfo->countOfUpdateSfntSetItem() == 0)
             std::abort();
         for (const auto& set : info.updateSfntSetInfo->items)

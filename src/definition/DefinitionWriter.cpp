@@ -1,5 +1,7 @@
 #include "definition/DefinitionWriter.h"
 
+#include "definition/DefinitionPayload.h"
+
 #include "platform/Text.h"
 #include "sfnt/SfntData.h"
 
@@ -7,7 +9,7 @@ namespace fu {
 
 namespace {
 
-constexpr uint32_t kNameTag = fourCC("name");
+constexpr uint32_t kNameTableTag = fourCC("name");
 constexpr uint32_t kHeadTag = fourCC("head");
 // The scaler of our sfnt-style sections; readers do not look at it.
 constexpr uint32_t kContainerScaler = 0x00010000;
@@ -64,7 +66,7 @@ std::optional<SetTables> differingTables(ByteView oldFont, ByteView newFont, std
             error = "table '" + fourCCString(old.tag) + "' is only in the old font; an update can only replace tables";
             return std::nullopt;
         }
-        if (old.tag == kNameTag || old.tag == kHeadTag || old.isEqualToTableData(replacement)) continue;
+        if (old.tag == kNameTableTag || old.tag == kHeadTag || old.isEqualToTableData(replacement)) continue;
         oldTables.push_back(old);
         newTables.push_back(*replacement);
         result.tags.push_back(old.tag);
@@ -115,8 +117,8 @@ AuthoringResult buildDefinitionPayload(const DefinitionSources& sources) {
             result.error = "set \"" + source.name + "\": " + error;
             return result;
         }
-        auto set = container({table(kNameTag, asBytes(source.name)), table(fourCC("old "), tables->oldTables),
-                              table(fourCC("new "), tables->newTables)});
+        auto set = container({table(kSetNameTag, asBytes(source.name)), table(kSetOldTablesTag, tables->oldTables),
+                              table(kSetNewTablesTag, tables->newTables)});
         if (!set) {
             result.error = "set \"" + source.name + "\" is too large";
             return result;
@@ -131,8 +133,8 @@ AuthoringResult buildDefinitionPayload(const DefinitionSources& sources) {
         result.error = "the update sets are too large";
         return result;
     }
-    result.bytes = container({table(fourCC("rdme"), sources.readMe), table(fourCC("updp"), sources.targets),
-                              table(fourCC("scpt"), sources.scripts), table(fourCC("sets"), *setsSection)});
+    result.bytes = container({table(kReadMeSectionTag, sources.readMe), table(kTargetsSectionTag, sources.targets),
+                              table(kScriptsSectionTag, sources.scripts), table(kSetsSectionTag, *setsSection)});
     if (!result.bytes) result.error = "the definition is too large";
     return result;
 }

@@ -272,7 +272,7 @@ int64_t FontSearch::progressMaximum(const UpdateSfntSetInfo* sets, const UpdateT
 }
 
 void FontSearch::report(int64_t count, std::optional<std::string> text) const {
-    if (progress_) progress_(UpdateResult::updateResultWithCount(count, std::move(text)));
+    if (progress_) progress_(UpdateResult::updateResultWithCount(count, std::move(text), nullptr));
 }
 
 int16_t FontSearch::run() {

@@ -143,4 +143,37 @@ std::optional<std::string> MessageInfo::messageOfStatusCode(int16_t status) cons
     return std::nullopt;
 }
 
+int16_t fontMessageCodeOfItemResult(int16_t result) {
+    switch (result) {
+    case ItemTempSetupFailed: return UpdateErrorTempSetup;
+    case ItemReadOldFailed: return FontErrorReadOld;
+    case ItemBackupFolderFailed: return FontErrorBackupFolder;
+    case ItemTempFolderLocked: return UpdateErrorTempLocked;
+    case ItemTempFolderAttributes: return UpdateErrorTempAttributes;
+    case ItemFontsFolderLocked: return FontErrorFontsFolderLocked;
+    case ItemFontsFolderAttributes: return FontErrorFontsFolderAttributes;
+    case ItemMoveNewToFontsFailed: return FontErrorMoveNewToFonts;
+    case ItemMoveOldToTrashFailed: return FontErrorMoveOldToTrash;
+    case ItemWriteNewFailed: return FontErrorWriteNew;
+    case ItemTempFileRemoveFailed: return FontErrorTempFileRemove;
+    case ItemSfntBuildFailed: return FontErrorSfntBuild;
+    case ItemSfntVerifyFailed: return FontErrorSfntVerify;
+    case ItemSfntMultiple: return FontErrorSfntMultiple;
+    case ItemSfntMissing: return FontErrorSfntRead;
+    case ItemFondBuildFailed: return FontErrorFondBuild;
+    case ItemFondVerifyFailed: return FontErrorFondVerify;
+    case ItemFondMultiple: return FontErrorFondMultiple;
+    case ItemFondMissing: return FontErrorFondRead;
+    case ItemVersBuildFailed: return FontErrorVersBuild;
+    case ItemVersMissing: return FontErrorVersRead;
+    case ItemFileLocked: return FontErrorFileLocked;
+    case ItemNotSuitcase: return FontErrorNotSuitcase;
+    case ItemFileAttributesFailed: return FontErrorFileAttributes;
+    case ItemFileNotFound: return FontErrorNotFound;
+    case ItemSuitcaseWriteFailed: return FontErrorWriteNew;
+    // ItemSubfolderFailed, ItemDstPathFailed, the unnamed -2997 and every other failure.
+    default: return FontErrorGeneral;
+    }
+}
+
 } // namespace fu

@@ -34,4 +34,8 @@ public:
     [[nodiscard]] std::optional<std::string> messageOfStatusCode(int16_t status) const;
 };
 
+// The font message code (FontError…) shown beside a font whose updateResult is this non-zero
+// per-font code.
+[[nodiscard]] int16_t fontMessageCodeOfItemResult(int16_t result);
+
 } // namespace fu

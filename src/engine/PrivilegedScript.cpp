@@ -1,5 +1,6 @@
 #include "engine/PrivilegedScript.h"
 
+#include "definition/DefinitionPayload.h"
 #include "definition/ScriptInfo.h"
 #include "engine/HelperProtocol.h"
 #include "sfnt/SfntData.h"
@@ -9,11 +10,9 @@
 namespace fu {
 namespace {
 
-constexpr uint32_t kScriptsTag = fourCC("scpt");
-
 std::optional<std::string> scriptOfPayload(ByteView payload, std::string_view key) {
     const auto sections = SfntData::initWithSfntDataNoCopy(payload);
-    const SfntTable* scripts = sections ? sections->tableForTag(kScriptsTag) : nullptr;
+    const SfntTable* scripts = sections ? sections->tableForTag(kScriptsSectionTag) : nullptr;
     ScriptInfo info;
     if (!scripts || !info.setupWithData(scripts->tableData)) return std::nullopt;
     return info.scriptStringForKey(std::string(key));

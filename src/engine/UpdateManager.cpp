@@ -9,8 +9,7 @@
 #include "engine/UpdateJournal.h"
 #include "engine/VolumeInfo.h"
 #include "platform/Memory.h"
-#include "shell/AppDelegate.h"
-#include "shell/AppInfo.h"
+#include "engine/UpdateContext.h"
 
 namespace fu {
 
@@ -21,7 +20,11 @@ constexpr uint64_t kSpaceMargin = 20'000'000;
 } // namespace
 
 void UpdateManager::progress(int64_t count, std::optional<std::string> text) const {
-    if (delegate) delegate->processProgress(UpdateResult::updateResultWithCount(count, std::move(text)));
+    if (delegate) delegate->processProgress(UpdateResult::updateResultWithCount(count, std::move(text), messages()));
+}
+
+const MessageInfo* UpdateManager::messages() const {
+    return context ? context->messageInfo.get() : nullptr;
 }
 
 void UpdateManager::complete(UpdateResult result) const {
@@ -31,7 +34,7 @@ void UpdateManager::complete(UpdateResult result) const {
 // ---- Search ----
 
 int64_t UpdateManager::progressMaxOfFindUpdateNecessaryFont() const {
-    const AppInfo* info = AppDelegate::appInfo();
+    const UpdateContext* info = context;
     if (!info) return 0;
     return FontSearch::progressMaximum(info->updateSfntSetInfo.get(), info->updateTargetInfo.get());
 }
@@ -40,23 +43,22 @@ int16_t UpdateManager::findUpdateFontInfo(UpdateFontInfo* updateFontInfo, const 
                                           const UpdateTargetInfo* updateTargetInfo,
                                           const std::string& findTargetDirPath) {
     FontSearch search(updateFontInfo, updateSfntSetInfo, updateTargetInfo, findTargetDirPath,
-                      [this](const UpdateResult& result) {
-                          if (delegate) delegate->processProgress(result);
-                      });
+                      // Its texts are looked up here, in this run's table.
+                      [this](const UpdateResult& result) { progress(result.count, result.text); });
     // The computer's fonts are for definitions whose signer is trusted: nobody else may have
     // the administrator asked for a password on their behalf.
-    const AppInfo* info = AppDelegate::appInfo();
+    const UpdateContext* info = context;
     if (!info || !info->definitionIsTrusted()) search.leaveOutComputerFolder();
     return search.run();
 }
 
 void UpdateManager::findUpdateNecessaryFont() {
-    AppInfo* info = AppDelegate::appInfo();
-    if (!info) return complete(UpdateResult::updateResultWithStatusCode(-999));
-    if (!info->setupUpdateFontInfo()) return complete(UpdateResult::updateResultWithStatusCode(-998));
+    UpdateContext* info = context;
+    if (!info) return complete(UpdateResult::updateResultWithStatusCode(-999, messages()));
+    if (!info->setupUpdateFontInfo()) return complete(UpdateResult::updateResultWithStatusCode(-998, messages()));
     const int16_t status = findUpdateFontInfo(info->updateFontInfo.get(), info->updateSfntSetInfo.get(),
                                               info->updateTargetInfo.get(), "");
-    UpdateResult result = UpdateResult::updateResultWithStatusCode(status);
+    UpdateResult result = UpdateResult::updateResultWithStatusCode(status, messages());
     if (status == StatusOK) {
         const int64_t found = info->updateFontInfo->countOfUpdateFontItemAll();
         info->updateFontInfo->setRequestUpdateAll(found > 0);
@@ -68,7 +70,7 @@ void UpdateManager::findUpdateNecessaryFont() {
 // ---- Rights ----
 
 int32_t UpdateManager::startAuthorization() {
-    AppInfo* info = AppDelegate::appInfo();
+    UpdateContext* info = context;
     if (!info) return -1;
     if (!info->updateFontInfo || info->updateFontInfo->countOfLocalDomainItemRequestUpdate() == 0) return 0;
     if (!info->definitionIsTrusted()) return errAuthorizationDenied;
@@ -79,7 +81,7 @@ int32_t UpdateManager::startAuthorization() {
 }
 
 bool UpdateManager::stopAuthorization() {
-    AppInfo* info = AppDelegate::appInfo();
+    UpdateContext* info = context;
     if (!info || !info->authorization) return false;
     Authorization::stopAuthorization(info->authorization.get());
     info->authorization.reset();
@@ -89,7 +91,7 @@ bool UpdateManager::stopAuthorization() {
 // ---- Update run ----
 
 bool UpdateManager::setupTemporaryDirectory() {
-    AppInfo* info = AppDelegate::appInfo();
+    UpdateContext* info = context;
     if (!info) return false;
     info->temporaryDirPath.reset();
     const bool onDesktop = info->testOption && info->testOption->tempOnDesk;
@@ -100,7 +102,7 @@ bool UpdateManager::setupTemporaryDirectory() {
 }
 
 bool UpdateManager::removeTemporaryDirectory() {
-    AppInfo* info = AppDelegate::appInfo();
+    UpdateContext* info = context;
     if (!info || !info->temporaryDirPath) return false;
     if (info->testOption && info->testOption->notRemoveTemp) return true;
     const bool removed = FontUpdate::removeTemporaryDirectroryAtPath(*info->temporaryDirPath) == StatusOK;
@@ -109,7 +111,7 @@ bool UpdateManager::removeTemporaryDirectory() {
 }
 
 int16_t UpdateManager::runUpdate(bool& cacheFailed) {
-    AppInfo* info = AppDelegate::appInfo();
+    UpdateContext* info = context;
     UpdateFontInfo* fonts = info->updateFontInfo.get();
     if (!fonts || !fonts->rebuildOfUpdateFontItemRequestUpdate() || fonts->countOfUpdateFontItemAll() == 0)
         return UpdateErrorNothingRequested;
@@ -170,13 +172,13 @@ int16_t UpdateManager::runUpdate(bool& cacheFailed) {
 }
 
 void UpdateManager::exeUpdateRequestedFont() {
-    if (!AppDelegate::appInfo()) return complete(UpdateResult::updateResultWithStatusCode(UpdateErrorNoAppState));
+    if (!context) return complete(UpdateResult::updateResultWithStatusCode(UpdateErrorNoAppState, messages()));
     bool cacheFailed = false;
     const int16_t status = runUpdate(cacheFailed);
     platform::releaseSpareBulkBuffers();
     stopAuthorization();
     removeTemporaryDirectory();
-    complete(UpdateResult::updateResultWithStatusCode(status));
+    complete(UpdateResult::updateResultWithStatusCode(status, messages()));
 }
 
 UpdateManager::SpaceCheck UpdateManager::checkFreeSpace(const UpdateFontInfo& updateFontInfo,

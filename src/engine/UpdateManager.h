@@ -14,6 +14,8 @@
 
 namespace fu {
 
+class MessageInfo;
+class UpdateContext;
 class UpdateSfntSetInfo;
 class UpdateTargetInfo;
 class VolumeInfo;
@@ -35,11 +37,16 @@ public:
 
 class UpdateManager {
 public:
+    UpdateManager() = default;
+    explicit UpdateManager(UpdateContext* context) : context(context) {}
+
+    // What the runs work on; not owned. Without one every run ends at once with its no-state code.
+    UpdateContext* context = nullptr;
     UpdateManagerDelegate* delegate = nullptr; // not owned
 
     // ---- Search ----
     [[nodiscard]] int64_t progressMaxOfFindUpdateNecessaryFont() const;
-    // The whole search into the application state's found-font list.
+    // The whole search into the context's found-font list.
     void findUpdateNecessaryFont();
     // The drive: 0 or a search status code; only the given folder (as the user's) when non-empty.
     [[nodiscard]] int16_t findUpdateFontInfo(UpdateFontInfo* updateFontInfo, const UpdateSfntSetInfo* updateSfntSetInfo,
@@ -67,7 +74,7 @@ public:
 
     // ---- Batch creation into an output folder (UpdateManagerBatch.cpp) ----
 
-    // One new font per record of the application state's check-target document, into the
+    // One new font per record of the context's check-target document, into the
     // folder itself. NO, with nothing written, when a record is incomplete, matches no set, or
     // its output would replace a source file or another record's output; NO also when a build
     // fails (the fonts before it stay written).
@@ -101,6 +108,7 @@ private:
     void scheduleCreateFont();
     bool createFontPending_ = false;
 
+    [[nodiscard]] const MessageInfo* messages() const;
     void progress(int64_t count, std::optional<std::string> text) const;
     void complete(UpdateResult result) const;
     [[nodiscard]] int16_t runUpdate(bool& cacheFailed);

@@ -12,8 +12,7 @@
 #include "platform/OSStatus.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
-#include "shell/AppDelegate.h"
-#include "shell/AppInfo.h"
+#include "engine/UpdateContext.h"
 
 #include <initializer_list>
 #include <set>
@@ -109,7 +108,7 @@ std::unique_ptr<UpdateFontItem> fontOfRecord(const CheckTargetItem* record,
 
 bool UpdateManager::createNewFontWithDstDirPath(const std::string& dstDirPath) {
     if (dstDirPath.empty()) return false;
-    AppInfo* info = AppDelegate::appInfo();
+    UpdateContext* info = context;
     if (!info || !info->checkTargetInfo || info->checkTargetInfo->countOfCheckTargetItem() == 0 ||
         !info->updateSfntSetInfo || info->updateSfntSetInfo->countOfUpdateSfntSetItem() == 0)
         return false;
@@ -184,7 +183,7 @@ bool UpdateManager::createUserFontWithUpdateTargetInfo(
         return refuse(kBadOutputFolder);
     if (!updateTargetInfo || updateTargetInfo->countOfUpdateTargetItem() == 0)
         return refuse("[エラー] 対象フォント情報が不正です。\n");
-    AppInfo* info = AppDelegate::appInfo();
+    UpdateContext* info = context;
     if (!info || !info->updateSfntSetInfo ||
         info->updateSfntSetInfo->countOfUpdateSfntSetItem() == 0)
         return refuse("[エラー] アップデート用sfntデータが取得できません。\n");
@@ -218,7 +217,7 @@ void UpdateManager::createFont() {
                 platform::toNFC(createFontLogText).value_or(createFontLogText));
         return;
     }
-    AppInfo* info = AppDelegate::appInfo();
+    UpdateContext* info = context;
     if (!info || !info->updateSfntSetInfo ||
         info->updateSfntSetInfo->countOfUpdateSfntSetItem() == 0)
         return endCreateFont("[エラー] アップデート用sfntデータがみつかりません。\n");

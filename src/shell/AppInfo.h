@@ -1,23 +1,16 @@
-// The application state: everything the wizard keeps between screens. It owns what it holds and
-// releases it when it goes away.
+// The application state: everything the wizard keeps between screens. It is the engine's context
+// too (the definition, the fonts found, the run's rights), which the engine is handed explicitly.
+// It owns what it holds and releases it when it goes away.
 #pragma once
 
 #include "base/Bytes.h"
-#include "definition/DefinitionContainer.h"
-#include "definition/DefinitionSignature.h"
+#include "definition/DefinitionPayload.h"
 #include "definition/RichText.h"
-#include "definition/ScriptInfo.h"
-#include "definition/UpdateSfntSetInfo.h"
-#include "definition/UpdateTargetInfo.h"
-#include "engine/Authorization.h"
-#include "engine/MessageInfo.h"
-#include "engine/UpdateFontInfo.h"
+#include "engine/UpdateContext.h"
 #include "engine/UpdateManager.h"
 #include "engine/UpdateResult.h"
 #include "shell/SceneInfo.h"
-#include "shell/TestOption.h"
 #include "shell/ViewController.h"
-#include "tools/CheckTargetInfo.h"
 
 #include <cstdint>
 #include <memory>
@@ -27,12 +20,10 @@
 
 namespace fu {
 
-class AppInfo {
+class AppInfo : public UpdateContext {
 public:
     AppInfo();
-    ~AppInfo();
-    AppInfo(const AppInfo&) = delete;
-    AppInfo& operator=(const AppInfo&) = delete;
+    ~AppInfo() override;
 
     bool fupdefFail = false;      // the last definition load failed
     bool noSupportSystem = false; // the running system is older than reqSysVersStr
@@ -42,31 +33,11 @@ public:
     // Lowest supported system version; empty until start-up sets it, and an empty requirement
     // is never met.
     std::string reqSysVersStr;
-    // Seeds the definition key; a build setting.
-    std::string appCopyrightStr;
 
-    // The loaded definition; all nil until a load succeeds, cleared when the next one starts.
-    std::unique_ptr<UpdateTargetInfo> updateTargetInfo;
-    std::unique_ptr<ScriptInfo> scriptInfo;
-    std::unique_ptr<UpdateSfntSetInfo> updateSfntSetInfo;
+    // The loaded definition's read-me; nil until a load succeeds, cleared when the next one starts.
     std::unique_ptr<RichText> readMeText;
-    // The definition's file as it was read, for the helper to verify on its own, and what its
-    // signature says to this program's trust store. Empty and unsigned until a load succeeds.
-    Bytes definitionBytes;
-    SignatureVerification definitionSignature;
-    // Only such a definition may touch the computer's fonts or run anything with rights.
-    [[nodiscard]] bool definitionIsTrusted() const {
-        return definitionSignature.status == SignatureStatus::SignedBy;
-    }
-    std::unique_ptr<UpdateFontInfo> updateFontInfo; // what the last search found
-    std::unique_ptr<CheckTargetInfo> checkTargetInfo; // the authoring tools' document; nil: none
-    std::unique_ptr<Authorization> authorization;   // rights for the current update run
-    std::optional<std::string> temporaryDirPath;    // work folder of the current update run
     // Last path component of the external definition that loaded; nil otherwise.
     std::optional<std::string> fupdefFileName;
-
-    // Null only when the table could not be made; every look-up then gives nil.
-    std::unique_ptr<MessageInfo> messageInfo;
 
     int64_t curViewNo = 0; // the view on screen; 0 = none
     // Controller of the wizard or result view on screen; null for the tool views.
@@ -91,7 +62,6 @@ public:
     // The decrypted payload: sections 'rdme', 'updp', 'scpt' and 'sets'. The sets' tables keep
     // copies of what they need.
     [[nodiscard]] bool setupUpdaterParamWithData(ByteView payload);
-    enum class PayloadFailure { None, NotContainer, ReadMe, Targets, Scripts, Sets };
     [[nodiscard]] PayloadFailure splitPayload(ByteView payload);
     // The same for a payload that lies inside *buffer: the sets' tables share the buffer, so a
     // large table is never copied. Every section level is read in place.
@@ -110,13 +80,8 @@ public:
 
     // ---- Engine state ----
 
-    // A fresh, empty found-font list replaces the last one.
-    bool setupUpdateFontInfo();
-    // A new Authorization (without rights yet) replaces the last one.
-    bool setupAuthorization();
-    std::unique_ptr<TestOption> testOption; // nil: every option off
     std::unique_ptr<UpdateManager> updateManager;
-    // A new manager for the next search or update run.
+    // A new manager, working on this state, for the next search or update run.
     bool setupUpdateManager();
 
     bool sceneDebug = false; // an authoring tool has been called up

@@ -95,7 +95,7 @@ void ScreensGuiTest::anUpdateRunLeadsToTheScreenOfItsOutcome() {
     wizard.info().sceneInfo->sceneIndex = 4; // the update screen's place in the course
     {
         qt::UpdateNowViewController screen; // reports as the update screen would
-        screen.processComplete(UpdateResult::updateResultWithStatusCode(int16_t(status)));
+        screen.processComplete(UpdateResult::updateResultWithStatusCode(int16_t(status), wizard.info().messageInfo.get()));
         QCOMPARE(wizard.viewNo(), 1); // the move waits for the report to return
         QVERIFY(wizard.waitForView(view, 2000));
     }
@@ -117,7 +117,7 @@ void ScreensGuiTest::aSearchLeadsToTheListNotFoundOrError() {
         screen.processComplete(result);
         return wizard.waitForView(expected, 2000);
     };
-    QVERIFY(report(UpdateResult::updateResultWithStatusCode(SearchErrorUserFontsFolder), 98));
+    QVERIFY(report(UpdateResult::updateResultWithStatusCode(SearchErrorUserFontsFolder, wizard.info().messageInfo.get()), 98));
     QCOMPARE(wizard.screen<qt::ErrorViewController>()->messageText->text(),
              QString::fromStdString(*info.messageInfo->messageOfStatusCode(SearchErrorUserFontsFolder)));
     (void)info.setupUpdateFontInfo();

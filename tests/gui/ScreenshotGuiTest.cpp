@@ -60,7 +60,7 @@ void ScreenshotGuiTest::everyScreenAndSheet() {
     QVERIFY(delegate.changeToNewView(3, "対象フォントの検索"));
     auto* search = wizard.screen<qt::CheckNowViewController>();
     search->indicator->setRange(0, 10);
-    search->processProgress(UpdateResult::updateResultWithCount(4, "DemoGothic を確認しています…"));
+    search->processProgress(UpdateResult::updateResultWithCount(4, "DemoGothic を確認しています…", nullptr));
     QVERIFY(saveScreenshot(wizard.window, "03-CheckNow"));
 
     fillFoundFonts(wizard.info(), {0, 0, 0, 0});
@@ -81,7 +81,7 @@ void ScreenshotGuiTest::everyScreenAndSheet() {
     QVERIFY(delegate.changeToNewView(5, "フォントのアップデート中"));
     auto* update = wizard.screen<qt::UpdateNowViewController>();
     update->indicator->setRange(0, 3);
-    update->processProgress(UpdateResult::updateResultWithCount(1, "DemoMincho をアップデートしています…"));
+    update->processProgress(UpdateResult::updateResultWithCount(1, "DemoMincho をアップデートしています…", nullptr));
     QVERIFY(saveScreenshot(wizard.window, "05-UpdateNow"));
 
     fillFoundFonts(wizard.info(), {0, ItemFileLocked, 0, ItemSfntBuildFailed});
@@ -98,7 +98,7 @@ void ScreenshotGuiTest::everyScreenAndSheet() {
         QVERIFY(delegate.changeToNewView(result.view, result.title));
         QVERIFY(saveScreenshot(wizard.window, result.file));
     }
-    delegate.errorScene(UpdateResult::updateResultWithStatusCode(SearchErrorLocalFontsFolder));
+    delegate.errorScene(UpdateResult::updateResultWithStatusCode(SearchErrorLocalFontsFolder, wizard.info().messageInfo.get()));
     QCOMPARE(wizard.viewNo(), 98);
     QVERIFY(saveScreenshot(wizard.window, "98-Error"));
 

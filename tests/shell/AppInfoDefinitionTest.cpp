@@ -78,7 +78,7 @@ TEST_F(DefinitionLoad, TheSetsOutliveTheBytesTheyWereReadFrom) {
     ASSERT_EQ(opened.failure, ContainerFailure::None);
     Bytes payload = opened.payload;
     AppInfo split;
-    ASSERT_EQ(split.splitPayload(payload), AppInfo::PayloadFailure::None);
+    ASSERT_EQ(split.splitPayload(payload), PayloadFailure::None);
     std::fill(payload.begin(), payload.end(), uint8_t{0});
     holdsTheSet(split, "split from a view");
 }
@@ -134,15 +134,15 @@ protected:
 
 TEST_F(PayloadSplit, ReadMeAndTargetsMustBeThereButMayBeUnreadable) {
     EXPECT_EQ(info.splitPayload(payloadWith({{"updp", sources.targets}, {"scpt", sources.scripts}, {"sets", sets()}})),
-              AppInfo::PayloadFailure::ReadMe);
+              PayloadFailure::ReadMe);
     EXPECT_EQ(info.splitPayload(payloadWith({{"rdme", sources.readMe}, {"scpt", sources.scripts}, {"sets", sets()}})),
-              AppInfo::PayloadFailure::Targets);
+              PayloadFailure::Targets);
     // Not RTF, and nine fields per target: still a definition.
     EXPECT_EQ(info.splitPayload(payloadWith({{"rdme", text("plain text\n")},
                                              {"updp", text("1\t2\t3\t4\t5\t6\t7\t8\t9\n")},
                                              {"scpt", text("no scripts\n")},
                                              {"sets", sets()}})),
-              AppInfo::PayloadFailure::None);
+              PayloadFailure::None);
     EXPECT_FALSE(info.readMeText);
     EXPECT_FALSE(info.updateTargetInfo);
     ASSERT_TRUE(info.scriptInfo);
@@ -162,13 +162,13 @@ TEST_F(PayloadSplit, OneBadSetRefusesTheDefinitionAndSetsKeepTheirOrder) {
                             {"sets", std::move(setsSection)}});
     };
     EXPECT_EQ(info.splitPayload(payload(taggedContainer({{"s000", set("First", true)}, {"s001", set("Second", false)}}))),
-              AppInfo::PayloadFailure::Sets);
+              PayloadFailure::Sets);
     EXPECT_FALSE(info.updateSfntSetInfo);
     EXPECT_TRUE(info.readMeText && info.updateTargetInfo && info.scriptInfo)
         << "sections read before the failing one stay";
 
     ASSERT_EQ(info.splitPayload(payload(taggedContainer({{"zzzz", set("First", true)}, {"aaaa", set("Second", true)}}))),
-              AppInfo::PayloadFailure::None);
+              PayloadFailure::None);
     EXPECT_EQ(info.updateSfntSetInfo->updateSfntSetItemAtIndex(0)->name, "First");
     EXPECT_EQ(info.updateSfntSetInfo->updateSfntSetItemAtIndex(1)->name, "Second");
     EXPECT_FALSE(info.updateSfntSetInfo->updateSfntSetItemAtIndex(2));

@@ -119,7 +119,7 @@ TEST_F(SceneFlow, TheCourseRunsForwardAndBackPassesTheProgressScreens) {
 
 TEST_F(SceneFlow, TheErrorScreenGetsTheOutcomeBeforeItShows) {
     launch();
-    delegate.errorScene(UpdateResult::updateResultWithStatusCode(-2000));
+    delegate.errorScene(UpdateResult::updateResultWithStatusCode(-2000, info().messageInfo.get()));
     EXPECT_EQ(window.shownViewNo, 98);
     EXPECT_EQ(log.resultsReceived, std::vector<int16_t>{-2000});
     EXPECT_EQ(info().updateManagerResult->status, -2000);
@@ -202,7 +202,7 @@ TEST_F(SceneFlow, StartSceneLeavesARunOrItsOutcomeAlone) {
         EXPECT_EQ(window.shownViewNo, 1) << busy;
     }
     info().curViewNo = 97;
-    info().updateManagerResult = UpdateResult::updateResultWithStatusCode(-490);
+    info().updateManagerResult = UpdateResult::updateResultWithStatusCode(-490, info().messageInfo.get());
     delegate.startScene();
     EXPECT_EQ(info().curViewNo, 1);
     EXPECT_FALSE(info().updateManagerResult);

@@ -5,7 +5,7 @@
 
 #include "base/Bytes.h"
 #include "engine/UpdateManager.h"
-#include "shell/TestOption.h"
+#include "engine/TestOption.h"
 #include "shell/qt/QtViewController.h"
 #include "shell/qt/Sheets.h"
 #include "tools/CheckTargetInfo.h"

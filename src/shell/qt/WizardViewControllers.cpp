@@ -3,7 +3,7 @@
 #include "engine/FontUpdate.h"
 #include "engine/VolumeInfo.h"
 #include "shell/AppDelegate.h"
-#include "shell/RunDisclosure.h"
+#include "engine/RunDisclosure.h"
 #include "shell/qt/QtText.h"
 
 #include "ui_CheckFontViewController.h"

@@ -10,7 +10,7 @@
 
 namespace fu {
 
-class AppInfo;
+class UpdateContext;
 
 // The read-me screen's warning for a definition without a trusted signature; nullopt for one
 // signed by a trusted key.
@@ -19,6 +19,6 @@ class AppInfo;
 // The question before an update run, followed by what the run will execute: with administrator
 // rights (when a computer font is requested: the signer, the fonts' replacement and the cache
 // script as the helper will run it) or as the user, and the restart script.
-[[nodiscard]] std::string updateConfirmationText(const AppInfo& info);
+[[nodiscard]] std::string updateConfirmationText(const UpdateContext& info);
 
 } // namespace fu

@@ -1,8 +1,8 @@
-#include "shell/RunDisclosure.h"
+#include "engine/RunDisclosure.h"
 
 #include "engine/PrivilegedScript.h"
 #include "engine/UpdateFontInfo.h"
-#include "shell/AppInfo.h"
+#include "engine/UpdateContext.h"
 
 namespace fu {
 namespace {
@@ -39,7 +39,7 @@ std::optional<std::string> untrustedDefinitionWarning(const SignatureVerificatio
            "アップデートの前に内容を表示してから、あなたの権限で実行します。";
 }
 
-std::string updateConfirmationText(const AppInfo& info) {
+std::string updateConfirmationText(const UpdateContext& info) {
     std::string text = std::string(kAskUpdate) + "\n\n";
     const ScriptInfo* scripts = info.scriptInfo.get();
     const bool withRights =
