@@ -10,7 +10,6 @@
 #include "base/ByteWriter.h"
 #include "engine/FontUpdate.h"
 #include "engine/UpdateManager.h"
-#include "shell/AppDelegate.h"
 #include "shell/AppInfo.h"
 #include "support/DefinitionBuilder.h"
 #include "support/SampleFont.h"
@@ -348,8 +347,7 @@ int main() {
     info->appCopyrightStr = test::kTestCopyright;
     if (!info->setupUpdaterParamWithEnData(test::sealedDefinition(sources))) return 1;
     info->setupUpdateManager();
-    AppDelegate::setAppInfo(std::move(info));
-    AppInfo& state = *AppDelegate::appInfo();
+    AppInfo& state = *info;
     Quiet quiet;
     state.updateManager->delegate = &quiet;
 

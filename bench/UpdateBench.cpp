@@ -5,7 +5,6 @@
 #include "BenchSupport.h"
 
 #include "engine/UpdateManager.h"
-#include "shell/AppDelegate.h"
 #include "shell/AppInfo.h"
 #include "support/DefinitionBuilder.h"
 #include "support/SampleFont.h"
@@ -85,8 +84,7 @@ int main() {
         info->appCopyrightStr = test::kTestCopyright;
         if (!info->setupUpdaterParamWithEnData(definition)) return 2;
         info->setupUpdateManager();
-        AppDelegate::setAppInfo(std::move(info));
-        AppInfo& state = *AppDelegate::appInfo();
+        AppInfo& state = *info;
         Outcome outcome;
         state.updateManager->delegate = &outcome;
         state.updateManager->findUpdateNecessaryFont();

@@ -4,8 +4,6 @@
 #include "engine/UpdateManager.h"
 #include "platform/Text.h"
 #include "sfnt/VersResource.h"
-#include "shell/AppDelegate.h"
-#include "shell/AppInfo.h"
 #include "suitcase/ResFile.h"
 #include "support/EngineFixture.h"
 #include "support/SampleSuitcase.h"
@@ -53,7 +51,7 @@ protected:
         fs::create_directories(src);
         fs::create_directories(out);
     }
-    void TearDown() override { AppDelegate::setAppInfo(nullptr); }
+    void TearDown() override { test::clearAppState(); }
 
     std::string font(const std::string& relative) {
         const std::string path = src + "/" + relative;
@@ -75,7 +73,7 @@ protected:
     }
 
     test::EngineSample sample = test::makeEngineSample(sandbox);
-    AppInfo& info = test::installAppState(sample);
+    test::EngineState& info = test::installAppState(sample);
     std::string src = sandbox.path("source");
     std::string out = sandbox.path("output");
     Completion completion;

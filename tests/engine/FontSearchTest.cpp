@@ -5,8 +5,6 @@
 #include "engine/UpdateManager.h"
 #include "engine/VolumeInfo.h"
 #include "platform/FileAttributes.h"
-#include "shell/AppDelegate.h"
-#include "shell/AppInfo.h"
 #include "support/BoundedRun.h"
 #include "support/EngineFixture.h"
 #include "support/HostileFiles.h"
@@ -36,11 +34,11 @@ public:
 
 class FontSearchRun : public test::SandboxTest {
 protected:
-    void TearDown() override { AppDelegate::setAppInfo(nullptr); }
+    void TearDown() override { test::clearAppState(); }
     std::string userFonts() const { return sandbox.path("home/.local/share/fonts"); }
     std::string computerFonts() const { return sandbox.path("system-fonts"); }
     // Runs a whole search through a fresh manager and answers its one completion.
-    UpdateResult search(AppInfo& info) {
+    UpdateResult search(test::EngineState& info) {
         info.setupUpdateManager();
         info.updateManager->delegate = &delegate;
         maximum = info.updateManager->progressMaxOfFindUpdateNecessaryFont();
@@ -63,7 +61,7 @@ TEST_F(FontSearchRun, FindsFontsInBothFoldersWithTheirPlace) {
     ASSERT_EQ(sample::writeSampleSuitcase(userFonts() + "/Newer Gothic", sample.oldFont, newer), 0);
     test::writeWholeFile(userFonts() + "/plain.ttf", sample.oldFont);
 
-    AppInfo& info = test::installAppState(sample);
+    test::EngineState& info = test::installAppState(sample);
     const UpdateResult result = search(info);
     EXPECT_EQ(result.status, StatusOK);
     ASSERT_EQ(result.count, 3);
@@ -99,7 +97,7 @@ TEST_F(FontSearchRun, FindsFontsInBothFoldersWithTheirPlace) {
 TEST_F(FontSearchRun, AFileMatchingTwoSetsIsListedOncePerSet) {
     sample.sources.sets.push_back({"Glyphs again", sample.oldFont, sample.newFont});
     test::installOldSuitcase(sample, userFonts() + "/Gothic");
-    AppInfo& info = test::installAppState(sample);
+    test::EngineState& info = test::installAppState(sample);
     const UpdateResult result = search(info);
     ASSERT_EQ(result.count, 2);
     EXPECT_EQ(info.updateFontInfo->updateFontItemAtIndex(0)->sfntSetIndex, 0u);
@@ -121,7 +119,7 @@ TEST_F(FontSearchRun, OneWalkListsWhatAWalkPerPairLists) {
     ASSERT_EQ(sample::writeSampleSuitcase(userFonts() + "/A/Other", sample.oldFont, renamed), 0);
     std::filesystem::create_directories(computerFonts());
 
-    AppInfo& info = test::installAppState(sample);
+    test::EngineState& info = test::installAppState(sample);
     ASSERT_EQ(info.updateTargetInfo->countOfUpdateTargetItem(), 2);
     ASSERT_EQ(search(info).status, StatusOK);
     UpdateFontInfo perPair;
@@ -145,7 +143,7 @@ TEST_F(FontSearchRun, OneWalkListsWhatAWalkPerPairLists) {
 // ends the search, since what it holds is unknown.
 TEST_F(FontSearchRun, AnAbsentFontsFolderIsEmptyAnUnlistableOneFails) {
     test::installOldSuitcase(sample, computerFonts() + "/Gothic");
-    AppInfo& info = test::installAppState(sample);
+    test::EngineState& info = test::installAppState(sample);
     ASSERT_FALSE(std::filesystem::exists(userFonts()));
     UpdateResult result = search(info);
     EXPECT_EQ(result.status, StatusOK);
@@ -164,7 +162,7 @@ TEST_F(FontSearchRun, AnAbsentFontsFolderIsEmptyAnUnlistableOneFails) {
     test::writeWholeFile(computerFonts(), Bytes{1});
     delegate.completions.clear();
     EXPECT_EQ(search(info).status, SearchErrorWalkFailed);
-    EXPECT_TRUE(AppDelegate::appInfo()->messageInfo->messageOfStatusCode(SearchErrorWalkFailed));
+    EXPECT_TRUE(test::currentAppState()->messageInfo->messageOfStatusCode(SearchErrorWalkFailed));
     EXPECT_TRUE(std::filesystem::is_regular_file(computerFonts())) << "the search changes nothing";
     std::filesystem::remove(computerFonts());
 
@@ -180,14 +178,14 @@ TEST_F(FontSearchRun, AFontsFolderWithoutReadRightsFails) {
     std::filesystem::create_directories(userFonts());
     std::filesystem::create_directories(computerFonts());
     std::filesystem::permissions(userFonts(), std::filesystem::perms::none);
-    AppInfo& info = test::installAppState(sample);
+    test::EngineState& info = test::installAppState(sample);
     const int16_t status = search(info).status;
     std::filesystem::permissions(userFonts(), std::filesystem::perms::owner_all);
     EXPECT_EQ(status, SearchErrorWalkFailed);
 }
 
 TEST_F(FontSearchRun, MissingDefinitionPartsEndTheSearch) {
-    AppInfo& info = test::installAppState(sample);
+    test::EngineState& info = test::installAppState(sample);
     info.updateTargetInfo.reset();
     EXPECT_EQ(search(info).status, -994);
     EXPECT_EQ(maximum, 0);
@@ -195,7 +193,7 @@ TEST_F(FontSearchRun, MissingDefinitionPartsEndTheSearch) {
     delegate.completions.clear();
     EXPECT_EQ(search(info).status, -996);
 
-    AppDelegate::setAppInfo(nullptr);
+    test::clearAppState();
     UpdateManager orphan;
     orphan.delegate = &delegate;
     delegate.completions.clear();
@@ -216,7 +214,7 @@ TEST_F(FontSearchRun, ProgressRisesSteadilyWhileTheFilesAreLookedAt) {
         }
         test::installOldSuitcase(sample, root + "/F7/Gothic");
     }
-    AppInfo& info = test::installAppState(sample);
+    test::EngineState& info = test::installAppState(sample);
     const UpdateResult result = search(info);
     ASSERT_EQ(result.status, StatusOK);
     EXPECT_EQ(result.count, 2);
@@ -276,7 +274,7 @@ TEST_F(FontSearchRun, TheListReadsAsTheFolderTreeInTheLocalesOrder) {
     std::sort(byBytes.begin(), byBytes.end());
     ASSERT_NE(byBytes, std::vector<std::string>(expected.begin() + 2, expected.end()));
 
-    AppInfo& info = test::installAppState(sample);
+    test::EngineState& info = test::installAppState(sample);
     for (const char* locale : {"ja_JP.UTF-8", "C"}) {
         ScopedEnvironment collation("LC_ALL", locale);
         delegate.completions.clear();
@@ -289,7 +287,7 @@ TEST_F(FontSearchRun, TheListReadsAsTheFolderTreeInTheLocalesOrder) {
 
 TEST_F(FontSearchRun, ASearchFolderIsSearchedAsTheUsersOnly) {
     test::installOldSuitcase(sample, sandbox.path("elsewhere/Gothic"));
-    AppInfo& info = test::installAppState(sample);
+    test::EngineState& info = test::installAppState(sample);
     info.setupUpdateFontInfo();
     EXPECT_EQ(FontUpdate::findUpdateFontInfo(info.updateFontInfo.get(), info.updateSfntSetInfo.get(),
                                              info.updateTargetInfo.get(), sandbox.path("elsewhere")),
@@ -318,7 +316,7 @@ TEST_F(FontSearchRun, HostileFilesBesideAFontCostTheSearchNeitherAHangNorMemory)
                                test::forkHeaderClaimingAMapOf(kSparseFork));
     const Bytes sparseStart = test::fileStart(userFonts() + "/._Sparse", 4096);
     std::filesystem::create_directories(computerFonts());
-    AppInfo& info = test::installAppState(sample);
+    test::EngineState& info = test::installAppState(sample);
 
     const std::string report = test::runBounded(
         [this, &info] {
@@ -423,7 +421,7 @@ TEST_F(FontSearchRun, ManyReferencesToOneLargeRecordAreDecidedOneAtATime) {
     std::filesystem::create_directories(computerFonts());
     const std::string path = userFonts() + "/Crowded";
     ASSERT_EQ(sample::writeForkFile(path, suitcaseFork(records, sfntRecords, "SampleGothic")), 0);
-    AppInfo& info = test::installAppState(sample);
+    test::EngineState& info = test::installAppState(sample);
 
     const std::string report = test::runBounded(
         [this, &info, &path] {
@@ -503,7 +501,7 @@ TEST_F(FontSearchRun, EveryKindOfItemIsListedAsTheWalkPerPairListsIt) {
     constexpr uint64_t kSparseFork = uint64_t{2} << 30;
     test::writeSparseCompanion(fonts + "/._Sparse", kSparseFork, test::forkHeaderClaimingAMapOf(kSparseFork));
     std::filesystem::create_directories(computerFonts());
-    AppInfo& info = test::installAppState(sample);
+    test::EngineState& info = test::installAppState(sample);
     ASSERT_EQ(info.updateTargetInfo->countOfUpdateTargetItem(), 3);
 
     const std::string report = test::runBounded(
@@ -534,7 +532,7 @@ TEST_F(FontSearchRun, EveryKindOfItemIsListedAsTheWalkPerPairListsIt) {
 TEST_F(FontSearchRun, AFontsFolderThatIsALinkIsSearchedWhereItLeads) {
     test::installOldSuitcase(sample, sandbox.path("elsewhere/Sub/Gothic"));
     std::filesystem::create_directory_symlink(sandbox.path("elsewhere"), userFonts());
-    AppInfo& info = test::installAppState(sample);
+    test::EngineState& info = test::installAppState(sample);
     const UpdateResult result = search(info);
     ASSERT_EQ(result.status, StatusOK);
     ASSERT_EQ(result.count, 1);
@@ -557,7 +555,7 @@ TEST_F(FontSearchRun, ATreeOfMoreFoldersThanOpenDescriptorsIsSearchedWhole) {
             test::writeWholeFile(dir + "/._Gothic", companion);
         }
     std::filesystem::create_directories(computerFonts());
-    AppInfo& info = test::installAppState(sample);
+    test::EngineState& info = test::installAppState(sample);
 
     const std::string report = test::runBounded(
         [this, &info] {

@@ -1,12 +1,11 @@
 #include "engine/FontUpdate.h"
+#include "engine/MessageInfo.h"
 #include "engine/StatusCodes.h"
 #include "engine/UpdateManager.h"
 #include "platform/FileAttributes.h"
 #include "platform/MacFiles.h"
 #include "platform/Paths.h"
 #include "sfnt/VersResource.h"
-#include "shell/AppDelegate.h"
-#include "shell/AppInfo.h"
 #include "suitcase/ResFile.h"
 #include "support/EngineFixture.h"
 #include "support/SampleSuitcase.h"
@@ -53,7 +52,7 @@ class UpdateRun : public test::SandboxTest {
 protected:
     void TearDown() override {
         unsetenv("FONTUPDATER_ELEVATE");
-        AppDelegate::setAppInfo(nullptr);
+        test::clearAppState();
     }
     std::string userFonts() const { return sandbox.path("home/.local/share/fonts"); }
     std::string trash() const { return sandbox.path("home/.local/share/Trash"); }
@@ -62,7 +61,7 @@ protected:
     // Search, then update everything found; the run's outcome. With rights, they are taken
     // before the run as the list screen takes them.
     int16_t searchAndUpdate(bool withRights = false) {
-        AppInfo& info = test::installAppState(sample);
+        test::EngineState& info = test::installAppState(sample);
         info.setupUpdateManager();
         Collect search;
         info.updateManager->delegate = &search;
@@ -81,7 +80,7 @@ protected:
     }
     // Another run over the list the last one left; its outcome.
     int16_t updateAgain() {
-        AppInfo& info = *AppDelegate::appInfo();
+        test::EngineState& info = *test::currentAppState();
         info.setupUpdateManager();
         info.updateManager->delegate = &run;
         run.completions.clear();
@@ -123,7 +122,7 @@ TEST_F(UpdateRun, OneUserFontIsReplacedAndTheOldOneGoesToTheTrash) {
     EXPECT_NE(record.find("\nDeletionDate=20"), std::string::npos) << record;
     EXPECT_TRUE(fs::exists(test::cacheMarker(sandbox))) << "the user's cache was rebuilt";
     EXPECT_FALSE(fs::exists(sandbox.path("home/.local/share/org.fontupdater.FontUpdater.temp")));
-    EXPECT_EQ(AppDelegate::appInfo()->updateFontInfo->updateFontItemAtIndex(0)->updateResult, 0);
+    EXPECT_EQ(test::currentAppState()->updateFontInfo->updateFontItemAtIndex(0)->updateResult, 0);
     auto attributes = platform::readAttributes(userFonts() + "/Gothic");
     ASSERT_TRUE(attributes && attributes->creationDate);
     // 2014/04/03 09:00:00 in Japan.
@@ -152,7 +151,7 @@ TEST_F(UpdateRun, OneFailingFontOfThreeGivesAPartialOutcome) {
         ASSERT_EQ(sample::writeSampleSuitcase(userFonts() + "/B", sample.oldFont, newer), 0);
     };
     EXPECT_EQ(searchAndUpdate(), UpdatePartialCacheOK);
-    const auto& fonts = AppDelegate::appInfo()->updateFontInfo->updateFontItems;
+    const auto& fonts = test::currentAppState()->updateFontInfo->updateFontItems;
     ASSERT_EQ(fonts.size(), 3u);
     for (const auto& font : fonts) {
         if (font->srcPath == userFonts() + "/B")
@@ -182,7 +181,7 @@ TEST_F(UpdateRun, AComputerFontMovesThroughTheHelper) {
     fs::create_directories(userFonts());
 
     const int16_t outcome = searchAndUpdate(true);
-    const AppInfo& info = *AppDelegate::appInfo();
+    const test::EngineState& info = *test::currentAppState();
     EXPECT_EQ(outcome, StatusOK) << "font result " << info.updateFontInfo->updateFontItemAtIndex(0)->updateResult;
     EXPECT_TRUE(fs::exists(sandbox.path("launched")));
     EXPECT_EQ(installedVersion(computer), "1.0.2");
@@ -203,7 +202,7 @@ TEST_F(UpdateRun, AComputerFontsOutcomeIsReadFromTheFilesNotFromTheHelpersAnswer
     fs::create_directories(userFonts());
 
     (void)searchAndUpdate(true);
-    const UpdateFontItem& font = *AppDelegate::appInfo()->updateFontInfo->updateFontItemAtIndex(0);
+    const UpdateFontItem& font = *test::currentAppState()->updateFontInfo->updateFontItemAtIndex(0);
     EXPECT_EQ(installedVersion(computer), "1.0.2");
     EXPECT_EQ(font.updateResult, StatusOK) << "the font was updated, whatever the helper could say";
     EXPECT_EQ(installedVersion(trash() + "/files/" + backupName() + "/コンピュータ/Sub/Gothic"), "1.0.1");
@@ -278,12 +277,12 @@ TEST_F(UpdateRun, ALockedFontIsLeftUntouched) {
     const int16_t outcome = searchAndUpdate();
     EXPECT_EQ(std::system(("chattr -i '" + path + "'").c_str()), 0) << "the sandbox could not be removed";
     EXPECT_EQ(outcome, UpdateNoneUpdated);
-    EXPECT_EQ(AppDelegate::appInfo()->updateFontInfo->updateFontItemAtIndex(0)->updateResult, ItemFileLocked);
+    EXPECT_EQ(test::currentAppState()->updateFontInfo->updateFontItemAtIndex(0)->updateResult, ItemFileLocked);
     EXPECT_EQ(installedVersion(path), "1.0.1");
 }
 
 TEST_F(UpdateRun, NothingRequestedEndsBeforeAnyFolderIsMade) {
-    AppInfo& info = test::installAppState(sample);
+    test::EngineState& info = test::installAppState(sample);
     info.setupUpdateFontInfo();
     info.setupUpdateManager();
     info.updateManager->delegate = &run;
@@ -334,12 +333,12 @@ TEST_F(UpdateRun, FontsTheRunNeverCameToAreNotReportedAsDone) {
     const std::string temp = sandbox.path("home/.local/share/org.fontupdater.FontUpdater.temp");
     beforeUpdate = [&] { test::writeWholeFile(temp, Bytes{7}); };
     EXPECT_EQ(searchAndUpdate(), UpdateErrorTempSetup);
-    AppInfo& info = *AppDelegate::appInfo();
+    test::EngineState& info = *test::currentAppState();
     ASSERT_EQ(info.updateFontInfo->countOfUpdateFontItemAll(), 2);
     for (const auto& font : info.updateFontInfo->updateFontItems) {
         EXPECT_EQ(font->updateResult, ItemNotAttempted) << font->srcPath;
         EXPECT_EQ(installedVersion(font->srcPath), "1.0.1");
-        EXPECT_EQ(AppDelegate::updateItemStatusFromUpdateFontItemResult(font->updateResult), FontErrorGeneral);
+        EXPECT_EQ(fontMessageCodeOfItemResult(font->updateResult), FontErrorGeneral);
     }
     EXPECT_EQ(test::readWholeFile(temp), Bytes{7}) << "what stood in the way is left alone";
 
@@ -367,7 +366,7 @@ TEST_F(UpdateRun, AWorkFolderThatIsNotOursAloneStopsTheRun) {
     fs::permissions(elsewhere, fs::perms::owner_all, fs::perm_options::replace);
     auto expectStoppedBeforeTheFont = [&](const char* planted) {
         EXPECT_EQ(installedVersion(font), "1.0.1") << planted;
-        EXPECT_EQ(AppDelegate::appInfo()->updateFontInfo->updateFontItemAtIndex(0)->updateResult, ItemNotAttempted)
+        EXPECT_EQ(test::currentAppState()->updateFontInfo->updateFontItemAtIndex(0)->updateResult, ItemNotAttempted)
             << planted;
         EXPECT_TRUE(fs::is_empty(elsewhere)) << planted;
         EXPECT_FALSE(fs::exists(trash() + "/files/" + backupName())) << planted;
@@ -413,12 +412,12 @@ protected:
             if (step.count == 1 && !step.text) change(backup);
         };
         EXPECT_EQ(searchAndUpdate(), UpdatePartialCacheOK);
-        const auto& fonts = AppDelegate::appInfo()->updateFontInfo->updateFontItems;
+        const auto& fonts = test::currentAppState()->updateFontInfo->updateFontItems;
         ASSERT_EQ(fonts.size(), 2u);
         EXPECT_EQ(fonts[0]->updateResult, StatusOK);
         EXPECT_EQ(installedVersion(fonts[0]->srcPath), "1.0.2");
         EXPECT_EQ(fonts[1]->updateResult, ItemBackupFolderFailed);
-        EXPECT_EQ(AppDelegate::updateItemStatusFromUpdateFontItemResult(fonts[1]->updateResult), FontErrorBackupFolder);
+        EXPECT_EQ(fontMessageCodeOfItemResult(fonts[1]->updateResult), FontErrorBackupFolder);
         EXPECT_EQ(installedVersion(fonts[1]->srcPath), "1.0.1");
         second = platform::lastPathComponent(fonts[1]->srcPath);
     }

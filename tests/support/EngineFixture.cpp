@@ -1,7 +1,6 @@
 #include "support/EngineFixture.h"
 
-#include "shell/AppDelegate.h"
-#include "shell/AppInfo.h"
+#include "definition/DefinitionPayload.h"
 #include "sfnt/VersResource.h"
 #include "suitcase/ResFile.h"
 #include "support/DefinitionBuilder.h"
@@ -52,16 +51,30 @@ void installOldSuitcase(const EngineSample& sample, const std::string& path) {
         throw std::runtime_error("cannot write the sample suitcase " + path);
 }
 
-AppInfo& installAppState(const EngineSample& sample, SampleTrust trust) {
-    auto info = std::make_unique<AppInfo>();
-    // The helper opens definitions with the build's own key, as the wizard does.
-    const Bytes sealed = sealedDefinition(sample.sources, info->appCopyrightStr);
-    if (!info->setupUpdaterParamWithEnData(trust == SampleTrust::SignedByThisBuild ? signedByThisBuild(sealed)
-                                                                                   : sealed))
-        throw std::runtime_error("the sample definition does not load");
-    info->setupUpdateManager();
-    AppDelegate::setAppInfo(std::move(info));
-    return *AppDelegate::appInfo();
+namespace {
+
+std::unique_ptr<EngineState>& heldState() {
+    static std::unique_ptr<EngineState> state;
+    return state;
 }
+
+} // namespace
+
+EngineState& installAppState(const EngineSample& sample, SampleTrust trust) {
+    auto state = std::make_unique<EngineState>();
+    // The helper opens definitions with the build's own key, as the wizard does.
+    const Bytes sealed = sealedDefinition(sample.sources, state->appCopyrightStr);
+    Bytes file = trust == SampleTrust::SignedByThisBuild ? signedByThisBuild(sealed) : sealed;
+    LoadedDefinition loaded = loadDefinition(std::move(file), state->appCopyrightStr, TrustStore::system());
+    if (!loaded.loaded()) throw std::runtime_error("the sample definition does not load");
+    state->adoptDefinition(loaded);
+    state->setupUpdateManager();
+    heldState() = std::move(state);
+    return *heldState();
+}
+
+EngineState* currentAppState() { return heldState().get(); }
+
+void clearAppState() { heldState().reset(); }
 
 } // namespace fu::test

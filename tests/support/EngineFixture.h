@@ -4,14 +4,12 @@
 
 #include "base/Bytes.h"
 #include "definition/DefinitionWriter.h"
+#include "engine/UpdateContext.h"
+#include "engine/UpdateManager.h"
 #include "support/Sandbox.h"
 
 #include <memory>
 #include <string>
-
-namespace fu {
-class AppInfo;
-}
 
 namespace fu::test {
 
@@ -32,9 +30,21 @@ void installOldSuitcase(const EngineSample& sample, const std::string& path);
 
 enum class SampleTrust { SignedByThisBuild, Unsigned };
 
-// A fresh application state holding the sample definition, installed as the current one; signed
-// by the build's trusted key unless asked otherwise.
-AppInfo& installAppState(const EngineSample& sample, SampleTrust trust = SampleTrust::SignedByThisBuild);
+// What the engine works on in a test: a context and a manager working on it.
+struct EngineState : UpdateContext {
+    std::unique_ptr<UpdateManager> updateManager;
+    bool setupUpdateManager() {
+        updateManager = std::make_unique<UpdateManager>(this);
+        return true;
+    }
+};
+
+// A fresh state holding the sample definition, which replaces the test's current one; signed by
+// the build's trusted key unless asked otherwise.
+EngineState& installAppState(const EngineSample& sample, SampleTrust trust = SampleTrust::SignedByThisBuild);
+// The test's current state (null before the first install and after a clear).
+[[nodiscard]] EngineState* currentAppState();
+void clearAppState();
 
 // The short version in an installed suitcase's 'vers' 1, or a parenthesised reason it has none.
 [[nodiscard]] std::string installedVersion(const std::string& path);
