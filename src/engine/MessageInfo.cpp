@@ -8,12 +8,7 @@
 namespace fu {
 namespace {
 
-struct MessageEntry {
-    int16_t status;
-    const char* message;
-};
-
-constexpr const char* searchErrorGeneralMessage = "フォント検索中にエラーが発生しました。";
+constexpr const char* kSearchErrorGeneralMessage = "フォント検索中にエラーが発生しました。";
 
 // Registered after the search's general range, in this order. A look-up answers the first
 // registration of a code, so the order is part of the table.
@@ -92,6 +87,11 @@ constexpr MessageEntry messageTable[] = {
 
 } // namespace
 
+const char* searchErrorGeneralMessage() { return kSearchErrorGeneralMessage; }
+
+std::span<const MessageEntry> messageTableEntries() { return messageTable; }
+
+
 MessageItem MessageItem::initWithStatusCode(int16_t status, std::string message) {
     MessageItem item;
     item.status = status;
@@ -109,7 +109,7 @@ bool MessageInfo::setupMessageItems() {
     bool added = true;
     try {
         for (int status = SearchErrorGeneral; added && status <= SearchErrorGeneralLast; ++status) {
-            added = addItemWithStatusCode(static_cast<int16_t>(status), searchErrorGeneralMessage);
+            added = addItemWithStatusCode(static_cast<int16_t>(status), kSearchErrorGeneralMessage);
         }
         for (const MessageEntry& entry : messageTable) {
             if (!added) break;

@@ -3,10 +3,21 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
 namespace fu {
+
+struct MessageEntry {
+    int16_t status;
+    const char* message;
+};
+
+// The application's texts, the one place they are written: one text for the whole search range
+// -1000 … -993, then the table, registered in its order.
+[[nodiscard]] const char* searchErrorGeneralMessage();
+[[nodiscard]] std::span<const MessageEntry> messageTableEntries();
 
 class MessageItem {
 public:
