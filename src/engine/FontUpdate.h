@@ -152,8 +152,6 @@ public:
                                                            Authorization* authorization);
     [[nodiscard]] static int16_t moveToFontsUpdateFontItem(UpdateFontItem* item);
     [[nodiscard]] static int16_t moveToFontsUpdateFontItem(UpdateFontItem* item, Authorization* authorization);
-    // Puts the old file back where it was after the new one could not be moved into place.
-    [[nodiscard]] static int16_t moveBackFromTrashUpdateFontItem(UpdateFontItem* item, Authorization* authorization);
     // Where the old pair goes in the backup folder: its domain's sub-folder, its sub-path, a free
     // name. The folders are made on the way.
     [[nodiscard]] static std::optional<std::string> backupTargetPathOfUpdateFontItem(

@@ -185,16 +185,6 @@ int16_t FontUpdate::moveToFontsUpdateFontItem(UpdateFontItem* item, Authorizatio
     return moveIntoPlace(item, authorization);
 }
 
-int16_t FontUpdate::moveBackFromTrashUpdateFontItem(UpdateFontItem* item, Authorization* authorization) {
-    if (!item || !item->backupPath || item->srcPath.empty() || platform::macFileExists(item->srcPath)) return -1;
-    const bool moved = authorization
-                           ? Authorization::moveFileWithAuthorization(authorization, *item->backupPath, item->srcPath) == 0
-                           : platform::moveMacFile(*item->backupPath, item->srcPath) == platform::noErr;
-    if (!moved || !platform::macFileExists(item->srcPath)) return -1;
-    item->backupPath.reset();
-    return StatusOK;
-}
-
 std::optional<std::string> FontUpdate::temporaryDirectoryName() {
     return std::string(platform::bundleIdentifier) + ".temp";
 }

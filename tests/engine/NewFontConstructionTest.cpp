@@ -124,6 +124,24 @@ TEST_F(NewFontConstruction, RaisesEveryVersionAndSwapsTheSetsTables) {
         << "the source is only read";
 }
 
+TEST_F(NewFontConstruction, TheSfntAloneIsRewrittenAsTheWholeChangeRewritesIt) {
+    const std::string src = source("1.0.1");
+    auto whole = loaded(src);
+    ASSERT_EQ(change(*whole), 0);
+    auto alone = loaded(src);
+    ResItem* sfnt = alone->resItemByIndex(0, kSfnt);
+    const Bytes before = *sfnt->resData();
+    auto rewrite = [&](ResItem* item, const SfntData* newData) {
+        return FontUpdate::updateSfntResName(kResName, kJapanName, "1.0.1", "1.0.2", "2014/04/01 09:00:00",
+                                             "2014/04/02 10:30:00", oldSet.get(), newData, item);
+    };
+    EXPECT_EQ(rewrite(nullptr, newSet.get()), -1);
+    EXPECT_EQ(rewrite(sfnt, nullptr), -1);
+    EXPECT_EQ(*sfnt->resData(), before) << "a refused rewrite leaves the data alone";
+    ASSERT_EQ(rewrite(sfnt, newSet.get()), 0);
+    EXPECT_EQ(*sfnt->resData(), *whole->resItemByIndex(0, kSfnt)->resData());
+}
+
 TEST_F(NewFontConstruction, AutomaticRaiseAddsTheSuffixAndKeepsNumbersThatDoNotFit) {
     for (const auto& [installed, raised, bugFix] :
          {std::tuple{"1.0.9", "1.0.10", 10}, {"1.0.15", "1.0.16", 15}}) {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 namespace fu {
@@ -113,6 +114,23 @@ TEST_F(Scripts, RestartRunsTheDefinitionsScript) {
     EXPECT_EQ(marks(), "restarted\n");
     const auto failing = scripts("ASRestartComputer\texit 1\n");
     EXPECT_FALSE(FontUpdate::restartComputerWithScriptInfo(&failing));
+}
+
+// The fixed restart asks the service manager for a reboot, found on the user's PATH.
+TEST_F(Scripts, TheFixedRestartAsksForAReboot) {
+    const std::string bin = sandbox.path("bin");
+    fs::create_directories(bin);
+    fs::copy_file(recorder, bin + "/systemctl");
+    const char* before = std::getenv("PATH");
+    const std::string saved = before ? before : "/usr/bin:/bin";
+    setenv("PATH", (bin + ":" + saved).c_str(), 1);
+    const bool asked = FontUpdate::restartComputer();
+    fs::permissions(bin + "/systemctl", fs::perms::none);
+    const bool refused = FontUpdate::restartComputer();
+    setenv("PATH", saved.c_str(), 1);
+    EXPECT_TRUE(asked);
+    EXPECT_EQ(marks(), "1 [reboot]\n");
+    EXPECT_FALSE(refused) << "a restart that cannot be asked for is no restart";
 }
 
 } // namespace
