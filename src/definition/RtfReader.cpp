@@ -1,5 +1,6 @@
 #include "definition/RtfReader.h"
 
+#include "base/Hex.h"
 #include "definition/RtfCodePages.h"
 #include "definition/RtfControlWords.h"
 
@@ -44,12 +45,6 @@ constexpr bool isSpace(uint8_t byte) {
 // A byte that stands for itself in body text.
 constexpr bool isPlainText(uint8_t byte) {
     return byte >= 0x20 && byte != 0x7F && byte != '{' && byte != '}' && byte != '\\';
-}
-std::optional<uint8_t> hexValue(uint8_t byte) {
-    if (isDigit(byte)) return static_cast<uint8_t>(byte - '0');
-    if (byte >= 'a' && byte <= 'f') return static_cast<uint8_t>(byte - 'a' + 10);
-    if (byte >= 'A' && byte <= 'F') return static_cast<uint8_t>(byte - 'A' + 10);
-    return std::nullopt;
 }
 
 int32_t clampInt32(int64_t value, int32_t low, int32_t high) {
@@ -198,8 +193,8 @@ private:
             pos_ = in_.size();
             return;
         }
-        const std::optional<uint8_t> high = hexValue(in_[pos_]);
-        const std::optional<uint8_t> low = hexValue(in_[pos_ + 1]);
+        const std::optional<uint8_t> high = hexDigitValue(static_cast<char>(in_[pos_]));
+        const std::optional<uint8_t> low = hexDigitValue(static_cast<char>(in_[pos_ + 1]));
         if (!high || !low) return; // not an escape; the characters read as text
         pos_ += 2;
         if (skipDepth_ > 0 || consumeFallback()) return;

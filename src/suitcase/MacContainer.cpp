@@ -15,6 +15,7 @@
 #include "suitcase/MacContainer.h"
 
 #include "base/ByteReader.h"
+#include "base/MacDates.h"
 #include "platform/FileAttributes.h"
 #include "platform/ForkStorage.h"
 #include "platform/MacFiles.h"
@@ -46,8 +47,6 @@ constexpr size_t kFinderInfoSize = 32;
 constexpr size_t kFileDatesSize = 16;
 constexpr size_t kResourceForkHeaderSize = 16;
 constexpr size_t kResourceMapHeaderSize = 28;
-constexpr int64_t kSeconds1904To1970 = 2082844800;
-constexpr int64_t kSeconds1970To2000 = 946684800;
 
 enum AppleSingleEntry : uint32_t {
     DataForkEntry = 1,
@@ -87,13 +86,12 @@ uint64_t padded128(uint64_t length) {
 // file does not record; we take them as UTC. Zero means "never set".
 std::optional<sys_seconds> macDate(uint32_t value) {
     if (value == 0) return std::nullopt;
-    return sys_seconds(std::chrono::seconds(int64_t(value) - kSeconds1904To1970));
+    return dateFromMacSeconds(value);
 }
 
 // AppleSingle version 2 dates: signed seconds from 2000-01-01 00:00:00 UTC, 0x80000000 unknown.
 std::optional<sys_seconds> appleSingleDate(uint32_t value) {
-    if (value == 0x80000000u) return std::nullopt;
-    return sys_seconds(std::chrono::seconds(int64_t(int32_t(value)) + kSeconds1970To2000));
+    return dateFromAppleDouble(static_cast<int32_t>(value));
 }
 
 // File names are in the Mac script the file was named in; MacBinary III records it, and

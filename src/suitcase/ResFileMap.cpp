@@ -4,7 +4,7 @@
 
 #include "base/ByteReader.h"
 #include "base/ByteWriter.h"
-#include "sfnt/Tools.h"
+#include "base/Hex.h"
 #include "suitcase/ResStatus.h"
 
 #include <limits>
@@ -13,23 +13,13 @@
 namespace fu {
 
 std::optional<std::string> ResFile::hexStringFromData(ByteView data) {
+    if (data.empty()) return std::nullopt;
     try {
-        return Tools::hexStringFromDatePtr(data);
+        return hexString(data);
     } catch (const std::bad_alloc&) {
         return std::nullopt;
     }
 }
-
-namespace {
-
-int hexDigitValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
-} // namespace
 
 std::optional<Bytes> ResFile::dataFromHexString(std::string_view text) {
     if (text.size() < 2 || text.size() % 2 != 0) return std::nullopt;
@@ -38,10 +28,10 @@ std::optional<Bytes> ResFile::dataFromHexString(std::string_view text) {
         bytes.reserve(text.size() / 2);
         for (size_t i = 0; i < text.size(); i += 2) {
             // Read from the group's start as far as it is hex: "7G" is 7, "G7" is 0.
-            const int high = hexDigitValue(text[i]);
-            const int low = hexDigitValue(text[i + 1]);
+            const std::optional<uint8_t> high = hexDigitValue(text[i]);
+            const std::optional<uint8_t> low = hexDigitValue(text[i + 1]);
             uint8_t value = 0;
-            if (high >= 0) value = static_cast<uint8_t>(low >= 0 ? high * 16 + low : high);
+            if (high) value = static_cast<uint8_t>(low ? *high * 16 + *low : *high);
             bytes.push_back(value);
         }
         return bytes;
@@ -50,8 +40,8 @@ std::optional<Bytes> ResFile::dataFromHexString(std::string_view text) {
     }
 }
 
-bool ResFile::checkResMapAddress(uint64_t resMapStart, uint64_t resMapLength,
-                                 uint64_t accessStart, uint64_t accessLength) {
+bool ResFile::checkResMapAddress(uint64_t resMapStart, uint64_t resMapLength, uint64_t accessStart,
+                                 uint64_t accessLength) {
     if (accessLength == 0 || accessStart < resMapStart) return false;
     return rangeFits(resMapLength, accessStart - resMapStart, accessLength);
 }
@@ -130,8 +120,8 @@ int16_t ResFile::swapResMapStructBigToHostFrom(ByteView swapFrom, ResMap& swapTo
         int16_t status = resNoErr;
         for (int64_t i = 0; i < swapTo.typeCount(); ++i) {
             ResMapType type;
-            const uint64_t typeAt = uint64_t{swapTo.typeListOffset} + 2 +
-                                    static_cast<uint64_t>(i) * kResTypeEntrySize;
+            const uint64_t typeAt =
+                uint64_t{swapTo.typeListOffset} + 2 + static_cast<uint64_t>(i) * kResTypeEntrySize;
             if (!readType(parser, typeAt, type)) return resErrSwapBounds;
             // A reference or name outside the map ends this type's references only; the walk
             // goes on so that the other types are still parsed.
@@ -161,16 +151,15 @@ int16_t ResFile::swapResMapStructHostToBigFrom(const ResMap& swapFrom, Bytes& sw
     try {
         ByteWriter writer(swapFrom.byteLength);
         writer.writeZeros(swapFrom.byteLength);
-        bool fits = writer.patchU32(0, swapFrom.dataOffset) &&
-                    writer.patchU32(4, swapFrom.mapOffset) &&
-                    writer.patchU32(8, swapFrom.dataLength) &&
-                    writer.patchU32(12, swapFrom.mapLength) &&
-                    writer.patchU32(16, swapFrom.nextMapHandle) &&
-                    writer.patchU16(20, swapFrom.fileRefNum) &&
-                    writer.patchU16(22, swapFrom.mapAttributes) &&
-                    writer.patchU16(24, swapFrom.typeListOffset) &&
-                    writer.patchU16(26, swapFrom.nameListOffset) &&
-                    writer.patchU16(swapFrom.typeListOffset, swapFrom.typeCountField);
+        bool fits =
+            writer.patchU32(0, swapFrom.dataOffset) && writer.patchU32(4, swapFrom.mapOffset) &&
+            writer.patchU32(8, swapFrom.dataLength) && writer.patchU32(12, swapFrom.mapLength) &&
+            writer.patchU32(16, swapFrom.nextMapHandle) &&
+            writer.patchU16(20, swapFrom.fileRefNum) &&
+            writer.patchU16(22, swapFrom.mapAttributes) &&
+            writer.patchU16(24, swapFrom.typeListOffset) &&
+            writer.patchU16(26, swapFrom.nameListOffset) &&
+            writer.patchU16(swapFrom.typeListOffset, swapFrom.typeCountField);
         for (size_t i = 0; fits && i < swapFrom.types.size(); ++i) {
             const ResMapType& type = swapFrom.types[i];
             const size_t typeAt = size_t{swapFrom.typeListOffset} + 2 + i * kResTypeEntrySize;

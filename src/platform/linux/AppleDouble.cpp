@@ -4,14 +4,8 @@
 #include "base/ByteWriter.h"
 
 #include <algorithm>
-#include <limits>
 
 namespace fu::appledouble {
-
-namespace {
-// 2000-01-01 00:00:00 UTC in Unix seconds.
-constexpr int64_t kAppleDoubleEpoch = 946684800;
-} // namespace
 
 const EntryDescriptor* Layout::find(uint32_t id) const {
     auto index = indexOf(id);
@@ -74,19 +68,6 @@ Bytes serializeFileDates(const FileDates& dates) {
     return writer.take();
 }
 
-std::optional<std::chrono::sys_seconds> dateFromAppleDouble(int32_t value) {
-    if (value == kUnknownDate) return std::nullopt;
-    return std::chrono::sys_seconds(std::chrono::seconds(kAppleDoubleEpoch + value));
-}
-
-std::optional<int32_t> appleDoubleFromDate(std::chrono::sys_seconds date) {
-    int64_t seconds = date.time_since_epoch().count();
-    if (seconds < kAppleDoubleEpoch + std::numeric_limits<int32_t>::min() + 1 ||
-        seconds > kAppleDoubleEpoch + std::numeric_limits<int32_t>::max())
-        return std::nullopt;
-    return static_cast<int32_t>(seconds - kAppleDoubleEpoch);
-}
-
 uint32_t Document::typeCode() const {
     if (!finderInfo) return 0;
     ByteReader reader(*finderInfo);
@@ -104,7 +85,8 @@ uint32_t Document::creatorCode() const {
 void Document::setTypeAndCreator(std::optional<uint32_t> type, std::optional<uint32_t> creator) {
     if (!finderInfo) finderInfo.emplace();
     auto put = [this](size_t at, uint32_t code) {
-        for (size_t i = 0; i < 4; ++i) (*finderInfo)[at + i] = static_cast<uint8_t>(code >> (24 - 8 * i));
+        for (size_t i = 0; i < 4; ++i)
+            (*finderInfo)[at + i] = static_cast<uint8_t>(code >> (24 - 8 * i));
     };
     if (type) put(0, *type);
     if (creator) put(4, *creator);
@@ -151,7 +133,8 @@ Bytes serializeDocument(const Document& document) {
         dates = serializeFileDates(*document.dates);
         entries.emplace_back(FileDatesEntry, ByteView(dates));
     }
-    for (const auto& [id, bytes] : document.otherEntries) entries.emplace_back(id, ByteView(bytes));
+    for (const auto& [id, bytes] : document.otherEntries)
+        entries.emplace_back(id, ByteView(bytes));
     entries.emplace_back(ResourceForkEntry, ByteView(document.resourceFork));
 
     ByteWriter writer;
@@ -166,7 +149,8 @@ Bytes serializeDocument(const Document& document) {
         writer.writeU32(static_cast<uint32_t>(bytes.size()));
         offset += static_cast<uint32_t>(bytes.size());
     }
-    for (const auto& entry : entries) writer.writeBytes(entry.second);
+    for (const auto& entry : entries)
+        writer.writeBytes(entry.second);
     return writer.take();
 }
 

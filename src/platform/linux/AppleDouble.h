@@ -4,9 +4,9 @@
 #pragma once
 
 #include "base/Bytes.h"
+#include "base/MacDates.h"
 
 #include <array>
-#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <utility>
@@ -20,7 +20,7 @@ inline constexpr size_t kHeaderSize = 26;     // magic, version, 16 filler bytes
 inline constexpr size_t kDescriptorSize = 12; // entry ID, offset, length
 inline constexpr size_t kFinderInfoSize = 32;
 inline constexpr size_t kFileDatesSize = 16;
-inline constexpr int32_t kUnknownDate = INT32_MIN; // 0x80000000: "never" / not known
+inline constexpr int32_t kUnknownDate = kUnknownAppleDoubleDate;
 
 enum EntryId : uint32_t {
     DataForkEntry = 1,
@@ -74,10 +74,6 @@ struct FileDates {
 
 [[nodiscard]] std::optional<FileDates> parseFileDates(ByteView entry);
 [[nodiscard]] Bytes serializeFileDates(const FileDates& dates);
-
-// Dates count signed seconds from 2000-01-01 00:00:00 UTC.
-[[nodiscard]] std::optional<std::chrono::sys_seconds> dateFromAppleDouble(int32_t value);
-[[nodiscard]] std::optional<int32_t> appleDoubleFromDate(std::chrono::sys_seconds date);
 
 // A whole companion in memory, for creating and rewriting small ones.
 struct Document {
