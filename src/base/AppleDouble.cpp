@@ -1,4 +1,4 @@
-#include "platform/linux/AppleDouble.h"
+#include "base/AppleDouble.h"
 
 #include "base/ByteReader.h"
 #include "base/ByteWriter.h"
@@ -6,6 +6,20 @@
 #include <algorithm>
 
 namespace fu::appledouble {
+
+std::optional<uint32_t> magicOf(ByteView bytes) {
+    uint32_t magic = 0;
+    if (!ByteReader(bytes).u32At(0, magic)) return std::nullopt;
+    return magic;
+}
+
+std::optional<Header> readHeader(ByteView bytes) {
+    return recordAt<kHeaderLayout>(bytes);
+}
+
+std::optional<EntryDescriptor> readDescriptor(ByteView bytes, size_t index) {
+    return recordAt<kDescriptorLayout>(bytes, headerSizeFor(index));
+}
 
 const EntryDescriptor* Layout::find(uint32_t id) const {
     auto index = indexOf(id);
@@ -20,76 +34,67 @@ std::optional<size_t> Layout::indexOf(uint32_t id) const {
 
 std::optional<uint16_t> announcedEntryCount(ByteView headerPrefix) {
     uint16_t count = 0;
-    if (!ByteReader(headerPrefix).u16At(24, count)) return std::nullopt;
+    if (!ByteReader(headerPrefix).u16At(kEntryCountField.offset, count)) return std::nullopt;
     return count;
 }
 
 std::optional<Layout> parseLayout(ByteView headerBytes, uint64_t fileSize) {
-    ByteReader reader(headerBytes);
-    uint32_t magic = 0;
-    Layout layout;
-    ByteView filler;
-    uint16_t count = 0;
-    if (!reader.readU32(magic) || !reader.readU32(layout.version) ||
-        !reader.readBytes(16, filler) || !reader.readU16(count))
-        return std::nullopt;
-    if (magic != kMagic || layout.version != kVersion2) return std::nullopt;
-    std::copy(filler.begin(), filler.end(), layout.filler.begin());
-    if (headerSizeFor(count) > fileSize) return std::nullopt;
+    const std::optional<Header> header = readHeader(headerBytes);
+    if (!header) return std::nullopt;
+    if (header->magic != kMagic || header->version != kVersion2) return std::nullopt;
+    if (headerSizeFor(header->entryCount) > fileSize) return std::nullopt;
 
-    layout.entries.reserve(count);
-    for (uint16_t i = 0; i < count; ++i) {
-        EntryDescriptor entry;
-        if (!reader.readU32(entry.id) || !reader.readU32(entry.offset) ||
-            !reader.readU32(entry.length))
+    Layout layout;
+    layout.version = header->version;
+    layout.filler = header->filler;
+    layout.entries.reserve(header->entryCount);
+    for (size_t i = 0; i < header->entryCount; ++i) {
+        const std::optional<EntryDescriptor> entry = readDescriptor(headerBytes, i);
+        if (!entry) return std::nullopt;
+        if (entry->id == 0) return std::nullopt; // RFC 1740 reserves ID 0
+        if (entry->offset > fileSize || entry->length > fileSize - entry->offset)
             return std::nullopt;
-        if (entry.id == 0) return std::nullopt; // RFC 1740 reserves ID 0
-        if (entry.offset > fileSize || entry.length > fileSize - entry.offset) return std::nullopt;
-        layout.entries.push_back(entry);
+        layout.entries.push_back(*entry);
     }
     return layout;
 }
 
+std::optional<FinderCodes> parseFinderCodes(ByteView entry) {
+    return recordAt<kFinderCodesLayout>(entry);
+}
+
 std::optional<FileDates> parseFileDates(ByteView entry) {
-    ByteReader reader(entry);
-    FileDates dates;
-    if (!reader.readI32(dates.creation) || !reader.readI32(dates.modification) ||
-        !reader.readI32(dates.backup) || !reader.readI32(dates.access))
-        return std::nullopt;
-    return dates;
+    return recordAt<kFileDatesLayout>(entry);
+}
+
+std::optional<MacFileInfo> parseMacFileInfo(ByteView entry) {
+    return recordAt<kMacFileInfoLayout>(entry);
 }
 
 Bytes serializeFileDates(const FileDates& dates) {
     ByteWriter writer(kFileDatesSize);
-    writer.writeI32(dates.creation);
-    writer.writeI32(dates.modification);
-    writer.writeI32(dates.backup);
-    writer.writeI32(dates.access);
+    writeRecord<kFileDatesLayout>(writer, dates);
     return writer.take();
 }
 
 uint32_t Document::typeCode() const {
-    if (!finderInfo) return 0;
-    ByteReader reader(*finderInfo);
-    uint32_t code = 0;
-    return reader.u32At(0, code) ? code : 0;
+    const auto codes = finderInfo ? parseFinderCodes(*finderInfo) : std::nullopt;
+    return codes ? codes->type : 0;
 }
 
 uint32_t Document::creatorCode() const {
-    if (!finderInfo) return 0;
-    ByteReader reader(*finderInfo);
-    uint32_t code = 0;
-    return reader.u32At(4, code) ? code : 0;
+    const auto codes = finderInfo ? parseFinderCodes(*finderInfo) : std::nullopt;
+    return codes ? codes->creator : 0;
 }
 
 void Document::setTypeAndCreator(std::optional<uint32_t> type, std::optional<uint32_t> creator) {
     if (!finderInfo) finderInfo.emplace();
-    auto put = [this](size_t at, uint32_t code) {
-        for (size_t i = 0; i < 4; ++i)
-            (*finderInfo)[at + i] = static_cast<uint8_t>(code >> (24 - 8 * i));
-    };
-    if (type) put(0, *type);
-    if (creator) put(4, *creator);
+    FinderCodes codes{typeCode(), creatorCode()};
+    if (type) codes.type = *type;
+    if (creator) codes.creator = *creator;
+    ByteWriter writer;
+    writeRecord<kFinderCodesLayout>(writer, codes);
+    std::copy(writer.bytes().begin(), writer.bytes().end(), finderInfo->begin());
 }
 
 std::optional<Document> parseDocument(ByteView companion) {
@@ -138,16 +143,13 @@ Bytes serializeDocument(const Document& document) {
     entries.emplace_back(ResourceForkEntry, ByteView(document.resourceFork));
 
     ByteWriter writer;
-    writer.writeU32(kMagic);
-    writer.writeU32(kVersion2);
-    writer.writeBytes(document.filler);
-    writer.writeU16(static_cast<uint16_t>(entries.size()));
+    writeRecord<kHeaderLayout>(
+        writer, Header{kMagic, kVersion2, document.filler, static_cast<uint16_t>(entries.size())});
     uint32_t offset = static_cast<uint32_t>(headerSizeFor(entries.size()));
     for (const auto& [id, bytes] : entries) {
-        writer.writeU32(id);
-        writer.writeU32(offset);
-        writer.writeU32(static_cast<uint32_t>(bytes.size()));
-        offset += static_cast<uint32_t>(bytes.size());
+        const auto length = static_cast<uint32_t>(bytes.size());
+        writeRecord<kDescriptorLayout>(writer, EntryDescriptor{id, offset, length});
+        offset += length;
     }
     for (const auto& entry : entries)
         writer.writeBytes(entry.second);

@@ -1,4 +1,4 @@
-#include "platform/linux/AppleDouble.h"
+#include "base/AppleDouble.h"
 
 #include "base/ByteWriter.h"
 
