@@ -22,6 +22,7 @@
 #include "platform/MacFiles.h"
 #include "platform/OSStatus.h"
 #include "platform/Text.h"
+#include "suitcase/ResForkRecords.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -39,8 +40,6 @@ constexpr size_t kMacBinaryHeaderSize = 128;
 constexpr size_t kMacBinaryCrcCovered = 124;
 constexpr uint8_t kMacBinary3Version = 130; // bytes 122 and 123 count versions: II 129, III 130
 constexpr uint32_t kMacBinary1MaxForkLength = 0x007FFFFF;
-constexpr size_t kResourceForkHeaderSize = 16;
-constexpr size_t kResourceMapHeaderSize = 28;
 
 MacContainerResult refuse(std::string reason) {
     return {std::nullopt, std::move(reason)};
@@ -330,12 +329,10 @@ bool isPlausibleResourceFork(ByteView bytes, std::string* reason) {
         if (reason) *reason = std::move(why);
         return false;
     };
-    ByteReader reader(bytes);
-    uint32_t dataOffset = 0, mapOffset = 0, dataLength = 0, mapLength = 0;
-    if (!reader.readU32(dataOffset) || !reader.readU32(mapOffset) || !reader.readU32(dataLength) ||
-        !reader.readU32(mapLength))
-        return fail("shorter than the 16-byte resource fork header");
-    if (dataOffset < kResourceForkHeaderSize || mapOffset < kResourceForkHeaderSize)
+    const std::optional<ResForkHeader> header = readResForkHeader(bytes);
+    if (!header) return fail("shorter than the 16-byte resource fork header");
+    const auto [dataOffset, mapOffset, dataLength, mapLength] = *header;
+    if (dataOffset < kResForkHeaderSize || mapOffset < kResForkHeaderSize)
         return fail("the resource data or map starts inside the fork header");
     if (!rangeFits(bytes.size(), dataOffset, dataLength))
         return fail("the resource data (" + std::to_string(dataLength) + " bytes at " +
@@ -345,7 +342,7 @@ bool isPlausibleResourceFork(ByteView bytes, std::string* reason) {
         return fail("the resource map (" + std::to_string(mapLength) + " bytes at " +
                     std::to_string(mapOffset) + ") runs past the end of the file (" +
                     std::to_string(bytes.size()) + " bytes)");
-    if (mapLength < kResourceMapHeaderSize)
+    if (mapLength < kResMapHeaderSize)
         return fail("the resource map is " + std::to_string(mapLength) +
                     " bytes, shorter than its 28-byte header");
     if (uint64_t(dataOffset) < uint64_t(mapOffset) + mapLength &&
