@@ -1,6 +1,6 @@
 // AppleDouble companions: whatever the bytes, parsing must not crash, and whatever parses must
 // survive a write-read-write unchanged.
-#include "platform/linux/AppleDouble.h"
+#include "base/AppleDouble.h"
 
 #include <cstdlib>
 

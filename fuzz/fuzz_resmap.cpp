@@ -3,20 +3,19 @@
 // census runs over whatever was parsed.
 #include "base/ByteReader.h"
 #include "suitcase/ResFile.h"
+#include "suitcase/ResForkRecords.h"
 
 #include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace fu;
     const ByteView input(data, size);
-    ByteReader fork(input);
-    uint32_t dataOffset = 0, mapOffset = 0, dataLength = 0, mapLength = 0;
-    if (!fork.readU32(dataOffset) || !fork.readU32(mapOffset) || !fork.readU32(dataLength) ||
-        !fork.readU32(mapLength))
-        return 0;
+    const std::optional<ResForkHeader> header = readResForkHeader(input);
+    if (!header) return 0;
     // A header that does not place a map inside the fork: take the whole input as a map, so the
     // fuzzer reaches the map parser either way.
-    const std::optional<ByteReader> mapReader = fork.child(mapOffset, mapLength);
+    const std::optional<ByteReader> mapReader =
+        ByteReader(input).child(header->mapOffset, header->mapLength);
     const ByteView mapBytes = mapReader ? mapReader->data() : input;
 
     ResMap map;

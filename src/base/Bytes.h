@@ -16,6 +16,11 @@ inline ByteView asBytes(std::string_view text) {
     return {reinterpret_cast<const uint8_t*>(text.data()), text.size()};
 }
 
+// A view of the bytes as characters, for text formats read in place.
+inline std::string_view asText(ByteView bytes) {
+    return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
+}
+
 inline std::string toString(ByteView bytes) {
     return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
 }

@@ -1,6 +1,7 @@
 #include "definition/DefinitionKey.h"
 
 #include "base/Bytes.h"
+#include "base/Hex.h"
 #include "platform/Crypto.h"
 
 #include <algorithm>
@@ -11,7 +12,9 @@
 
 namespace fu {
 
-std::string buildCopyrightString() { return FONTUPDATER_COPYRIGHT; }
+std::string buildCopyrightString() {
+    return FONTUPDATER_COPYRIGHT;
+}
 
 bool deriveDefinitionKey(std::string_view copyright, std::span<uint8_t> buffer) {
     if (buffer.size() < 17) return false;
@@ -24,9 +27,9 @@ bool deriveDefinitionKey(std::string_view copyright, std::span<uint8_t> buffer) 
     const auto digest = platform::md5(asBytes(seed));
     if (!digest) return false;
 
-    static constexpr char kHexDigits[] = "0123456789abcdef";
     // Only the high digit of each byte: 16 characters of key, the rest of the key stays zero.
-    for (size_t i = 0; i < digest->size(); ++i) buffer[i] = static_cast<uint8_t>(kHexDigits[(*digest)[i] >> 4]);
+    for (size_t i = 0; i < digest->size(); ++i)
+        buffer[i] = static_cast<uint8_t>(hexDigit((*digest)[i] >> 4, HexCase::Lower));
     return true;
 }
 

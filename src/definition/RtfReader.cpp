@@ -1,12 +1,12 @@
 #include "definition/RtfReader.h"
 
-#include "platform/Text.h"
+#include "base/Hex.h"
+#include "definition/RtfCodePages.h"
+#include "definition/RtfControlWords.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <exception>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,6 +17,13 @@
 namespace fu {
 namespace {
 
+using rtf::Action;
+using rtf::appendUtf8;
+using rtf::codePageIndex;
+using rtf::codePageOfCharset;
+using rtf::lookupWord;
+using rtf::WordInfo;
+
 // Real documents nest a few dozen groups at most; the limit bounds the state a hostile one can
 // make us keep. Deeper groups are skipped whole, so the text around them still reads.
 constexpr size_t kMaxGroupDepth = 256;
@@ -25,358 +32,6 @@ constexpr size_t kMaxFonts = 4096;
 // Numeric parameters are 16- or 32-bit in RTF 1.9.1; longer digit strings saturate here (still
 // far from overflowing int64) and every use clamps to its own range.
 constexpr int64_t kParameterCeiling = 1'000'000'000'000;
-
-std::string_view asText(ByteView bytes) {
-    return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
-}
-
-// ---------------------------------------------------------------------------------------------
-// Code pages
-
-struct CodePageInfo {
-    int number;
-    const char* converter; // ICU name
-    bool doubleByte;
-};
-
-// What \ansicpg, \cpg and \fcharset can name. The first entry is the fallback (\ansi). 10001 is
-// Mac Japanese, whose Shift_JIS core ICU reads as CP932; its few Apple additions follow below.
-constexpr std::array kCodePages{
-    CodePageInfo{1252, "windows-1252", false},
-    CodePageInfo{1250, "windows-1250", false},
-    CodePageInfo{1251, "windows-1251", false},
-    CodePageInfo{1253, "windows-1253", false},
-    CodePageInfo{1254, "windows-1254", false},
-    CodePageInfo{1255, "windows-1255", false},
-    CodePageInfo{1256, "windows-1256", false},
-    CodePageInfo{1257, "windows-1257", false},
-    CodePageInfo{1258, "windows-1258", false},
-    CodePageInfo{874, "windows-874", false},
-    CodePageInfo{437, "ibm-437", false},
-    CodePageInfo{850, "ibm-850", false},
-    CodePageInfo{852, "ibm-852", false},
-    CodePageInfo{866, "ibm-866", false},
-    CodePageInfo{932, "Shift_JIS", true},
-    CodePageInfo{936, "windows-936", true},
-    CodePageInfo{949, "windows-949", true},
-    CodePageInfo{950, "windows-950", true},
-    CodePageInfo{10000, "macintosh", false},
-    CodePageInfo{10001, "Shift_JIS", true},
-    CodePageInfo{10006, "x-mac-greek", false},
-    CodePageInfo{10007, "x-mac-cyrillic", false},
-    CodePageInfo{10029, "x-mac-centraleurroman", false},
-};
-constexpr int kMacJapanese = 10001;
-
-// \fcharset values (RTF 1.9.1, font table) as code pages; 0 means the document's code page.
-// The Mac charsets 77 to 81 read through their Windows counterparts where ICU has no Mac table.
-int codePageOfCharset(int64_t charset) {
-    switch (charset) {
-    case 0: // ANSI
-    case 2: // Symbol: no Unicode meaning of its own
-        return 1252;
-    case 77:
-        return 10000;
-    case 78:
-        return kMacJapanese;
-    case 79:
-    case 129:
-        return 949;
-    case 80:
-    case 134:
-        return 936;
-    case 81:
-    case 136:
-        return 950;
-    case 128:
-        return 932;
-    case 161:
-        return 1253;
-    case 162:
-        return 1254;
-    case 163:
-        return 1258;
-    case 177:
-        return 1255;
-    case 178:
-        return 1256;
-    case 186:
-        return 1257;
-    case 204:
-        return 1251;
-    case 222:
-        return 874;
-    case 238:
-        return 1250;
-    case 254:
-        return 437;
-    case 255:
-        return 850;
-    default:
-        return 0; // 1 (default charset) and anything unknown
-    }
-}
-
-// Apple's Mac Japanese puts these where CP932 has nothing.
-std::optional<std::string_view> macJapaneseAddition(uint8_t byte) {
-    switch (byte) {
-    case 0x80:
-        return "\\";
-    case 0xA0:
-        return "\u00A0";
-    case 0xFD:
-        return "\u00A9";
-    case 0xFE:
-        return "\u2122";
-    case 0xFF:
-        return "\u2026";
-    default:
-        return std::nullopt;
-    }
-}
-
-// Decodes one code page a character at a time and remembers every byte and byte pair it has
-// converted. A document repeats few distinct characters, so however long it is this costs a
-// bounded number of converter calls, and a byte that does not decode loses only itself.
-class CodePageDecoder {
-public:
-    explicit CodePageDecoder(const CodePageInfo& info) : info_(info) {}
-
-    [[nodiscard]] bool usable() {
-        if (!usable_) usable_ = platform::decodeCharset(asBytes("A"), info_.converter).has_value();
-        return *usable_;
-    }
-
-    // Appends the UTF-8 of `bytes` to `out` and answers how many bytes were left out.
-    [[nodiscard]] size_t decode(ByteView bytes, std::string& out) {
-        size_t dropped = 0;
-        size_t i = 0;
-        while (i < bytes.size()) {
-            const uint8_t byte = bytes[i];
-            if (byte < 0x80) { // RTF text is ASCII below 0x80 whatever the code page
-                size_t end = i + 1;
-                while (end < bytes.size() && bytes[end] < 0x80)
-                    ++end;
-                out.append(asText(bytes.subspan(i, end - i)));
-                i = end;
-            } else if (const std::string* text = single(byte)) {
-                out += *text;
-                ++i;
-            } else if (info_.doubleByte && i + 1 < bytes.size()) {
-                // Lead bytes never decode alone; the trail may well be ASCII ('\\', '{', '@').
-                if (const std::string* pairText = pair(byte, bytes[i + 1])) {
-                    out += *pairText;
-                    i += 2;
-                } else {
-                    ++dropped;
-                    ++i;
-                }
-            } else {
-                ++dropped;
-                ++i;
-            }
-        }
-        return dropped;
-    }
-
-private:
-    struct Entry {
-        bool known = false;
-        std::optional<std::string> text;
-    };
-
-    const std::string* single(uint8_t byte) {
-        Entry& entry = singles_[byte - 0x80];
-        if (!entry.known) {
-            entry.known = true;
-            const std::array<uint8_t, 1> one{byte};
-            entry.text = platform::decodeCharset(one, info_.converter);
-            if (!entry.text && info_.number == kMacJapanese) {
-                if (auto addition = macJapaneseAddition(byte)) entry.text = std::string(*addition);
-            }
-        }
-        return entry.text ? &*entry.text : nullptr;
-    }
-
-    const std::string* pair(uint8_t lead, uint8_t trail) {
-        Entry& entry = pairs_[static_cast<uint16_t>((lead << 8) | trail)];
-        if (!entry.known) {
-            entry.known = true;
-            const std::array<uint8_t, 2> two{lead, trail};
-            entry.text = platform::decodeCharset(two, info_.converter);
-        }
-        return entry.text ? &*entry.text : nullptr;
-    }
-
-    const CodePageInfo& info_;
-    std::optional<bool> usable_;
-    std::array<Entry, 128> singles_;
-    std::unordered_map<uint16_t, Entry> pairs_;
-};
-
-// ---------------------------------------------------------------------------------------------
-// Control words
-
-enum class Action : uint8_t {
-    Ignore,
-    SkipGroup,
-    FontTable,
-    ColorTable,
-    Paragraph,
-    Line,
-    Tab,
-    Character,
-    ParagraphDefaults,
-    PlainCharacters,
-    Bold,
-    Italic,
-    Underline,
-    UnderlineNone,
-    Font,
-    FontSize,
-    Color,
-    DefaultFont,
-    AlignLeft,
-    AlignCenter,
-    AlignRight,
-    AlignJustified,
-    CharsetAnsi,
-    CharsetMac,
-    CharsetPc,
-    CharsetPca,
-    AnsiCodePage,
-    FontCharset,
-    FontCodePage,
-    Red,
-    Green,
-    Blue,
-    Unicode,
-    UnicodeSkip,
-    Binary,
-};
-
-struct WordInfo {
-    Action action;
-    char32_t character = 0; // for Action::Character
-};
-
-const WordInfo* lookupWord(std::string_view name) {
-    static const std::unordered_map<std::string_view, WordInfo> words{
-        {"par", {Action::Paragraph}},
-        {"sect", {Action::Paragraph}},
-        {"page", {Action::Paragraph}},
-        // Tables degrade to text: cells end with a tab, rows with a paragraph break.
-        {"row", {Action::Paragraph}},
-        {"nestrow", {Action::Paragraph}},
-        {"cell", {Action::Tab}},
-        {"nestcell", {Action::Tab}},
-        {"tab", {Action::Tab}},
-        {"line", {Action::Line}},
-        {"emdash", {Action::Character, U'\u2014'}},
-        {"endash", {Action::Character, U'\u2013'}},
-        {"emspace", {Action::Character, U'\u2003'}},
-        {"enspace", {Action::Character, U'\u2002'}},
-        {"qmspace", {Action::Character, U'\u2005'}},
-        {"bullet", {Action::Character, U'\u2022'}},
-        {"lquote", {Action::Character, U'\u2018'}},
-        {"rquote", {Action::Character, U'\u2019'}},
-        {"ldblquote", {Action::Character, U'\u201C'}},
-        {"rdblquote", {Action::Character, U'\u201D'}},
-        {"zwj", {Action::Character, U'\u200D'}},
-        {"zwnj", {Action::Character, U'\u200C'}},
-        {"ltrmark", {Action::Character, U'\u200E'}},
-        {"rtlmark", {Action::Character, U'\u200F'}},
-        {"pard", {Action::ParagraphDefaults}},
-        {"plain", {Action::PlainCharacters}},
-        {"b", {Action::Bold}},
-        {"i", {Action::Italic}},
-        {"ul", {Action::Underline}},
-        {"uld", {Action::Underline}},
-        {"uldash", {Action::Underline}},
-        {"uldashd", {Action::Underline}},
-        {"uldashdd", {Action::Underline}},
-        {"uldb", {Action::Underline}},
-        {"ulhair", {Action::Underline}},
-        {"ulhwave", {Action::Underline}},
-        {"ulldash", {Action::Underline}},
-        {"ulth", {Action::Underline}},
-        {"ulthd", {Action::Underline}},
-        {"ulthdash", {Action::Underline}},
-        {"ulthdashd", {Action::Underline}},
-        {"ulthdashdd", {Action::Underline}},
-        {"ulthldash", {Action::Underline}},
-        {"ululdbwave", {Action::Underline}},
-        {"ulw", {Action::Underline}},
-        {"ulwave", {Action::Underline}},
-        {"ulnone", {Action::UnderlineNone}},
-        {"f", {Action::Font}},
-        {"fs", {Action::FontSize}},
-        {"cf", {Action::Color}},
-        {"deff", {Action::DefaultFont}},
-        {"ql", {Action::AlignLeft}},
-        {"qnatural", {Action::AlignLeft}}, // Cocoa: the writing direction's start
-        {"qc", {Action::AlignCenter}},
-        {"qr", {Action::AlignRight}},
-        {"qj", {Action::AlignJustified}},
-        {"qd", {Action::AlignJustified}},
-        {"ansi", {Action::CharsetAnsi}},
-        {"mac", {Action::CharsetMac}},
-        {"pc", {Action::CharsetPc}},
-        {"pca", {Action::CharsetPca}},
-        {"ansicpg", {Action::AnsiCodePage}},
-        {"fcharset", {Action::FontCharset}},
-        {"cpg", {Action::FontCodePage}},
-        {"red", {Action::Red}},
-        {"green", {Action::Green}},
-        {"blue", {Action::Blue}},
-        {"u", {Action::Unicode}},
-        {"uc", {Action::UnicodeSkip}},
-        {"bin", {Action::Binary}},
-        {"fonttbl", {Action::FontTable}},
-        {"colortbl", {Action::ColorTable}},
-        // Destinations whose content is not body text. Those written after \* are skipped
-        // anyway; these are the ones writers also emit without it.
-        {"info", {Action::SkipGroup}},
-        {"stylesheet", {Action::SkipGroup}},
-        {"listtable", {Action::SkipGroup}},
-        {"listoverridetable", {Action::SkipGroup}},
-        {"revtbl", {Action::SkipGroup}},
-        {"rsidtbl", {Action::SkipGroup}},
-        {"filetbl", {Action::SkipGroup}},
-        {"pgdsctbl", {Action::SkipGroup}},
-        {"generator", {Action::SkipGroup}},
-        {"pict", {Action::SkipGroup}},
-        {"nonshppict", {Action::SkipGroup}},
-        {"shp", {Action::SkipGroup}},
-        {"do", {Action::SkipGroup}},
-        {"object", {Action::SkipGroup}},
-        {"objdata", {Action::SkipGroup}},
-        {"fldinst", {Action::SkipGroup}},
-        {"header", {Action::SkipGroup}},
-        {"headerl", {Action::SkipGroup}},
-        {"headerr", {Action::SkipGroup}},
-        {"headerf", {Action::SkipGroup}},
-        {"footer", {Action::SkipGroup}},
-        {"footerl", {Action::SkipGroup}},
-        {"footerr", {Action::SkipGroup}},
-        {"footerf", {Action::SkipGroup}},
-        {"footnote", {Action::SkipGroup}},
-        {"annotation", {Action::SkipGroup}},
-        {"xe", {Action::SkipGroup}},
-        {"tc", {Action::SkipGroup}},
-        {"txe", {Action::SkipGroup}},
-        {"pn", {Action::SkipGroup}},
-        {"background", {Action::SkipGroup}},
-        {"themedata", {Action::SkipGroup}},
-        {"colorschememapping", {Action::SkipGroup}},
-        {"datastore", {Action::SkipGroup}},
-        {"latentstyles", {Action::SkipGroup}},
-        {"xmlnstbl", {Action::SkipGroup}},
-        {"mmathPr", {Action::SkipGroup}},
-    };
-    const auto found = words.find(name);
-    return found != words.end() ? &found->second : nullptr;
-}
 
 constexpr bool isLetter(uint8_t byte) {
     return (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z');
@@ -391,33 +46,9 @@ constexpr bool isSpace(uint8_t byte) {
 constexpr bool isPlainText(uint8_t byte) {
     return byte >= 0x20 && byte != 0x7F && byte != '{' && byte != '}' && byte != '\\';
 }
-std::optional<uint8_t> hexValue(uint8_t byte) {
-    if (isDigit(byte)) return static_cast<uint8_t>(byte - '0');
-    if (byte >= 'a' && byte <= 'f') return static_cast<uint8_t>(byte - 'a' + 10);
-    if (byte >= 'A' && byte <= 'F') return static_cast<uint8_t>(byte - 'A' + 10);
-    return std::nullopt;
-}
 
 int32_t clampInt32(int64_t value, int32_t low, int32_t high) {
     return static_cast<int32_t>(std::clamp<int64_t>(value, low, high));
-}
-
-void appendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -440,7 +71,7 @@ struct GroupState {
 
 struct Font {
     std::string name;
-    int codePage = -1; // index into kCodePages, -1: the document's
+    int codePage = -1; // index into the code page table, -1: the document's
 };
 
 class RtfParser {
@@ -562,8 +193,8 @@ private:
             pos_ = in_.size();
             return;
         }
-        const std::optional<uint8_t> high = hexValue(in_[pos_]);
-        const std::optional<uint8_t> low = hexValue(in_[pos_ + 1]);
+        const std::optional<uint8_t> high = hexDigitValue(static_cast<char>(in_[pos_]));
+        const std::optional<uint8_t> low = hexDigitValue(static_cast<char>(in_[pos_ + 1]));
         if (!high || !low) return; // not an escape; the characters read as text
         pos_ += 2;
         if (skipDepth_ > 0 || consumeFallback()) return;
@@ -744,29 +375,11 @@ private:
         case Action::DefaultFont:
             defaultFont_ = clampInt32(parameter, 0, INT32_MAX);
             break;
-        case Action::AlignLeft:
-            state.alignment = ParagraphAlignment::Left;
+        case Action::Align:
+            state.alignment = info->alignment;
             break;
-        case Action::AlignCenter:
-            state.alignment = ParagraphAlignment::Center;
-            break;
-        case Action::AlignRight:
-            state.alignment = ParagraphAlignment::Right;
-            break;
-        case Action::AlignJustified:
-            state.alignment = ParagraphAlignment::Justified;
-            break;
-        case Action::CharsetAnsi:
-            setDocumentCodePage(1252);
-            break;
-        case Action::CharsetMac:
-            setDocumentCodePage(10000);
-            break;
-        case Action::CharsetPc:
-            setDocumentCodePage(437);
-            break;
-        case Action::CharsetPca:
-            setDocumentCodePage(850);
+        case Action::DocumentCharset:
+            setDocumentCodePage(info->codePage);
             break;
         case Action::AnsiCodePage:
             setDocumentCodePage(parameter);
@@ -833,23 +446,8 @@ private:
 
     // --- fonts and code pages
 
-    static std::optional<int> codePageIndex(int64_t number) {
-        for (size_t i = 0; i < kCodePages.size(); ++i) {
-            if (kCodePages[i].number == number) return static_cast<int>(i);
-        }
-        return std::nullopt;
-    }
-
     void setDocumentCodePage(int64_t number) {
         if (auto index = codePageIndex(number)) documentCodePage_ = *index;
-    }
-
-    CodePageDecoder& decoder(int index) {
-        if (index < 0 || static_cast<size_t>(index) >= kCodePages.size()) index = 0;
-        auto& slot = decoders_[static_cast<size_t>(index)];
-        if (!slot) slot = std::make_unique<CodePageDecoder>(kCodePages[static_cast<size_t>(index)]);
-        if (!slot->usable() && index != 0) return decoder(0);
-        return *slot;
     }
 
     void defineFont(int32_t number) {
@@ -877,7 +475,7 @@ private:
         if (Font* font = fontBeingDefined()) {
             std::string name;
             const int page = font->codePage >= 0 ? font->codePage : documentCodePage_;
-            doc_.undecodable += decoder(page).decode(fontNameBytes_, name);
+            doc_.undecodable += decoders_.decoder(page).decode(fontNameBytes_, name);
             const size_t first = name.find_first_not_of(' ');
             const size_t last = name.find_last_not_of(' ');
             font->name = first == std::string::npos ? "" : name.substr(first, last - first + 1);
@@ -901,7 +499,7 @@ private:
         const int page =
             font != nullptr && font->codePage >= 0 ? font->codePage : documentCodePage_;
         std::string text;
-        doc_.undecodable += decoder(page).decode(pending_, text);
+        doc_.undecodable += decoders_.decoder(page).decode(pending_, text);
         pending_.clear();
         emit(std::move(text));
     }
@@ -959,7 +557,7 @@ private:
     bool colorHasValue_ = false;
 
     int documentCodePage_ = 0;
-    std::array<std::unique_ptr<CodePageDecoder>, kCodePages.size()> decoders_;
+    rtf::CodePageDecoders decoders_;
 };
 
 // Where "\rtf" follows the document's opening brace, if the bytes start as RTF does.

@@ -1,5 +1,6 @@
 #include "definition/TrustStore.h"
 
+#include "base/Hex.h"
 #include "platform/Crypto.h"
 #include "platform/KeyFiles.h"
 
@@ -18,39 +19,40 @@ std::optional<SigningKeyId> signingKeyId(ByteView publicKey) {
 }
 
 std::string signingKeyIdText(const SigningKeyId& keyId) {
-    static const char kDigits[] = "0123456789abcdef";
-    std::string text;
-    for (uint8_t byte : keyId) {
-        text += kDigits[byte >> 4];
-        text += kDigits[byte & 0x0F];
-    }
-    return text;
+    return hexString(keyId, HexCase::Lower);
 }
 
 bool TrustStore::add(ByteView publicKey, std::string signerName) {
     const auto keyId = signingKeyId(publicKey);
     if (!keyId) return false;
-    if (!find(*keyId)) keys_.push_back({*keyId, Bytes(publicKey.begin(), publicKey.end()), std::move(signerName)});
+    if (!find(*keyId))
+        keys_.push_back({*keyId, Bytes(publicKey.begin(), publicKey.end()), std::move(signerName)});
     return true;
 }
 
 const TrustedKey* TrustStore::find(const SigningKeyId& keyId) const {
-    auto found = std::find_if(keys_.begin(), keys_.end(), [&](const TrustedKey& key) { return key.keyId == keyId; });
+    auto found = std::find_if(keys_.begin(), keys_.end(),
+                              [&](const TrustedKey& key) { return key.keyId == keyId; });
     return found == keys_.end() ? nullptr : &*found;
 }
 
-TrustStore TrustStore::load(const std::string& folder, bool acceptOwnFiles, std::ostream& warnings) {
+TrustStore TrustStore::load(const std::string& folder, bool acceptOwnFiles,
+                            std::ostream& warnings) {
     TrustStore store;
     for (const BuiltinTrustedKey& builtin : builtinTrustedKeys()) {
         const auto key = platform::ed25519PublicKeyFromPem(builtin.pem);
         if (!key || !store.add(*key, builtin.signerName))
-            warnings << "fontupdater: ignoring built-in trusted key " << builtin.signerName << ": not an Ed25519 key\n";
+            warnings << "fontupdater: ignoring built-in trusted key " << builtin.signerName
+                     << ": not an Ed25519 key\n";
     }
-    for (platform::TrustedKeyFile& file : platform::trustedKeyFiles(folder, acceptOwnFiles, warnings))
+    for (platform::TrustedKeyFile& file :
+         platform::trustedKeyFiles(folder, acceptOwnFiles, warnings))
         (void)store.add(file.publicKey, std::move(file.signerName));
     return store;
 }
 
-TrustStore TrustStore::system() { return load(platform::kSystemTrustFolder, false, std::cerr); }
+TrustStore TrustStore::system() {
+    return load(platform::kSystemTrustFolder, false, std::cerr);
+}
 
 } // namespace fu

@@ -1,5 +1,7 @@
 // Stateless helpers for version texts (extract, compare, raise, substitute), the conversions
 // between date texts, dates and sfnt LONGDATETIME values, and MD5 / hexadecimal fingerprints.
+// Date texts, Mac epochs and hexadecimal digits themselves live below (platform/DateText.h,
+// base/MacDates.h, base/Hex.h) so that the suitcase layer shares them; these keep their names.
 #pragma once
 
 #include "base/Bytes.h"

@@ -14,12 +14,15 @@
 //   reader's business.
 #include "suitcase/MacContainer.h"
 
+#include "base/AppleDouble.h"
 #include "base/ByteReader.h"
+#include "base/MacDates.h"
 #include "platform/FileAttributes.h"
 #include "platform/ForkStorage.h"
 #include "platform/MacFiles.h"
 #include "platform/OSStatus.h"
 #include "platform/Text.h"
+#include "suitcase/ResForkRecords.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -30,33 +33,13 @@ namespace fu {
 namespace {
 
 using Contents = MacContainerContents;
+namespace ad = appledouble;
 using std::chrono::sys_seconds;
 
 constexpr size_t kMacBinaryHeaderSize = 128;
 constexpr size_t kMacBinaryCrcCovered = 124;
 constexpr uint8_t kMacBinary3Version = 130; // bytes 122 and 123 count versions: II 129, III 130
 constexpr uint32_t kMacBinary1MaxForkLength = 0x007FFFFF;
-constexpr uint32_t kAppleSingleMagic = 0x00051600;
-constexpr uint32_t kAppleDoubleMagic = 0x00051607;
-constexpr uint32_t kAppleSingleVersion1 = 0x00010000;
-constexpr uint32_t kAppleSingleVersion2 = 0x00020000;
-constexpr size_t kAppleSingleHeaderSize = 26;
-constexpr size_t kAppleSingleDescriptorSize = 12;
-constexpr size_t kFinderInfoSize = 32;
-constexpr size_t kFileDatesSize = 16;
-constexpr size_t kResourceForkHeaderSize = 16;
-constexpr size_t kResourceMapHeaderSize = 28;
-constexpr int64_t kSeconds1904To1970 = 2082844800;
-constexpr int64_t kSeconds1970To2000 = 946684800;
-
-enum AppleSingleEntry : uint32_t {
-    DataForkEntry = 1,
-    ResourceForkEntry = 2,
-    RealNameEntry = 3,
-    FileInfoEntry = 7, // version 1 only; its layout depends on the home file system
-    FileDatesEntry = 8,
-    FinderInfoEntry = 9,
-};
 
 MacContainerResult refuse(std::string reason) {
     return {std::nullopt, std::move(reason)};
@@ -87,13 +70,7 @@ uint64_t padded128(uint64_t length) {
 // file does not record; we take them as UTC. Zero means "never set".
 std::optional<sys_seconds> macDate(uint32_t value) {
     if (value == 0) return std::nullopt;
-    return sys_seconds(std::chrono::seconds(int64_t(value) - kSeconds1904To1970));
-}
-
-// AppleSingle version 2 dates: signed seconds from 2000-01-01 00:00:00 UTC, 0x80000000 unknown.
-std::optional<sys_seconds> appleSingleDate(uint32_t value) {
-    if (value == 0x80000000u) return std::nullopt;
-    return sys_seconds(std::chrono::seconds(int64_t(int32_t(value)) + kSeconds1970To2000));
+    return dateFromMacSeconds(value);
 }
 
 // File names are in the Mac script the file was named in; MacBinary III records it, and
@@ -256,42 +233,39 @@ MacContainerResult parseMacBinary(ByteView bytes) {
 }
 
 MacContainerResult parseAppleSingle(ByteView bytes) {
-    ByteReader reader(bytes);
-    uint32_t magic = 0, version = 0;
-    uint16_t count = 0;
-    ByteView homeFileSystem;
-    if (!reader.readU32(magic) || magic != kAppleSingleMagic)
+    if (ad::magicOf(bytes) != ad::kAppleSingleMagic)
         return refuse("AppleSingle: no AppleSingle magic number");
-    if (!reader.readU32(version) || !reader.readBytes(16, homeFileSystem) || !reader.readU16(count))
-        return refuse("AppleSingle: the header is cut short");
-    if (version != kAppleSingleVersion1 && version != kAppleSingleVersion2)
+    const std::optional<ad::Header> header = ad::readHeader(bytes);
+    if (!header) return refuse("AppleSingle: the header is cut short");
+    const uint32_t version = header->version;
+    const uint16_t count = header->entryCount;
+    if (version != ad::kVersion1 && version != ad::kVersion2)
         return refuse("AppleSingle: version " + hex(version, 8) + " is neither 1 nor 2");
-    if (!rangeFits(bytes.size(), kAppleSingleHeaderSize,
-                   size_t(count) * kAppleSingleDescriptorSize))
+    if (!rangeFits(bytes.size(), ad::kHeaderSize, size_t(count) * ad::kDescriptorSize))
         return refuse("AppleSingle: " + std::to_string(count) +
                       " entry descriptors run past the end of the file");
 
+    const ByteReader reader(bytes);
     Contents contents;
     contents.kind = Contents::AppleSingle;
     std::vector<uint32_t> used;
     for (uint16_t i = 0; i < count; ++i) {
-        uint32_t id = 0, offset = 0, length = 0;
-        if (!reader.readU32(id) || !reader.readU32(offset) || !reader.readU32(length))
-            return refuse("AppleSingle: the entry descriptors are cut short");
+        const std::optional<ad::EntryDescriptor> descriptor = ad::readDescriptor(bytes, i);
+        if (!descriptor) return refuse("AppleSingle: the entry descriptors are cut short");
+        const auto [id, offset, length] = *descriptor;
         ByteView entry;
         if (!reader.bytesAt(offset, length, entry))
             return refuse("AppleSingle: entry " + std::to_string(id) + " (" +
                           std::to_string(length) + " bytes at " + std::to_string(offset) +
                           ") lies outside the file");
         if (id == 0) return refuse("AppleSingle: entry ID 0 is invalid");
-        if (length > 0 &&
-            offset < kAppleSingleHeaderSize + size_t(count) * kAppleSingleDescriptorSize)
+        if (length > 0 && offset < ad::headerSizeFor(count))
             return refuse("AppleSingle: entry " + std::to_string(id) + " overlaps the header");
 
-        const bool isUsed = id == DataForkEntry || id == ResourceForkEntry || id == RealNameEntry ||
-                            id == FinderInfoEntry ||
-                            (id == FileDatesEntry && version == kAppleSingleVersion2) ||
-                            (id == FileInfoEntry && version == kAppleSingleVersion1);
+        const bool isUsed = id == ad::DataForkEntry || id == ad::ResourceForkEntry ||
+                            id == ad::RealNameEntry || id == ad::FinderInfoEntry ||
+                            (id == ad::FileDatesEntry && version == ad::kVersion2) ||
+                            (id == ad::FileInfoEntry && version == ad::kVersion1);
         if (!isUsed) {
             contents.ignoredEntries.push_back(id);
             continue;
@@ -301,51 +275,48 @@ MacContainerResult parseAppleSingle(ByteView bytes) {
                 return refuse("AppleSingle: entry " + std::to_string(id) + " appears twice");
         used.push_back(id);
 
-        const ByteReader field(entry);
         switch (id) {
-        case DataForkEntry:
+        case ad::DataForkEntry:
             contents.dataFork.assign(entry.begin(), entry.end());
             break;
-        case ResourceForkEntry:
+        case ad::ResourceForkEntry:
             contents.resourceFork.assign(entry.begin(), entry.end());
             break;
-        case RealNameEntry:
+        case ad::RealNameEntry:
             contents.name = decodeRealName(entry);
             break;
-        case FinderInfoEntry: {
-            uint32_t type = 0, creator = 0;
-            if (entry.size() < kFinderInfoSize || !field.u32At(0, type) ||
-                !field.u32At(4, creator)) {
+        case ad::FinderInfoEntry: {
+            const auto codes =
+                entry.size() < ad::kFinderInfoSize ? std::nullopt : ad::parseFinderCodes(entry);
+            if (!codes) {
                 contents.ignoredEntries.push_back(id);
                 break;
             }
-            contents.type = type;
-            contents.creator = creator;
+            contents.type = codes->type;
+            contents.creator = codes->creator;
             break;
         }
-        case FileDatesEntry: {
-            uint32_t created = 0, modified = 0;
-            if (entry.size() < kFileDatesSize || !field.u32At(0, created) ||
-                !field.u32At(4, modified)) {
+        case ad::FileDatesEntry: {
+            const std::optional<ad::FileDates> dates = ad::parseFileDates(entry);
+            if (!dates) {
                 contents.ignoredEntries.push_back(id);
                 break;
             }
-            contents.created = appleSingleDate(created);
-            contents.modified = appleSingleDate(modified);
+            contents.created = dateFromAppleDouble(dates->creation);
+            contents.modified = dateFromAppleDouble(dates->modification);
             break;
         }
-        case FileInfoEntry: {
-            // Version 1's file info for a Macintosh home file system: creation, modification and
-            // backup dates in the Mac's own 1904 form, then attributes. Other home file systems
-            // (ProDOS, MS-DOS, Unix) lay it out differently and are not read.
-            uint32_t created = 0, modified = 0;
-            if (!isMacintoshHome(homeFileSystem) || entry.size() < kFileDatesSize ||
-                !field.u32At(0, created) || !field.u32At(4, modified)) {
+        case ad::FileInfoEntry: {
+            // Other home file systems (ProDOS, MS-DOS, Unix) lay version 1's file info out
+            // differently and are not read.
+            const auto info =
+                isMacintoshHome(header->filler) ? ad::parseMacFileInfo(entry) : std::nullopt;
+            if (!info) {
                 contents.ignoredEntries.push_back(id);
                 break;
             }
-            contents.created = macDate(created);
-            contents.modified = macDate(modified);
+            contents.created = macDate(info->creation);
+            contents.modified = macDate(info->modification);
             break;
         }
         }
@@ -358,12 +329,10 @@ bool isPlausibleResourceFork(ByteView bytes, std::string* reason) {
         if (reason) *reason = std::move(why);
         return false;
     };
-    ByteReader reader(bytes);
-    uint32_t dataOffset = 0, mapOffset = 0, dataLength = 0, mapLength = 0;
-    if (!reader.readU32(dataOffset) || !reader.readU32(mapOffset) || !reader.readU32(dataLength) ||
-        !reader.readU32(mapLength))
-        return fail("shorter than the 16-byte resource fork header");
-    if (dataOffset < kResourceForkHeaderSize || mapOffset < kResourceForkHeaderSize)
+    const std::optional<ResForkHeader> header = readResForkHeader(bytes);
+    if (!header) return fail("shorter than the 16-byte resource fork header");
+    const auto [dataOffset, mapOffset, dataLength, mapLength] = *header;
+    if (dataOffset < kResForkHeaderSize || mapOffset < kResForkHeaderSize)
         return fail("the resource data or map starts inside the fork header");
     if (!rangeFits(bytes.size(), dataOffset, dataLength))
         return fail("the resource data (" + std::to_string(dataLength) + " bytes at " +
@@ -373,7 +342,7 @@ bool isPlausibleResourceFork(ByteView bytes, std::string* reason) {
         return fail("the resource map (" + std::to_string(mapLength) + " bytes at " +
                     std::to_string(mapOffset) + ") runs past the end of the file (" +
                     std::to_string(bytes.size()) + " bytes)");
-    if (mapLength < kResourceMapHeaderSize)
+    if (mapLength < kResMapHeaderSize)
         return fail("the resource map is " + std::to_string(mapLength) +
                     " bytes, shorter than its 28-byte header");
     if (uint64_t(dataOffset) < uint64_t(mapOffset) + mapLength &&
@@ -384,10 +353,9 @@ bool isPlausibleResourceFork(ByteView bytes, std::string* reason) {
 
 MacContainerResult parseMacContainer(ByteView bytes) {
     const ByteReader file(bytes);
-    uint32_t magic = 0;
-    if (file.u32At(0, magic)) {
-        if (magic == kAppleSingleMagic) return parseAppleSingle(bytes);
-        if (magic == kAppleDoubleMagic)
+    if (const std::optional<uint32_t> magic = ad::magicOf(bytes)) {
+        if (*magic == ad::kAppleSingleMagic) return parseAppleSingle(bytes);
+        if (*magic == ad::kMagic)
             return refuse("an AppleDouble header file (a \"._\" companion) holds no data fork; "
                           "copy the Mac file together with its companion instead");
     }

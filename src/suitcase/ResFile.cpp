@@ -3,6 +3,7 @@
 #include "base/ByteReader.h"
 #include "platform/OSStatus.h"
 #include "platform/Text.h"
+#include "suitcase/ResFileLayout.h"
 #include "suitcase/ResStatus.h"
 
 #include <array>
@@ -79,7 +80,8 @@ std::optional<std::chrono::sys_seconds> ResFile::modifyDate() const {
 }
 
 void ResFile::freeAllResData() {
-    for (const auto& list : resItemLists) list->freeAllResData();
+    for (const auto& list : resItemLists)
+        list->freeAllResData();
 }
 
 namespace {
@@ -102,7 +104,7 @@ int16_t buildItems(platform::ForkRefNum refNum, const std::string& path, const R
                 if (!name) return resErrNameDecoding;
             }
             const uint64_t position = uint64_t{dataAreaOffset} + reference.dataOffset;
-            std::array<uint8_t, 4> word{};
+            std::array<uint8_t, kResDataLengthSize> word{};
             if (position > std::numeric_limits<uint32_t>::max() - word.size() ||
                 ResFile::readResouceRefNum(refNum, platform::fsFromStart,
                                            static_cast<int64_t>(position), word.size(),
@@ -143,10 +145,10 @@ int16_t ResFile::setupResItemListsOfPath(const std::string& path, ResFile& resFi
     // since the header itself lies there.
     uint32_t dataAreaOffset = map.dataOffset;
     if (dataAreaOffset == 0) {
-        std::array<uint8_t, 4> word{};
-        if (readResouceRefNum(fork.refNum(), platform::fsFromStart, 0, word.size(), word) != resNoErr ||
-            !ByteReader(word).readU32(dataAreaOffset))
-            return resErrMapRead;
+        const std::optional<ResForkHeader> header =
+            detail::readResForkHeaderOfRefNum(fork.refNum());
+        if (!header) return resErrMapRead;
+        dataAreaOffset = header->dataOffset;
     }
     try {
         if (int16_t status = buildItems(fork.refNum(), path, map, dataAreaOffset, resFile);

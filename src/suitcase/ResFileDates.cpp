@@ -2,7 +2,7 @@
 // applies to the new file.
 #include "suitcase/ResFile.h"
 
-#include "sfnt/Tools.h"
+#include "platform/DateText.h"
 
 namespace fu {
 
@@ -16,13 +16,12 @@ bool ResFile::setCreDate(std::optional<std::chrono::sys_seconds> creDate,
 
 bool ResFile::setCreateDateString(std::string_view createDateString,
                                   std::string_view modifyDateString, ResFile& resFile) {
-    if (createDateString.empty() || modifyDateString.empty() || !resFile.resFileAttr)
-        return false;
+    if (createDateString.empty() || modifyDateString.empty() || !resFile.resFileAttr) return false;
     // Definitions give their dates in Japan time whatever the system's time zone.
     const std::optional<std::chrono::sys_seconds> created =
-        Tools::dateFromDateString(createDateString);
+        platform::dateFromJapanDateText(createDateString);
     const std::optional<std::chrono::sys_seconds> modified =
-        Tools::dateFromDateString(modifyDateString);
+        platform::dateFromJapanDateText(modifyDateString);
     if (!created || !modified) return false;
     return setCreDate(created, modified, resFile);
 }

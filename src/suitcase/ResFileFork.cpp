@@ -5,6 +5,7 @@
 #include "base/ByteReader.h"
 #include "platform/Memory.h"
 #include "platform/OSStatus.h"
+#include "suitcase/ResFileLayout.h"
 #include "suitcase/ResStatus.h"
 
 #include <array>
@@ -47,14 +48,9 @@ int16_t ResFile::writeResouceRefNum(platform::ForkRefNum refNum, int posMode, in
 std::optional<Bytes> ResFile::resourceMapInfoDataOfResRefNum(platform::ForkRefNum refNum) {
     const std::optional<uint64_t> size = platform::forkSize(refNum);
     if (!size || *size <= kResForkHeaderSize) return std::nullopt;
-    std::array<uint8_t, kResForkHeaderSize> header{};
-    if (readResouceRefNum(refNum, platform::fsFromStart, 0, header.size(), header) != resNoErr)
-        return std::nullopt;
-    ByteReader reader(header);
-    uint32_t dataOffset = 0, mapOffset = 0, dataLength = 0, mapLength = 0;
-    if (!reader.readU32(dataOffset) || !reader.readU32(mapOffset) ||
-        !reader.readU32(dataLength) || !reader.readU32(mapLength))
-        return std::nullopt;
+    const std::optional<ResForkHeader> header = detail::readResForkHeaderOfRefNum(refNum);
+    if (!header) return std::nullopt;
+    const uint32_t mapOffset = header->mapOffset, mapLength = header->mapLength;
     if (!rangeFits(*size, mapOffset, mapLength) || mapLength == 0 || mapLength > kResMapMaxLength)
         return std::nullopt;
     try {
@@ -87,8 +83,7 @@ int16_t ResFile::readResourceDataOfPath(const std::string& path, uint32_t offset
         return resErrDataRead;
     platform::ScopedFork fork(path, platform::fsRdPerm);
     if (!fork.isOpen()) return resErrDataRead;
-    if (readResouceRefNum(fork.refNum(), platform::fsFromStart, offset, length, buffer) !=
-        resNoErr)
+    if (readResouceRefNum(fork.refNum(), platform::fsFromStart, offset, length, buffer) != resNoErr)
         return resErrDataRead;
     return resNoErr;
 }

@@ -1,6 +1,9 @@
 #include "suitcase/ResFileLayout.h"
 
 #include "platform/Text.h"
+#include "suitcase/ResStatus.h"
+
+#include <array>
 
 namespace fu::detail {
 
@@ -20,21 +23,29 @@ std::optional<uint16_t> zeroFillOfTemplate(const ResMap& templateMap) {
 
 SuitcaseSizes suitcaseSizesOfResFile(ResFile& resFile) {
     SuitcaseSizes sizes;
-    sizes.mapSize = kResMapHeaderSize + 2;
+    sizes.mapSize = kResMapHeaderSize + kResTypeCountLayout.size;
     for (const auto& list : resFile.resItemLists) {
         if (list->countOfResItem() > 0) sizes.mapSize += kResTypeEntrySize;
         for (const auto& item : list->resItems) {
             const Bytes* data = item->resData();
             if (!data) continue;
-            sizes.totalData += data->size() + 4;
+            sizes.totalData += kResDataLengthSize + data->size();
             sizes.mapSize += kResReferenceSize;
             if (item->resName && !item->resName->empty()) {
                 const std::optional<Bytes> name = platform::utf8ToShiftJis(*item->resName);
-                sizes.mapSize += (name ? name->size() : 0) + 1;
+                sizes.mapSize += kResNameLengthSize + (name ? name->size() : 0);
             }
         }
     }
     return sizes;
+}
+
+std::optional<ResForkHeader> readResForkHeaderOfRefNum(platform::ForkRefNum refNum) {
+    std::array<uint8_t, kResForkHeaderSize> bytes{};
+    if (ResFile::readResouceRefNum(refNum, platform::fsFromStart, 0, bytes.size(), bytes) !=
+        resNoErr)
+        return std::nullopt;
+    return readResForkHeader(bytes);
 }
 
 } // namespace fu::detail

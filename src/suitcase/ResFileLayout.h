@@ -1,8 +1,10 @@
 // The arithmetic of a written suitcase fork, shared by the writer and the verifier so that both
-// expect the same layout: header, zero fill, data records in type order, map.
+// expect the same layout: header, zero fill, data records in type order, map. Also the one read
+// of an open fork's header, for the reader, the census and the verifier.
 #pragma once
 
 #include "suitcase/ResFile.h"
+#include "suitcase/ResForkRecords.h"
 
 #include <cstdint>
 #include <optional>
@@ -22,5 +24,8 @@ struct SuitcaseSizes {
 // May load resource data. Names that do not encode count as empty here; the map builder
 // reports them.
 [[nodiscard]] SuitcaseSizes suitcaseSizesOfResFile(ResFile& resFile);
+
+// The header at the start of an open fork; nullopt when it cannot be read.
+[[nodiscard]] std::optional<ResForkHeader> readResForkHeaderOfRefNum(platform::ForkRefNum refNum);
 
 } // namespace fu::detail

@@ -23,26 +23,9 @@ constexpr uint32_t kVersType = fourCC("vers");
 // Verification streams every resource through one buffer of this size.
 constexpr size_t kCompareBlock = 1024;
 
-struct ForkHeader {
-    uint32_t dataOffset = 0;
-    uint32_t mapOffset = 0;
-    uint32_t dataLength = 0;
-    uint32_t mapLength = 0;
-};
-
-bool readForkHeader(platform::ForkRefNum refNum, ForkHeader& header) {
-    std::array<uint8_t, kResForkHeaderSize> bytes{};
-    if (ResFile::readResouceRefNum(refNum, platform::fsFromStart, 0, bytes.size(), bytes) !=
-        resNoErr)
-        return false;
-    ByteReader reader(bytes);
-    return reader.readU32(header.dataOffset) && reader.readU32(header.mapOffset) &&
-           reader.readU32(header.dataLength) && reader.readU32(header.mapLength);
-}
-
 // Map length bytes at the map offset; the fork must hold them before anything is allocated.
 std::optional<Bytes> readMapOfHeader(platform::ForkRefNum refNum, uint64_t forkLength,
-                                     const ForkHeader& header) {
+                                     const ResForkHeader& header) {
     if (header.mapLength == 0 || header.mapLength > kResMapMaxLength ||
         !rangeFits(forkLength, header.mapOffset, header.mapLength))
         return std::nullopt;
@@ -73,8 +56,10 @@ namespace {
 // The map a census reads, from an open fork whose header is sane and whose map lies within it.
 int16_t censusMapOfFork(platform::ForkRefNum refNum, ResMap& map) {
     const std::optional<uint64_t> size = platform::forkSize(refNum);
-    ForkHeader header;
-    if (!size || *size < kResForkHeaderSize || !readForkHeader(refNum, header)) return resErrCensus;
+    if (!size || *size < kResForkHeaderSize) return resErrCensus;
+    const std::optional<ResForkHeader> read = detail::readResForkHeaderOfRefNum(refNum);
+    if (!read) return resErrCensus;
+    const ResForkHeader& header = *read;
     if (header.dataOffset == 0 || header.mapOffset == 0 || header.dataLength == 0 ||
         header.mapLength == 0 || header.dataOffset == header.mapOffset)
         return resErrCensus;
@@ -128,7 +113,8 @@ int16_t ResFile::checkSuitcaseFontResName(const std::string& resName, const ResM
 
 ResFile::CensusNames::CensusNames(const std::vector<std::string>& resNames) {
     composed_.reserve(resNames.size());
-    for (const std::string& name : resNames) composed_.push_back(platform::toNFC(name));
+    for (const std::string& name : resNames)
+        composed_.push_back(platform::toNFC(name));
 }
 
 int16_t ResFile::checkSuitcaseFontResName(const CensusNames& names, platform::ForkRefNum refNum,
@@ -157,7 +143,8 @@ int16_t ResFile::checkSuitcaseFontResName(const CensusNames& names, const ResMap
             for (const ResMapReference& reference : type.references) {
                 if (type.resType == kVersType) {
                     if (reference.resID == 1)
-                        for (FontResCensus& census : censuses) ++census.versCount;
+                        for (FontResCensus& census : censuses)
+                            ++census.versCount;
                     continue;
                 }
                 if (type.resType != kFondType && type.resType != kSfntType) continue;
@@ -188,8 +175,7 @@ int16_t ResFile::checkResFile(const ResFile& resFile, const ResMap& resMap) {
             if (modelCount != type.referenceCount() || modelCount != 1) return resErrModelMismatch;
             for (size_t j = 0; j < type.references.size(); ++j) {
                 const ResMapReference& reference = type.references[j];
-                const ResItem* item =
-                    resFile.resItemByIndex(static_cast<int64_t>(j), type.resType);
+                const ResItem* item = resFile.resItemByIndex(static_cast<int64_t>(j), type.resType);
                 if (!item) return resErrModelMismatch;
                 const bool itemNamed = item->resName && !item->resName->empty();
                 if (reference.nameOffset == kResMapNoName) {
@@ -256,13 +242,14 @@ int16_t ResFile::verifyDataOfSuitcaseFile(const std::string& path, const ResMap&
         const std::optional<uint64_t> size = platform::forkSize(fork.refNum());
         if (!size || *size == 0 || *size != forkLength) return resErrVerify;
 
-        ForkHeader header;
-        if (!readForkHeader(fork.refNum(), header) || header.dataOffset != expected.dataOffset ||
-            header.mapOffset != expected.mapOffset || header.dataLength != expected.dataLength ||
-            header.mapLength != expected.mapLength)
+        const std::optional<ResForkHeader> header =
+            detail::readResForkHeaderOfRefNum(fork.refNum());
+        if (!header || header->dataOffset != expected.dataOffset ||
+            header->mapOffset != expected.mapOffset || header->dataLength != expected.dataLength ||
+            header->mapLength != expected.mapLength)
             return resErrVerify;
-        if (header.mapLength != expected.byteLength) return resErrVerify;
-        const std::optional<Bytes> mapData = readMapOfHeader(fork.refNum(), *size, header);
+        if (header->mapLength != expected.byteLength) return resErrVerify;
+        const std::optional<Bytes> mapData = readMapOfHeader(fork.refNum(), *size, *header);
         ResMap onDisk;
         if (!mapData || swapResMapStructBigToHostFrom(*mapData, onDisk) != resNoErr ||
             *mapData != expectedBytes)
@@ -274,7 +261,7 @@ int16_t ResFile::verifyDataOfSuitcaseFile(const std::string& path, const ResMap&
             if (!data || data->empty()) return resErrVerify;
             for (const ResMapReference& reference : type.references) {
                 const uint64_t position = uint64_t{expected.dataOffset} + reference.dataOffset;
-                if (!rangeFits(*size, position, 4)) return resErrVerify;
+                if (!rangeFits(*size, position, kResDataLengthSize)) return resErrVerify;
                 if (int16_t status = compareFileResRefNum(fork.refNum(), *size, position, *data);
                     status != resNoErr)
                     return status;
@@ -291,13 +278,14 @@ int16_t ResFile::compareFileResRefNum(platform::ForkRefNum refNum, uint64_t file
     if (refNum == 0 || fileDataOffset == 0 || resItemResData.empty()) return resErrVerify;
     if (fileDataOffset > static_cast<uint64_t>(std::numeric_limits<int64_t>::max()))
         return resErrVerify;
-    std::array<uint8_t, 4> word{};
+    std::array<uint8_t, kResDataLengthSize> word{};
     uint32_t length = 0;
     if (readResouceRefNum(refNum, platform::fsFromStart, static_cast<int64_t>(fileDataOffset),
                           word.size(), word) != resNoErr ||
         !ByteReader(word).readU32(length))
         return resErrVerify;
-    if (length == 0 || !rangeFits(fileTotalLength, fileDataOffset, uint64_t{length} + 4) ||
+    if (length == 0 ||
+        !rangeFits(fileTotalLength, fileDataOffset, kResDataLengthSize + uint64_t{length}) ||
         resItemResData.size() != length)
         return resErrVerify;
 

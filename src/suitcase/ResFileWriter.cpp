@@ -14,12 +14,6 @@
 
 namespace fu {
 
-namespace {
-
-constexpr uint64_t kMaxDataOffset = 0x00FFFFFF; // reference data offsets are 24-bit
-
-} // namespace
-
 int16_t ResFile::setupValueOfNewResMapPtr(ResMap& newResMap, uint32_t totalNewResDataByte,
                                           const ResMap& paramResMap, uint16_t paramZeroFillByte,
                                           ResFile& resFile) {
@@ -57,7 +51,7 @@ int16_t ResFile::setupValueOfNewResMapPtr(ResMap& newResMap, uint32_t totalNewRe
             ResItem* item = resFile.resItemByIndex(0, templateType.resType);
             const Bytes* data = item ? item->resData() : nullptr;
             if (!data || data->empty()) return resErrNoItemData;
-            if (dataOffset + data->size() > kMaxDataOffset) return resErrDataOffset;
+            if (dataOffset + data->size() > kResMaxDataOffset) return resErrDataOffset;
 
             const ResMapReference& templateReference = templateType.references.front();
             ResMapReference reference;
@@ -75,7 +69,7 @@ int16_t ResFile::setupValueOfNewResMapPtr(ResMap& newResMap, uint32_t totalNewRe
             } else {
                 reference.nameOffset = kResMapNoName;
             }
-            dataOffset += data->size() + 4;
+            dataOffset += kResDataLengthSize + data->size();
             type.references.push_back(std::move(reference));
             newResMap.types.push_back(std::move(type));
         }
@@ -110,7 +104,7 @@ int16_t ResFile::writeResourceDataRefNum(platform::ForkRefNum refNum, int posMod
                 return resErrArgument;
             }
         }
-        ByteWriter lengthWord(4);
+        ByteWriter lengthWord(kResDataLengthSize);
         lengthWord.writeU32(static_cast<uint32_t>(data->size()));
         if (int16_t status = writeResouceRefNum(refNum, mode, offset, lengthWord.bytes());
             status != resNoErr)
@@ -118,7 +112,7 @@ int16_t ResFile::writeResourceDataRefNum(platform::ForkRefNum refNum, int posMod
         if (int16_t status = writeResouceRefNum(refNum, platform::fsAtMark, 0, *data);
             status != resNoErr)
             return status;
-        running += data->size() + 4;
+        running += kResDataLengthSize + data->size();
         first = false;
     }
     return resNoErr;
@@ -128,7 +122,7 @@ namespace {
 
 // The fork as planned before anything touches the disk.
 struct PlannedFork {
-    Bytes map;      // on-disk form; its first 16 bytes are the fork header
+    Bytes map; // on-disk form; its first 16 bytes are the fork header
     uint16_t fill = 0;
     ResMap newMap;
 };
@@ -197,16 +191,14 @@ int16_t ResFile::exportSuitcaseFile(const std::string& path, std::string_view re
     if (path.empty()) return resErrArgument;
     try {
         PlannedFork plan;
-        if (int16_t status = planFork(resMapInfo, resFile, plan); status != resNoErr)
-            return status;
+        if (int16_t status = planFork(resMapInfo, resFile, plan); status != resNoErr) return status;
 
         const size_t slash = path.find_last_of('/');
         const std::string folder = slash == std::string::npos ? "."
                                    : slash == 0               ? "/"
                                                               : path.substr(0, slash);
         const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-        if (platform::createFileWithEmptyFork(folder, name) != platform::noErr)
-            return resErrCreate;
+        if (platform::createFileWithEmptyFork(folder, name) != platform::noErr) return resErrCreate;
         if (int16_t status = writeFork(path, plan, resFile); status != resNoErr) return status;
 
         if (resFile.resFileAttr) {

@@ -1,8 +1,8 @@
 #include "platform/ForkStorage.h"
+#include "base/AppleDouble.h"
 #include "platform/FileAttributes.h"
 #include "platform/MacFiles.h"
 #include "platform/OSStatus.h"
-#include "platform/linux/AppleDouble.h"
 #include "support/BoundedRun.h"
 #include "support/HostileFiles.h"
 #include "support/Sandbox.h"
@@ -52,7 +52,8 @@ TEST_F(ForkStorage, NamesMustFitTheCompanionToo) {
     EXPECT_FALSE(std::filesystem::exists(sandbox.path(std::string(254, 'b'))))
         << "a refused name leaves no data file behind";
     std::string kana;
-    for (int i = 0; i < 84; ++i) kana += "あ";
+    for (int i = 0; i < 84; ++i)
+        kana += "あ";
     EXPECT_EQ(createFileWithEmptyFork(sandbox.root(), kana), noErr);
     EXPECT_EQ(createFileWithEmptyFork(sandbox.root(), ""), bdNamErr);
     EXPECT_EQ(createFileWithEmptyFork(sandbox.root(), "a/b"), bdNamErr);
@@ -69,7 +70,8 @@ TEST_F(ForkStorage, WritesAtStartAndAtMarkThenReadsBack) {
         const Bytes tail{'T', 'A', 'I', 'L', '!'};
         auto first = writeFork(fork.refNum(), fsFromStart, 0, head);
         EXPECT_EQ(first.status, noErr);
-        EXPECT_EQ(writeFork(fork.refNum(), fsAtMark, 12345, tail).status, noErr); // offset ignored at mark
+        EXPECT_EQ(writeFork(fork.refNum(), fsAtMark, 12345, tail).status,
+                  noErr); // offset ignored at mark
         EXPECT_EQ(forkSize(fork.refNum()), 9u);
         // Overwrite in the middle does not change the length.
         EXPECT_EQ(writeFork(fork.refNum(), fsFromStart, 1, Bytes{'e'}).status, noErr);
@@ -101,7 +103,8 @@ TEST_F(ForkStorage, WritesAtStartAndAtMarkThenReadsBack) {
 TEST_F(ForkStorage, SmallReadsGiveTheForksBytesWhateverTheOrderAndAfterAnyWrite) {
     const std::string path = createEmpty("Font");
     Bytes bytes(600 * 1024 + 123);
-    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>((i * 131) ^ (i >> 9));
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<uint8_t>((i * 131) ^ (i >> 9));
     {
         ScopedFork fork(path, fsRdWrPerm);
         ASSERT_EQ(writeFork(fork.refNum(), fsFromStart, 0, bytes).status, noErr);
@@ -111,15 +114,19 @@ TEST_F(ForkStorage, SmallReadsGiveTheForksBytesWhateverTheOrderAndAfterAnyWrite)
     Bytes block(1024), back;
     for (;;) {
         const ForkTransfer read = readFork(reader.refNum(), fsAtMark, 0, block);
-        back.insert(back.end(), block.begin(), block.begin() + static_cast<ptrdiff_t>(read.actualCount));
+        back.insert(back.end(), block.begin(),
+                    block.begin() + static_cast<ptrdiff_t>(read.actualCount));
         if (read.status == eofErr) break;
         ASSERT_EQ(read.status, noErr);
     }
     EXPECT_EQ(back, bytes) << "read in order";
-    for (uint64_t offset : {uint64_t{500000}, uint64_t{3}, uint64_t{131071}, uint64_t{131072 - 7}, uint64_t{0}}) {
+    for (uint64_t offset :
+         {uint64_t{500000}, uint64_t{3}, uint64_t{131071}, uint64_t{131072 - 7}, uint64_t{0}}) {
         Bytes piece(100);
         ASSERT_EQ(readFork(reader.refNum(), fsFromStart, int64_t(offset), piece).status, noErr);
-        EXPECT_EQ(piece, Bytes(bytes.begin() + ptrdiff_t(offset), bytes.begin() + ptrdiff_t(offset + 100))) << offset;
+        EXPECT_EQ(piece,
+                  Bytes(bytes.begin() + ptrdiff_t(offset), bytes.begin() + ptrdiff_t(offset + 100)))
+            << offset;
     }
     {
         ScopedFork writer(path, fsRdWrPerm);
@@ -254,7 +261,8 @@ TEST_F(ForkStorage, WritingAForkThatIsNotLastRewritesTheCompanionFirst) {
     Bytes swapped(ours.begin(), ours.begin() + 26);
     ByteView finder(ours.data() + layout->find(FinderInfoEntry)->offset, 32);
     auto put32 = [&swapped](uint32_t v) {
-        for (int i = 3; i >= 0; --i) swapped.push_back(uint8_t(v >> (8 * i)));
+        for (int i = 3; i >= 0; --i)
+            swapped.push_back(uint8_t(v >> (8 * i)));
     };
     put32(ResourceForkEntry), put32(50), put32(2);
     put32(FinderInfoEntry), put32(52), put32(32);
@@ -295,7 +303,8 @@ TEST_F(ForkStorage, ReadsEveryCompanionOfTheSharedCorpus) {
         {"libarchive-test_compat_mac-2_._mydir", 0, 0, 0},
         {"libarchive-test_compat_mac-2_._myfile", 0, 0, 0},
         {"libarchive-test_read_format_zip_mac_metadata__MACOSX_._file3", 0, 0, 0},
-        {"libarchive-test_write_disk_appledouble_zip_apple_double_dir_._apple_double_dir_test", 0, 0, 0},
+        {"libarchive-test_write_disk_appledouble_zip_apple_double_dir_._apple_double_dir_test", 0,
+         0, 0},
         {"libarchive-test_write_disk_appledouble_zip_apple_double_dir_._test_file", 0, 0, 14},
         {"libarchive-test_write_disk_mac_metadata_._file3", 0, 0, 0},
     };

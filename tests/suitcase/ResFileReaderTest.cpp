@@ -37,10 +37,12 @@ constexpr size_t kNameAt = kMapAt + 50;
 Bytes oneResourceFork(ByteView name = asBytes("A")) {
     const uint32_t mapLength = 51 + static_cast<uint32_t>(name.size());
     ByteWriter w;
-    for (uint32_t word : {16u, 24u, 8u, mapLength}) w.writeU32(word);
+    for (uint32_t word : {16u, 24u, 8u, mapLength})
+        w.writeU32(word);
     w.writeU32(4);
     w.writeBytes(asBytes("abcd"));
-    for (uint32_t word : {16u, 24u, 8u, mapLength}) w.writeU32(word);
+    for (uint32_t word : {16u, 24u, 8u, mapLength})
+        w.writeU32(word);
     w.writeU32(0);
     w.writeU16(0);
     w.writeU16(0);
@@ -209,8 +211,14 @@ TEST_F(ResFileReader, LoadsEveryCorpusForkWithItsResources) {
           {fourCC("sfnt"), 28062, "AVAKernTT-BoldItalic"},
           {fourCC("FOND"), 128, "AVAKernTT"}}},
         {"fonts/AVAKern.bin.rsrc",
-         {{nfnt, 5591, {}}, {nfnt, 5593, {}}, {nfnt, 5595, {}}, {nfnt, 5597, {}},
-          {nfnt, 5592, {}}, {nfnt, 5594, {}}, {nfnt, 5596, {}}, {nfnt, 5598, {}},
+         {{nfnt, 5591, {}},
+          {nfnt, 5593, {}},
+          {nfnt, 5595, {}},
+          {nfnt, 5597, {}},
+          {nfnt, 5592, {}},
+          {nfnt, 5594, {}},
+          {nfnt, 5596, {}},
+          {nfnt, 5598, {}},
           {fourCC("FOND"), 128, "AVAKern"}}},
         {"fonts/TestDFONT.dfont",
          {{fourCC("sfnt"), 14116, {}}, {fourCC("FOND"), 14116, "Test TTF"}}},
@@ -228,8 +236,8 @@ TEST_F(ResFileReader, LoadsEveryCorpusForkWithItsResources) {
     for (const CorpusFork& corpus : forks) {
         SCOPED_TRACE(corpus.file);
         const std::string source = *test::sharedCorpus(corpus.file);
-        auto resFile = ResFile::initOfContentFile(macFile(
-            std::string(corpus.file).substr(6), test::readWholeFile(source)));
+        auto resFile = ResFile::initOfContentFile(
+            macFile(std::string(corpus.file).substr(6), test::readWholeFile(source)));
         ASSERT_EQ(resFile->loadStatus, 0);
         std::vector<std::tuple<uint32_t, int16_t, std::optional<std::string>>> listed;
         for (const auto& list : resFile->resItemLists)
@@ -294,9 +302,9 @@ TEST(ResFileMap, RefusesMoreReferencesThanTheMapCouldHoldSideBySide) {
     // claim more than the map can hold.
     ByteWriter w;
     w.writeZeros(24);
-    w.writeU16(28);   // type list offset
-    w.writeU16(0);    // name list offset
-    w.writeU16(199);  // 200 types
+    w.writeU16(28);  // type list offset
+    w.writeU16(0);   // name list offset
+    w.writeU16(199); // 200 types
     for (int i = 0; i < 200; ++i) {
         w.writeU32(fourCC("TEST"));
         w.writeU16(7);
@@ -305,6 +313,42 @@ TEST(ResFileMap, RefusesMoreReferencesThanTheMapCouldHoldSideBySide) {
     w.writeZeros(12 * 8);
     ResMap map;
     EXPECT_EQ(ResFile::swapResMapStructBigToHostFrom(w.bytes(), map), resErrSwapBounds);
+}
+
+TEST(ResFileMap, AReferenceReadsAndWritesAtItsPublishedOffsets) {
+    // Inside Macintosh's map: header, type list at 28, one type whose reference list starts 10
+    // bytes into the type list, the name list right after that one reference.
+    ByteWriter w;
+    w.writeZeros(24);
+    w.writeU16(28); // type list offset
+    w.writeU16(50); // name list offset
+    w.writeU16(0);  // one type
+    w.writeU32(fourCC("TEST"));
+    w.writeU16(0);          // one reference
+    w.writeU16(10);         // its list, from the type list
+    w.writeI16(-2);         // resource ID
+    w.writeU16(0);          // name offset
+    w.writeU32(0x20123456); // attributes 0x20, data at 0x123456
+    w.writeU32(0xAABBCCDD); // handle
+    w.writeU8(2);
+    w.writeBytes(asBytes("AB"));
+    ResMap map;
+    ASSERT_EQ(ResFile::swapResMapStructBigToHostFrom(w.bytes(), map), resNoErr);
+    ASSERT_EQ(map.types.size(), 1u);
+    ASSERT_EQ(map.types[0].references.size(), 1u);
+    const ResMapReference& reference = map.types[0].references[0];
+    EXPECT_EQ(reference.resID, -2);
+    EXPECT_EQ(reference.attributes, 0x20);
+    EXPECT_EQ(reference.dataOffset, 0x123456u);
+    EXPECT_EQ(reference.handle, 0xAABBCCDDu);
+    EXPECT_EQ(reference.name, Bytes({'A', 'B'}));
+    Bytes written;
+    ASSERT_EQ(ResFile::swapResMapStructHostToBigFrom(map, written), resNoErr);
+    EXPECT_EQ(written, w.bytes());
+
+    map.types[0].references[0].dataOffset = 0x1000000;
+    EXPECT_EQ(ResFile::swapResMapStructHostToBigFrom(map, written), resErrSwapArgument)
+        << "data offsets have 24 bits";
 }
 
 class ResFileForkAccess : public test::SandboxTest {};

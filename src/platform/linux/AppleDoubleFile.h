@@ -2,8 +2,8 @@
 // whole of a small one to rewrite it.
 #pragma once
 
+#include "base/AppleDouble.h"
 #include "platform/ForkStorage.h"
-#include "platform/linux/AppleDouble.h"
 
 #include <string>
 

@@ -2,6 +2,7 @@
 // companion, the rest from the data file itself.
 #include "platform/FileAttributes.h"
 
+#include "base/ByteWriter.h"
 #include "platform/MacFiles.h"
 #include "platform/OSStatus.h"
 #include "platform/linux/AppleDoubleFile.h"
@@ -36,7 +37,8 @@ bool immutableFlag(const std::string& path, mode_t mode) {
 
 std::optional<int64_t> birthTime(const std::string& path) {
     struct statx sx {};
-    if (::statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, STATX_BTIME, &sx) != 0) return std::nullopt;
+    if (::statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, STATX_BTIME, &sx) != 0)
+        return std::nullopt;
     if (!(sx.stx_mask & STATX_BTIME)) return std::nullopt;
     return sx.stx_btime.tv_sec;
 }
@@ -62,12 +64,15 @@ std::optional<CompanionInfo> readCompanionInfo(const std::string& companion, int
     if (!layout) return std::nullopt;
 
     CompanionInfo info;
-    if (const auto* entry = layout->find(ad::FinderInfoEntry); entry && entry->length >= ad::kFinderInfoSize) {
+    if (const auto* entry = layout->find(ad::FinderInfoEntry);
+        entry && entry->length >= ad::kFinderInfoSize) {
         std::array<uint8_t, ad::kFinderInfoSize> finder{};
-        if (posix::preadFully(fd.get(), finder.data(), finder.size(), entry->offset) == finder.size())
+        if (posix::preadFully(fd.get(), finder.data(), finder.size(), entry->offset) ==
+            finder.size())
             info.finderInfo = finder;
     }
-    if (const auto* entry = layout->find(ad::FileDatesEntry); entry && entry->length >= ad::kFileDatesSize) {
+    if (const auto* entry = layout->find(ad::FileDatesEntry);
+        entry && entry->length >= ad::kFileDatesSize) {
         Bytes dates(ad::kFileDatesSize);
         if (posix::preadFully(fd.get(), dates.data(), dates.size(), entry->offset) == dates.size())
             info.dates = ad::parseFileDates(dates);
@@ -75,13 +80,13 @@ std::optional<CompanionInfo> readCompanionInfo(const std::string& companion, int
     return info;
 }
 
-uint32_t codeAt(const std::array<uint8_t, ad::kFinderInfoSize>& finder, size_t at) {
-    return (uint32_t(finder[at]) << 24) | (uint32_t(finder[at + 1]) << 16) |
-           (uint32_t(finder[at + 2]) << 8) | uint32_t(finder[at + 3]);
-}
-
-void putCode(uint8_t* where, uint32_t code) {
-    for (size_t i = 0; i < 4; ++i) where[i] = static_cast<uint8_t>(code >> (24 - 8 * i));
+// One 32-bit field of an entry, written where it lies in the companion.
+int16_t writeWordAt(int fd, uint64_t at, uint32_t value) {
+    ByteWriter word(4);
+    word.writeU32(value);
+    if (posix::pwriteFully(fd, word.bytes().data(), word.size(), at) != word.size())
+        return osErrFromErrno(errno);
+    return noErr;
 }
 
 // Writes type, creator and dates into an existing companion in place when it already has room
@@ -102,26 +107,21 @@ int16_t updateCompanion(const std::string& companion, const FileAttributes& attr
         const bool finderFits = !wantsFinder || (finder && finder->length >= ad::kFinderInfoSize);
         const bool datesFit = !wantsDates || (dates && dates->length >= ad::kFileDatesSize);
         if (finderFits && datesFit) {
-            if (attributes.hfsTypeCode) {
-                uint8_t code[4];
-                putCode(code, *attributes.hfsTypeCode);
-                if (posix::pwriteFully(fd.get(), code, 4, finder->offset) != 4) return osErrFromErrno(errno);
-            }
-            if (attributes.hfsCreatorCode) {
-                uint8_t code[4];
-                putCode(code, *attributes.hfsCreatorCode);
-                if (posix::pwriteFully(fd.get(), code, 4, finder->offset + 4) != 4) return osErrFromErrno(errno);
-            }
-            if (creation) {
-                uint8_t value[4];
-                putCode(value, static_cast<uint32_t>(*creation));
-                if (posix::pwriteFully(fd.get(), value, 4, dates->offset) != 4) return osErrFromErrno(errno);
-            }
-            if (modification) {
-                uint8_t value[4];
-                putCode(value, static_cast<uint32_t>(*modification));
-                if (posix::pwriteFully(fd.get(), value, 4, dates->offset + 4) != 4) return osErrFromErrno(errno);
-            }
+            int16_t status = noErr;
+            auto put = [&](uint64_t entryOffset, size_t fieldOffset, uint32_t value) {
+                if (status == noErr)
+                    status = writeWordAt(fd.get(), entryOffset + fieldOffset, value);
+            };
+            if (attributes.hfsTypeCode)
+                put(finder->offset, ad::kFinderTypeField.offset, *attributes.hfsTypeCode);
+            if (attributes.hfsCreatorCode)
+                put(finder->offset, ad::kFinderCreatorField.offset, *attributes.hfsCreatorCode);
+            if (creation)
+                put(dates->offset, ad::kCreationDateField.offset, static_cast<uint32_t>(*creation));
+            if (modification)
+                put(dates->offset, ad::kModificationDateField.offset,
+                    static_cast<uint32_t>(*modification));
+            if (status != noErr) return status;
             return ::fsync(fd.get()) == 0 ? noErr : osErrFromErrno(errno);
         }
         fd.reset();
@@ -136,7 +136,8 @@ int16_t updateCompanion(const std::string& companion, const FileAttributes& attr
         if (!parsed) return status;
         document = std::move(*parsed);
     }
-    if (wantsFinder || !document.finderInfo) document.setTypeAndCreator(attributes.hfsTypeCode, attributes.hfsCreatorCode);
+    if (wantsFinder || !document.finderInfo)
+        document.setTypeAndCreator(attributes.hfsTypeCode, attributes.hfsCreatorCode);
     if (wantsDates || !document.dates) {
         if (!document.dates) document.dates = ad::FileDates{};
         if (creation) document.dates->creation = *creation;
@@ -176,11 +177,12 @@ std::optional<FileAttributes> readAttributes(const std::string& path, int16_t* e
         }
     }
     if (companion && companion->finderInfo) {
-        attributes.hfsTypeCode = codeAt(*companion->finderInfo, 0);
-        attributes.hfsCreatorCode = codeAt(*companion->finderInfo, 4);
+        const std::optional<ad::FinderCodes> codes = ad::parseFinderCodes(*companion->finderInfo);
+        attributes.hfsTypeCode = codes ? codes->type : 0;
+        attributes.hfsCreatorCode = codes ? codes->creator : 0;
     }
     if (companion && companion->dates)
-        attributes.creationDate = ad::dateFromAppleDouble(companion->dates->creation);
+        attributes.creationDate = dateFromAppleDouble(companion->dates->creation);
     if (!attributes.creationDate) {
         if (auto born = birthTime(path))
             attributes.creationDate = toSysSeconds(*born);
@@ -199,15 +201,16 @@ AttributeResult applyAttributes(const std::string& path, const FileAttributes& a
 
     std::optional<int32_t> creation, modification;
     if (attributes.creationDate) {
-        creation = ad::appleDoubleFromDate(*attributes.creationDate);
+        creation = appleDoubleFromDate(*attributes.creationDate);
         if (!creation) return {false, paramErr};
     }
     if (attributes.modificationDate) {
-        modification = ad::appleDoubleFromDate(*attributes.modificationDate);
+        modification = appleDoubleFromDate(*attributes.modificationDate);
         if (!modification) return {false, paramErr};
     }
     if (attributes.hfsTypeCode || attributes.hfsCreatorCode || creation || modification) {
-        if (int16_t status = updateCompanion(companionPath(path), attributes, creation, modification);
+        if (int16_t status =
+                updateCompanion(companionPath(path), attributes, creation, modification);
             status != noErr)
             return {false, status};
     }

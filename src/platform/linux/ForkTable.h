@@ -3,8 +3,8 @@
 // each companion once. The range is decided exactly as openFork decides it for fsRdPerm.
 #pragma once
 
+#include "base/AppleDouble.h"
 #include "platform/ForkStorage.h"
-#include "platform/linux/AppleDouble.h"
 #include "platform/linux/PosixFile.h"
 
 #include <cstdint>

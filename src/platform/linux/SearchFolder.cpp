@@ -221,11 +221,9 @@ SearchFile SearchFolder::readFile(const SearchEntry& entry) const {
     if (const auto* entry9 = layout->find(ad::FinderInfoEntry);
         entry9 && entry9->length >= ad::kFinderInfoSize) {
         if (const auto finder = finderInfoAt(companion.get(), head, entry9->offset)) {
-            ByteReader reader(*finder);
-            uint32_t type = 0, creator = 0;
-            if (reader.u32At(0, type) && reader.u32At(4, creator)) {
-                file.typeCode_ = type;
-                file.creatorCode_ = creator;
+            if (const auto codes = ad::parseFinderCodes(*finder)) {
+                file.typeCode_ = codes->type;
+                file.creatorCode_ = codes->creator;
             }
         }
     }

@@ -1,4 +1,4 @@
-#include "platform/linux/AppleDouble.h"
+#include "base/AppleDouble.h"
 
 #include "base/ByteWriter.h"
 
@@ -108,17 +108,6 @@ TEST(AppleDouble, ShortFinderInfoCountsAsAbsentAndLongIsCutTo32Bytes) {
     auto layout = ad::parseLayout(rewritten, rewritten.size());
     ASSERT_TRUE(layout);
     EXPECT_EQ(layout->find(ad::FinderInfoEntry)->length, 32u);
-}
-
-TEST(AppleDouble, DatesCountFromTheYear2000) {
-    using namespace std::chrono;
-    auto epoch = ad::dateFromAppleDouble(0);
-    ASSERT_TRUE(epoch);
-    EXPECT_EQ(*epoch, sys_days(year(2000) / 1 / 1));
-    EXPECT_FALSE(ad::dateFromAppleDouble(ad::kUnknownDate));
-    EXPECT_EQ(ad::appleDoubleFromDate(sys_days(year(2000) / 1 / 2)), 86400);
-    EXPECT_EQ(ad::appleDoubleFromDate(sys_days(year(1999) / 12 / 31)), -86400);
-    EXPECT_FALSE(ad::appleDoubleFromDate(sys_days(year(2100) / 1 / 1))) << "beyond 32 bits";
 }
 
 } // namespace
