@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <map>
 #include <regex>
 #include <vector>
@@ -103,6 +105,18 @@ TEST(SfntTableName, MacintoshRecordsAreShiftJisWhateverTheLanguage) {
     english.nameData.clear();
     ASSERT_TRUE(english.setNameString("ゴシック"));
     EXPECT_EQ(english.nameData, gothic);
+}
+
+TEST(SfntTableName, AnItemIsMadeWithItsIdsAndACopyOfBytesARecordCanDescribe) {
+    const Bytes bytes{0x00, 0x41, 0x00, 0x42};
+    const auto made = SfntTableNameItem::initWithPlatformID(3, 1, 0x411, 5, bytes);
+    ASSERT_TRUE(made);
+    EXPECT_EQ(std::tie(made->platformID, made->platformSpecificID, made->languageID, made->nameID),
+              std::make_tuple(uint16_t{3}, uint16_t{1}, uint16_t{0x411}, uint16_t{5}));
+    EXPECT_EQ(made->nameData, bytes);
+    EXPECT_EQ(made->nameString(), "AB");
+    EXPECT_FALSE(SfntTableNameItem::initWithPlatformID(3, 1, 0x411, 5, {}));
+    EXPECT_FALSE(SfntTableNameItem::initWithPlatformID(3, 1, 0x411, 5, Bytes(0x10000, 0x20)));
 }
 
 TEST(SfntTableName, OtherPlatformsHaveNoTextButKeepTheirBytes) {

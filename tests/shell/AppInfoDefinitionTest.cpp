@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 namespace fu {
 namespace {
 
@@ -172,6 +174,48 @@ TEST_F(PayloadSplit, OneBadSetRefusesTheDefinitionAndSetsKeepTheirOrder) {
     EXPECT_EQ(info.updateSfntSetInfo->updateSfntSetItemAtIndex(0)->name, "First");
     EXPECT_EQ(info.updateSfntSetInfo->updateSfntSetItemAtIndex(1)->name, "Second");
     EXPECT_FALSE(info.updateSfntSetInfo->updateSfntSetItemAtIndex(2));
+}
+
+// Each section loader sets its part anew: nil first, then what the bytes give.
+TEST_F(PayloadSplit, EachSectionLoaderReplacesItsPartOrLeavesItNil) {
+    ASSERT_TRUE(info.setupUpdaterParamWithData(payloadWith(
+        {{"rdme", sources.readMe}, {"updp", sources.targets}, {"scpt", sources.scripts}, {"sets", sets()}})));
+    EXPECT_TRUE(info.setupReadMeWithData(sources.readMe));
+    EXPECT_FALSE(info.setupReadMeWithData({}));
+    EXPECT_FALSE(info.readMeText);
+    EXPECT_FALSE(info.setupUpdateTargetInfoWithText("too\tfew\tfields\n"));
+    EXPECT_FALSE(info.updateTargetInfo);
+    EXPECT_TRUE(info.setupUpdateTargetInfoWithText(std::string(sources.targets.begin(), sources.targets.end())));
+    EXPECT_EQ(info.updateTargetInfo->countOfUpdateTargetItem(), 1);
+    const std::string targetFile = sandbox.writeFile("targets.txt", sources.targets);
+    EXPECT_TRUE(info.setupUpdateTargetInfoWithTextFilePath(targetFile));
+    EXPECT_FALSE(info.setupUpdateTargetInfoWithTextFilePath(sandbox.path("missing.txt")));
+    EXPECT_FALSE(info.setupUpdateTargetInfoWithUpdaterParamText()) << "no plain target list is built in";
+    ResourceRegistry::registerResource("UpdaterParam", "txt", sources.targets);
+    EXPECT_TRUE(info.setupUpdateTargetInfoWithUpdaterParamText());
+    ResourceRegistry::removeResource("UpdaterParam", "txt");
+    EXPECT_FALSE(info.setupScriptInfoWidthData({}));
+    EXPECT_FALSE(info.scriptInfo);
+    EXPECT_TRUE(info.setupScriptInfoWidthData(sources.scripts));
+    EXPECT_FALSE(info.setupUpdateSfntSetInfoWithData(text("not a container")));
+    EXPECT_FALSE(info.updateSfntSetInfo);
+    EXPECT_TRUE(info.setupUpdateSfntSetInfoWithData(sets()));
+    EXPECT_FALSE(info.addUpdateSfntSetItemWithData(sets(), nullptr));
+    EXPECT_FALSE(info.addUpdateSfntSetItemWithData(text("not a set"), info.updateSfntSetInfo.get()));
+    EXPECT_EQ(info.updateSfntSetInfo->countOfUpdateSfntSetItem(), 1);
+}
+
+// The key is built afresh from the copyright string at every call.
+TEST_F(DefinitionLoad, TheKeyFollowsTheCopyrightString) {
+    std::array<uint8_t, 32> first{}, again{}, other{};
+    EXPECT_FALSE(info.setByte({}));
+    ASSERT_TRUE(info.setByte(first));
+    ASSERT_TRUE(info.setByte(again));
+    info.appCopyrightStr += " ";
+    ASSERT_TRUE(info.setByte(other));
+    EXPECT_EQ(first, again);
+    EXPECT_NE(first, other);
+    EXPECT_NE(first, decltype(first){});
 }
 
 TEST(DefinitionWriter, RefusesTablesOnlyOneFontHas) {
