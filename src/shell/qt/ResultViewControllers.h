@@ -2,6 +2,7 @@
 // (95 to 97) and the error screen (98).
 #pragma once
 
+#include "shell/ViewNumbers.h"
 #include "shell/qt/FontTable.h"
 #include "shell/qt/QtViewController.h"
 
@@ -22,19 +23,19 @@ protected:
 class SuccessViewController final : public ResultViewController {
 public:
     SuccessViewController();
-    [[nodiscard]] int64_t viewNo() const override { return 6; }
+    [[nodiscard]] int64_t viewNo() const override { return SuccessView; }
 };
 
 class SuccessPlusViewController final : public ResultViewController {
 public:
     SuccessPlusViewController();
-    [[nodiscard]] int64_t viewNo() const override { return 93; }
+    [[nodiscard]] int64_t viewNo() const override { return SuccessPlusView; }
 };
 
 class NotFoundViewController final : public ResultViewController {
 public:
     NotFoundViewController();
-    [[nodiscard]] int64_t viewNo() const override { return 94; }
+    [[nodiscard]] int64_t viewNo() const override { return NotFoundView; }
 };
 
 // One row per font of the run: done or not, where, and why not.
@@ -53,25 +54,25 @@ protected:
 class SomeErrorViewController final : public ResultTableViewController {
 public:
     SomeErrorViewController();
-    [[nodiscard]] int64_t viewNo() const override { return 95; }
+    [[nodiscard]] int64_t viewNo() const override { return SomeErrorView; }
 };
 
 class SomeErrorPlusViewController final : public ResultTableViewController {
 public:
     SomeErrorPlusViewController();
-    [[nodiscard]] int64_t viewNo() const override { return 96; }
+    [[nodiscard]] int64_t viewNo() const override { return SomeErrorPlusView; }
 };
 
 class AllErrorViewController final : public ResultTableViewController {
 public:
     AllErrorViewController();
-    [[nodiscard]] int64_t viewNo() const override { return 97; }
+    [[nodiscard]] int64_t viewNo() const override { return AllErrorView; }
 };
 
 class ErrorViewController final : public ResultViewController {
 public:
     ErrorViewController();
-    [[nodiscard]] int64_t viewNo() const override { return 98; }
+    [[nodiscard]] int64_t viewNo() const override { return ErrorView; }
     void setUpdateResult(const UpdateResult& result) override;
 
     QLabel* messageText = nullptr;

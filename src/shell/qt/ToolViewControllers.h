@@ -6,6 +6,7 @@
 #include "base/Bytes.h"
 #include "engine/UpdateManager.h"
 #include "shell/TestOption.h"
+#include "shell/ViewNumbers.h"
 #include "shell/qt/QtViewController.h"
 #include "shell/qt/Sheets.h"
 #include "tools/CheckTargetInfo.h"
@@ -123,7 +124,7 @@ protected:
 class ParamToolViewController final : public QtViewController {
 public:
     ParamToolViewController();
-    [[nodiscard]] int64_t viewNo() const override { return 100; }
+    [[nodiscard]] int64_t viewNo() const override { return ParamToolView; }
 
     QLineEdit *encryptKeyText = nullptr, *readMePathText = nullptr, *updaterParamPathText = nullptr,
               *scriptPathText = nullptr, *copyrightText = nullptr, *exportNameText = nullptr,
@@ -141,7 +142,7 @@ public:
 class TargetEditViewController final : public ToolEditorViewController {
 public:
     TargetEditViewController();
-    [[nodiscard]] int64_t viewNo() const override { return 101; }
+    [[nodiscard]] int64_t viewNo() const override { return TargetEditView; }
     [[nodiscard]] std::optional<std::string> textFromUpdaterParam() const { return std::nullopt; }
 
     QPushButton *updateButton = nullptr, *deleteButton = nullptr, *setVersButton = nullptr,
@@ -158,7 +159,7 @@ public:
 class ClearCacheViewController final : public QtViewController, public AlertSheetCallbacks {
 public:
     ClearCacheViewController();
-    [[nodiscard]] int64_t viewNo() const override { return 102; }
+    [[nodiscard]] int64_t viewNo() const override { return ClearCacheView; }
     void alertSheetOk() override {}
 
     QPushButton* clearCacheButton = nullptr;
@@ -191,19 +192,19 @@ protected:
 class CreateNewViewController final : public CreateFontViewController {
 public:
     CreateNewViewController();
-    [[nodiscard]] int64_t viewNo() const override { return 103; }
+    [[nodiscard]] int64_t viewNo() const override { return CreateNewView; }
 };
 
 class CreateUserViewController final : public CreateFontViewController {
 public:
     CreateUserViewController();
-    [[nodiscard]] int64_t viewNo() const override { return 106; }
+    [[nodiscard]] int64_t viewNo() const override { return CreateUserView; }
 };
 
 class FontListViewController final : public ToolEditorViewController {
 public:
     FontListViewController();
-    [[nodiscard]] int64_t viewNo() const override { return 104; }
+    [[nodiscard]] int64_t viewNo() const override { return FontListView; }
 
     QPushButton *deleteButton = nullptr, *exportButton = nullptr, *loadButton = nullptr, *saveButton = nullptr,
                 *updateButton = nullptr, *exportUpgradeModeButton = nullptr, *exportTabTextButton = nullptr;
@@ -213,7 +214,7 @@ public:
 class UserUpdateViewController final : public ToolEditorViewController {
 public:
     UserUpdateViewController();
-    [[nodiscard]] int64_t viewNo() const override { return 105; }
+    [[nodiscard]] int64_t viewNo() const override { return UserUpdateView; }
     [[nodiscard]] std::optional<std::string> textFromUserUpdaterParamWithUpgradeMode(bool upgradeMode) const {
         (void)upgradeMode;
         return std::nullopt;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "engine/UpdateManager.h"
+#include "shell/ViewNumbers.h"
 #include "shell/qt/FontTable.h"
 #include "shell/qt/QtViewController.h"
 #include "shell/qt/Sheets.h"
@@ -22,7 +23,7 @@ namespace fu::qt {
 class ReadMeViewController final : public QtViewController, public AlertSheetCallbacks {
 public:
     ReadMeViewController();
-    [[nodiscard]] int64_t viewNo() const override { return 1; }
+    [[nodiscard]] int64_t viewNo() const override { return ReadMeView; }
 
     bool setupViewItems();
     void startupMassegaeWithWindow(AppWindow& window) override;
@@ -44,7 +45,7 @@ private:
 class CheckFontViewController final : public QtViewController {
 public:
     CheckFontViewController();
-    [[nodiscard]] int64_t viewNo() const override { return 2; }
+    [[nodiscard]] int64_t viewNo() const override { return CheckFontView; }
     void setupViewItems();
 
     QLineEdit* localPath = nullptr;
@@ -74,7 +75,7 @@ protected:
 class CheckNowViewController final : public ProgressViewController {
 public:
     CheckNowViewController();
-    [[nodiscard]] int64_t viewNo() const override { return 3; }
+    [[nodiscard]] int64_t viewNo() const override { return CheckNowView; }
     void startIndicator() override;
     void processComplete(const UpdateResult& result) override;
 
@@ -85,7 +86,7 @@ private:
 class UpdateNowViewController final : public ProgressViewController {
 public:
     UpdateNowViewController();
-    [[nodiscard]] int64_t viewNo() const override { return 5; }
+    [[nodiscard]] int64_t viewNo() const override { return UpdateNowView; }
     void startIndicator() override;
     void processComplete(const UpdateResult& result) override;
 
@@ -98,7 +99,7 @@ class UpdateListViewController final : public QtViewController,
                                        public AskSheetCallbacks {
 public:
     UpdateListViewController();
-    [[nodiscard]] int64_t viewNo() const override { return 4; }
+    [[nodiscard]] int64_t viewNo() const override { return UpdateListView; }
 
     [[nodiscard]] int numberOfRowsInTableView(const QTableView* tableView) const override;
     [[nodiscard]] FontTableCell tableViewObjectValueForTableColumnRow(const QTableView* tableView,
