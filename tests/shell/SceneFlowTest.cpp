@@ -2,8 +2,10 @@
 #include "definition/DefinitionWriter.h"
 #include "definition/ResourceRegistry.h"
 #include "engine/FontUpdate.h"
+#include "engine/StatusCodes.h"
 #include "engine/UpdateJournal.h"
 #include "shell/AppDelegate.h"
+#include "shell/NextScreen.h"
 #include "shell/ViewNumbers.h"
 #include "support/DefinitionBuilder.h"
 #include "support/Sandbox.h"
@@ -299,6 +301,60 @@ TEST_F(SceneFlow, ADefinitionHandedOverDuringARunWaitsUntilItsOutcomeIsLeft) {
     ASSERT_TRUE(delegate.changeToNewView(AllErrorView, "outcome"));
     delegate.endScene();
     EXPECT_EQ(window.terminations, 1);
+}
+
+// The progress screens hand over the screen their outcome chose; the move there gives the title
+// the user reads and, on the error screen, the outcome itself.
+TEST_F(SceneFlow, AFinishedUpdateRunMovesToTheScreenItsOutcomeChose) {
+    launch();
+    const struct {
+        int16_t status;
+        int64_t view;
+        const char* title;
+    } outcomes[] = {
+        {StatusOK, SuccessView, "アップデート完了"},
+        {UpdateAllCacheFailed, SuccessPlusView, "アップデート完了"},
+        {UpdatePartialCacheOK, SomeErrorView, "アップデート結果"},
+        {UpdatePartialCacheFailed, SomeErrorPlusView, "アップデート結果"},
+        {UpdateNoneUpdated, AllErrorView, "アップデート結果"},
+        {UpdateErrorTempCreate, ErrorView, "エラー"},
+    };
+    for (const auto& outcome : outcomes) {
+        info().sceneInfo->sceneIndex = 4; // the update screen's place in the course
+        info().curViewNo = UpdateNowView;
+        outcomeScene(delegate, viewNoAfterUpdate(outcome.status),
+                     UpdateResult::updateResultWithStatusCode(outcome.status));
+        EXPECT_EQ(window.shownViewNo, outcome.view) << outcome.status;
+        EXPECT_EQ(window.title, outcome.title) << outcome.status;
+    }
+    EXPECT_EQ(log.resultsReceived, std::vector<int16_t>{UpdateErrorTempCreate});
+}
+
+TEST_F(SceneFlow, AFinishedSearchMovesToTheListNothingFoundOrTheError) {
+    launch();
+    delegate.nextScene();
+    delegate.nextScene();
+    ASSERT_EQ(info().curViewNo, CheckNowView);
+    outcomeScene(delegate, viewNoAfterSearch(StatusOK, 2), UpdateResult::updateResultWithCount(2));
+    EXPECT_EQ(info().curViewNo, UpdateListView);
+    EXPECT_EQ(window.title, "アップデート対象フォント一覧");
+
+    // The outcomes off the course leave the course where the search left it.
+    info().sceneInfo->sceneIndex = 2;
+    info().curViewNo = CheckNowView;
+    outcomeScene(delegate, viewNoAfterSearch(StatusOK, 0), UpdateResult::updateResultWithCount(0));
+    EXPECT_EQ(info().curViewNo, NotFoundView);
+    EXPECT_EQ(window.title, "検索結果");
+    EXPECT_EQ(info().sceneInfo->sceneIndex, 2);
+
+    outcomeScene(delegate, viewNoAfterSearch(SearchErrorWalkFailed, 2),
+                 UpdateResult::updateResultWithStatusCode(SearchErrorWalkFailed));
+    EXPECT_EQ(info().curViewNo, ErrorView);
+    EXPECT_EQ(info().updateManagerResult->status, SearchErrorWalkFailed);
+
+    // A number that is no outcome moves nothing.
+    outcomeScene(delegate, ReadMeView, UpdateResult::updateResultWithStatusCode(StatusOK));
+    EXPECT_EQ(info().curViewNo, ErrorView);
 }
 
 // A run killed halfway through a swap: the wizard's start repairs the font before it shows anything

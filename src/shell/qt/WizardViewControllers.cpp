@@ -3,6 +3,7 @@
 #include "engine/FontUpdate.h"
 #include "engine/VolumeInfo.h"
 #include "shell/AppDelegate.h"
+#include "shell/NextScreen.h"
 #include "shell/RunDisclosure.h"
 #include "shell/qt/QtText.h"
 
@@ -182,6 +183,11 @@ void ProgressViewController::startProcess() {
     if (info->updateManager.get() == &manager) manager.delegate = nullptr;
 }
 
+void ProgressViewController::showOutcome(int64_t next, const UpdateResult& result) {
+    afterCurrentEvent(
+        [next, result](AppDelegate& delegate) { outcomeScene(delegate, next, result); });
+}
+
 void ProgressViewController::processProgress(const UpdateResult& result) {
     if (result.text) {
         text->setText(toQString(*result.text));
@@ -209,16 +215,9 @@ void CheckNowViewController::startIndicator() {
 
 void CheckNowViewController::processComplete(const UpdateResult& result) {
     const AppInfo* info = AppDelegate::appInfo();
-    if (result.status != 0) {
-        afterCurrentEvent([result](AppDelegate& delegate) { delegate.errorScene(result); });
-        return;
-    }
-    const bool found = info && info->updateFontInfo && info->updateFontInfo->countOfUpdateFontItemAll() > 0;
-    if (found) {
-        afterCurrentEvent([](AppDelegate& delegate) { delegate.nextScene(); });
-    } else {
-        afterCurrentEvent([](AppDelegate& delegate) { delegate.notfoundScene(); });
-    }
+    const int64_t found =
+        info && info->updateFontInfo ? info->updateFontInfo->countOfUpdateFontItemAll() : 0;
+    showOutcome(viewNoAfterSearch(result.status, found), result);
 }
 
 UpdateNowViewController::UpdateNowViewController() {
@@ -238,14 +237,7 @@ void UpdateNowViewController::startIndicator() {
 }
 
 void UpdateNowViewController::processComplete(const UpdateResult& result) {
-    switch (result.status) {
-    case 0: afterCurrentEvent([](AppDelegate& delegate) { delegate.nextScene(); }); return;
-    case -493: afterCurrentEvent([](AppDelegate& delegate) { delegate.someErrorScene(); }); return;
-    case -492: afterCurrentEvent([](AppDelegate& delegate) { delegate.someErrorPlusScene(); }); return;
-    case -491: afterCurrentEvent([](AppDelegate& delegate) { delegate.successPlusScene(); }); return;
-    case -490: afterCurrentEvent([](AppDelegate& delegate) { delegate.allErrorScene(); }); return;
-    default: afterCurrentEvent([result](AppDelegate& delegate) { delegate.errorScene(result); }); return;
-    }
+    showOutcome(viewNoAfterUpdate(result.status), result);
 }
 
 // ---- Update list (4) ----

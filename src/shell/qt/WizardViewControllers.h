@@ -69,6 +69,8 @@ protected:
     ProgressViewController() = default;
     // Called by each screen once its elements are in place.
     void scheduleStart();
+    // Moves on, once the report is over, to the screen the outcome chose.
+    void showOutcome(int64_t next, const UpdateResult& result);
     virtual void runOperation(UpdateManager& manager) = 0;
 };
 
