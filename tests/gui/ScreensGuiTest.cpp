@@ -5,9 +5,15 @@
 
 #include "engine/StatusCodes.h"
 #include "shell/ViewNumbers.h"
+#include "shell/qt/AlertSheetDelegate.h"
 #include "shell/qt/Application.h"
-#include "shell/qt/ResultViewControllers.h"
-#include "shell/qt/WizardViewControllers.h"
+#include "shell/qt/AskSheetDelegate.h"
+#include "shell/qt/CheckNowViewController.h"
+#include "shell/qt/ErrorViewController.h"
+#include "shell/qt/ReadMeViewController.h"
+#include "shell/qt/SomeErrorViewController.h"
+#include "shell/qt/UpdateListViewController.h"
+#include "shell/qt/UpdateNowViewController.h"
 
 #include <QAction>
 #include <QDialog>

@@ -5,7 +5,9 @@
 #include "engine/StatusCodes.h"
 #include "shell/ViewNumbers.h"
 #include "shell/qt/Application.h"
-#include "shell/qt/WizardViewControllers.h"
+#include "shell/qt/CheckNowViewController.h"
+#include "shell/qt/UpdateListViewController.h"
+#include "shell/qt/UpdateNowViewController.h"
 
 #include <QDialog>
 #include <QLabel>

@@ -3,7 +3,12 @@
 #include "WizardHarness.h"
 
 #include "shell/ViewNumbers.h"
-#include "shell/qt/ToolViewControllers.h"
+#include "shell/qt/FontListViewController.h"
+#include "shell/qt/OptionSheetDelegate.h"
+#include "shell/qt/ParamToolViewController.h"
+#include "shell/qt/SetDateSheetDelegate.h"
+#include "shell/qt/SetVersSheetDelegate.h"
+#include "shell/qt/TargetEditViewController.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -6,7 +6,9 @@
 #include "platform/Crypto.h"
 #include "sfnt/VersResource.h"
 #include "shell/ViewNumbers.h"
-#include "shell/qt/WizardViewControllers.h"
+#include "shell/qt/CheckNowViewController.h"
+#include "shell/qt/ReadMeViewController.h"
+#include "shell/qt/UpdateListViewController.h"
 #include "suitcase/ResFile.h"
 
 #include <QLabel>
