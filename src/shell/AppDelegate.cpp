@@ -2,6 +2,7 @@
 
 #include "engine/FontUpdate.h"
 #include "engine/StatusCodes.h"
+#include "shell/ViewNumbers.h"
 
 #include <filesystem>
 #include <new>
@@ -19,21 +20,26 @@ AppDelegate*& currentDelegate() {
 // The wizard course and the result screens: each has a controller of its own, made afresh
 // every time it is shown.
 bool isWizardView(int64_t viewNo) {
-    return (viewNo >= 1 && viewNo <= 6) || (viewNo >= 93 && viewNo <= 98);
+    return (viewNo >= ReadMeView && viewNo <= SuccessView) ||
+           (viewNo >= SuccessPlusView && viewNo <= ErrorView);
 }
 
 // The editors whose unsaved work must be asked about before it goes.
-bool isEditorView(int64_t viewNo) { return viewNo == 101 || viewNo == 104 || viewNo == 105; }
+bool isEditorView(int64_t viewNo) {
+    return viewNo == TargetEditView || viewNo == FontListView || viewNo == UserUpdateView;
+}
 
 // While a search or update runs, or its outcome is up, a restart from the top would lose it.
 bool keepsCurrentScene(int64_t viewNo) {
-    return viewNo == 3 || viewNo == 5 || viewNo == 94 || viewNo == 6 || viewNo == 98;
+    return viewNo == CheckNowView || viewNo == UpdateNowView || viewNo == NotFoundView ||
+           viewNo == SuccessView || viewNo == ErrorView;
 }
 
 // A run on screen, or its outcome: a definition handed over now waits, so the user sees how the
 // run ended before the wizard starts over.
 bool holdsHandedOverDefinition(int64_t viewNo) {
-    return viewNo == 3 || viewNo == 5 || viewNo == 6 || (viewNo >= 93 && viewNo <= 98);
+    return viewNo == CheckNowView || viewNo == UpdateNowView || viewNo == SuccessView ||
+           (viewNo >= SuccessPlusView && viewNo <= ErrorView);
 }
 
 // The file URL of a handed-over path; nothing for a path that names no file.
@@ -137,14 +143,12 @@ bool AppDelegate::applicationOpenFile(const std::string& path) {
     return true;
 }
 
-void AppDelegate::applicationWillTerminate() {
-    setAppInfo(nullptr);
-}
+void AppDelegate::applicationWillTerminate() { setAppInfo(nullptr); }
 
 void AppDelegate::applicationDidBecomeActive() {
     // Fonts and free space may have changed while the user was elsewhere.
     AppInfo* info = appInfo();
-    if (info && info->curViewNo == 4 && info->curViewController) {
+    if (info && info->curViewNo == UpdateListView && info->curViewController) {
         info->curViewController->updateView();
     }
 }
@@ -156,12 +160,13 @@ bool AppDelegate::setupScene() {
     if (!info) return false;
     std::unique_ptr<SceneInfo> scenes(new (std::nothrow) SceneInfo());
     if (!scenes) return false;
-    const bool added = scenes->addSceneWithViewNo(1, "お読みください", false) &&
-                       scenes->addSceneWithViewNo(2, "アップデート対象フォントの検索", false) &&
-                       scenes->addSceneWithViewNo(3, "対象フォントの検索", true) &&
-                       scenes->addSceneWithViewNo(4, "アップデート対象フォント一覧", false) &&
-                       scenes->addSceneWithViewNo(5, "フォントのアップデート中", true) &&
-                       scenes->addSceneWithViewNo(6, "アップデート完了", false);
+    const bool added =
+        scenes->addSceneWithViewNo(ReadMeView, "お読みください", false) &&
+        scenes->addSceneWithViewNo(CheckFontView, "アップデート対象フォントの検索", false) &&
+        scenes->addSceneWithViewNo(CheckNowView, "対象フォントの検索", true) &&
+        scenes->addSceneWithViewNo(UpdateListView, "アップデート対象フォント一覧", false) &&
+        scenes->addSceneWithViewNo(UpdateNowView, "フォントのアップデート中", true) &&
+        scenes->addSceneWithViewNo(SuccessView, "アップデート完了", false);
     info->sceneInfo = std::move(scenes);
     return added;
 }
@@ -192,34 +197,34 @@ void AppDelegate::beforeScene() {
 // The result screens lie off the course: the course position stays where the run left it.
 void AppDelegate::notfoundScene() {
     AppInfo* info = appInfo();
-    if (info && info->sceneInfo) (void)changeToNewView(94, "検索結果");
+    if (info && info->sceneInfo) (void)changeToNewView(NotFoundView, "検索結果");
 }
 
 void AppDelegate::someErrorScene() {
     AppInfo* info = appInfo();
-    if (info && info->sceneInfo) (void)changeToNewView(95, "アップデート結果");
+    if (info && info->sceneInfo) (void)changeToNewView(SomeErrorView, "アップデート結果");
 }
 
 void AppDelegate::allErrorScene() {
     AppInfo* info = appInfo();
-    if (info && info->sceneInfo) (void)changeToNewView(97, "アップデート結果");
+    if (info && info->sceneInfo) (void)changeToNewView(AllErrorView, "アップデート結果");
 }
 
 void AppDelegate::successPlusScene() {
     AppInfo* info = appInfo();
-    if (info && info->sceneInfo) (void)changeToNewView(93, "アップデート完了");
+    if (info && info->sceneInfo) (void)changeToNewView(SuccessPlusView, "アップデート完了");
 }
 
 void AppDelegate::someErrorPlusScene() {
     AppInfo* info = appInfo();
-    if (info && info->sceneInfo) (void)changeToNewView(96, "アップデート結果");
+    if (info && info->sceneInfo) (void)changeToNewView(SomeErrorPlusView, "アップデート結果");
 }
 
 void AppDelegate::errorScene(const UpdateResult& result) {
     AppInfo* info = appInfo();
     if (!info || !info->sceneInfo) return;
     info->updateManagerResult = result;
-    (void)changeToNewView(98, "エラー");
+    (void)changeToNewView(ErrorView, "エラー");
 }
 
 void AppDelegate::endScene() {
@@ -235,8 +240,8 @@ void AppDelegate::endScene() {
     }
     // Called up from a tool: go back to the editor the author came from.
     switch (info->sceneDebugBackViewNo) {
-    case 105: startUserUpdateEdit(); break;
-    case 104: startFontList(); break;
+    case UserUpdateView: startUserUpdateEdit(); break;
+    case FontListView: startFontList(); break;
     default: startEditTarget(); break;
     }
 }
@@ -275,15 +280,16 @@ bool AppDelegate::changeToNewView(int64_t viewNo, const std::string& title) {
     if (!info || !window_ || viewNo == info->curViewNo) return false;
 
     // The parameter tool edits the built-in definition, so an opened file's name would mislead.
-    const std::string windowTitle = info->externalFupdef && info->fupdefFileName && viewNo != 100
-                                        ? title + "（" + *info->fupdefFileName + "）"
-                                        : title;
+    const std::string windowTitle =
+        info->externalFupdef && info->fupdefFileName && viewNo != ParamToolView
+            ? title + "（" + *info->fupdefFileName + "）"
+            : title;
 
     if (isWizardView(viewNo)) {
         std::unique_ptr<ViewController> controller =
             factory_ ? factory_->makeViewController(viewNo) : nullptr;
         if (!controller) return false;
-        if (viewNo == 98 && info->updateManagerResult) {
+        if (viewNo == ErrorView && info->updateManagerResult) {
             controller->setUpdateResult(*info->updateManagerResult);
         }
         window_->setTitle(windowTitle);
@@ -292,8 +298,8 @@ bool AppDelegate::changeToNewView(int64_t viewNo, const std::string& title) {
         ViewController* shown = controller.get();
         info->curViewController = std::move(controller);
         // Shown only once it has its content, so the window comes up in its place and size.
-        if (viewNo == 1 && !window_->isVisible()) window_->bringToFront();
-        if (viewNo == 1) shown->startupMassegaeWithWindow(*window_);
+        if (viewNo == ReadMeView && !window_->isVisible()) window_->bringToFront();
+        if (viewNo == ReadMeView) shown->startupMassegaeWithWindow(*window_);
         // A search that found fonts is over: the definition handed over during it comes next.
         if (pendingFupdefPath_ && !holdsHandedOverDefinition(viewNo)) openPendingFupdef();
         return true;
@@ -305,7 +311,8 @@ bool AppDelegate::changeToNewView(int64_t viewNo, const std::string& title) {
             if (!*slot) return false;
         }
         // The batch tools run beside the editors and need not take the focus.
-        const bool takesFront = viewNo == 100 || viewNo == 101 || viewNo == 104 || viewNo == 105;
+        const bool takesFront = viewNo == ParamToolView || viewNo == TargetEditView ||
+                                viewNo == FontListView || viewNo == UserUpdateView;
         window_->setTitle(windowTitle);
         window_->setContentViewAnimation(slot->get());
         if (takesFront && !window_->isVisible()) window_->bringToFront();
@@ -316,7 +323,7 @@ bool AppDelegate::changeToNewView(int64_t viewNo, const std::string& title) {
 
     window_->setTitle(std::string());
     window_->setContentViewAnimation(nullptr);
-    info->curViewNo = 0;
+    info->curViewNo = NoView;
     info->curViewController.reset();
     return false;
 }
@@ -328,24 +335,24 @@ void AppDelegate::terminate() {
         return;
     }
     switch (info->curViewNo) {
-    case 101:
-    case 104:
-    case 105:
+    case TargetEditView:
+    case FontListView:
+    case UserUpdateView:
         if (auto* slot = info->toolControllerSlot(info->curViewNo); *slot) {
             (*slot)->askDiscard("terminate");
         }
         quit();
         return;
     // The batch tools are left for the editor they belong to.
-    case 103: startEditTarget(); return;
-    case 106: startUserUpdateEdit(); return;
+    case CreateNewView: startEditTarget(); return;
+    case CreateUserView: startUserUpdateEdit(); return;
     // A running search or update cannot be interrupted.
-    case 3:
-    case 5: return;
+    case CheckNowView:
+    case UpdateNowView: return;
     // An outcome is on screen: whatever tool was called up, the run is over.
-    case 94:
-    case 6:
-    case 98: quit(); return;
+    case NotFoundView:
+    case SuccessView:
+    case ErrorView: quit(); return;
     default:
         if (info->sceneDebug) {
             startEditTarget();
@@ -366,13 +373,13 @@ void AppDelegate::startTool(int64_t viewNo, std::optional<int64_t> backViewNo) {
     if (backViewNo) info->sceneDebugBackViewNo = *backViewNo;
 }
 
-void AppDelegate::startEditTarget() { startTool(101, 101); }
-void AppDelegate::startFontList() { startTool(104, 104); }
-void AppDelegate::startUserUpdateEdit() { startTool(105, 105); }
-void AppDelegate::startParamTool() { startTool(100, std::nullopt); }
-void AppDelegate::startClearCache() { startTool(102, std::nullopt); }
-void AppDelegate::startCreateNew() { startTool(103, std::nullopt); }
-void AppDelegate::startCreateUser() { startTool(106, std::nullopt); }
+void AppDelegate::startEditTarget() { startTool(TargetEditView, TargetEditView); }
+void AppDelegate::startFontList() { startTool(FontListView, FontListView); }
+void AppDelegate::startUserUpdateEdit() { startTool(UserUpdateView, UserUpdateView); }
+void AppDelegate::startParamTool() { startTool(ParamToolView, std::nullopt); }
+void AppDelegate::startClearCache() { startTool(ClearCacheView, std::nullopt); }
+void AppDelegate::startCreateNew() { startTool(CreateNewView, std::nullopt); }
+void AppDelegate::startCreateUser() { startTool(CreateUserView, std::nullopt); }
 
 bool AppDelegate::editorAsksFirst(int64_t requestedViewNo) {
     AppInfo* info = appInfo();
@@ -384,15 +391,15 @@ bool AppDelegate::editorAsksFirst(int64_t requestedViewNo) {
 }
 
 void AppDelegate::actionEditTarget() {
-    if (!editorAsksFirst(101)) startEditTarget();
+    if (!editorAsksFirst(TargetEditView)) startEditTarget();
 }
 
 void AppDelegate::actionFontList() {
-    if (!editorAsksFirst(104)) startFontList();
+    if (!editorAsksFirst(FontListView)) startFontList();
 }
 
 void AppDelegate::actionUserUpdateEdit() {
-    if (!editorAsksFirst(105)) startUserUpdateEdit();
+    if (!editorAsksFirst(UserUpdateView)) startUserUpdateEdit();
 }
 
 // ---- External definitions ----
@@ -407,7 +414,7 @@ bool AppDelegate::setupExternalFupdef(const std::string& path) {
     info->dispFirstAlert = false;
     info->fupdefFileName = loaded ? std::optional<std::string>(name) : std::nullopt;
     info->externalFupdef = true;
-    info->curViewNo = 0;
+    info->curViewNo = NoView;
     info->curViewController.reset();
     return loaded;
 }

@@ -1,5 +1,7 @@
 #include "shell/AppInfo.h"
 
+#include "shell/ViewNumbers.h"
+
 namespace fu {
 
 AppInfo::AppInfo() = default;
@@ -13,13 +15,13 @@ bool AppInfo::setupUpdateManager() {
 
 std::unique_ptr<ViewController>* AppInfo::toolControllerSlot(int64_t viewNo) {
     switch (viewNo) {
-    case 100: return &paramToolController;
-    case 101: return &targetEditController;
-    case 102: return &clearCacheController;
-    case 103: return &createNewController;
-    case 104: return &fontListController;
-    case 105: return &userUpdateController;
-    case 106: return &createUserController;
+    case ParamToolView: return &paramToolController;
+    case TargetEditView: return &targetEditController;
+    case ClearCacheView: return &clearCacheController;
+    case CreateNewView: return &createNewController;
+    case FontListView: return &fontListController;
+    case UserUpdateView: return &userUpdateController;
+    case CreateUserView: return &createUserController;
     default: return nullptr;
     }
 }

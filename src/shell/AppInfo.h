@@ -39,7 +39,7 @@ public:
     // Last path component of the external definition that loaded; nil otherwise.
     std::optional<std::string> fupdefFileName;
 
-    int64_t curViewNo = 0; // the view on screen; 0 = none
+    int64_t curViewNo = 0; // the view on screen; NoView = none
     // Controller of the wizard or result view on screen; null for the tool views.
     std::unique_ptr<ViewController> curViewController;
     std::unique_ptr<SceneInfo> sceneInfo; // the wizard course; start-up creates it
@@ -88,15 +88,16 @@ public:
     int64_t sceneDebugViewNo = 0;
     int64_t sceneDebugBackViewNo = 0;
 
-    // The authoring tools' controllers (views 100 to 106), made on first use and kept as long
-    // as the state, so that an editor's unsaved work survives a trip through the wizard.
-    std::unique_ptr<ViewController> paramToolController;    // 100
-    std::unique_ptr<ViewController> targetEditController;   // 101
-    std::unique_ptr<ViewController> clearCacheController;   // 102
-    std::unique_ptr<ViewController> createNewController;    // 103
-    std::unique_ptr<ViewController> fontListController;     // 104
-    std::unique_ptr<ViewController> userUpdateController;   // 105
-    std::unique_ptr<ViewController> createUserController;   // 106
+    // The authoring tools' controllers (ParamToolView to CreateUserView), made on first use and
+    // kept as long as the state, so that an editor's unsaved work survives a trip through the
+    // wizard.
+    std::unique_ptr<ViewController> paramToolController;
+    std::unique_ptr<ViewController> targetEditController;
+    std::unique_ptr<ViewController> clearCacheController;
+    std::unique_ptr<ViewController> createNewController;
+    std::unique_ptr<ViewController> fontListController;
+    std::unique_ptr<ViewController> userUpdateController;
+    std::unique_ptr<ViewController> createUserController;
     // The slot of a tool view's controller; null for any other number.
     [[nodiscard]] std::unique_ptr<ViewController>* toolControllerSlot(int64_t viewNo);
 };

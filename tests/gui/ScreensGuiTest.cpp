@@ -4,9 +4,16 @@
 #include "WizardHarness.h"
 
 #include "engine/StatusCodes.h"
+#include "shell/ViewNumbers.h"
+#include "shell/qt/AlertSheetDelegate.h"
 #include "shell/qt/Application.h"
-#include "shell/qt/ResultViewControllers.h"
-#include "shell/qt/WizardViewControllers.h"
+#include "shell/qt/AskSheetDelegate.h"
+#include "shell/qt/CheckNowViewController.h"
+#include "shell/qt/ErrorViewController.h"
+#include "shell/qt/ReadMeViewController.h"
+#include "shell/qt/SomeErrorViewController.h"
+#include "shell/qt/UpdateListViewController.h"
+#include "shell/qt/UpdateNowViewController.h"
 
 #include <QAction>
 #include <QDialog>
@@ -78,12 +85,13 @@ private slots:
 void ScreensGuiTest::anUpdateRunLeadsToTheScreenOfItsOutcome_data() {
     QTest::addColumn<int>("status");
     QTest::addColumn<int>("view");
-    QTest::newRow("all updated") << 0 << 6;
-    QTest::newRow("cache failed") << int(UpdateAllCacheFailed) << 93;
-    QTest::newRow("some failed") << int(UpdatePartialCacheOK) << 95;
-    QTest::newRow("some failed, cache failed") << int(UpdatePartialCacheFailed) << 96;
-    QTest::newRow("none updated") << int(UpdateNoneUpdated) << 97;
-    QTest::newRow("run failed") << int(UpdateErrorTempCreate) << 98;
+    QTest::newRow("all updated") << 0 << int(SuccessView);
+    QTest::newRow("cache failed") << int(UpdateAllCacheFailed) << int(SuccessPlusView);
+    QTest::newRow("some failed") << int(UpdatePartialCacheOK) << int(SomeErrorView);
+    QTest::newRow("some failed, cache failed")
+        << int(UpdatePartialCacheFailed) << int(SomeErrorPlusView);
+    QTest::newRow("none updated") << int(UpdateNoneUpdated) << int(AllErrorView);
+    QTest::newRow("run failed") << int(UpdateErrorTempCreate) << int(ErrorView);
 }
 
 void ScreensGuiTest::anUpdateRunLeadsToTheScreenOfItsOutcome() {
@@ -91,15 +99,15 @@ void ScreensGuiTest::anUpdateRunLeadsToTheScreenOfItsOutcome() {
     QFETCH(int, view);
     WizardHarness wizard;
     wizard.launch();
-    QVERIFY(wizard.waitForView(1));
+    QVERIFY(wizard.waitForView(ReadMeView));
     wizard.info().sceneInfo->sceneIndex = 4; // the update screen's place in the course
     {
         qt::UpdateNowViewController screen; // reports as the update screen would
         screen.processComplete(UpdateResult::updateResultWithStatusCode(int16_t(status), wizard.info().messageInfo.get()));
-        QCOMPARE(wizard.viewNo(), 1); // the move waits for the report to return
+        QCOMPARE(wizard.viewNo(), ReadMeView); // the move waits for the report to return
         QVERIFY(wizard.waitForView(view, 2000));
     }
-    if (view == 98) {
+    if (view == ErrorView) {
         const auto message = wizard.info().messageInfo->messageOfStatusCode(int16_t(status));
         QVERIFY(message);
         QCOMPARE(wizard.screen<qt::ErrorViewController>()->messageText->text(), QString::fromStdString(*message));
@@ -109,7 +117,7 @@ void ScreensGuiTest::anUpdateRunLeadsToTheScreenOfItsOutcome() {
 void ScreensGuiTest::aSearchLeadsToTheListNotFoundOrError() {
     WizardHarness wizard;
     wizard.launch();
-    QVERIFY(wizard.waitForView(1));
+    QVERIFY(wizard.waitForView(ReadMeView));
     AppInfo& info = wizard.info();
     auto report = [&](const UpdateResult& result, int64_t expected) {
         info.sceneInfo->sceneIndex = 2; // the search screen's place in the course
@@ -117,20 +125,21 @@ void ScreensGuiTest::aSearchLeadsToTheListNotFoundOrError() {
         screen.processComplete(result);
         return wizard.waitForView(expected, 2000);
     };
-    QVERIFY(report(UpdateResult::updateResultWithStatusCode(SearchErrorUserFontsFolder, wizard.info().messageInfo.get()), 98));
+    QVERIFY(
+        report(UpdateResult::updateResultWithStatusCode(SearchErrorUserFontsFolder, wizard.info().messageInfo.get()), ErrorView));
     QCOMPARE(wizard.screen<qt::ErrorViewController>()->messageText->text(),
              QString::fromStdString(*info.messageInfo->messageOfStatusCode(SearchErrorUserFontsFolder)));
     (void)info.setupUpdateFontInfo();
-    QVERIFY(report(UpdateResult::updateResultWithCount(0), 94));
+    QVERIFY(report(UpdateResult::updateResultWithCount(0), NotFoundView));
     QVERIFY(info.updateFontInfo->addUpdateFontItem(foundFont("/fonts/A", kUserDomain, 1000)));
-    QVERIFY(report(UpdateResult::updateResultWithCount(1), 4));
+    QVERIFY(report(UpdateResult::updateResultWithCount(1), UpdateListView));
 }
 
 void ScreensGuiTest::aDefinitionThatFailsKeepsTheUserOnTheReadMe() {
     WizardHarness wizard;
     const std::string broken = wizard.sandbox.writeFile("Broken.fupdef", Bytes(300, 0x5A));
     wizard.launch(broken);
-    QVERIFY(wizard.waitForView(1));
+    QVERIFY(wizard.waitForView(ReadMeView));
     auto* readMe = wizard.screen<qt::ReadMeViewController>();
     QCOMPARE(readMe->commentText->text(), QString("アップデート定義情報を処理できません。アップデータを終了してください。"));
     QVERIFY(!readMe->nextButton->isEnabled());
@@ -145,13 +154,13 @@ void ScreensGuiTest::aDefinitionThatFailsKeepsTheUserOnTheReadMe() {
 void ScreensGuiTest::theQuitOthersAlertComesOncePerRun() {
     WizardHarness wizard;
     wizard.launch();
-    QVERIFY(wizard.waitForView(1));
+    QVERIFY(wizard.waitForView(ReadMeView));
     QVERIFY(wizard.visibleSheet());
     wizard.clickSheetButton("okButton");
     wizard.click("nextButton");
-    QVERIFY(wizard.waitForView(2));
+    QVERIFY(wizard.waitForView(CheckFontView));
     wizard.click("beforeButton");
-    QVERIFY(wizard.waitForView(1));
+    QVERIFY(wizard.waitForView(ReadMeView));
     QVERIFY(!wizard.visibleSheet());
     QCOMPARE(wizard.screen<qt::ReadMeViewController>()->commentText->text(), kNextComment);
     QVERIFY(wizard.screen<qt::ReadMeViewController>()->nextButton->isEnabled());
@@ -160,13 +169,13 @@ void ScreensGuiTest::theQuitOthersAlertComesOncePerRun() {
 void ScreensGuiTest::anOlderSystemIsToldWhatItNeeds() {
     WizardHarness wizard;
     wizard.launch();
-    QVERIFY(wizard.waitForView(1));
+    QVERIFY(wizard.waitForView(ReadMeView));
     wizard.clickSheetButton("okButton");
     AppInfo& info = wizard.info();
     info.reqSysVersStr = "999.0";
     info.dispFirstAlert = false; // as after opening another definition
-    QVERIFY(wizard.delegate->changeToNewView(2, "アップデート対象フォントの検索"));
-    QVERIFY(wizard.delegate->changeToNewView(1, "お読みください"));
+    QVERIFY(wizard.delegate->changeToNewView(CheckFontView, "アップデート対象フォントの検索"));
+    QVERIFY(wizard.delegate->changeToNewView(ReadMeView, "お読みください"));
     auto* readMe = wizard.screen<qt::ReadMeViewController>();
     QVERIFY(info.noSupportSystem);
     QCOMPARE(readMe->commentText->text(), QString("非対応のシステムです。終了ボタンを選択してアップデータを終了してください。"));
@@ -177,8 +186,8 @@ void ScreensGuiTest::anOlderSystemIsToldWhatItNeeds() {
     wizard.clickSheetButton("okButton");
     // Once known, an unsupported system stays so for the run, the requirement notwithstanding.
     info.reqSysVersStr = "1.0";
-    QVERIFY(wizard.delegate->changeToNewView(2, "アップデート対象フォントの検索"));
-    QVERIFY(wizard.delegate->changeToNewView(1, "お読みください"));
+    QVERIFY(wizard.delegate->changeToNewView(CheckFontView, "アップデート対象フォントの検索"));
+    QVERIFY(wizard.delegate->changeToNewView(ReadMeView, "お読みください"));
     QVERIFY(info.noSupportSystem);
     QVERIFY(!wizard.visibleSheet());
     QVERIFY(!wizard.screen<qt::ReadMeViewController>()->nextButton->isEnabled());
@@ -187,7 +196,7 @@ void ScreensGuiTest::anOlderSystemIsToldWhatItNeeds() {
 void ScreensGuiTest::theListShowsSizesSubFoldersAndTheDiskShortage() {
     WizardHarness wizard;
     wizard.launch();
-    QVERIFY(wizard.waitForView(1));
+    QVERIFY(wizard.waitForView(ReadMeView));
     AppInfo& info = wizard.info();
     (void)info.setupUpdateFontInfo();
     // The space needed is measured on the files themselves.
@@ -203,7 +212,7 @@ void ScreensGuiTest::theListShowsSizesSubFoldersAndTheDiskShortage() {
     info.testOption = std::make_unique<TestOption>();
     info.testOption->freeSize = true;
     info.testOption->freeSizeValue = 1; // 1,000,000 bytes: short of the 20,000,000-byte margin
-    QVERIFY(wizard.delegate->changeToNewView(4, "アップデート対象フォント一覧"));
+    QVERIFY(wizard.delegate->changeToNewView(UpdateListView, "アップデート対象フォント一覧"));
 
     auto* list = wizard.screen<qt::UpdateListViewController>();
     QAbstractItemModel& model = *list->tableView->model();
@@ -233,7 +242,7 @@ void ScreensGuiTest::theListShowsSizesSubFoldersAndTheDiskShortage() {
 void ScreensGuiTest::resultTablesMarkEachFont() {
     WizardHarness wizard;
     wizard.launch();
-    QVERIFY(wizard.waitForView(1));
+    QVERIFY(wizard.waitForView(ReadMeView));
     AppInfo& info = wizard.info();
     (void)info.setupUpdateFontInfo();
     auto done = foundFont("/fonts/A", kUserDomain, 1000);
@@ -244,7 +253,7 @@ void ScreensGuiTest::resultTablesMarkEachFont() {
     QVERIFY(info.updateFontInfo->addUpdateFontItem(std::move(done)));
     QVERIFY(info.updateFontInfo->addUpdateFontItem(std::move(locked)));
     QVERIFY(info.updateFontInfo->addUpdateFontItem(std::move(unnamed)));
-    QVERIFY(wizard.delegate->changeToNewView(95, "アップデート結果"));
+    QVERIFY(wizard.delegate->changeToNewView(SomeErrorView, "アップデート結果"));
 
     QAbstractItemModel& model = *wizard.screen<qt::SomeErrorViewController>()->tableView->model();
     QCOMPARE(model.index(0, 0).data().toString(), QString("完了"));
@@ -292,24 +301,24 @@ void ScreensGuiTest::sheetsEndBeforeTellingTheirDelegate() {
 void ScreensGuiTest::quitAndTheCloseButtonFollowTheScreen() {
     WizardHarness wizard;
     wizard.launch();
-    QVERIFY(wizard.waitForView(1));
+    QVERIFY(wizard.waitForView(ReadMeView));
     wizard.clickSheetButton("okButton");
 
     wizard.window.close();
     QVERIFY(wizard.window.isVisible());
 
-    QVERIFY(wizard.delegate->changeToNewView(3, "対象フォントの検索"));
+    QVERIFY(wizard.delegate->changeToNewView(CheckNowView, "対象フォントの検索"));
     triggerMenu(wizard, "actionQuit");
     QCOMPARE(wizard.terminated.count(), 0);
-    QVERIFY(!wizard.delegate->changeToNewView(3, "again")); // the same view twice
+    QVERIFY(!wizard.delegate->changeToNewView(CheckNowView, "again")); // the same view twice
 
     // After a tool command Quit goes back to the editor, except where a run has ended.
-    QVERIFY(wizard.delegate->changeToNewView(97, "アップデート結果"));
+    QVERIFY(wizard.delegate->changeToNewView(AllErrorView, "アップデート結果"));
     triggerMenu(wizard, "actionEditTarget");
     triggerMenu(wizard, "actionQuit");
     QCOMPARE(wizard.terminated.count(), 0);
-    QCOMPARE(wizard.info().sceneDebugViewNo, 101);
-    QVERIFY(wizard.delegate->changeToNewView(94, "検索結果"));
+    QCOMPARE(wizard.info().sceneDebugViewNo, TargetEditView);
+    QVERIFY(wizard.delegate->changeToNewView(NotFoundView, "検索結果"));
     triggerMenu(wizard, "actionQuit");
     QCOMPARE(wizard.terminated.count(), 1);
 
@@ -324,21 +333,21 @@ void ScreensGuiTest::backFromTheListReturnsToTheFolders() {
     WizardHarness wizard;
     installOldSuitcase(wizard.sample, wizard.userFonts() + "/Sample");
     wizard.launch(wizard.writeSampleDefinition());
-    QVERIFY(wizard.waitForView(1));
+    QVERIFY(wizard.waitForView(ReadMeView));
     wizard.clickSheetButton("okButton");
     wizard.click("nextButton");
-    QVERIFY(wizard.waitForView(2));
+    QVERIFY(wizard.waitForView(CheckFontView));
     wizard.click("nextButton");
-    QVERIFY(wizard.waitForView(4));
+    QVERIFY(wizard.waitForView(UpdateListView));
     wizard.click("beforeButton");
-    QVERIFY(wizard.waitForView(2));
+    QVERIFY(wizard.waitForView(CheckFontView));
     QCOMPARE(wizard.info().updateFontInfo->countOfUpdateFontItemAll(), 0); // the folder screen starts afresh
 }
 
 void ScreensGuiTest::theOpenPanelRestartsTheWizardWithTheFile() {
     WizardHarness wizard;
     wizard.launch();
-    QVERIFY(wizard.waitForView(1));
+    QVERIFY(wizard.waitForView(ReadMeView));
     wizard.clickSheetButton("okButton");
     const std::string file = wizard.writeSampleDefinition("Other.fupdef");
 
@@ -354,7 +363,7 @@ void ScreensGuiTest::theOpenPanelRestartsTheWizardWithTheFile() {
     QTest::qWait(300);
     QCOMPARE(wizard.window.windowTitle(), QString("お読みください")); // not before the second is up
     QVERIFY(QTest::qWaitFor([&] { return wizard.window.windowTitle() == "お読みください（Other.fupdef）"; }, 5000));
-    QCOMPARE(wizard.viewNo(), 1);
+    QCOMPARE(wizard.viewNo(), ReadMeView);
     QVERIFY(wizard.visibleSheet()); // the opened definition brings the alert back
 }
 
@@ -376,9 +385,9 @@ void ScreensGuiTest::restartRunsTheScriptThenQuits() {
     const std::string script = "ASRestartComputer\t/usr/bin/touch " + wizard.marker("restarted") + "\n";
     wizard.sample.sources.scripts = Bytes(script.begin(), script.end());
     wizard.launch(wizard.writeSampleDefinition());
-    QVERIFY(wizard.waitForView(1));
+    QVERIFY(wizard.waitForView(ReadMeView));
     wizard.clickSheetButton("okButton");
-    QVERIFY(wizard.delegate->changeToNewView(93, "アップデート完了"));
+    QVERIFY(wizard.delegate->changeToNewView(SuccessPlusView, "アップデート完了"));
     wizard.click("restartButton");
     QVERIFY(QTest::qWaitFor([&] { return wizard.terminated.count() == 1; }, 5000));
     QVERIFY(std::filesystem::exists(wizard.marker("restarted")));

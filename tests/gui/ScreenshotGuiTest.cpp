@@ -3,8 +3,11 @@
 #include "WizardHarness.h"
 
 #include "engine/StatusCodes.h"
+#include "shell/ViewNumbers.h"
 #include "shell/qt/Application.h"
-#include "shell/qt/WizardViewControllers.h"
+#include "shell/qt/CheckNowViewController.h"
+#include "shell/qt/UpdateListViewController.h"
+#include "shell/qt/UpdateNowViewController.h"
 
 #include <QDialog>
 #include <QLabel>
@@ -46,7 +49,7 @@ private slots:
 void ScreenshotGuiTest::everyScreenAndSheet() {
     WizardHarness wizard;
     wizard.launch();
-    QVERIFY(wizard.waitForView(1));
+    QVERIFY(wizard.waitForView(ReadMeView));
     QVERIFY(QTest::qWaitForWindowExposed(&wizard.window));
     QVERIFY(saveScreenshot(wizard.window, "01-ReadMe"));
     QVERIFY(wizard.visibleSheet());
@@ -54,10 +57,10 @@ void ScreenshotGuiTest::everyScreenAndSheet() {
     wizard.clickSheetButton("okButton");
 
     AppDelegate& delegate = *wizard.delegate;
-    QVERIFY(delegate.changeToNewView(2, "アップデート対象フォントの検索"));
+    QVERIFY(delegate.changeToNewView(CheckFontView, "アップデート対象フォントの検索"));
     QVERIFY(saveScreenshot(wizard.window, "02-CheckFont"));
 
-    QVERIFY(delegate.changeToNewView(3, "対象フォントの検索"));
+    QVERIFY(delegate.changeToNewView(CheckNowView, "対象フォントの検索"));
     auto* search = wizard.screen<qt::CheckNowViewController>();
     search->indicator->setRange(0, 10);
     search->processProgress(UpdateResult::updateResultWithCount(4, "DemoGothic を確認しています…", nullptr));
@@ -65,7 +68,7 @@ void ScreenshotGuiTest::everyScreenAndSheet() {
 
     fillFoundFonts(wizard.info(), {0, 0, 0, 0});
     wizard.info().updateFontInfo->updateFontItemAtIndex(3)->reqUpdate = false;
-    QVERIFY(delegate.changeToNewView(4, "アップデート対象フォント一覧"));
+    QVERIFY(delegate.changeToNewView(UpdateListView, "アップデート対象フォント一覧"));
     QVERIFY(saveScreenshot(wizard.window, "04-UpdateList"));
     auto* list = wizard.screen<qt::UpdateListViewController>();
     list->reqFileSizeText->setText("20.376MB（20376832バイト）");
@@ -78,7 +81,7 @@ void ScreenshotGuiTest::everyScreenAndSheet() {
     QVERIFY(saveScreenshot(*wizard.visibleSheet(), "sheet-AskSheet"));
     wizard.clickSheetButton("cancelButton");
 
-    QVERIFY(delegate.changeToNewView(5, "フォントのアップデート中"));
+    QVERIFY(delegate.changeToNewView(UpdateNowView, "フォントのアップデート中"));
     auto* update = wizard.screen<qt::UpdateNowViewController>();
     update->indicator->setRange(0, 3);
     update->processProgress(UpdateResult::updateResultWithCount(1, "DemoMincho をアップデートしています…", nullptr));
@@ -90,16 +93,19 @@ void ScreenshotGuiTest::everyScreenAndSheet() {
         const char* title;
         const char* file;
     } results[] = {
-        {6, "アップデート完了", "06-Success"},      {93, "アップデート完了", "93-SuccessPlus"},
-        {94, "検索結果", "94-NotFound"},           {95, "アップデート結果", "95-SomeError"},
-        {96, "アップデート結果", "96-SomeErrorPlus"}, {97, "アップデート結果", "97-AllError"},
+        {SuccessView, "アップデート完了", "06-Success"},
+        {SuccessPlusView, "アップデート完了", "93-SuccessPlus"},
+        {NotFoundView, "検索結果", "94-NotFound"},
+        {SomeErrorView, "アップデート結果", "95-SomeError"},
+        {SomeErrorPlusView, "アップデート結果", "96-SomeErrorPlus"},
+        {AllErrorView, "アップデート結果", "97-AllError"},
     };
     for (const auto& result : results) {
         QVERIFY(delegate.changeToNewView(result.view, result.title));
         QVERIFY(saveScreenshot(wizard.window, result.file));
     }
     delegate.errorScene(UpdateResult::updateResultWithStatusCode(SearchErrorLocalFontsFolder, wizard.info().messageInfo.get()));
-    QCOMPARE(wizard.viewNo(), 98);
+    QCOMPARE(wizard.viewNo(), ErrorView);
     QVERIFY(saveScreenshot(wizard.window, "98-Error"));
 
     // Qt's own dialog parts in Japanese too.

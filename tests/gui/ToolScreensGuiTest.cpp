@@ -2,7 +2,13 @@
 // buttons a fresh screen offers, and the sheets they carry.
 #include "WizardHarness.h"
 
-#include "shell/qt/ToolViewControllers.h"
+#include "shell/ViewNumbers.h"
+#include "shell/qt/FontListViewController.h"
+#include "shell/qt/OptionSheetDelegate.h"
+#include "shell/qt/ParamToolViewController.h"
+#include "shell/qt/SetDateSheetDelegate.h"
+#include "shell/qt/SetVersSheetDelegate.h"
+#include "shell/qt/TargetEditViewController.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -40,43 +46,43 @@ private slots:
 void ToolScreensGuiTest::eachToolIsMadeOnceAndKeepsItsState() {
     WizardHarness wizard;
     wizard.launch();
-    QVERIFY(wizard.waitForView(1));
+    QVERIFY(wizard.waitForView(ReadMeView));
     wizard.clickSheetButton("okButton");
     AppDelegate& delegate = *wizard.delegate;
 
-    QVERIFY(delegate.changeToNewView(101, "アップデート対象の編集"));
+    QVERIFY(delegate.changeToNewView(TargetEditView, "アップデート対象の編集"));
     auto* editor = dynamic_cast<qt::TargetEditViewController*>(wizard.info().targetEditController.get());
     QVERIFY(editor);
     QVERIFY(!wizard.info().curViewController); // tools are kept apart from the wizard's screen
     editor->fileUrl = "/tmp/targets.txt";
-    editor->chageToViewNo = 104;
+    editor->chageToViewNo = FontListView;
 
-    QVERIFY(delegate.changeToNewView(104, "フォントリスト"));
+    QVERIFY(delegate.changeToNewView(FontListView, "フォントリスト"));
     auto* fontList = dynamic_cast<qt::FontListViewController*>(wizard.info().fontListController.get());
     fontList->checkTargetInfo = std::make_unique<CheckTargetInfo>();
-    QVERIFY(delegate.changeToNewView(1, "お読みください"));
-    QVERIFY(delegate.changeToNewView(101, "アップデート対象の編集"));
+    QVERIFY(delegate.changeToNewView(ReadMeView, "お読みください"));
+    QVERIFY(delegate.changeToNewView(TargetEditView, "アップデート対象の編集"));
     QCOMPARE(wizard.info().targetEditController.get(), static_cast<ViewController*>(editor));
     QCOMPARE(editor->fileUrl, std::optional<std::string>("/tmp/targets.txt"));
-    QCOMPARE(editor->chageToViewNo, int64_t(104));
+    QCOMPARE(editor->chageToViewNo, FontListView);
     QVERIFY(editor->view()->isVisible());
     QVERIFY(fontList->checkTargetInfo); // the other editor, off screen, keeps its document too
 
     // Editors never hold unsaved work: switching from one to another goes straight through.
     wizard.delegate->actionFontList();
-    QCOMPARE(wizard.info().sceneDebugViewNo, 104);
+    QCOMPARE(wizard.info().sceneDebugViewNo, FontListView);
 }
 
 void ToolScreensGuiTest::aFreshToolOffersOnlyWhatNeedsNoDocument_data() {
     QTest::addColumn<int>("view");
     QTest::addColumn<QStringList>("enabled");
-    QTest::newRow("parameters") << 100 << QStringList{"tableAddLineButton"};
-    QTest::newRow("target editor") << 101 << QStringList{"loadButton"};
-    QTest::newRow("cache") << 102 << QStringList{"clearCacheButton"};
-    QTest::newRow("new fonts") << 103 << QStringList{};
-    QTest::newRow("font list") << 104 << QStringList{"loadButton"};
-    QTest::newRow("user update") << 105 << QStringList{"loadButton"};
-    QTest::newRow("user fonts") << 106 << QStringList{};
+    QTest::newRow("parameters") << int(ParamToolView) << QStringList{"tableAddLineButton"};
+    QTest::newRow("target editor") << int(TargetEditView) << QStringList{"loadButton"};
+    QTest::newRow("cache") << int(ClearCacheView) << QStringList{"clearCacheButton"};
+    QTest::newRow("new fonts") << int(CreateNewView) << QStringList{};
+    QTest::newRow("font list") << int(FontListView) << QStringList{"loadButton"};
+    QTest::newRow("user update") << int(UserUpdateView) << QStringList{"loadButton"};
+    QTest::newRow("user fonts") << int(CreateUserView) << QStringList{};
 }
 
 void ToolScreensGuiTest::aFreshToolOffersOnlyWhatNeedsNoDocument() {
@@ -84,7 +90,7 @@ void ToolScreensGuiTest::aFreshToolOffersOnlyWhatNeedsNoDocument() {
     QFETCH(QStringList, enabled);
     WizardHarness wizard;
     wizard.launch();
-    QVERIFY(wizard.waitForView(1));
+    QVERIFY(wizard.waitForView(ReadMeView));
     QVERIFY(wizard.delegate->changeToNewView(view, "ツール"));
     auto* tool = dynamic_cast<qt::QtViewController*>(wizard.info().toolControllerSlot(view)->get());
     QVERIFY(tool);

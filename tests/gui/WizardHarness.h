@@ -5,7 +5,7 @@
 #include "shell/AppDelegate.h"
 #include "shell/qt/MainWindow.h"
 #include "shell/qt/QtViewController.h"
-#include "shell/qt/Sheets.h"
+#include "shell/qt/SheetWindow.h"
 #include "support/EngineFixture.h"
 #include "support/Sandbox.h"
 

@@ -4,9 +4,12 @@
 
 #include "definition/DefinitionSignature.h"
 #include "platform/Crypto.h"
-#include "shell/qt/WizardViewControllers.h"
-#include "suitcase/ResFile.h"
 #include "sfnt/VersResource.h"
+#include "shell/ViewNumbers.h"
+#include "shell/qt/CheckNowViewController.h"
+#include "shell/qt/ReadMeViewController.h"
+#include "shell/qt/UpdateListViewController.h"
+#include "suitcase/ResFile.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -80,7 +83,7 @@ void WizardPathGuiTest::fromReadMeToSuccessUpdatesTheCheckedFonts() {
     const Bytes untouched = readWholeFile(subFont);
 
     wizard.launch(wizard.writeSampleDefinition("Sample.fupdef"));
-    QVERIFY(wizard.waitForView(1));
+    QVERIFY(wizard.waitForView(ReadMeView));
     QCOMPARE(wizard.window.windowTitle(), QString("お読みください（Sample.fupdef）"));
     auto* readMe = wizard.screen<qt::ReadMeViewController>();
     QCOMPARE(readMe->commentText->text(), kNextComment);
@@ -90,13 +93,13 @@ void WizardPathGuiTest::fromReadMeToSuccessUpdatesTheCheckedFonts() {
     QVERIFY(!wizard.visibleSheet());
 
     wizard.click("nextButton");
-    QVERIFY(wizard.waitForView(2));
+    QVERIFY(wizard.waitForView(CheckFontView));
     QCOMPARE(wizard.window.findChild<QLineEdit*>("usersPath")->text().toStdString(), wizard.userFonts());
 
     wizard.click("nextButton");
-    QVERIFY(wizard.waitForView(3));
+    QVERIFY(wizard.waitForView(CheckNowView));
     QSignalSpy progress(wizard.screen<qt::CheckNowViewController>()->indicator, &QProgressBar::valueChanged);
-    QVERIFY(wizard.waitForView(4));
+    QVERIFY(wizard.waitForView(UpdateListView));
     QVERIFY(!progress.isEmpty());
     QVERIFY(progress.last().at(0).toInt() > 0);
 
@@ -136,8 +139,8 @@ void WizardPathGuiTest::fromReadMeToSuccessUpdatesTheCheckedFonts() {
     QVERIFY(!fs::exists(wizard.marker("elevation-asked")));
     QCOMPARE(wizard.visibleSheet()->findChild<QPushButton*>("okButton")->text(), QString("今すぐ実行"));
     wizard.clickSheetButton("okButton");
-    QVERIFY(wizard.waitForView(5));
-    QVERIFY(wizard.waitForView(6, 60000));
+    QVERIFY(wizard.waitForView(UpdateNowView));
+    QVERIFY(wizard.waitForView(SuccessView, 60000));
     QCOMPARE(wizard.window.windowTitle(), QString("アップデート完了（Sample.fupdef）"));
 
     QCOMPARE(wizard.info().updateFontInfo->countOfUpdateFontItemAll(), 2);
@@ -173,7 +176,7 @@ void WizardPathGuiTest::aDefinitionOfAnUnknownSignerStaysInTheUsersFolder() {
     wizard.recordElevation();
     wizard.launch(wizard.sandbox.writeFile("Stranger.fupdef", *definition));
 
-    QVERIFY(wizard.waitForView(1));
+    QVERIFY(wizard.waitForView(ReadMeView));
     auto* readMe = wizard.screen<qt::ReadMeViewController>();
     QVERIFY(readMe->signatureWarning->isVisibleTo(&wizard.window));
     QVERIFY(readMe->signatureWarning->text().contains("署名されていない"));
@@ -182,9 +185,9 @@ void WizardPathGuiTest::aDefinitionOfAnUnknownSignerStaysInTheUsersFolder() {
         QString::fromStdString(signingKeyIdText(signingKeyId(platform::ed25519PublicKey(stranger).value()).value()))));
     wizard.clickSheetButton("okButton");
     wizard.click("nextButton");
-    QVERIFY(wizard.waitForView(2));
+    QVERIFY(wizard.waitForView(CheckFontView));
     wizard.click("nextButton");
-    QVERIFY(wizard.waitForView(4));
+    QVERIFY(wizard.waitForView(UpdateListView));
     auto* list = wizard.screen<qt::UpdateListViewController>();
     QCOMPARE(list->tableView->model()->rowCount(), 1);
     QCOMPARE(rowOfFile(*list->tableView, "SampleC"), -1);
@@ -196,7 +199,7 @@ void WizardPathGuiTest::aDefinitionOfAnUnknownSignerStaysInTheUsersFolder() {
     QVERIFY(question.contains(QString::fromStdString("/usr/bin/touch " + wizard.marker("user-cache"))));
     QVERIFY(!question.contains("管理者権限で実行するもの"));
     wizard.clickSheetButton("okButton");
-    QVERIFY(wizard.waitForView(6, 60000));
+    QVERIFY(wizard.waitForView(SuccessView, 60000));
     QCOMPARE(installedVersion(userFont), std::string("1.0.2"));
     QVERIFY(readWholeFile(computerFont) == computerBefore);
     QVERIFY(fs::exists(wizard.marker("user-cache")));
@@ -217,19 +220,19 @@ void WizardPathGuiTest::theBuiltInDemoUpdatesItsTwoFamilies() {
                       fs::path(to).parent_path() / ("._" + fs::path(to).filename().string()));
     }
     wizard.launch();
-    QVERIFY(wizard.waitForView(1));
+    QVERIFY(wizard.waitForView(ReadMeView));
     QCOMPARE(wizard.window.windowTitle(), QString("お読みください"));
     QVERIFY(wizard.screen<qt::ReadMeViewController>()->textView->toPlainText().contains("デモゴシック"));
     wizard.clickSheetButton("okButton");
     wizard.click("nextButton");
-    QVERIFY(wizard.waitForView(2));
+    QVERIFY(wizard.waitForView(CheckFontView));
     wizard.click("nextButton");
-    QVERIFY(wizard.waitForView(4));
+    QVERIFY(wizard.waitForView(UpdateListView));
     QCOMPARE(wizard.screen<qt::UpdateListViewController>()->tableView->model()->rowCount(), 2);
     wizard.click("nextButton");
     QVERIFY(QTest::qWaitFor([&] { return wizard.visibleSheet() != nullptr; }, 10000));
     wizard.clickSheetButton("okButton");
-    QVERIFY(wizard.waitForView(6, 120000));
+    QVERIFY(wizard.waitForView(SuccessView, 120000));
     QCOMPARE(installedVersion(gothic), std::string("1.0.2"));
     QCOMPARE(installedVersion(mincho), std::string("2.0.1 (DEMO)"));
 }

@@ -2,8 +2,11 @@
 #include "definition/DefinitionWriter.h"
 #include "definition/ResourceRegistry.h"
 #include "engine/FontUpdate.h"
+#include "engine/StatusCodes.h"
 #include "engine/UpdateJournal.h"
 #include "shell/AppDelegate.h"
+#include "shell/NextScreen.h"
+#include "shell/ViewNumbers.h"
 #include "support/DefinitionBuilder.h"
 #include "support/Sandbox.h"
 
@@ -99,7 +102,7 @@ protected:
 
 TEST_F(SceneFlow, TheCourseRunsForwardAndBackPassesTheProgressScreens) {
     launch();
-    EXPECT_EQ(window.shownViewNo, 1);
+    EXPECT_EQ(window.shownViewNo, ReadMeView);
     EXPECT_TRUE(window.visible);
     // A window shown before its first screen is placed for a size it never has.
     EXPECT_EQ(window.shownEmpty, 0);
@@ -107,32 +110,32 @@ TEST_F(SceneFlow, TheCourseRunsForwardAndBackPassesTheProgressScreens) {
     EXPECT_EQ(log.startupMessages, 1);
     delegate.nextScene();
     delegate.nextScene();
-    EXPECT_EQ(info().curViewNo, 3);
+    EXPECT_EQ(info().curViewNo, CheckNowView);
     EXPECT_EQ(window.title, "対象フォントの検索");
     delegate.nextScene();
     delegate.beforeScene();
-    EXPECT_EQ(info().curViewNo, 2) << "back from the list skips the search";
+    EXPECT_EQ(info().curViewNo, CheckFontView) << "back from the list skips the search";
     delegate.beforeScene();
     delegate.beforeScene();
-    EXPECT_EQ(info().curViewNo, 1) << "nothing before the read-me";
+    EXPECT_EQ(info().curViewNo, ReadMeView) << "nothing before the read-me";
 }
 
 TEST_F(SceneFlow, TheErrorScreenGetsTheOutcomeBeforeItShows) {
     launch();
     delegate.errorScene(UpdateResult::updateResultWithStatusCode(-2000, info().messageInfo.get()));
-    EXPECT_EQ(window.shownViewNo, 98);
+    EXPECT_EQ(window.shownViewNo, ErrorView);
     EXPECT_EQ(log.resultsReceived, std::vector<int16_t>{-2000});
     EXPECT_EQ(info().updateManagerResult->status, -2000);
 }
 
 TEST_F(SceneFlow, TheViewSwitchRefusesWhatItCannotShow) {
     launch();
-    EXPECT_FALSE(delegate.changeToNewView(1, "again"));
+    EXPECT_FALSE(delegate.changeToNewView(ReadMeView, "again"));
     EXPECT_EQ(window.title, "お読みください");
 
-    refused.insert(2);
-    EXPECT_FALSE(delegate.changeToNewView(2, "x"));
-    EXPECT_EQ(info().curViewNo, 1);
+    refused.insert(CheckFontView);
+    EXPECT_FALSE(delegate.changeToNewView(CheckFontView, "x"));
+    EXPECT_EQ(info().curViewNo, ReadMeView);
     EXPECT_TRUE(info().curViewController);
 
     EXPECT_FALSE(delegate.changeToNewView(50, "x"));
@@ -147,9 +150,9 @@ TEST_F(SceneFlow, AnOpenedFileNamesItselfInTheTitleExceptInTheParameterTool) {
     EXPECT_TRUE(delegate.applicationOpenFile(writeDefinition("Demo.fupdef")));
     EXPECT_FALSE(info().fupdefFail);
     EXPECT_EQ(window.title, "お読みください（Demo.fupdef）");
-    EXPECT_TRUE(delegate.changeToNewView(4, "アップデート対象フォント一覧"));
+    EXPECT_TRUE(delegate.changeToNewView(UpdateListView, "アップデート対象フォント一覧"));
     EXPECT_EQ(window.title, "アップデート対象フォント一覧（Demo.fupdef）");
-    EXPECT_TRUE(delegate.changeToNewView(100, "Param"));
+    EXPECT_TRUE(delegate.changeToNewView(ParamToolView, "Param"));
     EXPECT_EQ(window.title, "Param");
     EXPECT_FALSE(info().curViewController) << "tool controllers live in their own slots";
     EXPECT_TRUE(info().paramToolController);
@@ -157,26 +160,28 @@ TEST_F(SceneFlow, AnOpenedFileNamesItselfInTheTitleExceptInTheParameterTool) {
 
 TEST_F(SceneFlow, QuitDependsOnTheViewOnScreen) {
     launch();
-    for (int64_t running : {3, 5}) {
+    for (int64_t running : {CheckNowView, UpdateNowView}) {
         info().curViewNo = running;
         delegate.terminate();
         EXPECT_EQ(window.terminations, 0) << running;
     }
     delegate.startFontList();
-    for (int64_t ordinary : {1, 2, 4, 93, 95, 96, 97}) {
+    for (int64_t ordinary : {ReadMeView, CheckFontView, UpdateListView, SuccessPlusView,
+                             SomeErrorView, SomeErrorPlusView, AllErrorView}) {
         info().curViewNo = ordinary;
         info().sceneDebugViewNo = 0;
         delegate.terminate();
-        EXPECT_EQ(info().sceneDebugViewNo, 101) << ordinary << " returns to the target editor";
+        EXPECT_EQ(info().sceneDebugViewNo, TargetEditView)
+            << ordinary << " returns to the target editor";
     }
     EXPECT_EQ(window.terminations, 0);
-    for (int64_t outcome : {94, 6, 98}) {
+    for (int64_t outcome : {NotFoundView, SuccessView, ErrorView}) {
         info().curViewNo = outcome;
         delegate.terminate();
     }
     EXPECT_EQ(window.terminations, 3);
 
-    ASSERT_TRUE(delegate.changeToNewView(105, "User update"));
+    ASSERT_TRUE(delegate.changeToNewView(UserUpdateView, "User update"));
     delegate.terminate();
     EXPECT_EQ(log.discardAsks, std::vector<std::string>{"terminate"});
     EXPECT_EQ(window.terminations, 4);
@@ -188,23 +193,24 @@ TEST_F(SceneFlow, EndReturnsToTheEditorTheAuthorCameFrom) {
     EXPECT_EQ(window.terminations, 1) << "no tool called up: End quits";
     delegate.startUserUpdateEdit();
     delegate.startClearCache();
-    EXPECT_EQ(info().sceneDebugBackViewNo, 105) << "the cache tool is no place to return to";
+    EXPECT_EQ(info().sceneDebugBackViewNo, UserUpdateView)
+        << "the cache tool is no place to return to";
     delegate.endScene();
-    EXPECT_EQ(info().sceneDebugViewNo, 105);
+    EXPECT_EQ(info().sceneDebugViewNo, UserUpdateView);
     EXPECT_EQ(window.terminations, 1);
 }
 
 TEST_F(SceneFlow, StartSceneLeavesARunOrItsOutcomeAlone) {
     launch();
-    for (int64_t busy : {3, 5, 94, 6, 98}) {
+    for (int64_t busy : {CheckNowView, UpdateNowView, NotFoundView, SuccessView, ErrorView}) {
         info().curViewNo = busy;
         delegate.startScene();
-        EXPECT_EQ(window.shownViewNo, 1) << busy;
+        EXPECT_EQ(window.shownViewNo, ReadMeView) << busy;
     }
-    info().curViewNo = 97;
+    info().curViewNo = AllErrorView;
     info().updateManagerResult = UpdateResult::updateResultWithStatusCode(-490, info().messageInfo.get());
     delegate.startScene();
-    EXPECT_EQ(info().curViewNo, 1);
+    EXPECT_EQ(info().curViewNo, ReadMeView);
     EXPECT_FALSE(info().updateManagerResult);
 }
 
@@ -217,14 +223,14 @@ TEST_F(SceneFlow, AFileHandedOverBeforeStartUpReplacesTheBuiltInDefinition) {
     EXPECT_EQ(info().fupdefFileName, "Early.fupdef");
     EXPECT_FALSE(delegate.rounchOpenFilePath);
     EXPECT_EQ(info().reqSysVersStr, FontUpdate::lowestSupportedSystemVersion());
-    EXPECT_EQ(window.shownViewNo, 1);
+    EXPECT_EQ(window.shownViewNo, ReadMeView);
 }
 
 TEST_F(SceneFlow, AFailingDefinitionStillShowsTheReadMe) {
     ResourceRegistry::removeResource("UpdaterParam_OS10_10", "fupdef");
     launch();
     EXPECT_TRUE(info().fupdefFail);
-    EXPECT_EQ(window.shownViewNo, 1);
+    EXPECT_EQ(window.shownViewNo, ReadMeView);
 }
 
 TEST_F(SceneFlow, OpeningAFileRestartsTheReadMeEvenWhenItIsUp) {
@@ -242,7 +248,7 @@ TEST_F(SceneFlow, TheUpdateListRefreshesWhenTheUserComesBack) {
     launch();
     delegate.applicationDidBecomeActive();
     EXPECT_EQ(log.updates, 0);
-    ASSERT_TRUE(delegate.changeToNewView(4, "list"));
+    ASSERT_TRUE(delegate.changeToNewView(UpdateListView, "list"));
     delegate.applicationDidBecomeActive();
     EXPECT_EQ(log.updates, 1);
 }
@@ -255,7 +261,7 @@ TEST_F(SceneFlow, RestartRunsItsScriptOnceShowsWhatItSaidAndQuits) {
     ASSERT_FALSE(delegate.applicationOpenFile(writeDefinition("Restart.fupdef", scripts)));
     launch();
     ASSERT_FALSE(info().fupdefFail);
-    ASSERT_TRUE(delegate.changeToNewView(6, "アップデート完了"));
+    ASSERT_TRUE(delegate.changeToNewView(SuccessView, "アップデート完了"));
     EXPECT_TRUE(delegate.restartScene());
     EXPECT_FALSE(delegate.restartScene()) << "a second press while quitting";
     delegate.endScene();
@@ -268,13 +274,15 @@ TEST_F(SceneFlow, RestartRunsItsScriptOnceShowsWhatItSaidAndQuits) {
 TEST_F(SceneFlow, ADefinitionHandedOverDuringARunWaitsUntilItsOutcomeIsLeft) {
     launch();
     const std::string later = writeDefinition("Later.fupdef");
-    for (int64_t outcome : {6, 93, 94, 95, 96, 97, 98}) {
+    for (int64_t outcome : {SuccessView, SuccessPlusView, NotFoundView, SomeErrorView,
+                            SomeErrorPlusView, AllErrorView, ErrorView}) {
         ASSERT_TRUE(delegate.changeToNewView(outcome, "outcome")) << outcome;
         EXPECT_TRUE(delegate.applicationOpenFile(later));
         EXPECT_EQ(info().curViewNo, outcome) << "the outcome stays on screen";
         EXPECT_FALSE(info().externalFupdef) << "the run's definition stays loaded";
         delegate.endScene();
-        EXPECT_EQ(info().curViewNo, 1) << outcome << ": End leads to the handed-over definition";
+        EXPECT_EQ(info().curViewNo, ReadMeView)
+            << outcome << ": End leads to the handed-over definition";
         EXPECT_EQ(window.title, "お読みください（Later.fupdef）");
         EXPECT_EQ(window.terminations, 0);
         EXPECT_FALSE(delegate.pendingFupdefPath());
@@ -282,17 +290,71 @@ TEST_F(SceneFlow, ADefinitionHandedOverDuringARunWaitsUntilItsOutcomeIsLeft) {
     }
 
     // During a search the definition waits; the list that the search found lets it through.
-    ASSERT_TRUE(delegate.changeToNewView(3, "search"));
+    ASSERT_TRUE(delegate.changeToNewView(CheckNowView, "search"));
     EXPECT_TRUE(delegate.applicationOpenFile(later));
-    EXPECT_EQ(info().curViewNo, 3);
-    ASSERT_TRUE(delegate.changeToNewView(4, "list"));
-    EXPECT_EQ(info().curViewNo, 1);
+    EXPECT_EQ(info().curViewNo, CheckNowView);
+    ASSERT_TRUE(delegate.changeToNewView(UpdateListView, "list"));
+    EXPECT_EQ(info().curViewNo, ReadMeView);
     EXPECT_TRUE(info().externalFupdef);
 
     // With nothing waiting, End ends.
-    ASSERT_TRUE(delegate.changeToNewView(97, "outcome"));
+    ASSERT_TRUE(delegate.changeToNewView(AllErrorView, "outcome"));
     delegate.endScene();
     EXPECT_EQ(window.terminations, 1);
+}
+
+// The progress screens hand over the screen their outcome chose; the move there gives the title
+// the user reads and, on the error screen, the outcome itself.
+TEST_F(SceneFlow, AFinishedUpdateRunMovesToTheScreenItsOutcomeChose) {
+    launch();
+    const struct {
+        int16_t status;
+        int64_t view;
+        const char* title;
+    } outcomes[] = {
+        {StatusOK, SuccessView, "アップデート完了"},
+        {UpdateAllCacheFailed, SuccessPlusView, "アップデート完了"},
+        {UpdatePartialCacheOK, SomeErrorView, "アップデート結果"},
+        {UpdatePartialCacheFailed, SomeErrorPlusView, "アップデート結果"},
+        {UpdateNoneUpdated, AllErrorView, "アップデート結果"},
+        {UpdateErrorTempCreate, ErrorView, "エラー"},
+    };
+    for (const auto& outcome : outcomes) {
+        info().sceneInfo->sceneIndex = 4; // the update screen's place in the course
+        info().curViewNo = UpdateNowView;
+        outcomeScene(delegate, viewNoAfterUpdate(outcome.status),
+                     UpdateResult::updateResultWithStatusCode(outcome.status, info().messageInfo.get()));
+        EXPECT_EQ(window.shownViewNo, outcome.view) << outcome.status;
+        EXPECT_EQ(window.title, outcome.title) << outcome.status;
+    }
+    EXPECT_EQ(log.resultsReceived, std::vector<int16_t>{UpdateErrorTempCreate});
+}
+
+TEST_F(SceneFlow, AFinishedSearchMovesToTheListNothingFoundOrTheError) {
+    launch();
+    delegate.nextScene();
+    delegate.nextScene();
+    ASSERT_EQ(info().curViewNo, CheckNowView);
+    outcomeScene(delegate, viewNoAfterSearch(StatusOK, 2), UpdateResult::updateResultWithCount(2));
+    EXPECT_EQ(info().curViewNo, UpdateListView);
+    EXPECT_EQ(window.title, "アップデート対象フォント一覧");
+
+    // The outcomes off the course leave the course where the search left it.
+    info().sceneInfo->sceneIndex = 2;
+    info().curViewNo = CheckNowView;
+    outcomeScene(delegate, viewNoAfterSearch(StatusOK, 0), UpdateResult::updateResultWithCount(0));
+    EXPECT_EQ(info().curViewNo, NotFoundView);
+    EXPECT_EQ(window.title, "検索結果");
+    EXPECT_EQ(info().sceneInfo->sceneIndex, 2);
+
+    outcomeScene(delegate, viewNoAfterSearch(SearchErrorWalkFailed, 2),
+                 UpdateResult::updateResultWithStatusCode(SearchErrorWalkFailed, info().messageInfo.get()));
+    EXPECT_EQ(info().curViewNo, ErrorView);
+    EXPECT_EQ(info().updateManagerResult->status, SearchErrorWalkFailed);
+
+    // A number that is no outcome moves nothing.
+    outcomeScene(delegate, ReadMeView, UpdateResult::updateResultWithStatusCode(StatusOK, info().messageInfo.get()));
+    EXPECT_EQ(info().curViewNo, ErrorView);
 }
 
 // A run killed halfway through a swap: the wizard's start repairs the font before it shows anything
@@ -319,7 +381,7 @@ TEST_F(SceneFlow, StartUpRepairsASwapCutShortAndSaysSo) {
     EXPECT_FALSE(std::filesystem::exists(stagedPath)) << "the staged pair of a swap that never began goes";
     const Bytes kept = test::readWholeFile(fonts + "/._Gothic");
     EXPECT_EQ(std::string(kept.begin(), kept.end()), "old fork");
-    EXPECT_EQ(window.shownViewNo, 1);
+    EXPECT_EQ(window.shownViewNo, ReadMeView);
 }
 
 } // namespace

@@ -3,10 +3,27 @@
 #include "BuiltinResources.h"
 #include "platform/Process.h"
 #include "shell/AppDelegate.h"
+#include "shell/ViewNumbers.h"
+#include "shell/qt/AllErrorViewController.h"
+#include "shell/qt/CheckFontViewController.h"
+#include "shell/qt/CheckNowViewController.h"
+#include "shell/qt/ClearCacheViewController.h"
+#include "shell/qt/CreateNewViewController.h"
+#include "shell/qt/CreateUserViewController.h"
+#include "shell/qt/ErrorViewController.h"
+#include "shell/qt/FontListViewController.h"
 #include "shell/qt/MainWindow.h"
-#include "shell/qt/ResultViewControllers.h"
-#include "shell/qt/ToolViewControllers.h"
-#include "shell/qt/WizardViewControllers.h"
+#include "shell/qt/NotFoundViewController.h"
+#include "shell/qt/ParamToolViewController.h"
+#include "shell/qt/ReadMeViewController.h"
+#include "shell/qt/SomeErrorPlusViewController.h"
+#include "shell/qt/SomeErrorViewController.h"
+#include "shell/qt/SuccessPlusViewController.h"
+#include "shell/qt/SuccessViewController.h"
+#include "shell/qt/TargetEditViewController.h"
+#include "shell/qt/UpdateListViewController.h"
+#include "shell/qt/UpdateNowViewController.h"
+#include "shell/qt/UserUpdateViewController.h"
 
 #include <QApplication>
 #include <QDir>
@@ -22,25 +39,25 @@ namespace fu::qt {
 
 std::unique_ptr<ViewController> WizardViewControllerFactory::makeViewController(int64_t viewNo) {
     switch (viewNo) {
-    case 1: return std::make_unique<ReadMeViewController>();
-    case 2: return std::make_unique<CheckFontViewController>();
-    case 3: return std::make_unique<CheckNowViewController>();
-    case 4: return std::make_unique<UpdateListViewController>();
-    case 5: return std::make_unique<UpdateNowViewController>();
-    case 6: return std::make_unique<SuccessViewController>();
-    case 93: return std::make_unique<SuccessPlusViewController>();
-    case 94: return std::make_unique<NotFoundViewController>();
-    case 95: return std::make_unique<SomeErrorViewController>();
-    case 96: return std::make_unique<SomeErrorPlusViewController>();
-    case 97: return std::make_unique<AllErrorViewController>();
-    case 98: return std::make_unique<ErrorViewController>();
-    case 100: return std::make_unique<ParamToolViewController>();
-    case 101: return std::make_unique<TargetEditViewController>();
-    case 102: return std::make_unique<ClearCacheViewController>();
-    case 103: return std::make_unique<CreateNewViewController>();
-    case 104: return std::make_unique<FontListViewController>();
-    case 105: return std::make_unique<UserUpdateViewController>();
-    case 106: return std::make_unique<CreateUserViewController>();
+    case ReadMeView: return std::make_unique<ReadMeViewController>();
+    case CheckFontView: return std::make_unique<CheckFontViewController>();
+    case CheckNowView: return std::make_unique<CheckNowViewController>();
+    case UpdateListView: return std::make_unique<UpdateListViewController>();
+    case UpdateNowView: return std::make_unique<UpdateNowViewController>();
+    case SuccessView: return std::make_unique<SuccessViewController>();
+    case SuccessPlusView: return std::make_unique<SuccessPlusViewController>();
+    case NotFoundView: return std::make_unique<NotFoundViewController>();
+    case SomeErrorView: return std::make_unique<SomeErrorViewController>();
+    case SomeErrorPlusView: return std::make_unique<SomeErrorPlusViewController>();
+    case AllErrorView: return std::make_unique<AllErrorViewController>();
+    case ErrorView: return std::make_unique<ErrorViewController>();
+    case ParamToolView: return std::make_unique<ParamToolViewController>();
+    case TargetEditView: return std::make_unique<TargetEditViewController>();
+    case ClearCacheView: return std::make_unique<ClearCacheViewController>();
+    case CreateNewView: return std::make_unique<CreateNewViewController>();
+    case FontListView: return std::make_unique<FontListViewController>();
+    case UserUpdateView: return std::make_unique<UserUpdateViewController>();
+    case CreateUserView: return std::make_unique<CreateUserViewController>();
     default: return nullptr;
     }
 }

@@ -9,7 +9,7 @@ namespace fu::qt {
 
 class WizardViewControllerFactory final : public ViewControllerFactory {
 public:
-    // The wizard and result views (1 to 6, 93 to 98) and the authoring tools (100 to 106).
+    // The wizard and result views and the authoring tools, each by its number.
     [[nodiscard]] std::unique_ptr<ViewController> makeViewController(int64_t viewNo) override;
 };
 

@@ -3,6 +3,7 @@
 #include "shell/AppDelegate.h"
 
 #include <QCoreApplication>
+#include <QPushButton>
 #include <QTimer>
 
 #include <utility>
@@ -13,6 +14,16 @@ QtViewController::QtViewController() : view_(new QWidget) {}
 
 QtViewController::~QtViewController() {
     delete view_.data();
+}
+
+void QtViewController::connectButton(QPushButton* button,
+                                     std::function<void(AppDelegate&)> action) const {
+    QObject::connect(button, &QPushButton::clicked, view_,
+                     [action = std::move(action)] { afterCurrentEvent(action); });
+}
+
+void QtViewController::connectButton(QPushButton* button, void (AppDelegate::*sceneMove)()) const {
+    connectButton(button, [sceneMove](AppDelegate& delegate) { (delegate.*sceneMove)(); });
 }
 
 void afterCurrentEvent(std::function<void(AppDelegate&)> action) {

@@ -9,6 +9,8 @@
 
 #include <functional>
 
+class QPushButton;
+
 namespace fu {
 class AppDelegate;
 }
@@ -25,6 +27,10 @@ public:
 
 protected:
     QtViewController();
+    // A click on the button makes the scene move once the click is over (afterCurrentEvent).
+    void connectButton(QPushButton* button, std::function<void(AppDelegate&)> action) const;
+    void connectButton(QPushButton* button, void (AppDelegate::*sceneMove)()) const;
+
     // A view dies with the window when the window goes first; the pointer then reads null.
     QPointer<QWidget> view_;
 };
