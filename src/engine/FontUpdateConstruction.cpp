@@ -22,13 +22,7 @@
 namespace fu {
 namespace {
 
-constexpr int16_t kVersResID = 1; // the Finder shows only 'vers' 1 as the file's version
-constexpr uint16_t kVersionNameID = 5;
 constexpr size_t kPascalStringMax = 255; // the length byte of a 'vers' string
-
-bool isAutomaticRaise(std::string_view newVersString) {
-    return !newVersString.empty() && newVersString.front() == '*';
-}
 
 bool anyEmpty(std::initializer_list<std::string_view> texts) {
     for (std::string_view text : texts)

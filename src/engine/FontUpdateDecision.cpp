@@ -19,18 +19,9 @@
 namespace fu {
 namespace {
 
-
-constexpr uint16_t kFullNameID = 4;
-constexpr uint16_t kVersionNameID = 5;
-constexpr size_t kCheckSumAdjustmentOffset = 8; // in 'head'
-
 constexpr int16_t kYes = 1;
 constexpr int16_t kNo = 0;
 constexpr int16_t kUndecided = -1;
-
-bool isAutomaticRaise(std::string_view newShortVersString) {
-    return !newShortVersString.empty() && newShortVersString.front() == '*';
-}
 
 // The suffix an automatic raise puts in parentheses, as the text an updated font carries.
 std::string suffixMark(std::string_view newShortVersString) {
@@ -285,7 +276,7 @@ int16_t FontUpdate::updateNeedSfntResName(const std::string& resName,
         const SfntTable* head = font->tableForTag(kHeadTag);
         uint32_t adjustment = 0;
         if (!head || head->tableData.empty() ||
-            !ByteReader(head->tableData).u32At(kCheckSumAdjustmentOffset, adjustment))
+            !ByteReader(head->tableData).u32At(kHeadCheckSumAdjustmentOffset, adjustment))
             return kUndecided;
         const std::optional<uint32_t> expected = checkSumFromText(checksumString);
         if (!expected || *expected != adjustment) return kNo;

@@ -18,17 +18,8 @@
 namespace fu {
 namespace {
 
-constexpr int16_t kVersResID = 1; // the Finder shows only 'vers' 1 as the file's version
 
-// The Japanese Macintosh records (OpenType 'name': platform 1, encoding 1, language 11).
-constexpr uint16_t kCopyrightNameID = 0;
-constexpr uint16_t kFullNameID = 4;
-constexpr uint16_t kVersionNameID = 5;
 
-// OpenType 'head': checkSumAdjustment, then created and modified as LONGDATETIME.
-constexpr size_t kCheckSumAdjustmentOffset = 8;
-constexpr size_t kCreatedOffset = 20;
-constexpr size_t kModifiedOffset = 28;
 
 constexpr int16_t kDone = 0;
 constexpr int16_t kFailed = -1;
@@ -193,13 +184,13 @@ int16_t FontUpdate::setSfntResInfoWithCheckTargetItem(CheckTargetItem* item,
     if (!font) return kDone;
     if (const SfntTable* head = font->tableForTag(kHeadTag)) {
         uint32_t adjustment = 0;
-        if (ByteReader(head->tableData).u32At(kCheckSumAdjustmentOffset, adjustment)) {
+        if (ByteReader(head->tableData).u32At(kHeadCheckSumAdjustmentOffset, adjustment)) {
             char text[9];
             std::snprintf(text, sizeof text, "%08X", adjustment);
             item->checksum = text;
         }
-        item->sfntCDate = headDateText(*head, kCreatedOffset);
-        item->sfntMDate = headDateText(*head, kModifiedOffset);
+        item->sfntCDate = headDateText(*head, kHeadCreatedOffset);
+        item->sfntMDate = headDateText(*head, kHeadModifiedOffset);
     }
     if (const SfntTable* nameTable = font->tableForTag(kNameTag))
         if (const auto names = SfntTableName::initWithNameData(nameTable->tableData)) {

@@ -19,10 +19,6 @@ namespace {
 constexpr uint32_t kHeadTag = fourCC("head");
 constexpr size_t kOffsetTableSize = 12;
 constexpr size_t kTableRecordSize = 16;
-// 'head' fields the rebuild writes: checkSumAdjustment, created, modified (LONGDATETIME).
-constexpr size_t kHeadCheckSumAdjustment = 8;
-constexpr size_t kHeadCreated = 20;
-constexpr size_t kHeadModified = 28;
 constexpr size_t kHeadDatesEnd = 36;
 constexpr uint32_t kCheckSumMagic = 0xB1B0AFBA;
 // searchRange is 16 x a power of two in 16 bits, so beyond 4095 tables the header cannot be
@@ -233,9 +229,9 @@ std::optional<Bytes> SfntData::buildSfntImage(const SfntData& sfntData, int64_t 
             image.writeBytes(table.tableData);
             image.padTo(4);
             if (table.tag == kHeadTag) {
-                if (!image.patchU32(offset + kHeadCheckSumAdjustment, 0) ||
-                    !patchI64(image, offset + kHeadCreated, created) ||
-                    !patchI64(image, offset + kHeadModified, modified)) {
+                if (!image.patchU32(offset + kHeadCheckSumAdjustmentOffset, 0) ||
+                    !patchI64(image, offset + kHeadCreatedOffset, created) ||
+                    !patchI64(image, offset + kHeadModifiedOffset, modified)) {
                     return std::nullopt;
                 }
                 headOffset = offset;
@@ -266,7 +262,7 @@ std::optional<Bytes> SfntData::buildSfntImage(const SfntData& sfntData, int64_t 
             const uint32_t fontSum =
                 sfntCheckSum(ByteView(image.bytes()).first(directoryEnd)) + tablesSum;
             const uint32_t adjustment = kCheckSumMagic - fontSum;
-            if (!image.patchU32(*headOffset + kHeadCheckSumAdjustment, adjustment))
+            if (!image.patchU32(*headOffset + kHeadCheckSumAdjustmentOffset, adjustment))
                 return std::nullopt;
         }
         return image.take();

@@ -17,6 +17,12 @@ namespace fu {
 
 class ResItem;
 
+// 'head' fields the update reads and writes (OpenType 'head'): checkSumAdjustment, then created
+// and modified as LONGDATETIME.
+inline constexpr size_t kHeadCheckSumAdjustmentOffset = 8;
+inline constexpr size_t kHeadCreatedOffset = 20;
+inline constexpr size_t kHeadModifiedOffset = 28;
+
 class SfntData {
 public:
     uint32_t scaler = 0;           // sfnt version, written back unchanged

@@ -14,6 +14,11 @@ namespace fu {
 
 class SfntTable;
 
+// Name IDs the update reads and rewrites (OpenType 'name').
+inline constexpr uint16_t kCopyrightNameID = 0;
+inline constexpr uint16_t kFullNameID = 4;
+inline constexpr uint16_t kVersionNameID = 5;
+
 class SfntTableNameItem {
 public:
     uint16_t platformID = 0;
