@@ -24,6 +24,8 @@ import subprocess
 import tempfile
 import time
 
+from bench_sandbox import sandbox_env
+
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 TIME = "/usr/bin/time"
 
@@ -126,16 +128,9 @@ def bench_show(fupdef, work, runs, megabytes):
 
 def apply_sandbox(work, installed_pair):
     root = tempfile.mkdtemp(prefix="apply-", dir=work)
-    data = os.path.join(root, "home", ".local", "share")
-    fonts = os.path.join(data, "fonts")
-    os.makedirs(fonts)
+    data, env = sandbox_env(root)
     for path in installed_pair:
-        shutil.copy2(path, fonts)
-    os.makedirs(os.path.join(root, "system-fonts"))
-    os.makedirs(os.path.join(root, "home", ".config"))
-    env = dict(os.environ, HOME=os.path.join(root, "home"), XDG_DATA_HOME=data,
-               XDG_CONFIG_HOME=os.path.join(root, "home", ".config"),
-               FONTUPDATER_SYSTEM_FONTS=os.path.join(root, "system-fonts"))
+        shutil.copy2(path, os.path.join(data, "fonts"))
     return root, env
 
 

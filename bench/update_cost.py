@@ -19,22 +19,19 @@ import subprocess
 import tempfile
 import time
 
+from bench_sandbox import sandbox_env
+
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
 
 def sandbox(fonts, demo):
     root = tempfile.mkdtemp(prefix="fu-cost-")
-    data = os.path.join(root, "home", ".local", "share")
+    data, env = sandbox_env(root)
     for n in range(fonts):
         folder = os.path.join(data, "fonts", f"shelf{n:03d}")
         os.makedirs(folder)
         for name in ("DemoGothic", "._DemoGothic"):
             shutil.copy2(os.path.join(demo, "installed", name), folder)
-    os.makedirs(os.path.join(root, "system-fonts"))
-    os.makedirs(os.path.join(root, "home", ".config"))
-    env = dict(os.environ, HOME=os.path.join(root, "home"), XDG_DATA_HOME=data,
-               XDG_CONFIG_HOME=os.path.join(root, "home", ".config"),
-               FONTUPDATER_SYSTEM_FONTS=os.path.join(root, "system-fonts"))
     return root, env
 
 
