@@ -26,7 +26,7 @@ using test::SandboxTest;
 
 std::string makeMacFile(const test::Sandbox& sandbox, const std::string& name, ByteView fork) {
     EXPECT_EQ(createFileWithEmptyFork(sandbox.root(), name), noErr);
-    const std::string path = sandbox.path(name);
+    std::string path = sandbox.path(name);
     ScopedFork handle(path, fsRdWrPerm);
     EXPECT_EQ(writeFork(handle.refNum(), fsFromStart, 0, fork).status, noErr);
     return path;

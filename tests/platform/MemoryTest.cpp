@@ -67,6 +67,7 @@ TEST_F(BulkBuffers, TheLeastRoomThatFitsIsTakenAndThePoolStaysBounded) {
     // Made before any is handed back, or each would simply take the last one's place.
     releaseSpareBulkBuffers();
     std::vector<Bytes> many;
+    many.reserve(8);
     for (int i = 0; i < 8; ++i) many.push_back(filled(20 * kMB, 5));
     for (Bytes& buffer : many) recycleBulkBuffer(std::move(buffer));
     EXPECT_LE(spareBulkBytes(), size_t{80} << 20);

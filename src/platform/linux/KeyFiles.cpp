@@ -17,7 +17,7 @@ namespace fu::platform {
 namespace {
 
 // Far above any PEM key; a larger file is not one and is not read whole.
-constexpr off_t kMaxKeyFileSize = 64 * 1024;
+constexpr off_t kMaxKeyFileSize = off_t{64} * 1024;
 
 int writeKeyFile(const std::string& path, const std::optional<std::string>& pem, unsigned mode) {
     if (!pem) return EINVAL;

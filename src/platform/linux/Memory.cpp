@@ -61,7 +61,9 @@ Bytes reserveBulkBuffer(size_t capacity) {
     const auto start = reinterpret_cast<uintptr_t>(buffer.data());
     const uintptr_t first = (start + kHugePage - 1) & ~(kHugePage - 1);
     const uintptr_t end = (start + capacity) & ~(kHugePage - 1);
-    if (end > first) (void)::madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
+    // Offset from the buffer's own pointer: one made from an integer would hide from the
+    // optimiser which object it points into.
+    if (end > first) (void)::madvise(buffer.data() + (first - start), end - first, MADV_HUGEPAGE);
     return buffer;
 }
 
