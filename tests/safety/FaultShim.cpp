@@ -142,7 +142,8 @@ void initialise() {
     if (const char* flags = getenv("FU_FAULT_NO_RENAME_FLAGS"); flags && strcmp(flags, "1") == 0)
         state.noRenameFlags = true;
     static const char* const names[] = {"LD_PRELOAD",  "FU_FAULT_ONLY", "FU_FAULT_COUNT_FILE",
-                                        "FU_FAULT_AT", "FU_FAULT_MODE", "FU_FAULT_NO_RENAME_FLAGS", "FU_FAULT_EXE"};
+                                        "FU_FAULT_AT", "FU_FAULT_MODE", "FU_FAULT_NO_RENAME_FLAGS",
+                                        "FU_FAULT_EXE"};
     for (const char* name : names)
         unsetenv(name);
     errno = saved;

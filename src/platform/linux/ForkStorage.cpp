@@ -11,8 +11,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <fcntl.h>
 #include <climits>
+#include <fcntl.h>
 #include <limits>
 #include <map>
 #include <mutex>
@@ -63,7 +63,8 @@ bool readAhead(OpenFork& fork, uint64_t position, std::span<uint8_t> into) {
                        position - fork.aheadStart <= fork.ahead.size() &&
                        into.size() <= fork.ahead.size() - (position - fork.aheadStart);
     if (!holds) {
-        const size_t count = static_cast<size_t>(std::min<uint64_t>(kReadAhead, fork.forkLength - position));
+        const size_t count =
+            static_cast<size_t>(std::min<uint64_t>(kReadAhead, fork.forkLength - position));
         if (count < into.size()) return false;
         try {
             fork.ahead.resize(count);
@@ -72,7 +73,8 @@ bool readAhead(OpenFork& fork, uint64_t position, std::span<uint8_t> into) {
             return false;
         }
         errno = 0;
-        if (posix::preadFully(fork.companion.get(), fork.ahead.data(), count, fork.forkOffset + position) != count) {
+        if (posix::preadFully(fork.companion.get(), fork.ahead.data(), count,
+                              fork.forkOffset + position) != count) {
             fork.ahead.clear();
             return false;
         }
@@ -85,7 +87,8 @@ bool readAhead(OpenFork& fork, uint64_t position, std::span<uint8_t> into) {
 }
 
 ForkRefNum allocateRef() {
-    while (gForks.count(gNextRef)) gNextRef = gNextRef == INT16_MAX ? 1 : gNextRef + 1;
+    while (gForks.count(gNextRef))
+        gNextRef = gNextRef == INT16_MAX ? 1 : gNextRef + 1;
     ForkRefNum ref = gNextRef;
     gNextRef = gNextRef == INT16_MAX ? 1 : gNextRef + 1;
     return ref;
@@ -229,7 +232,8 @@ std::optional<uint64_t> forkSize(ForkRefNum refNum) {
     return fork->forkLength;
 }
 
-ForkTransfer readFork(ForkRefNum refNum, int positionMode, int64_t offset, std::span<uint8_t> buffer) {
+ForkTransfer readFork(ForkRefNum refNum, int positionMode, int64_t offset,
+                      std::span<uint8_t> buffer) {
     std::lock_guard lock(gMutex);
     OpenFork* fork = findFork(refNum);
     if (!fork) return {0, rfNumErr};
@@ -238,8 +242,8 @@ ForkTransfer readFork(ForkRefNum refNum, int positionMode, int64_t offset, std::
         return {0, status};
     if (position >= fork->forkLength) return {0, buffer.empty() ? noErr : eofErr};
 
-    const size_t wanted = static_cast<size_t>(
-        std::min<uint64_t>(buffer.size(), fork->forkLength - position));
+    const size_t wanted =
+        static_cast<size_t>(std::min<uint64_t>(buffer.size(), fork->forkLength - position));
     if (readAhead(*fork, position, buffer.first(wanted))) {
         fork->mark = position + wanted;
         return {wanted, wanted < buffer.size() ? eofErr : noErr};
@@ -310,7 +314,8 @@ int16_t createFileWithEmptyFork(const std::string& folderPath, const std::string
     if (!data.valid()) return osErrFromErrno(errno);
     data.reset();
 
-    const auto now = std::chrono::time_point_cast<std::chrono::seconds>(std::chrono::system_clock::now());
+    const auto now =
+        std::chrono::time_point_cast<std::chrono::seconds>(std::chrono::system_clock::now());
     ad::Document document;
     document.finderInfo.emplace();
     const int32_t stamp = ad::appleDoubleFromDate(now).value_or(ad::kUnknownDate);

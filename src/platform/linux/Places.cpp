@@ -87,6 +87,8 @@ std::optional<std::string> desktopFolder() {
     return *home + "/Desktop";
 }
 
-std::optional<std::string> applicationSupportFolder() { return dataHomeFolder(); }
+std::optional<std::string> applicationSupportFolder() {
+    return dataHomeFolder();
+}
 
 } // namespace fu::platform
