@@ -206,7 +206,8 @@ class Wizard:
         argv = [os.path.join(BIN, "fontupdater")] + ([definition] if definition else [])
         self.process = subprocess.Popen(argv, env=self.env, stdout=subprocess.PIPE,
                                         stderr=subprocess.STDOUT)
-        self.main = Window(display, wait_for(self.find_main, 15, label + ": the main window"))
+        # A hang guard: a sanitizer build on a busy machine can take many seconds to show it.
+        self.main = Window(display, wait_for(self.find_main, 60, label + ": the main window"))
 
     @staticmethod
     def install(name, folder):

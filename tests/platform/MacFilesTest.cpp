@@ -1,6 +1,6 @@
+#include "platform/MacFiles.h"
 #include "platform/FileAttributes.h"
 #include "platform/ForkStorage.h"
-#include "platform/MacFiles.h"
 #include "platform/OSStatus.h"
 #include "platform/Places.h"
 #include "platform/Volumes.h"
@@ -26,7 +26,7 @@ using test::SandboxTest;
 
 std::string makeMacFile(const test::Sandbox& sandbox, const std::string& name, ByteView fork) {
     EXPECT_EQ(createFileWithEmptyFork(sandbox.root(), name), noErr);
-    const std::string path = sandbox.path(name);
+    std::string path = sandbox.path(name);
     ScopedFork handle(path, fsRdWrPerm);
     EXPECT_EQ(writeFork(handle.refNum(), fsFromStart, 0, fork).status, noErr);
     return path;
@@ -195,8 +195,10 @@ TEST_F(MacFiles, MoveAcrossFileSystemsCopiesBothFiles) {
     if (!std::filesystem::is_directory(shm, error) ||
         std::filesystem::status(shm).permissions() == std::filesystem::perms::none)
         GTEST_SKIP() << "no /dev/shm";
-    struct stat a {}, b {};
-    if (::stat(shm.c_str(), &a) != 0 || ::stat(sandbox.root().c_str(), &b) != 0 || a.st_dev == b.st_dev)
+    struct stat a {
+    }, b{};
+    if (::stat(shm.c_str(), &a) != 0 || ::stat(sandbox.root().c_str(), &b) != 0 ||
+        a.st_dev == b.st_dev)
         GTEST_SKIP() << "sandbox and /dev/shm share a file system";
     const std::string source = makeMacFile(sandbox, "Font", Bytes{1, 2, 3, 4});
     FileAttributes typed;
@@ -255,7 +257,8 @@ TEST_F(MacFiles, AReplacementPutsBothFilesInPlaceWithinOneFolder) {
     const std::string staged = makeMacFile(sandbox, ".fu-new-Font", Bytes{2, 2});
     const auto fresh = readMacFileBytes(staged, 1 << 20);
     ASSERT_EQ(createFolder(sandbox.path("Other")), noErr);
-    EXPECT_EQ(replaceMacFile(staged, sandbox.path("Other/Font")), paramErr) << "renames stay in the folder";
+    EXPECT_EQ(replaceMacFile(staged, sandbox.path("Other/Font")), paramErr)
+        << "renames stay in the folder";
     ASSERT_EQ(replaceMacFile(staged, installed), noErr);
     EXPECT_EQ(readMacFileBytes(installed, 1 << 20), fresh);
     EXPECT_FALSE(macFileExists(staged));
@@ -299,10 +302,16 @@ TEST_F(MacFiles, ACopyForEveryoneCanRefuseFilesWithASecondName) {
     const auto from = MacFolder::open(sandbox.path("from"));
     const auto to = MacFolder::open(sandbox.path("to"));
     ASSERT_TRUE(from && to);
-    EXPECT_EQ(copyMacFileForEveryone(MacName{*from, "Linked"}, MacName{*to, "Linked"}, from->ownerId()), permErr);
-    EXPECT_EQ(copyMacFileForEveryone(MacName{*from, "Alone"}, MacName{*to, "Alone"}, from->ownerId() + 1), permErr);
+    EXPECT_EQ(
+        copyMacFileForEveryone(MacName{*from, "Linked"}, MacName{*to, "Linked"}, from->ownerId()),
+        permErr);
+    EXPECT_EQ(
+        copyMacFileForEveryone(MacName{*from, "Alone"}, MacName{*to, "Alone"}, from->ownerId() + 1),
+        permErr);
     EXPECT_TRUE(fs::is_empty(sandbox.path("to"))) << "nothing of a refused copy stays";
-    EXPECT_EQ(copyMacFileForEveryone(MacName{*from, "Alone"}, MacName{*to, "Alone"}, from->ownerId()), noErr);
+    EXPECT_EQ(
+        copyMacFileForEveryone(MacName{*from, "Alone"}, MacName{*to, "Alone"}, from->ownerId()),
+        noErr);
     EXPECT_TRUE(fs::exists(sandbox.path("to/Alone")));
 }
 
@@ -338,7 +347,8 @@ TEST_F(PrivateFolders, AFreshOneIsTheOwnersAloneWhateverTheUmask) {
         ::umask(saved);
         EXPECT_EQ(status, PrivateFolderStatus::Made) << "umask " << mask;
         EXPECT_EQ(modeOf(path), 0700u) << "umask " << mask;
-        struct stat made {}, handed {};
+        struct stat made {
+        }, handed{};
         ASSERT_EQ(::lstat(path.c_str(), &made), 0);
         EXPECT_TRUE(S_ISDIR(made.st_mode));
         EXPECT_EQ(made.st_uid, ::geteuid());
@@ -347,7 +357,8 @@ TEST_F(PrivateFolders, AFreshOneIsTheOwnersAloneWhateverTheUmask) {
         EXPECT_EQ(handed.st_ino, made.st_ino) << "the folder handed back is the one made";
     }
     int error = 0;
-    EXPECT_EQ(makePrivateFolder(sandbox.path("missing/work"), nullptr, &error), PrivateFolderStatus::Failed);
+    EXPECT_EQ(makePrivateFolder(sandbox.path("missing/work"), nullptr, &error),
+              PrivateFolderStatus::Failed);
     EXPECT_EQ(error, ENOENT);
 }
 
@@ -373,7 +384,8 @@ TEST_F(PrivateFolders, AFolderOthersMayWriteIsRefusedAndLeftAlone) {
         ASSERT_EQ(::chmod(path.c_str(), mode), 0);
         test::writeWholeFile(path + "/Gothic", Bytes{6});
         std::optional<MacFolder> opened = MacFolder::open(sandbox.root());
-        EXPECT_EQ(makePrivateFolder(path, &opened), PrivateFolderStatus::OpenToOthers) << std::oct << mode;
+        EXPECT_EQ(makePrivateFolder(path, &opened), PrivateFolderStatus::OpenToOthers)
+            << std::oct << mode;
         EXPECT_FALSE(opened) << "nothing of a refused folder is handed out";
         EXPECT_EQ(modeOf(path), mode) << "not repaired";
         EXPECT_EQ(test::readWholeFile(path + "/Gothic"), Bytes{6});
@@ -389,7 +401,8 @@ TEST_F(PrivateFolders, ALinkIsRefusedWhereverItLeads) {
     fs::create_symlink(sandbox.writeFile("file", Bytes{1}), sandbox.path("to-file"));
     for (const char* name : {"to-ours", "dangling", "to-file"}) {
         std::optional<MacFolder> opened;
-        EXPECT_EQ(makePrivateFolder(sandbox.path(name), &opened), PrivateFolderStatus::IsLink) << name;
+        EXPECT_EQ(makePrivateFolder(sandbox.path(name), &opened), PrivateFolderStatus::IsLink)
+            << name;
         EXPECT_FALSE(opened) << name;
         EXPECT_TRUE(fs::is_symlink(sandbox.path(name))) << name;
     }
@@ -403,7 +416,8 @@ TEST_F(PrivateFolders, SomethingElseInThePlaceIsRefused) {
     EXPECT_EQ(test::readWholeFile(file), Bytes{7});
     const std::string fifo = sandbox.path("pipe");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    EXPECT_EQ(makePrivateFolder(fifo), PrivateFolderStatus::NotFolder) << "and opening it does not block";
+    EXPECT_EQ(makePrivateFolder(fifo), PrivateFolderStatus::NotFolder)
+        << "and opening it does not block";
 }
 
 TEST_F(PrivateFolders, AnotherUsersFolderIsRefused) {

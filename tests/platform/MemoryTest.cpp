@@ -51,7 +51,8 @@ TEST_F(BulkBuffers, ARecycledBufferServesTheNextRequestItHoldsEmptyAndWithoutMov
 }
 
 TEST_F(BulkBuffers, TheLeastRoomThatFitsIsTakenAndThePoolStaysBounded) {
-    Bytes eight = filled(8 * kMB, 1), sixteen = filled(16 * kMB, 2), twentyFour = filled(24 * kMB, 3);
+    Bytes eight = filled(8 * kMB, 1), sixteen = filled(16 * kMB, 2),
+          twentyFour = filled(24 * kMB, 3);
     const uint8_t* middle = sixteen.data();
     recycleBulkBuffer(std::move(twentyFour));
     recycleBulkBuffer(std::move(sixteen));
@@ -67,8 +68,11 @@ TEST_F(BulkBuffers, TheLeastRoomThatFitsIsTakenAndThePoolStaysBounded) {
     // Made before any is handed back, or each would simply take the last one's place.
     releaseSpareBulkBuffers();
     std::vector<Bytes> many;
-    for (int i = 0; i < 8; ++i) many.push_back(filled(20 * kMB, 5));
-    for (Bytes& buffer : many) recycleBulkBuffer(std::move(buffer));
+    many.reserve(8);
+    for (int i = 0; i < 8; ++i)
+        many.push_back(filled(20 * kMB, 5));
+    for (Bytes& buffer : many)
+        recycleBulkBuffer(std::move(buffer));
     EXPECT_LE(spareBulkBytes(), size_t{80} << 20);
     EXPECT_GE(spareBulkBytes(), 40 * kMB) << "the pool cannot hold one font's buffers";
 
@@ -82,7 +86,8 @@ using BulkReads = SandboxTest;
 TEST_F(BulkReads, AFileReadIntoARecycledBufferIsTheFileAndNothingOfWhatWasThere) {
     releaseSpareBulkBuffers();
     Bytes contents(9 * kMB + 7);
-    for (size_t i = 0; i < contents.size(); ++i) contents[i] = static_cast<uint8_t>(i * 31 + 7);
+    for (size_t i = 0; i < contents.size(); ++i)
+        contents[i] = static_cast<uint8_t>(i * 31 + 7);
     const std::string path = sandbox.path("bulk");
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(contents.data()), std::streamsize(contents.size()));

@@ -142,7 +142,8 @@ void initialise() {
     if (const char* flags = getenv("FU_FAULT_NO_RENAME_FLAGS"); flags && strcmp(flags, "1") == 0)
         state.noRenameFlags = true;
     static const char* const names[] = {"LD_PRELOAD",  "FU_FAULT_ONLY", "FU_FAULT_COUNT_FILE",
-                                        "FU_FAULT_AT", "FU_FAULT_MODE", "FU_FAULT_NO_RENAME_FLAGS", "FU_FAULT_EXE"};
+                                        "FU_FAULT_AT", "FU_FAULT_MODE", "FU_FAULT_NO_RENAME_FLAGS",
+                                        "FU_FAULT_EXE"};
     for (const char* name : names)
         unsetenv(name);
     errno = saved;
@@ -433,7 +434,9 @@ int openat64(int dirfd, const char* path, int flags, ...) {
     return call ? opened(call(dirfd, path, flags, mode)) : -1;
 }
 
-// The fortified entry points that _FORTIFY_SOURCE builds call instead of open().
+// The fortified entry points that _FORTIFY_SOURCE builds call instead of open(): glibc's names,
+// reserved as they are, since those are what the program calls.
+// NOLINTBEGIN(bugprone-reserved-identifier)
 int __open_2(const char* path, int flags) {
     auto call = gatePath(realOpen2, "__open_2", KindOpen, AT_FDCWD, path);
     return call ? opened(call(path, flags)) : -1;
@@ -453,6 +456,7 @@ int __openat64_2(int dirfd, const char* path, int flags) {
     auto call = gatePath(realOpenat64_2, "__openat64_2", KindOpen, dirfd, path);
     return call ? opened(call(dirfd, path, flags)) : -1;
 }
+// NOLINTEND(bugprone-reserved-identifier)
 
 int creat(const char* path, mode_t mode) {
     auto call = gatePath(realCreat, "creat", KindOpen, AT_FDCWD, path);

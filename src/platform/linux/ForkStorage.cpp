@@ -50,9 +50,9 @@ ForkRefNum gNextRef = 1;
 // Counts the writes to any fork: read-ahead from before a write is never served after it.
 uint64_t gWriteGeneration = 0;
 
-constexpr size_t kReadAhead = 128 * 1024;
+constexpr size_t kReadAhead = size_t{128} * 1024;
 // Reads this large or larger go straight to the file, as one transfer.
-constexpr size_t kSmallRead = 16 * 1024;
+constexpr size_t kSmallRead = size_t{16} * 1024;
 
 // Serves a small read of a read-only fork from its read-ahead, filling that first when it does
 // not hold the range; false when the read must go to the file (a failure of the fill included,

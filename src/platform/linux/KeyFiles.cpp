@@ -17,7 +17,7 @@ namespace fu::platform {
 namespace {
 
 // Far above any PEM key; a larger file is not one and is not read whole.
-constexpr off_t kMaxKeyFileSize = 64 * 1024;
+constexpr off_t kMaxKeyFileSize = off_t{64} * 1024;
 
 int writeKeyFile(const std::string& path, const std::optional<std::string>& pem, unsigned mode) {
     if (!pem) return EINVAL;
@@ -40,7 +40,8 @@ std::optional<Bytes> readKeyFile(const std::string& path, bool privateKey, std::
 std::string signerNameOf(const std::string& fileName) {
     for (const char* ending : {".pub", ".pem"}) {
         const size_t length = std::strlen(ending);
-        if (fileName.size() > length && fileName.compare(fileName.size() - length, length, ending) == 0)
+        if (fileName.size() > length &&
+            fileName.compare(fileName.size() - length, length, ending) == 0)
             return fileName.substr(0, fileName.size() - length);
     }
     return fileName;
@@ -48,7 +49,8 @@ std::string signerNameOf(const std::string& fileName) {
 
 // Opens without following links and judges the opened file itself, so that nothing can be
 // swapped in between the check and the read.
-std::optional<Bytes> readTrustedFile(const std::string& path, bool acceptOwnFiles, std::string& reason) {
+std::optional<Bytes> readTrustedFile(const std::string& path, bool acceptOwnFiles,
+                                     std::string& reason) {
     posix::Fd fd(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     if (!fd.valid()) {
         reason = errno == ELOOP ? "it is a symbolic link" : std::strerror(errno);
@@ -101,7 +103,8 @@ std::optional<Bytes> readPublicKeyFile(const std::string& path, std::string& err
     return readKeyFile(path, false, error);
 }
 
-std::vector<TrustedKeyFile> trustedKeyFiles(const std::string& folder, bool acceptOwnFiles, std::ostream& warnings) {
+std::vector<TrustedKeyFile> trustedKeyFiles(const std::string& folder, bool acceptOwnFiles,
+                                            std::ostream& warnings) {
     std::vector<std::string> names;
     if (DIR* dir = ::opendir(folder.c_str())) {
         while (const dirent* entry = ::readdir(dir)) {

@@ -33,7 +33,8 @@ std::optional<Bytes> takeSpare(size_t capacity) {
     std::lock_guard lock(kept.mutex);
     auto best = kept.buffers.end();
     for (auto it = kept.buffers.begin(); it != kept.buffers.end(); ++it) {
-        if (it->capacity() >= capacity && (best == kept.buffers.end() || it->capacity() < best->capacity()))
+        if (it->capacity() >= capacity &&
+            (best == kept.buffers.end() || it->capacity() < best->capacity()))
             best = it;
     }
     if (best == kept.buffers.end()) return std::nullopt;
@@ -54,14 +55,17 @@ Bytes reserveBulkBuffer(size_t capacity) {
     }
     if (std::optional<Bytes> spare = takeSpare(capacity)) return std::move(*spare);
     Bytes buffer;
-    buffer.reserve(capacity <= SIZE_MAX - kHugePage ? (capacity + kHugePage - 1) & ~(kHugePage - 1) : capacity);
+    buffer.reserve(capacity <= SIZE_MAX - kHugePage ? (capacity + kHugePage - 1) & ~(kHugePage - 1)
+                                                    : capacity);
     capacity = buffer.capacity();
     // Transparent huge pages in "madvise" mode serve only ranges that ask, and only whole
     // aligned 2 MB pages of them. The advice is a hint: refused, the buffer works the same.
     const auto start = reinterpret_cast<uintptr_t>(buffer.data());
     const uintptr_t first = (start + kHugePage - 1) & ~(kHugePage - 1);
     const uintptr_t end = (start + capacity) & ~(kHugePage - 1);
-    if (end > first) (void)::madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
+    // Offset from the buffer's own pointer: one made from an integer would hide from the
+    // optimiser which object it points into.
+    if (end > first) (void)::madvise(buffer.data() + (first - start), end - first, MADV_HUGEPAGE);
     return buffer;
 }
 
@@ -70,7 +74,8 @@ void recycleBulkBuffer(Bytes&& buffer) {
     if (done.capacity() < kWorthAdvising) return;
     SpareBuffers& kept = spares();
     std::lock_guard lock(kept.mutex);
-    if (kept.buffers.size() >= kMostSpareBuffers || done.capacity() > kMostSpareBytes - kept.bytes) return;
+    if (kept.buffers.size() >= kMostSpareBuffers || done.capacity() > kMostSpareBytes - kept.bytes)
+        return;
     kept.bytes += done.capacity();
     kept.buffers.push_back(std::move(done));
 }
@@ -95,6 +100,8 @@ std::optional<Bytes> readBulkFile(const std::string& path, uint64_t limit, int* 
     return posix::readFileBytes(path, error, limit);
 }
 
-std::string bulkFileErrorText(int error) { return posix::errorText(error); }
+std::string bulkFileErrorText(int error) {
+    return posix::errorText(error);
+}
 
 } // namespace fu::platform

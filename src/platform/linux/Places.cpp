@@ -12,7 +12,7 @@ namespace fu::platform {
 
 namespace {
 
-constexpr uint64_t kMaxUserDirsSize = 64 * 1024;
+constexpr uint64_t kMaxUserDirsSize = uint64_t{64} * 1024;
 
 std::optional<std::string> environment(const char* name) {
     const char* value = std::getenv(name);
@@ -87,6 +87,8 @@ std::optional<std::string> desktopFolder() {
     return *home + "/Desktop";
 }
 
-std::optional<std::string> applicationSupportFolder() { return dataHomeFolder(); }
+std::optional<std::string> applicationSupportFolder() {
+    return dataHomeFolder();
+}
 
 } // namespace fu::platform
