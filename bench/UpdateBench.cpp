@@ -28,7 +28,8 @@ public:
 
 int runProgram(const char* program, std::initializer_list<const char*> arguments) {
     std::vector<char*> argv{const_cast<char*>(program)};
-    for (const char* argument : arguments) argv.push_back(const_cast<char*>(argument));
+    for (const char* argument : arguments)
+        argv.push_back(const_cast<char*>(argument));
     argv.push_back(nullptr);
     execv(program, argv.data());
     return 127;
@@ -59,9 +60,10 @@ int main() {
     DefinitionSources sources;
     auto text = [](const std::string& s) { return Bytes(s.begin(), s.end()); };
     sources.readMe = text("{\\rtf1\\ansi Bench\\par}");
-    sources.targets = text("SampleGothic\t" + oldOptions.japaneseName +
-                           "\t1.0.1\t*\t1.0.2\t2014/04/01 09:00:00\t2014/04/02 09:30:00\t2014/04/03 09:00:00\t"
-                           "2014/04/04 09:00:00\t*\n");
+    sources.targets =
+        text("SampleGothic\t" + oldOptions.japaneseName +
+             "\t1.0.1\t*\t1.0.2\t2014/04/01 09:00:00\t2014/04/02 09:30:00\t2014/04/03 09:00:00\t"
+             "2014/04/04 09:00:00\t*\n");
     sources.scripts = text("UserChacheRemove\t/bin/true\n");
     sources.sets.push_back({"Glyphs", oldFont, newFont});
     const Bytes definition = test::sealedDefinition(sources);
@@ -74,8 +76,12 @@ int main() {
     const std::string fork = fs::path(installed).parent_path() / "._Large Gothic";
     const std::string copy = root + "/copy";
     auto baseline = bench::inChild([&] {
-        const auto cp = bench::inChild([&] { return runProgram("/bin/cp", {fork.c_str(), copy.c_str()}); });
-        const auto cmp = bench::inChild([&] { return runProgram("/usr/bin/cmp", {fork.c_str(), copy.c_str()}); });
+        const auto cp = bench::inChild([&] {
+            return runProgram("/bin/cp", {fork.c_str(), copy.c_str()});
+        });
+        const auto cmp = bench::inChild([&] {
+            return runProgram("/usr/bin/cmp", {fork.c_str(), copy.c_str()});
+        });
         return cp.status == 0 && cmp.status == 0 ? 0 : 1;
     });
 

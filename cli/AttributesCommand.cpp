@@ -68,7 +68,8 @@ int printAttributes(const std::vector<std::string>& paths) {
 std::string fourCharCodeText(uint32_t code) {
     const Bytes bytes{uint8_t(code >> 24), uint8_t(code >> 16), uint8_t(code >> 8), uint8_t(code)};
     bool ascii = true;
-    for (uint8_t byte : bytes) ascii = ascii && byte >= 0x20 && byte < 0x7F;
+    for (uint8_t byte : bytes)
+        ascii = ascii && byte >= 0x20 && byte < 0x7F;
     if (ascii) return toString(bytes);
     if (auto text = platform::decodeCharset(bytes, "macintosh")) return *text;
     char hex[11];
@@ -78,7 +79,8 @@ std::string fourCharCodeText(uint32_t code) {
 
 void addAttributesCommand(CLI::App& app, int& exitCode) {
     auto* command = app.add_subcommand(
-        "attributes", "Print each Mac file's type, creator, dates, lock flag and sizes as JSON lines");
+        "attributes",
+        "Print each Mac file's type, creator, dates, lock flag and sizes as JSON lines");
     auto paths = std::make_shared<std::vector<std::string>>();
     command->add_option("PATH", *paths, "Mac files (data file paths)")->required();
     command->callback([paths, &exitCode] { exitCode = printAttributes(*paths); });

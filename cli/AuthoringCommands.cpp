@@ -55,12 +55,9 @@ Json toJson(const PropertyValue& value) {
 // null, fractions and numbers beyond 64 bits have no property-list form; they read as absent.
 std::optional<PropertyValue> fromJson(const Json& json) {
     switch (json.type()) {
-    case Json::value_t::string:
-        return PropertyValue(json.get<std::string>());
-    case Json::value_t::boolean:
-        return PropertyValue(json.get<bool>());
-    case Json::value_t::number_integer:
-        return PropertyValue(json.get<int64_t>());
+    case Json::value_t::string: return PropertyValue(json.get<std::string>());
+    case Json::value_t::boolean: return PropertyValue(json.get<bool>());
+    case Json::value_t::number_integer: return PropertyValue(json.get<int64_t>());
     case Json::value_t::number_unsigned:
         if (json.get<uint64_t>() > uint64_t(std::numeric_limits<int64_t>::max()))
             return std::nullopt;
@@ -77,8 +74,7 @@ std::optional<PropertyValue> fromJson(const Json& json) {
             if (auto value = fromJson(element)) dictionary.emplace(key, std::move(*value));
         return PropertyValue(std::move(dictionary));
     }
-    default:
-        return std::nullopt;
+    default: return std::nullopt;
     }
 }
 
@@ -96,14 +92,15 @@ int16_t inspectWithoutSets(CheckTargetInfo& list, const std::string& path) {
 
 int runInspect(const InspectOptions& options) {
     std::unique_ptr<EngineSession> session;
-    if (!options.definition.empty() && !(session = loadEngineSession(options.definition, options.copyright)))
+    if (!options.definition.empty() &&
+        !(session = loadEngineSession(options.definition, options.copyright)))
         return 1;
     CheckTargetInfo list;
     int exitCode = 0;
     for (const std::string& path : options.files) {
-        const int16_t answer =
-            session ? FontUpdate::setCheckTargetInfo(&list, session->context.updateSfntSetInfo.get(), path)
-                 : inspectWithoutSets(list, path);
+        const int16_t answer = session ? FontUpdate::setCheckTargetInfo(
+                                             &list, session->context.updateSfntSetInfo.get(), path)
+                                       : inspectWithoutSets(list, path);
         if (answer != 0) {
             std::cerr << "fupdef: " << path
                       << ": cannot be inspected (no readable resource map or resources)\n";
@@ -137,7 +134,8 @@ public:
     std::vector<std::string> completions;
 };
 
-int buildFromFolder(UpdateManager& manager, const UpdateContext& info, const BuildOptions& options) {
+int buildFromFolder(UpdateManager& manager, const UpdateContext& info,
+                    const BuildOptions& options) {
     LogCompletion completion;
     size_t printed = 0;
     auto printNewLines = [&] {
@@ -194,7 +192,8 @@ int buildFromRecords(UpdateManager& manager, UpdateContext& info, const BuildOpt
 }
 
 int runBuild(const BuildOptions& options) {
-    const std::unique_ptr<EngineSession> session = loadEngineSession(options.definition, options.copyright);
+    const std::unique_ptr<EngineSession> session =
+        loadEngineSession(options.definition, options.copyright);
     if (!session) return 1;
     // The output folder is not made here: a folder made inside the source tree would already have
     // changed it before the build refuses such a place.

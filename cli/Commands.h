@@ -37,7 +37,8 @@ struct EngineSession {
 };
 // The definition at path, read as the wizard reads one; nullptr with a message on standard error
 // when it is refused.
-std::unique_ptr<EngineSession> loadEngineSession(const std::string& path, const std::string& copyright);
+std::unique_ptr<EngineSession> loadEngineSession(const std::string& path,
+                                                 const std::string& copyright);
 
 // The keys whose signatures fupdef trusts.
 TrustStore cliTrustStore();

@@ -5,11 +5,11 @@
 #include "definition/DefinitionKey.h"
 #include "engine/Authorization.h"
 #include "engine/FontUpdate.h"
+#include "engine/MessageInfo.h"
+#include "engine/RunDisclosure.h"
 #include "engine/StatusCodes.h"
 #include "engine/UpdateManager.h"
 #include "platform/MacFiles.h"
-#include "engine/MessageInfo.h"
-#include "engine/RunDisclosure.h"
 
 #include <nlohmann/json.hpp>
 
@@ -42,7 +42,8 @@ public:
 
 // The definition, loaded for the run; nullptr with a message when it is refused.
 std::unique_ptr<EngineSession> loadSession(const EngineOptions& options) {
-    std::unique_ptr<EngineSession> session = loadEngineSession(options.definition, options.copyright);
+    std::unique_ptr<EngineSession> session =
+        loadEngineSession(options.definition, options.copyright);
     if (!session) return nullptr;
     if (const auto warning = untrustedDefinitionWarning(session->context.definitionSignature))
         std::cerr << "fupdef: " << *warning << '\n';
@@ -59,9 +60,11 @@ int16_t search(EngineSession& session, const EngineOptions& options, PrintingDel
         return delegate.completion ? delegate.completion->status : int16_t(-1000);
     }
     info.setupUpdateFontInfo();
-    const int16_t status = manager.findUpdateFontInfo(info.updateFontInfo.get(), info.updateSfntSetInfo.get(),
-                                                      info.updateTargetInfo.get(), options.folder);
-    info.updateFontInfo->setRequestUpdateAll(status == 0 && info.updateFontInfo->countOfUpdateFontItemAll() > 0);
+    const int16_t status =
+        manager.findUpdateFontInfo(info.updateFontInfo.get(), info.updateSfntSetInfo.get(),
+                                   info.updateTargetInfo.get(), options.folder);
+    info.updateFontInfo->setRequestUpdateAll(status == 0 &&
+                                             info.updateFontInfo->countOfUpdateFontItemAll() > 0);
     return status;
 }
 
@@ -77,24 +80,30 @@ Json fontJson(const UpdateFontItem& item) {
                 {"path", item.srcPath},
                 {"subDirPath", item.subDirPath ? Json(*item.subDirPath) : Json(nullptr)},
                 {"setIndex", item.sfntSetIndex},
-                {"size", FontUpdate::sizeStringOfByteSize(uint64_t(std::max<int64_t>(item.oldFileSize, 0)), false)}};
+                {"size", FontUpdate::sizeStringOfByteSize(
+                             uint64_t(std::max<int64_t>(item.oldFileSize, 0)), false)}};
 }
 
 void printFound(const UpdateFontInfo& fonts, int16_t status, bool json) {
     if (json) {
         Json found = Json::array();
-        for (const auto& item : fonts.updateFontItems) found.push_back(fontJson(*item));
-        std::cout << Json{{"fonts", found}, {"status", status}, {"message", messageOf(status)}}.dump(2) << '\n';
+        for (const auto& item : fonts.updateFontItems)
+            found.push_back(fontJson(*item));
+        std::cout
+            << Json{{"fonts", found}, {"status", status}, {"message", messageOf(status)}}.dump(2)
+            << '\n';
         return;
     }
     for (const auto& item : fonts.updateFontItems) {
         const Json font = fontJson(*item);
-        std::cout << item->resName << "\t" << item->japanFullName << "\t" << font["domain"].get<std::string>() << "\t"
-                  << item->srcPath << "\t" << item->subDirPath.value_or("") << "\tset " << item->sfntSetIndex << "\t"
+        std::cout << item->resName << "\t" << item->japanFullName << "\t"
+                  << font["domain"].get<std::string>() << "\t" << item->srcPath << "\t"
+                  << item->subDirPath.value_or("") << "\tset " << item->sfntSetIndex << "\t"
                   << font["size"].get<std::string>() << '\n';
     }
     std::cout << "status " << status;
-    if (const std::string message = messageOf(status); !message.empty()) std::cout << ": " << message;
+    if (const std::string message = messageOf(status); !message.empty())
+        std::cout << ": " << message;
     std::cout << "\n" << fonts.countOfUpdateFontItemAll() << " font(s) found\n";
 }
 
@@ -102,12 +111,15 @@ void printFound(const UpdateFontInfo& fonts, int16_t status, bool json) {
 // The computer's fonts only the helper can repair: a command that changes fonts starts it for
 // that (it repairs as it starts), one that only looks says what waits.
 void repairFirst(bool withRights) {
-    for (const std::string& line : FontUpdate::repairInterruptedUpdates()) std::cerr << "修復: " << line << '\n';
+    for (const std::string& line : FontUpdate::repairInterruptedUpdates())
+        std::cerr << "修復: " << line << '\n';
     if (withRights && !FontUpdate::computerUpdatesAwaitingRepair().empty()) {
         Authorization rights;
-        if (Authorization::startAuthorization(&rights) == 0) Authorization::stopAuthorization(&rights);
+        if (Authorization::startAuthorization(&rights) == 0)
+            Authorization::stopAuthorization(&rights);
     }
-    for (const std::string& line : FontUpdate::computerUpdatesAwaitingRepair()) std::cerr << "修復: " << line << '\n';
+    for (const std::string& line : FontUpdate::computerUpdatesAwaitingRepair())
+        std::cerr << "修復: " << line << '\n';
 }
 
 int runSearch(const EngineOptions& options) {
@@ -140,7 +152,8 @@ int runApply(const EngineOptions& options) {
     }
     if (!options.only.empty())
         for (auto& item : fonts.updateFontItems)
-            item->reqUpdate = std::find(options.only.begin(), options.only.end(), item->srcPath) != options.only.end();
+            item->reqUpdate = std::find(options.only.begin(), options.only.end(), item->srcPath) !=
+                              options.only.end();
     if (fonts.countOfUpdateFontItemRequestUpdate() == 0) {
         std::cerr << "fupdef: no font to update\n";
         return 1;
@@ -160,22 +173,28 @@ int runApply(const EngineOptions& options) {
     }
     delegate.completion.reset();
     manager.exeUpdateRequestedFont();
-    const int16_t outcome = delegate.completion ? delegate.completion->status : int16_t(UpdateErrorGeneral);
+    const int16_t outcome =
+        delegate.completion ? delegate.completion->status : int16_t(UpdateErrorGeneral);
 
     Json results = Json::array();
     for (const auto& item : fonts.updateFontItems) {
         const int16_t code = item->updateResult;
-        const std::string message =
-            code == 0 ? "" : messageOf(fontMessageCodeOfItemResult(code));
-        results.push_back({{"path", item->srcPath}, {"updated", code == 0}, {"result", code}, {"message", message}});
+        const std::string message = code == 0 ? "" : messageOf(fontMessageCodeOfItemResult(code));
+        results.push_back({{"path", item->srcPath},
+                           {"updated", code == 0},
+                           {"result", code},
+                           {"message", message}});
         if (!options.json)
             std::cout << (code == 0 ? "完了" : "未完") << "\t" << code << "\t" << item->srcPath
                       << (message.empty() ? "" : "\t" + message) << '\n';
     }
     if (options.json)
-        std::cout << Json{{"fonts", results}, {"outcome", outcome}, {"message", messageOf(outcome)}}.dump(2) << '\n';
+        std::cout << Json{{"fonts", results}, {"outcome", outcome}, {"message", messageOf(outcome)}}
+                         .dump(2)
+                  << '\n';
     else
-        std::cout << "outcome " << outcome << (messageOf(outcome).empty() ? "" : ": " + messageOf(outcome)) << '\n';
+        std::cout << "outcome " << outcome
+                  << (messageOf(outcome).empty() ? "" : ": " + messageOf(outcome)) << '\n';
     return outcome == 0 ? 0 : 1;
 }
 
@@ -192,10 +211,12 @@ int runRestore(const RestoreOptions& options) {
         return 1;
     }
     if (!options.yes) {
-        std::cerr << "ゴミ箱の「" << options.backupFolder
-                  << "」のフォントを元の場所に戻します。今あるフォントは新しい「古いフォント項目」に移動します。よろしいですか？ [y/N] ";
+        std::cerr
+            << "ゴミ箱の「" << options.backupFolder
+            << "」のフォントを元の場所に戻します。今あるフォントは新しい「古いフォント項目」に移動します。よろしいですか？ [y/N] ";
         std::string answer;
-        if (!std::getline(std::cin, answer) || (answer != "y" && answer != "Y" && answer != "yes")) {
+        if (!std::getline(std::cin, answer) ||
+            (answer != "y" && answer != "Y" && answer != "yes")) {
             std::cerr << "fupdef: cancelled\n";
             return 1;
         }
@@ -203,7 +224,8 @@ int runRestore(const RestoreOptions& options) {
     // The computer's fonts go back through the helper, with the administrator's password.
     Authorization rights;
     bool withRights = false;
-    if (const auto computer = platform::listFolder(options.backupFolder + "/コンピュータ"); computer && !computer->empty()) {
+    if (const auto computer = platform::listFolder(options.backupFolder + "/コンピュータ");
+        computer && !computer->empty()) {
         if (const int32_t granted = Authorization::startAuthorization(&rights); granted != 0) {
             std::cerr << "fupdef: administrator rights were not granted (" << granted
                       << "); the computer's fonts stay as they are\n";
@@ -212,19 +234,23 @@ int runRestore(const RestoreOptions& options) {
         }
     }
     std::optional<std::string> newer;
-    const auto restored =
-        FontUpdate::restoreFontsOfBackupDirectory(options.backupFolder, newer, withRights ? &rights : nullptr);
+    const auto restored = FontUpdate::restoreFontsOfBackupDirectory(options.backupFolder, newer,
+                                                                    withRights ? &rights : nullptr);
     if (withRights) Authorization::stopAuthorization(&rights);
     bool allBack = !restored.empty();
     Json fonts = Json::array();
     for (const auto& font : restored) {
         allBack = allBack && font.result == 0;
-        fonts.push_back({{"path", font.fontPath}, {"restored", font.result == 0}, {"result", font.result}});
+        fonts.push_back(
+            {{"path", font.fontPath}, {"restored", font.result == 0}, {"result", font.result}});
         if (!options.json)
-            std::cout << (font.result == 0 ? "復元" : "未完") << "\t" << font.result << "\t" << font.fontPath << '\n';
+            std::cout << (font.result == 0 ? "復元" : "未完") << "\t" << font.result << "\t"
+                      << font.fontPath << '\n';
     }
     if (options.json) {
-        std::cout << Json{{"fonts", fonts}, {"newerFontsIn", newer ? Json(*newer) : Json(nullptr)}}.dump(2) << '\n';
+        std::cout << Json{{"fonts", fonts}, {"newerFontsIn", newer ? Json(*newer) : Json(nullptr)}}
+                         .dump(2)
+                  << '\n';
     } else {
         if (restored.empty()) std::cout << "no font in " << options.backupFolder << '\n';
         if (newer) std::cout << "the fonts they replaced are in " << *newer << '\n';
@@ -244,20 +270,25 @@ void addCommonOptions(CLI::App* command, EngineOptions& options) {
 
 void addEngineCommands(CLI::App& app, int& exitCode) {
     auto searchOptions = std::make_shared<EngineOptions>();
-    auto* search = app.add_subcommand("search", "Search the Fonts folders for fonts a definition updates");
+    auto* search =
+        app.add_subcommand("search", "Search the Fonts folders for fonts a definition updates");
     addCommonOptions(search, *searchOptions);
     search->callback([searchOptions, &exitCode] { exitCode = runSearch(*searchOptions); });
 
     auto applyOptions = std::make_shared<EngineOptions>();
-    auto* apply = app.add_subcommand("apply", "Search, then update the fonts found (or those named)");
+    auto* apply =
+        app.add_subcommand("apply", "Search, then update the fonts found (or those named)");
     addCommonOptions(apply, *applyOptions);
     apply->add_option("--only", applyOptions->only, "update only these found fonts (paths)");
     apply->add_flag("--yes", applyOptions->yes, "do not ask for confirmation");
     apply->callback([applyOptions, &exitCode] { exitCode = runApply(*applyOptions); });
 
     auto restoreOptions = std::make_shared<RestoreOptions>();
-    auto* restore = app.add_subcommand("restore", "Put the fonts of one backup folder back in place");
-    restore->add_option("BACKUP-FOLDER", restoreOptions->backupFolder, "a 古いフォント項目 folder in the Trash")
+    auto* restore =
+        app.add_subcommand("restore", "Put the fonts of one backup folder back in place");
+    restore
+        ->add_option("BACKUP-FOLDER", restoreOptions->backupFolder,
+                     "a 古いフォント項目 folder in the Trash")
         ->required();
     restore->add_flag("--yes", restoreOptions->yes, "do not ask for confirmation");
     restore->add_flag("--json", restoreOptions->json, "print JSON");

@@ -18,7 +18,8 @@ std::optional<Bytes> readInputFile(const std::string& path) {
     return bytes;
 }
 
-std::unique_ptr<EngineSession> loadEngineSession(const std::string& path, const std::string& copyright) {
+std::unique_ptr<EngineSession> loadEngineSession(const std::string& path,
+                                                 const std::string& copyright) {
     auto session = std::make_unique<EngineSession>();
     session->context.appCopyrightStr = copyright;
     std::optional<Bytes> bytes = path.empty() ? std::nullopt : readDefinitionFile(path);
@@ -26,7 +27,8 @@ std::unique_ptr<EngineSession> loadEngineSession(const std::string& path, const 
     LoadedDefinition loaded;
     if (read) loaded = loadDefinition(std::move(*bytes), copyright, TrustStore::system());
     if (!read || !loaded.loaded()) {
-        std::cerr << "fupdef: " << path << ": the definition cannot be read (fupdef show tells why)\n";
+        std::cerr << "fupdef: " << path
+                  << ": the definition cannot be read (fupdef show tells why)\n";
         return nullptr;
     }
     session->context.adoptDefinition(loaded);

@@ -56,9 +56,9 @@ int listResources(const ResourcesOptions& options) {
         std::cout << document.dump(2) << '\n';
         return 0;
     }
-    std::cout << options.path << ": type " << (type ? fourCharCodeText(*type) : "-")
-              << ", creator " << (creator ? fourCharCodeText(*creator) : "-") << ", "
-              << resources.size() << " resources\n";
+    std::cout << options.path << ": type " << (type ? fourCharCodeText(*type) : "-") << ", creator "
+              << (creator ? fourCharCodeText(*creator) : "-") << ", " << resources.size()
+              << " resources\n";
     for (const Json& resource : resources) {
         char attributesText[8];
         std::snprintf(attributesText, sizeof attributesText, "0x%02X",

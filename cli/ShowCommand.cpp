@@ -1,10 +1,10 @@
 #include "Commands.h"
 
 #include "definition/DefinitionFile.h"
-#include "definition/DefinitionSignature.h"
 #include "definition/DefinitionKey.h"
-#include "platform/Memory.h"
 #include "definition/DefinitionPayload.h"
+#include "definition/DefinitionSignature.h"
+#include "platform/Memory.h"
 
 #include <nlohmann/json.hpp>
 
@@ -37,19 +37,23 @@ const char* describePayloadFailure(PayloadFailure failure) {
 }
 
 Json targetJson(const UpdateTargetItem& item) {
-    auto field = [](const std::optional<std::string>& value) { return value ? Json(*value) : Json(nullptr); };
-    return Json{{"resName", field(item.resName)},       {"japanFullName", field(item.japanFullName)},
-                {"oVersStr", field(item.oVersStr)},     {"checksum", field(item.checksum)},
-                {"nVersStr", field(item.nVersStr)},     {"nSfntCDate", field(item.nSfntCDate)},
-                {"nSfntMDate", field(item.nSfntMDate)}, {"nFileCDate", field(item.nFileCDate)},
-                {"nFileMDate", field(item.nFileMDate)}, {"nResMapInfo", field(item.nResMapInfo)}};
+    auto field = [](const std::optional<std::string>& value) {
+        return value ? Json(*value) : Json(nullptr);
+    };
+    return Json{
+        {"resName", field(item.resName)},       {"japanFullName", field(item.japanFullName)},
+        {"oVersStr", field(item.oVersStr)},     {"checksum", field(item.checksum)},
+        {"nVersStr", field(item.nVersStr)},     {"nSfntCDate", field(item.nSfntCDate)},
+        {"nSfntMDate", field(item.nSfntMDate)}, {"nFileCDate", field(item.nFileCDate)},
+        {"nFileMDate", field(item.nFileMDate)}, {"nResMapInfo", field(item.nResMapInfo)}};
 }
 
 Json tablesJson(const SfntData* data) {
     Json tables = Json::array();
     if (!data) return tables;
     for (const SfntTable& table : data->tables)
-        tables.push_back({{"tag", fourCharCodeText(table.tag)}, {"length", table.tableData.size()}});
+        tables.push_back(
+            {{"tag", fourCharCodeText(table.tag)}, {"length", table.tableData.size()}});
     return tables;
 }
 
@@ -62,22 +66,26 @@ Json signatureJson(const SignatureVerification& verification) {
     case SignatureStatus::BadSignature: status = "bad-signature"; break;
     }
     Json result{{"status", status}, {"keyId", signingKeyIdText(verification.keyId)}};
-    if (verification.status != SignatureStatus::UnknownKey) result["signer"] = verification.signerName;
+    if (verification.status != SignatureStatus::UnknownKey)
+        result["signer"] = verification.signerName;
     return result;
 }
 
 Json definitionJson(const DefinitionPayload& info) {
     Json targets = Json::array();
     if (info.updateTargetInfo)
-        for (const auto& item : info.updateTargetInfo->updateTargetItems) targets.push_back(targetJson(*item));
+        for (const auto& item : info.updateTargetInfo->updateTargetItems)
+            targets.push_back(targetJson(*item));
     Json sets = Json::array();
     if (info.updateSfntSetInfo)
         for (const auto& set : info.updateSfntSetInfo->items)
-            sets.push_back({{"name", set->name}, {"old", tablesJson(set->oSfntData.get())},
+            sets.push_back({{"name", set->name},
+                            {"old", tablesJson(set->oSfntData.get())},
                             {"new", tablesJson(set->nSfntData.get())}});
     Json scripts = Json::object();
     if (info.scriptInfo)
-        for (const auto& [key, text] : info.scriptInfo->scriptDict) scripts[key] = text;
+        for (const auto& [key, text] : info.scriptInfo->scriptDict)
+            scripts[key] = text;
     return Json{{"readme", info.readMeText ? Json(info.readMeText->plainText()) : Json(nullptr)},
                 {"targets", targets},
                 {"sets", sets},
@@ -93,7 +101,8 @@ void printText(const Json& definition, const SignatureVerification& signature) {
     for (const auto& target : definition["targets"]) {
         std::cout << "  [" << index++ << "]\n";
         for (const auto& [key, value] : target.items())
-            std::cout << "    " << key << ": " << (value.is_string() ? value.get<std::string>() : "(none)") << '\n';
+            std::cout << "    " << key << ": "
+                      << (value.is_string() ? value.get<std::string>() : "(none)") << '\n';
     }
     std::cout << "\nSets: " << definition["sets"].size() << '\n';
     index = 0;
@@ -102,7 +111,8 @@ void printText(const Json& definition, const SignatureVerification& signature) {
         for (const char* side : {"old", "new"}) {
             std::cout << "    " << side << ':';
             for (const auto& table : set[side])
-                std::cout << " '" << table["tag"].get<std::string>() << "' " << table["length"].get<size_t>();
+                std::cout << " '" << table["tag"].get<std::string>() << "' "
+                          << table["length"].get<size_t>();
             std::cout << '\n';
         }
     }
@@ -115,25 +125,27 @@ int runShow(const ShowOptions& options) {
     int error = 0;
     auto bytes = readDefinitionFile(options.path, &error);
     if (!bytes) {
-        std::cerr << "fupdef: cannot read " << options.path << ": " << platform::bulkFileErrorText(error)
-                  << '\n';
+        std::cerr << "fupdef: cannot read " << options.path << ": "
+                  << platform::bulkFileErrorText(error) << '\n';
         return 1;
     }
     // Decrypted where it lies: a large definition is held once, and its sets read in place.
     const OpenedDefinitionInPlace opened =
         openSignedDefinitionInPlace(*bytes, options.copyright, cliTrustStore());
     if (opened.container.failure != ContainerFailure::None) {
-        std::cerr << "fupdef: " << options.path << " refused: " << describeContainerFailure(opened.container.failure)
-                  << '\n';
+        std::cerr << "fupdef: " << options.path
+                  << " refused: " << describeContainerFailure(opened.container.failure) << '\n';
         return 1;
     }
     const auto payloadAt = static_cast<size_t>(opened.container.payload.data() - bytes->data());
     const size_t payloadLength = opened.container.payload.size();
     const auto buffer = std::make_shared<const Bytes>(std::move(*bytes));
     DefinitionPayload info;
-    if (auto failure = splitDefinitionPayload(buffer, ByteView(*buffer).subspan(payloadAt, payloadLength), info);
+    if (auto failure = splitDefinitionPayload(
+            buffer, ByteView(*buffer).subspan(payloadAt, payloadLength), info);
         failure != PayloadFailure::None) {
-        std::cerr << "fupdef: " << options.path << " refused: " << describePayloadFailure(failure) << '\n';
+        std::cerr << "fupdef: " << options.path << " refused: " << describePayloadFailure(failure)
+                  << '\n';
         return 1;
     }
     Json definition = definitionJson(info);

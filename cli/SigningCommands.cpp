@@ -38,7 +38,8 @@ int runKeygen(const KeygenOptions& options) {
         return 1;
     }
     if (int error = platform::writePrivateKeyFile(options.keyFile, *privateKey); error != 0) {
-        std::cerr << "fupdef: cannot write " << options.keyFile << ": " << std::strerror(error) << '\n';
+        std::cerr << "fupdef: cannot write " << options.keyFile << ": " << std::strerror(error)
+                  << '\n';
         return 1;
     }
     if (int error = platform::writePublicKeyFile(publicFile, *publicKey); error != 0) {
@@ -46,8 +47,8 @@ int runKeygen(const KeygenOptions& options) {
         ::unlink(options.keyFile.c_str());
         return 1;
     }
-    std::cout << "key " << signingKeyIdText(*keyId) << ": private key " << options.keyFile << ", public key "
-              << publicFile << '\n';
+    std::cout << "key " << signingKeyIdText(*keyId) << ": private key " << options.keyFile
+              << ", public key " << publicFile << '\n';
     return 0;
 }
 
@@ -63,7 +64,8 @@ int runSign(const SignOptions& options) {
     if (!signedBytes) return 1;
     // Beside and renamed over: a crash leaves the old file or the new one, never half of either.
     if (int error = platform::posix::writeFileReplacing(options.path, *signedBytes); error != 0) {
-        std::cerr << "fupdef: cannot write " << options.path << ": " << std::strerror(error) << '\n';
+        std::cerr << "fupdef: cannot write " << options.path << ": " << std::strerror(error)
+                  << '\n';
         return 1;
     }
     return 0;
@@ -78,12 +80,14 @@ int runVerify(const VerifyOptions& options) {
     if (!bytes) return 1;
     ContainerParts parts;
     if (auto failure = splitDefinitionContainer(*bytes, parts); failure != ContainerFailure::None) {
-        std::cerr << "fupdef: " << options.path << " refused: " << describeContainerFailure(failure) << '\n';
+        std::cerr << "fupdef: " << options.path << " refused: " << describeContainerFailure(failure)
+                  << '\n';
         return 1;
     }
     const SignatureVerification verification = verifyDefinitionSignature(parts, cliTrustStore());
     const bool trusted = verification.status == SignatureStatus::SignedBy;
-    (trusted ? std::cout : std::cerr) << options.path << ": " << describeSignature(verification) << '\n';
+    (trusted ? std::cout : std::cerr)
+        << options.path << ": " << describeSignature(verification) << '\n';
     return trusted ? 0 : 1;
 }
 
@@ -110,14 +114,18 @@ std::optional<Bytes> signContainerWithKeyFile(ByteView container, const std::str
 
 void addSigningCommands(CLI::App& app, int& exitCode) {
     auto keygen = std::make_shared<KeygenOptions>();
-    auto* keygenCommand =
-        app.add_subcommand("keygen", "Make an Ed25519 signing key: KEY-FILE (private, mode 0600) and KEY-FILE.pub");
-    keygenCommand->add_option("KEY-FILE", keygen->keyFile, "private key file to write (PEM)")->required();
+    auto* keygenCommand = app.add_subcommand(
+        "keygen", "Make an Ed25519 signing key: KEY-FILE (private, mode 0600) and KEY-FILE.pub");
+    keygenCommand->add_option("KEY-FILE", keygen->keyFile, "private key file to write (PEM)")
+        ->required();
     keygenCommand->callback([keygen, &exitCode] { exitCode = runKeygen(*keygen); });
 
     auto sign = std::make_shared<SignOptions>();
-    auto* signCommand = app.add_subcommand("sign", "Sign an update definition in place, replacing any signature");
-    signCommand->add_option("DEF", sign->path, ".fupdef file")->required()->check(CLI::ExistingFile);
+    auto* signCommand =
+        app.add_subcommand("sign", "Sign an update definition in place, replacing any signature");
+    signCommand->add_option("DEF", sign->path, ".fupdef file")
+        ->required()
+        ->check(CLI::ExistingFile);
     signCommand->add_option("--key", sign->keyFile, "private key file (PEM, from fupdef keygen)")
         ->required()
         ->check(CLI::ExistingFile);
@@ -125,7 +133,8 @@ void addSigningCommands(CLI::App& app, int& exitCode) {
 
     auto verify = std::make_shared<VerifyOptions>();
     auto* verifyCommand = app.add_subcommand(
-        "verify", "Check an update definition's signature against the trusted keys; exit 0 only for a trusted signer");
+        "verify",
+        "Check an update definition's signature against the trusted keys; exit 0 only for a trusted signer");
     verifyCommand->add_option("DEF", verify->path, ".fupdef file")->required();
     verifyCommand->callback([verify, &exitCode] { exitCode = runVerify(*verify); });
 }

@@ -44,8 +44,9 @@ void addWrapCommand(CLI::App& app, int& exitCode) {
         ->required();
     command->add_option("-o,--output", options->output, "suitcase to create (must not exist)")
         ->required();
-    command->add_option("--name", options->suitcase.resName,
-                        "resource name of the 'FOND' and the 'sfnt' (Shift_JIS-encodable)")
+    command
+        ->add_option("--name", options->suitcase.resName,
+                     "resource name of the 'FOND' and the 'sfnt' (Shift_JIS-encodable)")
         ->required();
     command->add_option("--version", options->suitcase.shortVersion, "'vers' short version")
         ->required();

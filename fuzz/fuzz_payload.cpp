@@ -8,7 +8,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fu::DefinitionPayload info;
     const auto failure = fu::splitDefinitionPayload(nullptr, fu::ByteView(data, size), info);
     if (failure == fu::PayloadFailure::None) {
-        if (!info.scriptInfo || !info.updateSfntSetInfo || info.updateSfntSetInfo->countOfUpdateSfntSetItem() == 0)
+        if (!info.scriptInfo || !info.updateSfntSetInfo ||
+            info.updateSfntSetInfo->countOfUpdateSfntSetItem() == 0)
             std::abort();
         for (const auto& set : info.updateSfntSetInfo->items)
             if (set->name.empty() || !set->oSfntData || !set->nSfntData) std::abort();

@@ -26,9 +26,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (size_t i = 0; i < font->tables.size(); ++i) {
         if (again->tables[i].tag != font->tables[i].tag) std::abort();
         // Only 'head' changes: its dates and checkSumAdjustment.
-        if (font->tables[i].tag != fu::fourCC("head") && !(again->tables[i].tableData == font->tables[i].tableData))
+        if (font->tables[i].tag != fu::fourCC("head") &&
+            !(again->tables[i].tableData == font->tables[i].tableData))
             std::abort();
     }
-    if (font->tableForTag(fu::fourCC("head")) && fu::sfntCheckSum(*image) != 0xB1B0AFBA) std::abort();
+    if (font->tableForTag(fu::fourCC("head")) && fu::sfntCheckSum(*image) != 0xB1B0AFBA)
+        std::abort();
     return 0;
 }

@@ -17,10 +17,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     if (auto block = fu::parseSignatureBlock(parts.skippedBytes)) {
-        if (!std::ranges::equal(fu::serializeSignatureBlock(*block), parts.skippedBytes)) std::abort();
+        if (!std::ranges::equal(fu::serializeSignatureBlock(*block), parts.skippedBytes))
+            std::abort();
     }
     const auto verification = fu::verifyDefinitionSignature(parts, fu::TrustStore{});
-    if (verification.status == fu::SignatureStatus::SignedBy || verification.status == fu::SignatureStatus::BadSignature)
+    if (verification.status == fu::SignatureStatus::SignedBy ||
+        verification.status == fu::SignatureStatus::BadSignature)
         std::abort(); // an empty store vouches for nothing
     (void)fu::describeSignature(verification);
     return 0;

@@ -6,8 +6,8 @@
 // itself; nothing else. Whoever started it is trusted for nothing: not its environment, not its
 // working folder, not the computer's Fonts folder it names.
 #include "definition/DefinitionKey.h"
-#include "engine/HelperPolicy.h"
 #include "engine/FontUpdate.h"
+#include "engine/HelperPolicy.h"
 #include "engine/HelperProtocol.h"
 #include "engine/PrivilegedScript.h"
 #include "engine/StatusCodes.h"
@@ -22,10 +22,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <set>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -46,7 +46,8 @@ void clearStagedLeftovers(const std::string& fontsFolder, const std::set<std::st
         if (keep.contains(file) || keep.contains(platform::parentFolderOf(file) + "/" +
                                                  platform::lastPathComponent(file).substr(2)))
             return;
-        if (platform::itemTypeOf(file) == platform::ItemType::Regular) (void)platform::removeMacItem(file);
+        if (platform::itemTypeOf(file) == platform::ItemType::Regular)
+            (void)platform::removeMacItem(file);
     };
     std::vector<std::string> pending{fontsFolder};
     for (size_t seen = 0; !pending.empty() && seen < kMostFolders; ++seen) {
@@ -64,7 +65,8 @@ void clearStagedLeftovers(const std::string& fontsFolder, const std::set<std::st
             } else {
                 // The listing hides companions: a staged companion alone is found by its font.
                 for (const char* prefix : {kStagedNewPrefix, kStagedOldPrefix})
-                    if (const std::string staged = folder + "/" + prefix + name; !platform::macFileExists(staged))
+                    if (const std::string staged = folder + "/" + prefix + name;
+                        !platform::macFileExists(staged))
                         removeFile(platform::companionPath(staged));
             }
         }
@@ -105,8 +107,9 @@ int32_t swap(Session& session, const HelperRequest& request) {
     const auto [oldDigest, newDigest] = pairDigests(request.to, request.from);
     if (!oldDigest || !newDigest) return ItemReadOldFailed;
     const std::string folder = platform::parentFolderOf(request.to);
-    const JournalRecord plan{request.to, folder + "/" + kStagedNewPrefix + platform::lastPathComponent(request.to),
-                             request.backup, *oldDigest, *newDigest};
+    const JournalRecord plan{
+        request.to, folder + "/" + kStagedNewPrefix + platform::lastPathComponent(request.to),
+        request.backup, *oldDigest, *newDigest};
     std::string recordPath;
     if (!session.journal.begin(plan, recordPath)) return ItemMoveNewToFontsFailed;
     // A fresh copy, the helper's own: root's, 0644, whatever bits the caller's file had.
@@ -130,9 +133,10 @@ int32_t carryOut(Session& session, const HelperRequest& request) {
         }
         return move(session, request.from, request.to);
     case HelperVerb::Swap: {
-        if (const int32_t refusal = policy.checkSwap(request.from, request.to, request.backup); refusal != 0) {
-            std::fprintf(stderr, "fontupdater-helper: refused to swap \"%s\" into \"%s\"\n", request.from.c_str(),
-                         request.to.c_str());
+        if (const int32_t refusal = policy.checkSwap(request.from, request.to, request.backup);
+            refusal != 0) {
+            std::fprintf(stderr, "fontupdater-helper: refused to swap \"%s\" into \"%s\"\n",
+                         request.from.c_str(), request.to.c_str());
             return refusal;
         }
         return swap(session, request);
@@ -141,13 +145,15 @@ int32_t carryOut(Session& session, const HelperRequest& request) {
         const PrivilegedCommand command = privilegedCommandOfDefinition(
             asBytes(request.definition), request.scriptKey, session.trust, buildCopyrightString());
         if (command.refusal != 0) {
-            std::fprintf(stderr, "fontupdater-helper: refused to run \"%s\"\n", request.scriptKey.c_str());
+            std::fprintf(stderr, "fontupdater-helper: refused to run \"%s\"\n",
+                         request.scriptKey.c_str());
             return command.refusal;
         }
         std::fprintf(stderr, "fontupdater-helper: running \"%s\" (%s)\n", request.scriptKey.c_str(),
                      describeSignature(command.signature).c_str());
         // Standard output carries our answers, so the script's output goes to standard error.
-        const int exitStatus = platform::runProgram(command.argv, platform::ChildOutput::ToStandardError);
+        const int exitStatus =
+            platform::runProgram(command.argv, platform::ChildOutput::ToStandardError);
         if (exitStatus < 0) return errAuthorizationToolExecuteFailure;
         if (exitStatus == 0) return 0;
         // A script that fails has not done its work (a cache left unrebuilt), so the caller
@@ -224,7 +230,8 @@ int main(int argc, char** argv) {
     }
     const std::string fonts = policy->folders().front();
     if (!isComputerFontsFolder(fonts)) {
-        std::fprintf(stderr, "fontupdater-helper: \"%s\" is not the computer's Fonts folder\n", fonts.c_str());
+        std::fprintf(stderr, "fontupdater-helper: \"%s\" is not the computer's Fonts folder\n",
+                     fonts.c_str());
         return 2;
     }
     Session session{*policy, UpdateJournal(fonts + "/" + kHelperJournalFolderName),
@@ -233,10 +240,12 @@ int main(int argc, char** argv) {
     const std::string journalFolder = fonts + "/" + kHelperJournalFolderName;
     UpdateJournal::clearUnfinishedRecords(journalFolder);
     for (const std::string& line : FontUpdate::repairInterruptedUpdatesOfJournal(
-             UpdateJournal::pending(journalFolder, platform::effectiveUserId()), session.openFolder))
+             UpdateJournal::pending(journalFolder, platform::effectiveUserId()),
+             session.openFolder))
         std::fprintf(stderr, "fontupdater-helper: 修復: %s\n", line.c_str());
     std::set<std::string> unrepaired;
-    for (const auto& [path, record] : UpdateJournal::pending(journalFolder, platform::effectiveUserId()))
+    for (const auto& [path, record] :
+         UpdateJournal::pending(journalFolder, platform::effectiveUserId()))
         unrepaired.insert(record.stagedPath);
     clearStagedLeftovers(fonts, unrepaired);
     if (!writeLine(std::string(helperReadyLine) + "\n")) return 1;

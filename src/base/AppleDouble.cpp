@@ -13,9 +13,7 @@ std::optional<uint32_t> magicOf(ByteView bytes) {
     return magic;
 }
 
-std::optional<Header> readHeader(ByteView bytes) {
-    return recordAt<kHeaderLayout>(bytes);
-}
+std::optional<Header> readHeader(ByteView bytes) { return recordAt<kHeaderLayout>(bytes); }
 
 std::optional<EntryDescriptor> readDescriptor(ByteView bytes, size_t index) {
     return recordAt<kDescriptorLayout>(bytes, headerSizeFor(index));
@@ -123,8 +121,7 @@ std::optional<Document> parseDocument(ByteView companion) {
             if (!seenFork) document.resourceFork.assign(bytes.begin(), bytes.end());
             seenFork = true;
             break;
-        default:
-            document.otherEntries.emplace_back(entry.id, Bytes(bytes.begin(), bytes.end()));
+        default: document.otherEntries.emplace_back(entry.id, Bytes(bytes.begin(), bytes.end()));
         }
     }
     return document;

@@ -23,7 +23,8 @@ bool ByteReader::take(size_t count, const uint8_t*& where) {
 
 uint64_t ByteReader::bigEndianAt(size_t offset, size_t width) const {
     uint64_t value = 0;
-    for (size_t i = 0; i < width; ++i) value = (value << 8) | data_[offset + i];
+    for (size_t i = 0; i < width; ++i)
+        value = (value << 8) | data_[offset + i];
     return value;
 }
 

@@ -40,13 +40,20 @@ ContainerFailure checkPayload(ByteView payload, const ContainerParts& parts) {
 const char* describeContainerFailure(ContainerFailure failure) {
     switch (failure) {
     case ContainerFailure::None: return "accepted";
-    case ContainerFailure::TooShort: return "the file is too short to be a definition (at least 29 bytes)";
-    case ContainerFailure::BadSignature: return "the file does not start with the definition signature";
-    case ContainerFailure::LengthMismatch: return "the length in the header is not the file's length";
-    case ContainerFailure::ContainerDigest: return "the file's digest does not match: it is damaged";
-    case ContainerFailure::SkipTooLarge: return "the skip length in the header is larger than the file allows";
-    case ContainerFailure::Cipher: return "the payload cannot be decrypted (a different key or a damaged cipher text)";
-    case ContainerFailure::PayloadDigest: return "the decrypted payload's digest does not match (a different key?)";
+    case ContainerFailure::TooShort:
+        return "the file is too short to be a definition (at least 29 bytes)";
+    case ContainerFailure::BadSignature:
+        return "the file does not start with the definition signature";
+    case ContainerFailure::LengthMismatch:
+        return "the length in the header is not the file's length";
+    case ContainerFailure::ContainerDigest:
+        return "the file's digest does not match: it is damaged";
+    case ContainerFailure::SkipTooLarge:
+        return "the skip length in the header is larger than the file allows";
+    case ContainerFailure::Cipher:
+        return "the payload cannot be decrypted (a different key or a damaged cipher text)";
+    case ContainerFailure::PayloadDigest:
+        return "the decrypted payload's digest does not match (a different key?)";
     case ContainerFailure::OddPayload: return "the decrypted payload has an odd length";
     }
     return "unknown";
@@ -56,13 +63,16 @@ namespace {
 
 // The checks of splitDefinitionContainer but the container digest, in their order, and where the
 // stored digest lies.
-ContainerFailure splitWithoutDigest(ByteView container, ContainerParts& parts, ByteView& storedDigest) {
+ContainerFailure splitWithoutDigest(ByteView container, ContainerParts& parts,
+                                    ByteView& storedDigest) {
     const size_t length = container.size();
     if (length < kContainerHeaderSize + 1) return ContainerFailure::TooShort;
     ByteReader reader(container);
     uint32_t signature = 0, lengthField = 0, skip = 0;
-    if (!reader.u32At(0, signature) || signature != kSignature) return ContainerFailure::BadSignature;
-    if (!reader.u32At(4, lengthField) || lengthField != length) return ContainerFailure::LengthMismatch;
+    if (!reader.u32At(0, signature) || signature != kSignature)
+        return ContainerFailure::BadSignature;
+    if (!reader.u32At(4, lengthField) || lengthField != length)
+        return ContainerFailure::LengthMismatch;
     if (!reader.bytesAt(12, 16, storedDigest)) return ContainerFailure::ContainerDigest;
     if (!reader.u32At(8, skip) || length < kContainerOverhead || skip > length - kContainerOverhead)
         return ContainerFailure::SkipTooLarge;
@@ -93,7 +103,8 @@ ContainerFailure splitDefinitionContainer(ByteView container, ContainerParts& pa
     return failure;
 }
 
-OpenedContainer openDefinitionContainer(ByteView container, std::string_view copyright, ContainerParts* partsOut) {
+OpenedContainer openDefinitionContainer(ByteView container, std::string_view copyright,
+                                        ContainerParts* partsOut) {
     ContainerParts parts;
     ByteView storedDigest;
     const ContainerFailure structure = splitWithoutDigest(container, parts, storedDigest);
@@ -104,20 +115,24 @@ OpenedContainer openDefinitionContainer(ByteView container, std::string_view cop
     bool summed = container.size() < kDigestBesideDecryptionFrom;
     if (!summed) {
         try {
-            digest = std::async(std::launch::async, containerDigestMatches, container, storedDigest);
+            digest =
+                std::async(std::launch::async, containerDigestMatches, container, storedDigest);
         } catch (const std::system_error&) {
             summed = true;
         }
     }
-    if (summed && !containerDigestMatches(container, storedDigest)) return {ContainerFailure::ContainerDigest, {}};
+    if (summed && !containerDigestMatches(container, storedDigest))
+        return {ContainerFailure::ContainerDigest, {}};
     OpenedContainer opened{structure, {}};
-    if (structure == ContainerFailure::None) opened = openDefinitionContainerParts(parts, copyright);
+    if (structure == ContainerFailure::None)
+        opened = openDefinitionContainerParts(parts, copyright);
     if (digest.valid() && !digest.get()) return {ContainerFailure::ContainerDigest, {}};
     if (opened.failure == ContainerFailure::None && partsOut) *partsOut = parts;
     return opened;
 }
 
-OpenedContainer openDefinitionContainerParts(const ContainerParts& parts, std::string_view copyright) {
+OpenedContainer openDefinitionContainerParts(const ContainerParts& parts,
+                                             std::string_view copyright) {
     OpenedContainer result;
     std::array<uint8_t, kKeyBufferSize> key{};
     // A missing copyright leaves a zero key; the payload digest then decides.
@@ -132,13 +147,15 @@ OpenedContainer openDefinitionContainerParts(const ContainerParts& parts, std::s
         result.failure = ContainerFailure::Cipher; // without room for it, no payload comes out
         return result;
     }
-    const std::optional<size_t> length = platform::aes256EcbDecryptInPlace(ByteView(key).first(kAesKeySize), payload);
+    const std::optional<size_t> length =
+        platform::aes256EcbDecryptInPlace(ByteView(key).first(kAesKeySize), payload);
     if (!length) {
         result.failure = ContainerFailure::Cipher;
         return result;
     }
     payload.resize(*length);
-    if (const ContainerFailure failure = checkPayload(payload, parts); failure != ContainerFailure::None) {
+    if (const ContainerFailure failure = checkPayload(payload, parts);
+        failure != ContainerFailure::None) {
         result.failure = failure;
     } else {
         result.payload = std::move(payload);
@@ -146,14 +163,17 @@ OpenedContainer openDefinitionContainerParts(const ContainerParts& parts, std::s
     return result;
 }
 
-OpenedContainerInPlace openDefinitionContainerInPlace(std::span<uint8_t> container, std::string_view copyright) {
+OpenedContainerInPlace openDefinitionContainerInPlace(std::span<uint8_t> container,
+                                                      std::string_view copyright) {
     ContainerParts parts;
-    if (const ContainerFailure failure = splitDefinitionContainer(container, parts); failure != ContainerFailure::None)
+    if (const ContainerFailure failure = splitDefinitionContainer(container, parts);
+        failure != ContainerFailure::None)
         return {failure, {}};
     return openDefinitionContainerPartsInPlace(container, parts, copyright);
 }
 
-OpenedContainerInPlace openDefinitionContainerPartsInPlace(std::span<uint8_t> container, const ContainerParts& parts,
+OpenedContainerInPlace openDefinitionContainerPartsInPlace(std::span<uint8_t> container,
+                                                           const ContainerParts& parts,
                                                            std::string_view copyright) {
     std::array<uint8_t, kKeyBufferSize> key{};
     (void)deriveDefinitionKey(copyright, key);
@@ -164,15 +184,16 @@ OpenedContainerInPlace openDefinitionContainerPartsInPlace(std::span<uint8_t> co
         platform::aes256EcbDecryptInPlace(ByteView(key).first(kAesKeySize), cipherText);
     if (!length) return {ContainerFailure::Cipher, {}};
     const ByteView payload = ByteView(cipherText).first(*length);
-    if (const ContainerFailure failure = checkPayload(payload, parts); failure != ContainerFailure::None)
+    if (const ContainerFailure failure = checkPayload(payload, parts);
+        failure != ContainerFailure::None)
         return {failure, {}};
     return {ContainerFailure::None, payload};
 }
 
 std::optional<Bytes> assembleDefinitionContainer(const ContainerParts& parts) {
     if (parts.payloadDigest.size() != 16) return std::nullopt;
-    const uint64_t total = uint64_t(kContainerHeaderSize) + parts.skippedBytes.size() + parts.cipherText.size() +
-                           parts.payloadDigest.size();
+    const uint64_t total = uint64_t(kContainerHeaderSize) + parts.skippedBytes.size() +
+                           parts.cipherText.size() + parts.payloadDigest.size();
     if (total > std::numeric_limits<uint32_t>::max()) return std::nullopt;
 
     ByteWriter writer(static_cast<size_t>(total));

@@ -14,14 +14,14 @@ namespace fu {
 // The checks a container must pass, in the order they are made.
 enum class ContainerFailure {
     None,
-    TooShort,            // fewer than 29 bytes
-    BadSignature,        // bytes 0..3 are not 00 01 00 00
-    LengthMismatch,      // the length field is not the file's length
-    ContainerDigest,     // MD5 of bytes 28.. differs from the stored one
-    SkipTooLarge,        // the skip length leaves no room for the ciphertext and payload digest
-    Cipher,              // AES refused the ciphertext (block size, padding: usually a wrong key)
-    PayloadDigest,       // MD5 of the decrypted payload differs from the stored one
-    OddPayload,          // the payload's length is odd
+    TooShort,        // fewer than 29 bytes
+    BadSignature,    // bytes 0..3 are not 00 01 00 00
+    LengthMismatch,  // the length field is not the file's length
+    ContainerDigest, // MD5 of bytes 28.. differs from the stored one
+    SkipTooLarge,    // the skip length leaves no room for the ciphertext and payload digest
+    Cipher,          // AES refused the ciphertext (block size, padding: usually a wrong key)
+    PayloadDigest,   // MD5 of the decrypted payload differs from the stored one
+    OddPayload,      // the payload's length is odd
 };
 
 [[nodiscard]] const char* describeContainerFailure(ContainerFailure failure);
@@ -51,10 +51,12 @@ struct ContainerParts {
 // first failure in the order above. The container digest is summed beside the decryption, on a
 // second thread where one can be had: the two passes are independent and each as long as the
 // file. With `parts`, the container's parts are handed back when it is accepted.
-[[nodiscard]] OpenedContainer openDefinitionContainer(ByteView container, std::string_view copyright,
+[[nodiscard]] OpenedContainer openDefinitionContainer(ByteView container,
+                                                      std::string_view copyright,
                                                       ContainerParts* parts = nullptr);
 // The same after splitDefinitionContainer has checked it: the decryption and the payload's checks.
-[[nodiscard]] OpenedContainer openDefinitionContainerParts(const ContainerParts& parts, std::string_view copyright);
+[[nodiscard]] OpenedContainer openDefinitionContainerParts(const ContainerParts& parts,
+                                                           std::string_view copyright);
 
 struct OpenedContainerInPlace {
     ContainerFailure failure = ContainerFailure::None;
@@ -65,13 +67,13 @@ struct OpenedContainerInPlace {
 [[nodiscard]] OpenedContainerInPlace openDefinitionContainerInPlace(std::span<uint8_t> container,
                                                                     std::string_view copyright);
 // The part of that after splitDefinitionContainer, whose parts lie inside `container`.
-[[nodiscard]] OpenedContainerInPlace openDefinitionContainerPartsInPlace(std::span<uint8_t> container,
-                                                                         const ContainerParts& parts,
-                                                                         std::string_view copyright);
+[[nodiscard]] OpenedContainerInPlace
+openDefinitionContainerPartsInPlace(std::span<uint8_t> container, const ContainerParts& parts,
+                                    std::string_view copyright);
 
 // Writes a container that openDefinitionContainer accepts; nullopt when the payload has an odd
 // length or the key cannot be derived.
-[[nodiscard]] std::optional<Bytes> writeDefinitionContainer(ByteView payload, std::string_view copyright,
-                                                            ByteView skippedBytes);
+[[nodiscard]] std::optional<Bytes>
+writeDefinitionContainer(ByteView payload, std::string_view copyright, ByteView skippedBytes);
 
 } // namespace fu

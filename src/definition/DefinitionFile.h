@@ -11,6 +11,7 @@ namespace fu {
 
 // nullopt when the file cannot be opened or read, is not a regular file, or is larger than a
 // container's 32-bit length field can describe (EFBIG); *error then says which.
-[[nodiscard]] std::optional<Bytes> readDefinitionFile(const std::string& path, int* error = nullptr);
+[[nodiscard]] std::optional<Bytes> readDefinitionFile(const std::string& path,
+                                                      int* error = nullptr);
 
 } // namespace fu

@@ -12,9 +12,7 @@
 
 namespace fu {
 
-std::string buildCopyrightString() {
-    return FONTUPDATER_COPYRIGHT;
-}
+std::string buildCopyrightString() { return FONTUPDATER_COPYRIGHT; }
 
 bool deriveDefinitionKey(std::string_view copyright, std::span<uint8_t> buffer) {
     if (buffer.size() < 17) return false;

@@ -45,14 +45,16 @@ std::unique_ptr<ScriptInfo> scriptInfoOfData(ByteView text) {
     return info;
 }
 
-std::unique_ptr<UpdateSfntSetInfo> updateSfntSetInfoOfData(ByteView sets, const std::shared_ptr<const Bytes>& buffer) {
+std::unique_ptr<UpdateSfntSetInfo>
+updateSfntSetInfoOfData(ByteView sets, const std::shared_ptr<const Bytes>& buffer) {
     if (sets.empty()) return nullptr;
     auto container = SfntData::initWithSfntDataNoCopy(sets);
     if (!container || container->countOfSfntTable() == 0) return nullptr;
     auto info = std::make_unique<UpdateSfntSetInfo>();
     for (const SfntTable& table : container->tables) {
         // One bad set refuses the whole section.
-        if (table.tableData.empty() || !addUpdateSfntSetItemOfData(table.tableData, *info, buffer)) return nullptr;
+        if (table.tableData.empty() || !addUpdateSfntSetItemOfData(table.tableData, *info, buffer))
+            return nullptr;
     }
     return info;
 }
@@ -70,7 +72,8 @@ bool addUpdateSfntSetItemOfData(ByteView set, UpdateSfntSetInfo& updateSfntSetIn
 
     auto item = std::make_unique<UpdateSfntSetItem>();
     item->name = *name;
-    if (!item->setOldSfntDataWithData(oldTables, buffer) || !item->setNewSfntDataWithData(newTables, buffer))
+    if (!item->setOldSfntDataWithData(oldTables, buffer) ||
+        !item->setNewSfntDataWithData(newTables, buffer))
         return false;
     return updateSfntSetInfo.addUpdateSfntSetItem(std::move(item));
 }
@@ -91,7 +94,8 @@ PayloadFailure splitDefinitionPayload(const std::shared_ptr<const Bytes>& buffer
 
     sections.scriptInfo = scriptInfoOfData(sectionData(*container, kScriptsSectionTag));
     if (!sections.scriptInfo) return PayloadFailure::Scripts;
-    sections.updateSfntSetInfo = updateSfntSetInfoOfData(sectionData(*container, kSetsSectionTag), buffer);
+    sections.updateSfntSetInfo =
+        updateSfntSetInfoOfData(sectionData(*container, kSetsSectionTag), buffer);
     if (!sections.updateSfntSetInfo) return PayloadFailure::Sets;
     return PayloadFailure::None;
 }

@@ -40,15 +40,15 @@ struct DefinitionPayload {
 // hold is judged later: an unreadable read-me is nil, a target list without targets finds
 // nothing. With a buffer, the payload lies inside it and the sets' tables share it, so a large
 // table is never copied; without one they keep copies.
-[[nodiscard]] PayloadFailure splitDefinitionPayload(const std::shared_ptr<const Bytes>& buffer, ByteView payload,
-                                                    DefinitionPayload& sections);
+[[nodiscard]] PayloadFailure splitDefinitionPayload(const std::shared_ptr<const Bytes>& buffer,
+                                                    ByteView payload, DefinitionPayload& sections);
 
 // One section each; nil (or false) for bytes that do not make one.
 [[nodiscard]] std::unique_ptr<RichText> readMeOfData(ByteView rtf);
 [[nodiscard]] std::unique_ptr<UpdateTargetInfo> updateTargetInfoOfData(ByteView text);
 [[nodiscard]] std::unique_ptr<ScriptInfo> scriptInfoOfData(ByteView text);
-[[nodiscard]] std::unique_ptr<UpdateSfntSetInfo> updateSfntSetInfoOfData(ByteView sets,
-                                                                         const std::shared_ptr<const Bytes>& buffer);
+[[nodiscard]] std::unique_ptr<UpdateSfntSetInfo>
+updateSfntSetInfoOfData(ByteView sets, const std::shared_ptr<const Bytes>& buffer);
 // Adds one set's container to the list.
 [[nodiscard]] bool addUpdateSfntSetItemOfData(ByteView set, UpdateSfntSetInfo& updateSfntSetInfo,
                                               const std::shared_ptr<const Bytes>& buffer);
@@ -65,6 +65,7 @@ struct LoadedDefinition {
     }
 };
 // The file's bytes are taken over; they come back in definitionBytes only when the load succeeds.
-[[nodiscard]] LoadedDefinition loadDefinition(Bytes&& file, std::string_view copyright, const TrustStore& trust);
+[[nodiscard]] LoadedDefinition loadDefinition(Bytes&& file, std::string_view copyright,
+                                              const TrustStore& trust);
 
 } // namespace fu

@@ -12,8 +12,10 @@ namespace {
 
 Bytes signedMessage(const SigningKeyId& keyId, const ContainerParts& parts) {
     Bytes message;
-    message.reserve(kSignatureContext.size() + keyId.size() + parts.cipherText.size() + parts.payloadDigest.size());
-    for (ByteView piece : {asBytes(kSignatureContext), ByteView(keyId), parts.cipherText, parts.payloadDigest})
+    message.reserve(kSignatureContext.size() + keyId.size() + parts.cipherText.size() +
+                    parts.payloadDigest.size());
+    for (ByteView piece :
+         {asBytes(kSignatureContext), ByteView(keyId), parts.cipherText, parts.payloadDigest})
         message.insert(message.end(), piece.begin(), piece.end());
     return message;
 }
@@ -53,7 +55,8 @@ namespace {
 
 // What a signature check finds before the signature itself is verified; the key when there is
 // one to verify with.
-const TrustedKey* lookUpSigner(const ContainerParts& parts, const TrustStore& trust, SignatureVerification& result,
+const TrustedKey* lookUpSigner(const ContainerParts& parts, const TrustStore& trust,
+                               SignatureVerification& result,
                                std::optional<SignatureBlock>& block) {
     block = parseSignatureBlock(parts.skippedBytes);
     if (!block) return nullptr;
@@ -71,31 +74,37 @@ const TrustedKey* lookUpSigner(const ContainerParts& parts, const TrustStore& tr
 // end of the container; the signature block just before them has been read already. Its last
 // bytes make room for the context and the key id, so the message is whole without a copy of a
 // cipher text that may be as large as the file.
-SignatureVerification verifyDefinitionSignatureInPlace(std::span<uint8_t> container, const ContainerParts& parts,
+SignatureVerification verifyDefinitionSignatureInPlace(std::span<uint8_t> container,
+                                                       const ContainerParts& parts,
                                                        const TrustStore& trust) {
     SignatureVerification result;
     std::optional<SignatureBlock> block;
     const TrustedKey* key = lookUpSigner(parts, trust, result, block);
     if (!key) return result;
-    static_assert(kSignatureContext.size() + std::tuple_size_v<SigningKeyId> <= kSignatureBlockSize);
+    static_assert(kSignatureContext.size() + std::tuple_size_v<SigningKeyId> <=
+                  kSignatureBlockSize);
     const size_t prefix = kSignatureContext.size() + block->keyId.size();
     const auto cipherAt = static_cast<size_t>(parts.cipherText.data() - container.data());
     const std::span<uint8_t> message = container.subspan(cipherAt - prefix);
-    const auto afterContext = std::copy(kSignatureContext.begin(), kSignatureContext.end(), message.begin());
+    const auto afterContext =
+        std::copy(kSignatureContext.begin(), kSignatureContext.end(), message.begin());
     std::copy(block->keyId.begin(), block->keyId.end(), afterContext);
-    result.status = platform::ed25519Verify(key->publicKey, message, block->signature) ? SignatureStatus::SignedBy
-                                                                                       : SignatureStatus::BadSignature;
+    result.status = platform::ed25519Verify(key->publicKey, message, block->signature)
+                        ? SignatureStatus::SignedBy
+                        : SignatureStatus::BadSignature;
     return result;
 }
 
 } // namespace
 
-SignatureVerification verifyDefinitionSignature(const ContainerParts& parts, const TrustStore& trust) {
+SignatureVerification verifyDefinitionSignature(const ContainerParts& parts,
+                                                const TrustStore& trust) {
     SignatureVerification result;
     std::optional<SignatureBlock> block;
     const TrustedKey* key = lookUpSigner(parts, trust, result, block);
     if (!key) return result;
-    result.status = platform::ed25519Verify(key->publicKey, signedMessage(block->keyId, parts), block->signature)
+    result.status = platform::ed25519Verify(key->publicKey, signedMessage(block->keyId, parts),
+                                            block->signature)
                         ? SignatureStatus::SignedBy
                         : SignatureStatus::BadSignature;
     return result;
@@ -105,15 +114,18 @@ std::string describeSignature(const SignatureVerification& verification) {
     const std::string keyId = signingKeyIdText(verification.keyId);
     switch (verification.status) {
     case SignatureStatus::Unsigned: return "unsigned";
-    case SignatureStatus::SignedBy: return "signed by " + verification.signerName + " (key " + keyId + ")";
+    case SignatureStatus::SignedBy:
+        return "signed by " + verification.signerName + " (key " + keyId + ")";
     case SignatureStatus::UnknownKey: return "signed by an unknown key " + keyId + " (not trusted)";
     case SignatureStatus::BadSignature:
-        return "bad signature: key " + keyId + " (" + verification.signerName + ") did not sign these bytes";
+        return "bad signature: key " + keyId + " (" + verification.signerName +
+               ") did not sign these bytes";
     }
     return "unknown";
 }
 
-std::optional<Bytes> signDefinitionContainer(ByteView container, ByteView privateKey, ContainerFailure& failure) {
+std::optional<Bytes> signDefinitionContainer(ByteView container, ByteView privateKey,
+                                             ContainerFailure& failure) {
     ContainerParts parts;
     failure = splitDefinitionContainer(container, parts);
     if (failure != ContainerFailure::None) return std::nullopt;
@@ -129,22 +141,26 @@ std::optional<Bytes> signDefinitionContainer(ByteView container, ByteView privat
     return assembleDefinitionContainer({blockBytes, parts.cipherText, parts.payloadDigest});
 }
 
-OpenedDefinition openSignedDefinition(ByteView container, std::string_view copyright, const TrustStore& trust) {
+OpenedDefinition openSignedDefinition(ByteView container, std::string_view copyright,
+                                      const TrustStore& trust) {
     OpenedDefinition result;
     ContainerParts parts;
     result.container = openDefinitionContainer(container, copyright, &parts);
-    if (result.container.failure == ContainerFailure::None) result.signature = verifyDefinitionSignature(parts, trust);
+    if (result.container.failure == ContainerFailure::None)
+        result.signature = verifyDefinitionSignature(parts, trust);
     return result;
 }
 
-OpenedDefinitionInPlace openSignedDefinitionInPlace(std::span<uint8_t> container, std::string_view copyright,
+OpenedDefinitionInPlace openSignedDefinitionInPlace(std::span<uint8_t> container,
+                                                    std::string_view copyright,
                                                     const TrustStore& trust) {
     OpenedDefinitionInPlace result;
     ContainerParts parts;
     result.container.failure = splitDefinitionContainer(container, parts);
     if (result.container.failure != ContainerFailure::None) return result;
     // The signature covers the cipher text, so it is verified before the decryption replaces it.
-    const SignatureVerification signature = verifyDefinitionSignatureInPlace(container, parts, trust);
+    const SignatureVerification signature =
+        verifyDefinitionSignatureInPlace(container, parts, trust);
     result.container = openDefinitionContainerPartsInPlace(container, parts, copyright);
     if (result.container.failure == ContainerFailure::None) result.signature = signature;
     return result;

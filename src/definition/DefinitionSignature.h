@@ -50,7 +50,8 @@ struct SignatureVerification {
     std::string signerName; // SignedBy and BadSignature
 };
 
-[[nodiscard]] SignatureVerification verifyDefinitionSignature(const ContainerParts& parts, const TrustStore& trust);
+[[nodiscard]] SignatureVerification verifyDefinitionSignature(const ContainerParts& parts,
+                                                              const TrustStore& trust);
 // One line for people: "signed by NAME (key ID)", "unsigned", …
 [[nodiscard]] std::string describeSignature(const SignatureVerification& verification);
 

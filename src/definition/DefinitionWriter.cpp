@@ -36,7 +36,9 @@ SfntTable ownTable(uint32_t tag, Bytes bytes) {
     return result;
 }
 
-bool isUtf8Text(ByteView bytes) { return !bytes.empty() && platform::utf16Length(toString(bytes)).has_value(); }
+bool isUtf8Text(ByteView bytes) {
+    return !bytes.empty() && platform::utf16Length(toString(bytes)).has_value();
+}
 
 } // namespace
 
@@ -54,7 +56,8 @@ std::optional<SetTables> differingTables(ByteView oldFont, ByteView newFont, std
     }
     for (const SfntTable& candidate : newData->tables) {
         if (!oldData->tableForTag(candidate.tag)) {
-            error = "table '" + fourCCString(candidate.tag) + "' is only in the new font; an update can only replace tables";
+            error = "table '" + fourCCString(candidate.tag) +
+                    "' is only in the new font; an update can only replace tables";
             return std::nullopt;
         }
     }
@@ -63,10 +66,12 @@ std::optional<SetTables> differingTables(ByteView oldFont, ByteView newFont, std
     for (const SfntTable& old : oldData->tables) {
         const SfntTable* replacement = newData->tableForTag(old.tag);
         if (!replacement) {
-            error = "table '" + fourCCString(old.tag) + "' is only in the old font; an update can only replace tables";
+            error = "table '" + fourCCString(old.tag) +
+                    "' is only in the old font; an update can only replace tables";
             return std::nullopt;
         }
-        if (old.tag == kNameTableTag || old.tag == kHeadTag || old.isEqualToTableData(replacement)) continue;
+        if (old.tag == kNameTableTag || old.tag == kHeadTag || old.isEqualToTableData(replacement))
+            continue;
         oldTables.push_back(old);
         newTables.push_back(*replacement);
         result.tags.push_back(old.tag);
@@ -117,7 +122,8 @@ AuthoringResult buildDefinitionPayload(const DefinitionSources& sources) {
             result.error = "set \"" + source.name + "\": " + error;
             return result;
         }
-        auto set = container({table(kSetNameTag, asBytes(source.name)), table(kSetOldTablesTag, tables->oldTables),
+        auto set = container({table(kSetNameTag, asBytes(source.name)),
+                              table(kSetOldTablesTag, tables->oldTables),
                               table(kSetNewTablesTag, tables->newTables)});
         if (!set) {
             result.error = "set \"" + source.name + "\" is too large";
@@ -133,8 +139,9 @@ AuthoringResult buildDefinitionPayload(const DefinitionSources& sources) {
         result.error = "the update sets are too large";
         return result;
     }
-    result.bytes = container({table(kReadMeSectionTag, sources.readMe), table(kTargetsSectionTag, sources.targets),
-                              table(kScriptsSectionTag, sources.scripts), table(kSetsSectionTag, *setsSection)});
+    result.bytes = container(
+        {table(kReadMeSectionTag, sources.readMe), table(kTargetsSectionTag, sources.targets),
+         table(kScriptsSectionTag, sources.scripts), table(kSetsSectionTag, *setsSection)});
     if (!result.bytes) result.error = "the definition is too large";
     return result;
 }

@@ -36,7 +36,8 @@ struct SetTables {
     Bytes newTables;
     std::vector<uint32_t> tags;
 };
-[[nodiscard]] std::optional<SetTables> differingTables(ByteView oldFont, ByteView newFont, std::string& error);
+[[nodiscard]] std::optional<SetTables> differingTables(ByteView oldFont, ByteView newFont,
+                                                       std::string& error);
 
 // The decrypted payload of a definition: 'rdme', 'updp', 'scpt' and 'sets'.
 [[nodiscard]] AuthoringResult buildDefinitionPayload(const DefinitionSources& sources);

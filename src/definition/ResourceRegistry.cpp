@@ -17,7 +17,8 @@ std::map<std::pair<std::string, std::string>, Bytes>& resources() {
 
 } // namespace
 
-void ResourceRegistry::registerResource(const std::string& name, const std::string& type, Bytes data) {
+void ResourceRegistry::registerResource(const std::string& name, const std::string& type,
+                                        Bytes data) {
     std::lock_guard lock(gMutex);
     resources()[{name, type}] = std::move(data);
 }
@@ -27,7 +28,8 @@ void ResourceRegistry::removeResource(const std::string& name, const std::string
     resources().erase({name, type});
 }
 
-std::optional<Bytes> ResourceRegistry::resourceData(const std::string& name, const std::string& type) {
+std::optional<Bytes> ResourceRegistry::resourceData(const std::string& name,
+                                                    const std::string& type) {
     std::lock_guard lock(gMutex);
     auto it = resources().find({name, type});
     if (it == resources().end()) return std::nullopt;

@@ -14,7 +14,8 @@ public:
     static void registerResource(const std::string& name, const std::string& type, Bytes data);
     static void removeResource(const std::string& name, const std::string& type);
     // A copy of the resource's bytes, or nullopt when there is none.
-    [[nodiscard]] static std::optional<Bytes> resourceData(const std::string& name, const std::string& type);
+    [[nodiscard]] static std::optional<Bytes> resourceData(const std::string& name,
+                                                           const std::string& type);
 };
 
 } // namespace fu

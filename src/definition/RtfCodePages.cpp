@@ -39,18 +39,12 @@ constexpr int kMacJapanese = 10001;
 // Apple's Mac Japanese puts these where CP932 has nothing.
 std::optional<std::string_view> macJapaneseAddition(uint8_t byte) {
     switch (byte) {
-    case 0x80:
-        return "\\";
-    case 0xA0:
-        return "\u00A0";
-    case 0xFD:
-        return "\u00A9";
-    case 0xFE:
-        return "\u2122";
-    case 0xFF:
-        return "\u2026";
-    default:
-        return std::nullopt;
+    case 0x80: return "\\";
+    case 0xA0: return "\u00A0";
+    case 0xFD: return "\u00A9";
+    case 0xFE: return "\u2122";
+    case 0xFF: return "\u2026";
+    default: return std::nullopt;
     }
 }
 
@@ -69,45 +63,27 @@ int codePageOfCharset(int64_t charset) {
     case 0: // ANSI
     case 2: // Symbol: no Unicode meaning of its own
         return 1252;
-    case 77:
-        return 10000;
-    case 78:
-        return kMacJapanese;
+    case 77: return 10000;
+    case 78: return kMacJapanese;
     case 79:
-    case 129:
-        return 949;
+    case 129: return 949;
     case 80:
-    case 134:
-        return 936;
+    case 134: return 936;
     case 81:
-    case 136:
-        return 950;
-    case 128:
-        return 932;
-    case 161:
-        return 1253;
-    case 162:
-        return 1254;
-    case 163:
-        return 1258;
-    case 177:
-        return 1255;
-    case 178:
-        return 1256;
-    case 186:
-        return 1257;
-    case 204:
-        return 1251;
-    case 222:
-        return 874;
-    case 238:
-        return 1250;
-    case 254:
-        return 437;
-    case 255:
-        return 850;
-    default:
-        return 0; // 1 (default charset) and anything unknown
+    case 136: return 950;
+    case 128: return 932;
+    case 161: return 1253;
+    case 162: return 1254;
+    case 163: return 1258;
+    case 177: return 1255;
+    case 178: return 1256;
+    case 186: return 1257;
+    case 204: return 1251;
+    case 222: return 874;
+    case 238: return 1250;
+    case 254: return 437;
+    case 255: return 850;
+    default: return 0; // 1 (default charset) and anything unknown
     }
 }
 

@@ -36,9 +36,7 @@ constexpr int64_t kParameterCeiling = 1'000'000'000'000;
 constexpr bool isLetter(uint8_t byte) {
     return (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z');
 }
-constexpr bool isDigit(uint8_t byte) {
-    return byte >= '0' && byte <= '9';
-}
+constexpr bool isDigit(uint8_t byte) { return byte >= '0' && byte <= '9'; }
 constexpr bool isSpace(uint8_t byte) {
     return byte == ' ' || byte == '\t' || byte == '\r' || byte == '\n';
 }
@@ -86,21 +84,12 @@ public:
         while (pos_ < in_.size() && !finished_) {
             const uint8_t byte = in_[pos_++];
             switch (byte) {
-            case '{':
-                openGroup();
-                break;
-            case '}':
-                closeGroup();
-                break;
-            case '\\':
-                controlSequence();
-                break;
+            case '{': openGroup(); break;
+            case '}': closeGroup(); break;
+            case '\\': controlSequence(); break;
             case '\r':
-            case '\n':
-                break; // line ends in the source carry nothing
-            default:
-                character(byte);
-                break;
+            case '\n': break; // line ends in the source carry nothing
+            default: character(byte); break;
             }
         }
         flush();
@@ -209,8 +198,7 @@ private:
         case '}':
             textByte(symbol); // no flush: it may be the trail byte of a double-byte character
             return;
-        default:
-            break;
+        default: break;
         }
         flush();
         switch (symbol) {
@@ -218,20 +206,11 @@ private:
         case '\n': // a backslash before a line end is \par; this is how TextEdit writes it
             paragraphBreak();
             break;
-        case '~':
-            emitCharacter(U'\u00A0');
-            break;
-        case '-':
-            emitCharacter(U'\u00AD');
-            break;
-        case '_':
-            emitCharacter(U'\u2011');
-            break;
-        case '*':
-            skipCurrentGroup();
-            break;
-        default:
-            break;
+        case '~': emitCharacter(U'\u00A0'); break;
+        case '-': emitCharacter(U'\u00AD'); break;
+        case '_': emitCharacter(U'\u2011'); break;
+        case '*': skipCurrentGroup(); break;
+        default: break;
         }
     }
 
@@ -307,11 +286,8 @@ private:
         const bool inText = state.destination == Destination::Text;
         const bool on = !hasParameter || parameter != 0;
         switch (action) {
-        case Action::Ignore:
-            break;
-        case Action::SkipGroup:
-            skipCurrentGroup();
-            break;
+        case Action::Ignore: break;
+        case Action::SkipGroup: skipCurrentGroup(); break;
         case Action::FontTable:
             state.destination = Destination::FontTable;
             collectingFontName_ = false;
@@ -333,27 +309,17 @@ private:
         case Action::Character:
             if (inText) emitCharacter(info->character);
             break;
-        case Action::ParagraphDefaults:
-            state.alignment = ParagraphAlignment::Left;
-            break;
+        case Action::ParagraphDefaults: state.alignment = ParagraphAlignment::Left; break;
         case Action::PlainCharacters:
             state.font = -1;
             state.fontSize = 24;
             state.color = 0;
             state.bold = state.italic = state.underline = false;
             break;
-        case Action::Bold:
-            state.bold = on;
-            break;
-        case Action::Italic:
-            state.italic = on;
-            break;
-        case Action::Underline:
-            state.underline = on;
-            break;
-        case Action::UnderlineNone:
-            state.underline = false;
-            break;
+        case Action::Bold: state.bold = on; break;
+        case Action::Italic: state.italic = on; break;
+        case Action::Underline: state.underline = on; break;
+        case Action::UnderlineNone: state.underline = false; break;
         case Action::Font:
             if (state.destination == Destination::FontTable) {
                 defineFont(clampInt32(parameter, 0, INT32_MAX));
@@ -369,21 +335,11 @@ private:
                 state.fontSize = static_cast<int32_t>(parameter);
             }
             break;
-        case Action::Color:
-            state.color = clampInt32(parameter, 0, INT32_MAX);
-            break;
-        case Action::DefaultFont:
-            defaultFont_ = clampInt32(parameter, 0, INT32_MAX);
-            break;
-        case Action::Align:
-            state.alignment = info->alignment;
-            break;
-        case Action::DocumentCharset:
-            setDocumentCodePage(info->codePage);
-            break;
-        case Action::AnsiCodePage:
-            setDocumentCodePage(parameter);
-            break;
+        case Action::Color: state.color = clampInt32(parameter, 0, INT32_MAX); break;
+        case Action::DefaultFont: defaultFont_ = clampInt32(parameter, 0, INT32_MAX); break;
+        case Action::Align: state.alignment = info->alignment; break;
+        case Action::DocumentCharset: setDocumentCodePage(info->codePage); break;
+        case Action::AnsiCodePage: setDocumentCodePage(parameter); break;
         case Action::FontCharset:
             if (Font* font = fontBeingDefined()) {
                 const int number = codePageOfCharset(parameter);
@@ -395,26 +351,16 @@ private:
                 if (auto index = codePageIndex(parameter)) font->codePage = *index;
             }
             break;
-        case Action::Red:
-            colorComponent(red_, parameter);
-            break;
-        case Action::Green:
-            colorComponent(green_, parameter);
-            break;
-        case Action::Blue:
-            colorComponent(blue_, parameter);
-            break;
+        case Action::Red: colorComponent(red_, parameter); break;
+        case Action::Green: colorComponent(green_, parameter); break;
+        case Action::Blue: colorComponent(blue_, parameter); break;
         case Action::Unicode:
             if (!hasParameter) break;
             ucSkip_ = static_cast<size_t>(state.unicodeSkip);
             if (inText) unicode(parameter);
             break;
-        case Action::UnicodeSkip:
-            state.unicodeSkip = clampInt32(parameter, 0, 0xFFFF);
-            break;
-        case Action::Binary:
-            skipBinary(hasParameter, parameter);
-            break;
+        case Action::UnicodeSkip: state.unicodeSkip = clampInt32(parameter, 0, 0xFFFF); break;
+        case Action::Binary: skipBinary(hasParameter, parameter); break;
         }
     }
 

@@ -18,9 +18,7 @@ std::optional<SigningKeyId> signingKeyId(ByteView publicKey) {
     return keyId;
 }
 
-std::string signingKeyIdText(const SigningKeyId& keyId) {
-    return hexString(keyId, HexCase::Lower);
-}
+std::string signingKeyIdText(const SigningKeyId& keyId) { return hexString(keyId, HexCase::Lower); }
 
 bool TrustStore::add(ByteView publicKey, std::string signerName) {
     const auto keyId = signingKeyId(publicKey);
@@ -51,8 +49,6 @@ TrustStore TrustStore::load(const std::string& folder, bool acceptOwnFiles,
     return store;
 }
 
-TrustStore TrustStore::system() {
-    return load(platform::kSystemTrustFolder, false, std::cerr);
-}
+TrustStore TrustStore::system() { return load(platform::kSystemTrustFolder, false, std::cerr); }
 
 } // namespace fu

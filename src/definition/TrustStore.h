@@ -40,7 +40,8 @@ public:
 
     // The built-in keys and the keys in `folder` (see platform::trustedKeyFiles); what is ignored
     // is named on `warnings`.
-    [[nodiscard]] static TrustStore load(const std::string& folder, bool acceptOwnFiles, std::ostream& warnings);
+    [[nodiscard]] static TrustStore load(const std::string& folder, bool acceptOwnFiles,
+                                         std::ostream& warnings);
     // The built-in keys and the system trust folder, warnings on standard error.
     [[nodiscard]] static TrustStore system();
 

@@ -8,19 +8,22 @@ std::unique_ptr<SfntData> tablesOf(ByteView bytes, const std::shared_ptr<const B
     if (bytes.empty()) return nullptr;
     // A container that does not parse still makes an object without tables; the decision
     // refuses such old data, so nothing can match it.
-    return buffer ? SfntData::initWithSharedSfntData(buffer, bytes) : SfntData::initWithSfntData(bytes);
+    return buffer ? SfntData::initWithSharedSfntData(buffer, bytes)
+                  : SfntData::initWithSfntData(bytes);
 }
 
 } // namespace
 
-bool UpdateSfntSetItem::setOldSfntDataWithData(ByteView bytes, const std::shared_ptr<const Bytes>& buffer) {
+bool UpdateSfntSetItem::setOldSfntDataWithData(ByteView bytes,
+                                               const std::shared_ptr<const Bytes>& buffer) {
     auto data = tablesOf(bytes, buffer);
     if (!data) return false;
     oSfntData = std::move(data);
     return true;
 }
 
-bool UpdateSfntSetItem::setNewSfntDataWithData(ByteView bytes, const std::shared_ptr<const Bytes>& buffer) {
+bool UpdateSfntSetItem::setNewSfntDataWithData(ByteView bytes,
+                                               const std::shared_ptr<const Bytes>& buffer) {
     auto data = tablesOf(bytes, buffer);
     if (!data) return false;
     nSfntData = std::move(data);

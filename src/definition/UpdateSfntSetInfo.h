@@ -20,8 +20,10 @@ public:
 
     // False for no bytes. The tables keep a copy of the bytes, or, given the buffer they lie in,
     // share it.
-    [[nodiscard]] bool setOldSfntDataWithData(ByteView bytes, const std::shared_ptr<const Bytes>& buffer = nullptr);
-    [[nodiscard]] bool setNewSfntDataWithData(ByteView bytes, const std::shared_ptr<const Bytes>& buffer = nullptr);
+    [[nodiscard]] bool setOldSfntDataWithData(ByteView bytes,
+                                              const std::shared_ptr<const Bytes>& buffer = nullptr);
+    [[nodiscard]] bool setNewSfntDataWithData(ByteView bytes,
+                                              const std::shared_ptr<const Bytes>& buffer = nullptr);
 };
 
 class UpdateSfntSetInfo {

@@ -26,20 +26,23 @@ std::optional<std::string> readUtf8File(const std::string& path) {
 
 bool UpdateTargetItem::checkPropertys(const UpdateTargetItem* item) {
     if (!item) return false;
-    for (const auto* field : {&item->resName, &item->japanFullName, &item->oVersStr, &item->checksum,
-                              &item->nVersStr, &item->nSfntCDate, &item->nSfntMDate, &item->nFileCDate,
-                              &item->nFileMDate, &item->nResMapInfo})
+    for (const auto* field :
+         {&item->resName, &item->japanFullName, &item->oVersStr, &item->checksum, &item->nVersStr,
+          &item->nSfntCDate, &item->nSfntMDate, &item->nFileCDate, &item->nFileMDate,
+          &item->nResMapInfo})
         if (!*field || (*field)->empty()) return false;
     return true;
 }
 
-std::unique_ptr<UpdateTargetInfo> UpdateTargetInfo::initWithUpdateTargetText(const std::string& text) {
+std::unique_ptr<UpdateTargetInfo>
+UpdateTargetInfo::initWithUpdateTargetText(const std::string& text) {
     auto info = std::make_unique<UpdateTargetInfo>();
     if (text.empty() || !info->setupWithUpdateTargetText(text)) return nullptr;
     return info;
 }
 
-std::unique_ptr<UpdateTargetInfo> UpdateTargetInfo::initWithUpdateTargetTextFilePath(const std::string& path) {
+std::unique_ptr<UpdateTargetInfo>
+UpdateTargetInfo::initWithUpdateTargetTextFilePath(const std::string& path) {
     auto info = std::make_unique<UpdateTargetInfo>();
     if (!info->setupWithUpdateTargetTextPath(path)) return nullptr;
     return info;
@@ -52,13 +55,16 @@ bool UpdateTargetInfo::setupWithUpdateTargetText(const std::string& text) {
         const auto fields = splitText(line, '\t');
         if (fields.size() < kTargetFields) continue;
         bool complete = true;
-        for (size_t i = 0; i < kTargetFields; ++i) complete = complete && !fields[i].empty();
+        for (size_t i = 0; i < kTargetFields; ++i)
+            complete = complete && !fields[i].empty();
         if (!complete) continue;
         auto item = std::make_unique<UpdateTargetItem>();
         std::optional<std::string>* targets[kTargetFields] = {
-            &item->resName,    &item->japanFullName, &item->oVersStr,   &item->checksum,   &item->nVersStr,
-            &item->nSfntCDate, &item->nSfntMDate,    &item->nFileCDate, &item->nFileMDate, &item->nResMapInfo};
-        for (size_t i = 0; i < kTargetFields; ++i) *targets[i] = std::string(fields[i]);
+            &item->resName,    &item->japanFullName, &item->oVersStr,   &item->checksum,
+            &item->nVersStr,   &item->nSfntCDate,    &item->nSfntMDate, &item->nFileCDate,
+            &item->nFileMDate, &item->nResMapInfo};
+        for (size_t i = 0; i < kTargetFields; ++i)
+            *targets[i] = std::string(fields[i]);
         updateTargetItems.push_back(std::move(item));
     }
     return !updateTargetItems.empty();

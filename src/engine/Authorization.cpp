@@ -145,9 +145,7 @@ std::optional<std::vector<Authorization::Helper::Folder>> helperFolders(HelperFo
 Authorization::Authorization() = default;
 Authorization::~Authorization() = default;
 
-bool Authorization::hasAuthRef() const {
-    return authRef_ != nullptr;
-}
+bool Authorization::hasAuthRef() const { return authRef_ != nullptr; }
 
 int32_t Authorization::startAuthorization(Authorization* authorization) {
     if (!authorization) return -1;
@@ -190,9 +188,11 @@ bool Authorization::stopAuthorization(Authorization* authorization) {
     return true;
 }
 
-int32_t Authorization::runDefinitionScriptWithAuthorization(Authorization* authorization, ByteView definition,
+int32_t Authorization::runDefinitionScriptWithAuthorization(Authorization* authorization,
+                                                            ByteView definition,
                                                             const std::string& scriptKey) {
-    if (!authorization || !authorization->authRef_ || definition.empty() || scriptKey.empty()) return -1;
+    if (!authorization || !authorization->authRef_ || definition.empty() || scriptKey.empty())
+        return -1;
     HelperRequest request{HelperVerb::RunScript, {}, {}, scriptKey};
     request.definition = toString(definition);
     return Helper::request(authorization->authRef_, request);
@@ -210,26 +210,35 @@ int32_t Authorization::moveFileWithAuthorization(Authorization* authorization,
     return Helper::request(authorization->authRef_, request);
 }
 
-int32_t Authorization::swapFileWithAuthorization(Authorization* authorization, const std::string& newPath,
-                                                 const std::string& fontPath, const std::string& backupPath) {
-    if (!authorization || !authorization->authRef_ || !isUsableText(newPath) || !isUsableText(fontPath) ||
-        !isUsableText(backupPath))
+int32_t Authorization::swapFileWithAuthorization(Authorization* authorization,
+                                                 const std::string& newPath,
+                                                 const std::string& fontPath,
+                                                 const std::string& backupPath) {
+    if (!authorization || !authorization->authRef_ || !isUsableText(newPath) ||
+        !isUsableText(fontPath) || !isUsableText(backupPath))
         return -1;
     const Helper& helper = *authorization->authRef_;
-    HelperRequest request{HelperVerb::Swap, helper.spelledForHelper(newPath), helper.spelledForHelper(fontPath), {},
+    HelperRequest request{HelperVerb::Swap,
+                          helper.spelledForHelper(newPath),
+                          helper.spelledForHelper(fontPath),
+                          {},
                           helper.spelledForHelper(backupPath)};
     return Helper::request(authorization->authRef_, request);
 }
 
-int32_t Authorization::clearFontCacheWithAuthorization(Authorization* authorization, const ScriptInfo* scriptInfo,
+int32_t Authorization::clearFontCacheWithAuthorization(Authorization* authorization,
+                                                       const ScriptInfo* scriptInfo,
                                                        ByteView definition) {
     if (!authorization || !authorization->authRef_ || !scriptInfo) return -1;
     // The helper runs its own reading of the definition; what is looked up here only decides
     // which steps there are, as the scripts the user was shown.
     if (!scriptInfo->scriptStringForKey("OSAATSChacheRemoveAuth")) return -1;
-    const auto run = [&](const char* key) { return runDefinitionScriptWithAuthorization(authorization, definition, key); };
+    const auto run = [&](const char* key) {
+        return runDefinitionScriptWithAuthorization(authorization, definition, key);
+    };
     if (int32_t status = run("OSAATSChacheRemoveAuth"); status != 0) return status;
-    if (!scriptInfo->scriptStringForKey("OSAATSShutdownAuth") || run("OSAATSShutdownAuth") != 0) return 0;
+    if (!scriptInfo->scriptStringForKey("OSAATSShutdownAuth") || run("OSAATSShutdownAuth") != 0)
+        return 0;
     if (scriptInfo->scriptStringForKey("OSAATSPingAuth")) (void)run("OSAATSPingAuth");
     return 0;
 }

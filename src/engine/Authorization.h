@@ -37,7 +37,8 @@ public:
                                                                       ByteView definition,
                                                                       const std::string& scriptKey);
     // Moves a Mac file (with its companion) with rights; 0 = the helper carried the request out.
-    [[nodiscard]] static int32_t moveFileWithAuthorization(Authorization* authorization, const std::string& fromPath,
+    [[nodiscard]] static int32_t moveFileWithAuthorization(Authorization* authorization,
+                                                           const std::string& fromPath,
                                                            const std::string& toPath);
     // The helper swaps the new pair into the font's place, the old pair kept under the backup
     // name first; answers its status (0, a per-font failure, or a session code).
@@ -47,7 +48,8 @@ public:
                                                            const std::string& backupPath);
     // "OSAATSChacheRemoveAuth", then "OSAATSShutdownAuth", then "OSAATSPingAuth"; 0 = success.
     [[nodiscard]] static int32_t clearFontCacheWithAuthorization(Authorization* authorization,
-                                                                 const ScriptInfo* scriptInfo, ByteView definition);
+                                                                 const ScriptInfo* scriptInfo,
+                                                                 ByteView definition);
 
     struct Helper; // the running helper process: the platform's "authorization reference"
 

@@ -30,8 +30,10 @@ int64_t characterCount(const std::string& text) {
 // How much bigger the new file is expected to be: five bytes per character the version strings
 // grow by (they appear in 'vers' and in several 'name' records), plus the change of the tables.
 int64_t growthEstimate(const UpdateTargetItem& target, const UpdateSfntSetItem& set) {
-    const int64_t versions = 5 * (characterCount(*target.nVersStr) - characterCount(*target.oVersStr));
-    return versions + int64_t(set.nSfntData->totalTableSize()) - int64_t(set.oSfntData->totalTableSize());
+    const int64_t versions =
+        5 * (characterCount(*target.nVersStr) - characterCount(*target.oVersStr));
+    return versions + int64_t(set.nSfntData->totalTableSize()) -
+           int64_t(set.oSfntData->totalTableSize());
 }
 
 std::string joinPath(const std::string& folder, const std::string& name) {
@@ -84,8 +86,9 @@ bool collectFiles(const platform::SearchFolder& folder, size_t index, FoundTree&
         if (!child) continue;
         const FoundFolder& parent = tree.folders[index];
         FoundFolder found{joinPath(parent.path, entry.name),
-                          parent.subPath.empty() ? entry.name : joinPath(parent.subPath, entry.name), entry.name,
-                          index};
+                          parent.subPath.empty() ? entry.name
+                                                 : joinPath(parent.subPath, entry.name),
+                          entry.name, index};
         tree.folders.push_back(std::move(found));
         (void)collectFiles(*child, tree.folders.size() - 1, tree);
     }
@@ -115,7 +118,9 @@ public:
         }
         std::reverse(path_.begin(), path_.end());
         size_t common = 0;
-        while (common < chain_.size() && common < path_.size() && chain_[common].first == path_[common]) ++common;
+        while (common < chain_.size() && common < path_.size() &&
+               chain_[common].first == path_[common])
+            ++common;
         chain_.resize(common);
         while (chain_.size() < path_.size()) {
             const size_t next = path_[chain_.size()];
@@ -123,7 +128,8 @@ public:
             if (chain_.empty())
                 opened = platform::SearchFolder::open(folders_[next].path);
             else if (chain_.back().second)
-                opened = platform::SearchFolder::openChild(*chain_.back().second, folders_[next].name);
+                opened =
+                    platform::SearchFolder::openChild(*chain_.back().second, folders_[next].name);
             chain_.emplace_back(next, std::move(opened));
         }
         return chain_.back().second ? &*chain_.back().second : nullptr;
@@ -167,7 +173,8 @@ SearchTargets searchTargets(const std::vector<const UpdateTargetItem*>& all) {
 // pair by pair, since none of its steps depends on another pair and nothing changes the file in
 // between.
 void decideAllPairs(FoundFile& file, const FoundTree& tree, const platform::SearchFolder* folder,
-                    const SearchTargets& targets, const std::vector<const UpdateSfntSetItem*>& sets) {
+                    const SearchTargets& targets,
+                    const std::vector<const UpdateSfntSetItem*>& sets) {
     // Only files of type 'FFIL' are looked into.
     if (!folder || !file.readsCompanion()) return;
     platform::SearchFile read = folder->readFile(file.entry);
@@ -175,14 +182,16 @@ void decideAllPairs(FoundFile& file, const FoundTree& tree, const platform::Sear
     std::vector<ResFile::FontResCensus> censuses;
     {
         platform::ScopedFork fork = read.openFork();
-        if (!fork.isOpen() || ResFile::checkSuitcaseFontResName(targets.names, fork.refNum(), censuses) != 0)
+        if (!fork.isOpen() ||
+            ResFile::checkSuitcaseFontResName(targets.names, fork.refNum(), censuses) != 0)
             return;
     }
     std::vector<bool> named(targets.all.size(), false);
     bool anyNamed = false;
     for (size_t k = 0; k < targets.complete.size(); ++k) {
         const ResFile::FontResCensus& census = censuses[k];
-        named[targets.complete[k]] = census.fondCount > 0 && census.sfntCount > 0 && census.versCount > 0;
+        named[targets.complete[k]] =
+            census.fondCount > 0 && census.sfntCount > 0 && census.versCount > 0;
         anyNamed = anyNamed || named[targets.complete[k]];
     }
     if (!anyNamed) return;
@@ -196,9 +205,10 @@ void decideAllPairs(FoundFile& file, const FoundTree& tree, const platform::Sear
         const UpdateTargetItem& target = *targets.all[t];
         for (size_t s = 0; s < sets.size(); ++s) {
             if (!sets[s] || !sets[s]->oSfntData) continue;
-            const bool hit = FontUpdate::updateNeedResName(*target.resName, *target.japanFullName, *target.oVersStr,
-                                                           *target.nVersStr, *target.checksum,
-                                                           sets[s]->oSfntData.get(), *resFile) == 1;
+            const bool hit =
+                FontUpdate::updateNeedResName(*target.resName, *target.japanFullName,
+                                              *target.oVersStr, *target.nVersStr, *target.checksum,
+                                              sets[s]->oSfntData.get(), *resFile) == 1;
             file.hits[t * sets.size() + s] = hit;
             anyHit = anyHit || hit;
         }
@@ -222,7 +232,8 @@ void decideFiles(FoundTree& tree, const std::vector<const UpdateTargetItem*>& ta
     for (int64_t done = 1; done <= total; ++done) {
         FoundFile& file = tree.files[size_t(done - 1)];
         // A folder is opened again only for a file that is read.
-        decideAllPairs(file, tree, file.readsCompanion() ? chain.folder(file.folder) : nullptr, searched, sets);
+        decideAllPairs(file, tree, file.readsCompanion() ? chain.folder(file.folder) : nullptr,
+                       searched, sets);
         if (const int64_t reached = done * FontSearch::kStepsPerPair / total; reached > step) {
             step = reached;
             advance(done, total);
@@ -242,8 +253,10 @@ void sortAsFolderTree(std::vector<std::unique_ptr<UpdateFontItem>>& items, size_
     for (size_t i = first; i < items.size(); ++i) {
         Keyed entry{{}, platform::lastPathComponent(items[i]->srcPath), std::move(items[i])};
         for (size_t start = 0; entry.item->subDirPath && start <= entry.item->subDirPath->size();) {
-            const size_t slash = std::min(entry.item->subDirPath->find('/', start), entry.item->subDirPath->size());
-            if (slash > start) entry.folders.push_back(entry.item->subDirPath->substr(start, slash - start));
+            const size_t slash =
+                std::min(entry.item->subDirPath->find('/', start), entry.item->subDirPath->size());
+            if (slash > start)
+                entry.folders.push_back(entry.item->subDirPath->substr(start, slash - start));
             start = slash + 1;
         }
         keyed.push_back(std::move(entry));
@@ -252,23 +265,29 @@ void sortAsFolderTree(std::vector<std::unique_ptr<UpdateFontItem>>& items, size_
     std::stable_sort(keyed.begin(), keyed.end(), [&collator](const Keyed& a, const Keyed& b) {
         const size_t common = std::min(a.folders.size(), b.folders.size());
         for (size_t level = 0; level < common; ++level)
-            if (const int order = collator.compare(a.folders[level], b.folders[level]); order != 0) return order < 0;
+            if (const int order = collator.compare(a.folders[level], b.folders[level]); order != 0)
+                return order < 0;
         if (a.folders.size() != b.folders.size()) return a.folders.size() < b.folders.size();
         return collator.compare(a.name, b.name) < 0;
     });
-    for (size_t i = 0; i < keyed.size(); ++i) items[first + i] = std::move(keyed[i].item);
+    for (size_t i = 0; i < keyed.size(); ++i)
+        items[first + i] = std::move(keyed[i].item);
 }
 
 } // namespace
 
 FontSearch::FontSearch(UpdateFontInfo* updateFontInfo, const UpdateSfntSetInfo* updateSfntSetInfo,
-                       const UpdateTargetInfo* updateTargetInfo, std::string findTargetDirPath, Progress progress)
-    : updateFontInfo_(updateFontInfo), updateSfntSetInfo_(updateSfntSetInfo), updateTargetInfo_(updateTargetInfo),
-      findTargetDirPath_(std::move(findTargetDirPath)), progress_(std::move(progress)) {}
+                       const UpdateTargetInfo* updateTargetInfo, std::string findTargetDirPath,
+                       Progress progress)
+    : updateFontInfo_(updateFontInfo), updateSfntSetInfo_(updateSfntSetInfo),
+      updateTargetInfo_(updateTargetInfo), findTargetDirPath_(std::move(findTargetDirPath)),
+      progress_(std::move(progress)) {}
 
-int64_t FontSearch::progressMaximum(const UpdateSfntSetInfo* sets, const UpdateTargetInfo* targets) {
+int64_t FontSearch::progressMaximum(const UpdateSfntSetInfo* sets,
+                                    const UpdateTargetInfo* targets) {
     if (!sets || !targets) return 0;
-    return targets->countOfUpdateTargetItem() * sets->countOfUpdateSfntSetItem() * kStepsPerPair * 2;
+    return targets->countOfUpdateTargetItem() * sets->countOfUpdateSfntSetItem() * kStepsPerPair *
+           2;
 }
 
 void FontSearch::report(int64_t count, std::optional<std::string> text) const {
@@ -296,8 +315,10 @@ int16_t FontSearch::run() {
     const int64_t setCount = updateSfntSetInfo_->countOfUpdateSfntSetItem();
     std::vector<const UpdateTargetItem*> targets;
     std::vector<const UpdateSfntSetItem*> sets;
-    for (int64_t t = 0; t < targetCount; ++t) targets.push_back(updateTargetInfo_->updateTargetItemAtIndex(t));
-    for (int64_t s = 0; s < setCount; ++s) sets.push_back(updateSfntSetInfo_->updateSfntSetItemAtIndex(s));
+    for (int64_t t = 0; t < targetCount; ++t)
+        targets.push_back(updateTargetInfo_->updateTargetItemAtIndex(t));
+    for (int64_t s = 0; s < setCount; ++s)
+        sets.push_back(updateSfntSetInfo_->updateSfntSetItemAtIndex(s));
 
     // Each folder has an equal share of the bar, which its files fill as they are decided.
     const int64_t folderSpan = targetCount * setCount * kStepsPerPair;
@@ -338,9 +359,9 @@ int16_t FontSearch::run() {
                 const int64_t growth = growthEstimate(*target, *set);
                 for (const FoundFile& file : tree->files) {
                     if (!file.hit(size_t(t) * sets.size() + size_t(s))) continue;
-                    if (!updateFontInfo_->addUpdateFontItem(
-                            UpdateFontItem::foundItem(*target, file.path, tree->folders[file.folder].subPath, domain,
-                                                      uint64_t(s), file.forkSize, growth)))
+                    if (!updateFontInfo_->addUpdateFontItem(UpdateFontItem::foundItem(
+                            *target, file.path, tree->folders[file.folder].subPath, domain,
+                            uint64_t(s), file.forkSize, growth)))
                         return SearchErrorWalkFailed;
                 }
             }

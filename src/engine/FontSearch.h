@@ -20,7 +20,8 @@ public:
     using Progress = std::function<void(const UpdateResult&)>;
 
     FontSearch(UpdateFontInfo* updateFontInfo, const UpdateSfntSetInfo* updateSfntSetInfo,
-               const UpdateTargetInfo* updateTargetInfo, std::string findTargetDirPath, Progress progress);
+               const UpdateTargetInfo* updateTargetInfo, std::string findTargetDirPath,
+               Progress progress);
 
     // 0, or the search status code of the first failure (-997 ... -984).
     [[nodiscard]] int16_t run();
@@ -34,7 +35,8 @@ public:
 
     // The count the last report of a whole search reaches: targets x sets x kStepsPerPair x the
     // two Fonts folders. Counts rise steadily from 0 to it, never past it.
-    [[nodiscard]] static int64_t progressMaximum(const UpdateSfntSetInfo* sets, const UpdateTargetInfo* targets);
+    [[nodiscard]] static int64_t progressMaximum(const UpdateSfntSetInfo* sets,
+                                                 const UpdateTargetInfo* targets);
 
 private:
     void report(int64_t count, std::optional<std::string> text) const;

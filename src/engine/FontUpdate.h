@@ -40,93 +40,103 @@ public:
     // -1 = cannot decide.
 
     // The search's entry point: is the file at filePath this font at the old version?
-    [[nodiscard]] static int16_t updateNeedResName(const std::string& resName, const std::string& japanFullName,
+    [[nodiscard]] static int16_t
+    updateNeedResName(const std::string& resName, const std::string& japanFullName,
+                      const std::string& oldShortVersString, const std::string& newShortVersString,
+                      const std::string& checksumString, const SfntData* oldSfntData,
+                      const std::string& filePath);
+    [[nodiscard]] static int16_t updateNeedResName(const std::string& resName,
+                                                   const std::string& japanFullName,
                                                    const std::string& oldShortVersString,
                                                    const std::string& newShortVersString,
-                                                   const std::string& checksumString, const SfntData* oldSfntData,
-                                                   const std::string& filePath);
-    [[nodiscard]] static int16_t updateNeedResName(const std::string& resName, const std::string& japanFullName,
-                                                   const std::string& oldShortVersString,
-                                                   const std::string& newShortVersString,
-                                                   const std::string& checksumString, const SfntData* oldSfntData,
-                                                   ResFile& resFile);
+                                                   const std::string& checksumString,
+                                                   const SfntData* oldSfntData, ResFile& resFile);
     // Over all resources of the type.
-    [[nodiscard]] static int16_t updateNeedOldShortVersString(const std::string& oldShortVersString, ResFile& resFile);
-    [[nodiscard]] static int16_t updateNeedNewShortVersString(const std::string& newShortVersString, ResFile& resFile);
-    [[nodiscard]] static int16_t updateNeedFondNameString(const std::string& resName, ResFile& resFile);
-    [[nodiscard]] static int16_t updateNeedSfntResName(const std::string& resName, const std::string& japanFullName,
-                                                       const std::string& oldShortVersString,
-                                                       const std::string& newShortVersString,
-                                                       const std::string& checksumString,
-                                                       const SfntData* oldSfntData, ResFile& resFile);
+    [[nodiscard]] static int16_t updateNeedOldShortVersString(const std::string& oldShortVersString,
+                                                              ResFile& resFile);
+    [[nodiscard]] static int16_t updateNeedNewShortVersString(const std::string& newShortVersString,
+                                                              ResFile& resFile);
+    [[nodiscard]] static int16_t updateNeedFondNameString(const std::string& resName,
+                                                          ResFile& resFile);
+    [[nodiscard]] static int16_t
+    updateNeedSfntResName(const std::string& resName, const std::string& japanFullName,
+                          const std::string& oldShortVersString,
+                          const std::string& newShortVersString, const std::string& checksumString,
+                          const SfntData* oldSfntData, ResFile& resFile);
     // One resource.
     [[nodiscard]] static int16_t updateNeedOldShortVersString(const std::string& oldShortVersString,
                                                               ResItem* versResItem);
     [[nodiscard]] static int16_t updateNeedNewShortVersString(const std::string& newShortVersString,
                                                               ResItem* versResItem);
-    [[nodiscard]] static int16_t updateNeedFondNameString(const std::string& resName, ResItem* fondResItem);
-    [[nodiscard]] static int16_t updateNeedSfntResName(const std::string& resName, const std::string& japanFullName,
-                                                       const std::string& oldShortVersString,
-                                                       const std::string& newShortVersString,
-                                                       const std::string& checksumString,
-                                                       const SfntData* oldSfntData, ResItem* sfntResItem);
+    [[nodiscard]] static int16_t updateNeedFondNameString(const std::string& resName,
+                                                          ResItem* fondResItem);
+    [[nodiscard]] static int16_t
+    updateNeedSfntResName(const std::string& resName, const std::string& japanFullName,
+                          const std::string& oldShortVersString,
+                          const std::string& newShortVersString, const std::string& checksumString,
+                          const SfntData* oldSfntData, ResItem* sfntResItem);
     // The same for the font of an 'sfnt' resource whose name has been checked, already parsed, so
     // that a caller that goes on to change the font reads it once.
-    [[nodiscard]] static int16_t updateNeedSfntResName(const std::string& resName, const std::string& japanFullName,
-                                                       const std::string& oldShortVersString,
-                                                       const std::string& newShortVersString,
-                                                       const std::string& checksumString,
-                                                       const SfntData* oldSfntData, const SfntData& sfntData);
-    [[nodiscard]] static int16_t updateNeedNameJapanFullNameString(const std::string& japanFullName,
-                                                                   const SfntTableName* sfntTableName);
-    [[nodiscard]] static int16_t updateNeedNameOldShortVersString(const std::string& oldShortVersString,
-                                                                  const SfntTableName* sfntTableName);
-    [[nodiscard]] static int16_t updateNeedNameNewShortVersString(const std::string& newShortVersString,
-                                                                  const SfntTableName* sfntTableName);
+    [[nodiscard]] static int16_t
+    updateNeedSfntResName(const std::string& resName, const std::string& japanFullName,
+                          const std::string& oldShortVersString,
+                          const std::string& newShortVersString, const std::string& checksumString,
+                          const SfntData* oldSfntData, const SfntData& sfntData);
+    [[nodiscard]] static int16_t
+    updateNeedNameJapanFullNameString(const std::string& japanFullName,
+                                      const SfntTableName* sfntTableName);
+    [[nodiscard]] static int16_t
+    updateNeedNameOldShortVersString(const std::string& oldShortVersString,
+                                     const SfntTableName* sfntTableName);
+    [[nodiscard]] static int16_t
+    updateNeedNameNewShortVersString(const std::string& newShortVersString,
+                                     const SfntTableName* sfntTableName);
     [[nodiscard]] static int16_t updateNeedCheckMatchOldSfntData(const SfntData* oldSfntData,
                                                                  const SfntData* sfntData);
 
     // ---- New font construction (FontUpdateConstruction.cpp) ----
     // 0 = done; -1 = missing input or unexpected failure; otherwise a per-font result code.
 
-    // Loads srcPath, changes it in memory and writes the new file at dstPath (which must not exist).
-    [[nodiscard]] static int16_t updateResFileResName(const std::string& resName, const std::string& japanFullName,
-                                                      const std::string& oldVersString,
-                                                      const std::string& checksumString,
-                                                      const std::string& newVersString,
-                                                      const std::string& sfntCDate, const std::string& sfntMDate,
-                                                      const std::string& fileCDate, const std::string& fileMDate,
-                                                      const std::string& resMapInfo, const SfntData* oldSfntData,
-                                                      const SfntData* newSfntData, const std::string& srcPath,
-                                                      const std::string& dstPath);
+    // Loads srcPath, changes it in memory and writes the new file at dstPath (which must not
+    // exist).
+    [[nodiscard]] static int16_t
+    updateResFileResName(const std::string& resName, const std::string& japanFullName,
+                         const std::string& oldVersString, const std::string& checksumString,
+                         const std::string& newVersString, const std::string& sfntCDate,
+                         const std::string& sfntMDate, const std::string& fileCDate,
+                         const std::string& fileMDate, const std::string& resMapInfo,
+                         const SfntData* oldSfntData, const SfntData* newSfntData,
+                         const std::string& srcPath, const std::string& dstPath);
     // Changes a loaded file in memory: 'vers', the name table's version strings, the set's tables.
-    [[nodiscard]] static int16_t updateResFileResName(const std::string& resName, const std::string& japanFullName,
-                                                      const std::string& oldVersString,
-                                                      const std::string& checksumString,
-                                                      const std::string& newVersString,
-                                                      const std::string& sfntCDate, const std::string& sfntMDate,
-                                                      const SfntData* oldSfntData, const SfntData* newSfntData,
-                                                      ResFile& resFile);
-    [[nodiscard]] static std::optional<std::string>
-    makeNewResShortVersStringWithOldVersString(const std::string& oldVersString, const std::string& newVersString,
-                                               ResItem* versResItem);
+    [[nodiscard]] static int16_t
+    updateResFileResName(const std::string& resName, const std::string& japanFullName,
+                         const std::string& oldVersString, const std::string& checksumString,
+                         const std::string& newVersString, const std::string& sfntCDate,
+                         const std::string& sfntMDate, const SfntData* oldSfntData,
+                         const SfntData* newSfntData, ResFile& resFile);
+    [[nodiscard]] static std::optional<std::string> makeNewResShortVersStringWithOldVersString(
+        const std::string& oldVersString, const std::string& newVersString, ResItem* versResItem);
     [[nodiscard]] static int16_t updateVersOldVersString(const std::string& oldVersString,
-                                                         const std::string& newVersString, ResItem* versResItem);
-    [[nodiscard]] static bool setMajorMinorFixedwithVersResHeader(VersResHeader& header,
-                                                                  const std::string& shortVersString);
-    [[nodiscard]] static int16_t updateSfntResName(const std::string& resName, const std::string& japanFullName,
-                                                   const std::string& oldVersString,
-                                                   const std::string& newVersString, const std::string& sfntCDate,
-                                                   const std::string& sfntMDate, const SfntData* oldSfntData,
-                                                   const SfntData* newSfntData, ResItem* sfntResItem);
+                                                         const std::string& newVersString,
+                                                         ResItem* versResItem);
+    [[nodiscard]] static bool
+    setMajorMinorFixedwithVersResHeader(VersResHeader& header, const std::string& shortVersString);
+    [[nodiscard]] static int16_t
+    updateSfntResName(const std::string& resName, const std::string& japanFullName,
+                      const std::string& oldVersString, const std::string& newVersString,
+                      const std::string& sfntCDate, const std::string& sfntMDate,
+                      const SfntData* oldSfntData, const SfntData* newSfntData,
+                      ResItem* sfntResItem);
 
     // ---- Font search (FontUpdateSearch.cpp) ----
 
     // Walks one folder tree for one target and one set; 0 or -1.
     [[nodiscard]] static int16_t findUpdateFontInfo(UpdateFontInfo* updateFontInfo,
-                                                    const UpdateSfntSetInfo* updateSfntSetInfo, uint64_t setIndex,
-                                                    int64_t upSizeOfFile, const std::string& targetRootDirectoryPath,
-                                                    const std::string& targetSubDirectoryPath, uint64_t pathDomain,
+                                                    const UpdateSfntSetInfo* updateSfntSetInfo,
+                                                    uint64_t setIndex, int64_t upSizeOfFile,
+                                                    const std::string& targetRootDirectoryPath,
+                                                    const std::string& targetSubDirectoryPath,
+                                                    uint64_t pathDomain,
                                                     const UpdateTargetItem* updateTargetItem);
     // The whole search without progress; 0, or -1 for every failure.
     [[nodiscard]] static int16_t findUpdateFontInfo(UpdateFontInfo* updateFontInfo,
@@ -138,24 +148,30 @@ public:
     [[nodiscard]] static int16_t checkFileAttributesOfDistPath(const std::string& path);
     [[nodiscard]] static int16_t checkLoeckedFontsFolderOfDirPath(const std::string& path);
     [[nodiscard]] static int16_t checkLoeckedTempFolderOfDirPath(const std::string& path);
-    [[nodiscard]] static int16_t checkLockedTemporaryDirectoryWithUpdateFontItem(const UpdateFontItem* item);
-    [[nodiscard]] static int16_t setDstPathWithTemporaryDirectoryPath(const std::string& path, UpdateFontItem* item);
+    [[nodiscard]] static int16_t
+    checkLockedTemporaryDirectoryWithUpdateFontItem(const UpdateFontItem* item);
+    [[nodiscard]] static int16_t setDstPathWithTemporaryDirectoryPath(const std::string& path,
+                                                                      UpdateFontItem* item);
     [[nodiscard]] static std::string sizeStringOfByteSize(uint64_t byteSize, bool requestByte);
 
     // ---- Update execution (FontUpdateMoves.cpp) ----
 
-    [[nodiscard]] static int16_t createNewFontOfUpdateFontItem(UpdateFontItem* item,
-                                                               const UpdateSfntSetInfo* updateSfntSetInfo);
+    [[nodiscard]] static int16_t
+    createNewFontOfUpdateFontItem(UpdateFontItem* item, const UpdateSfntSetInfo* updateSfntSetInfo);
     [[nodiscard]] static int16_t removeTemporaryFileAtPath(const std::string& path);
-    [[nodiscard]] static int16_t moveToTrashUpdateFontItem(UpdateFontItem* item, const std::string& backupDirectoryPath);
-    [[nodiscard]] static int16_t moveToTrashUpdateFontItem(UpdateFontItem* item, const std::string& backupDirectoryPath,
+    [[nodiscard]] static int16_t moveToTrashUpdateFontItem(UpdateFontItem* item,
+                                                           const std::string& backupDirectoryPath);
+    [[nodiscard]] static int16_t moveToTrashUpdateFontItem(UpdateFontItem* item,
+                                                           const std::string& backupDirectoryPath,
                                                            Authorization* authorization);
     [[nodiscard]] static int16_t moveToFontsUpdateFontItem(UpdateFontItem* item);
-    [[nodiscard]] static int16_t moveToFontsUpdateFontItem(UpdateFontItem* item, Authorization* authorization);
+    [[nodiscard]] static int16_t moveToFontsUpdateFontItem(UpdateFontItem* item,
+                                                           Authorization* authorization);
     // Where the old pair goes in the backup folder: its domain's sub-folder, its sub-path, a free
     // name. The folders are made on the way.
-    [[nodiscard]] static std::optional<std::string> backupTargetPathOfUpdateFontItem(
-        const UpdateFontItem* item, const std::string& backupDirectoryPath);
+    [[nodiscard]] static std::optional<std::string>
+    backupTargetPathOfUpdateFontItem(const UpdateFontItem* item,
+                                     const std::string& backupDirectoryPath);
     // The crash-safe swap of a font in a folder the user may write: the new pair is staged beside
     // the old one and verified, the old pair gets its second name in the backup folder, then two
     // renames put the new pair in place. Every step is recorded in the journal first, so that a
@@ -171,21 +187,25 @@ public:
     // Opens a folder the swap works in. The user's swap opens its folders plainly; the helper
     // reaches them only beneath its own folders and through no link, so that nothing swapped in
     // along a path during the run can lead it elsewhere.
-    using FolderOpener = std::function<std::optional<platform::MacFolder>(const std::string& folderPath)>;
-    [[nodiscard]] static SwapResult swapPairOfJournalRecord(const JournalRecord& plan, const std::string& newPairPath,
+    using FolderOpener =
+        std::function<std::optional<platform::MacFolder>(const std::string& folderPath)>;
+    [[nodiscard]] static SwapResult swapPairOfJournalRecord(const JournalRecord& plan,
+                                                            const std::string& newPairPath,
                                                             PairStaging staging);
-    [[nodiscard]] static SwapResult swapPairOfJournalRecord(const JournalRecord& plan, const std::string& newPairPath,
-                                                            PairStaging staging, const FolderOpener& openFolder);
+    [[nodiscard]] static SwapResult swapPairOfJournalRecord(const JournalRecord& plan,
+                                                            const std::string& newPairPath,
+                                                            PairStaging staging,
+                                                            const FolderOpener& openFolder);
     // With keepSource the pair at dstPath is linked, not moved, into the staged name: a backup
     // being restored keeps its own name until the swap is done.
-    [[nodiscard]] static int16_t replaceWithNewFontUpdateFontItem(UpdateFontItem* item,
-                                                                  const std::string& backupDirectoryPath,
-                                                                  UpdateJournal& journal, bool keepSource = false);
+    [[nodiscard]] static int16_t
+    replaceWithNewFontUpdateFontItem(UpdateFontItem* item, const std::string& backupDirectoryPath,
+                                     UpdateJournal& journal, bool keepSource = false);
     // The same swap of a font in the computer's folder, carried out whole by the helper; the
     // outcome is read from the files, whatever the helper answered, or if it died.
-    [[nodiscard]] static int16_t replaceWithNewFontUpdateFontItem(UpdateFontItem* item,
-                                                                  const std::string& backupDirectoryPath,
-                                                                  Authorization* authorization);
+    [[nodiscard]] static int16_t
+    replaceWithNewFontUpdateFontItem(UpdateFontItem* item, const std::string& backupDirectoryPath,
+                                     Authorization* authorization);
     // Puts the fonts of one backup folder back in the Fonts folders they came from, each the way
     // an update swaps it (the computer's through the helper, skipped without rights); the files
     // they replace go to a new backup folder (named in newerBackupPath). One result per font, the
@@ -194,34 +214,40 @@ public:
         std::string fontPath;
         int16_t result = 0;
     };
-    [[nodiscard]] static std::vector<RestoredFont> restoreFontsOfBackupDirectory(
-        const std::string& backupDirectoryPath, std::optional<std::string>& newerBackupPath,
-        Authorization* authorization);
+    [[nodiscard]] static std::vector<RestoredFont>
+    restoreFontsOfBackupDirectory(const std::string& backupDirectoryPath,
+                                  std::optional<std::string>& newerBackupPath,
+                                  Authorization* authorization);
     // Finishes or undoes every swap the journal holds, looking at the files; answers a line for
     // the user per font it found.
     [[nodiscard]] static std::vector<std::string> repairInterruptedUpdates();
     // The same for the records of one journal, its folders opened by `openFolder` (the helper's
     // journal, repaired by the helper when it starts).
     [[nodiscard]] static std::vector<std::string> repairInterruptedUpdatesOfJournal(
-        const std::vector<std::pair<std::string, JournalRecord>>& records, const FolderOpener& openFolder);
+        const std::vector<std::pair<std::string, JournalRecord>>& records,
+        const FolderOpener& openFolder);
     // A line for each swap in the computer's folder the helper left unfinished; they are repaired
     // when the helper next starts, which only rights can do.
     [[nodiscard]] static std::vector<std::string> computerUpdatesAwaitingRepair();
     [[nodiscard]] static std::optional<std::string> temporaryDirectoryName();
-    [[nodiscard]] static std::optional<std::string> temporaryDirectoryPathWithPlaceIsDesktop(bool placeIsDesktop);
+    [[nodiscard]] static std::optional<std::string>
+    temporaryDirectoryPathWithPlaceIsDesktop(bool placeIsDesktop);
     [[nodiscard]] static int16_t createTemporaryDirectoryAtPath(const std::string& path);
     [[nodiscard]] static int16_t createOldFontsBackupDirectoryAtPath(const std::string& path);
     [[nodiscard]] static int16_t removeTemporaryDirectroryAtPath(const std::string& path);
-    [[nodiscard]] static std::optional<std::string> pathForBackupDirectoryName(const std::string& name,
-                                                                               uint64_t pathDomain, bool toDesktop);
     [[nodiscard]] static std::optional<std::string>
-    pathForMoveToWithBackupDirectoryName(const std::string& name, uint64_t pathDomain, bool toDesktop);
+    pathForBackupDirectoryName(const std::string& name, uint64_t pathDomain, bool toDesktop);
+    [[nodiscard]] static std::optional<std::string>
+    pathForMoveToWithBackupDirectoryName(const std::string& name, uint64_t pathDomain,
+                                         bool toDesktop);
     [[nodiscard]] static std::optional<std::string> trashInPathWithItemName(const std::string& name,
                                                                             uint64_t pathDomain);
-    [[nodiscard]] static std::optional<std::string> desktopInPathWithItemName(const std::string& name,
-                                                                              uint64_t pathDomain);
-    [[nodiscard]] static std::optional<std::string> stringByAppendTodayWithString(const std::string& name);
-    [[nodiscard]] static std::optional<std::string> fixExistsPathWithFilePath(const std::string& path);
+    [[nodiscard]] static std::optional<std::string>
+    desktopInPathWithItemName(const std::string& name, uint64_t pathDomain);
+    [[nodiscard]] static std::optional<std::string>
+    stringByAppendTodayWithString(const std::string& name);
+    [[nodiscard]] static std::optional<std::string>
+    fixExistsPathWithFilePath(const std::string& path);
     [[nodiscard]] static int16_t makeSubDirectroryWithPath(const std::string& relativePath,
                                                            const std::string& parentDirectoryPath);
 
@@ -231,12 +257,15 @@ public:
 
     // Fills the record from the file and matches it against one set's old tables; an old data
     // without tables matches nothing.
-    [[nodiscard]] static int16_t setCheckTargetItem(CheckTargetItem* item, const SfntData* oldSfntData,
+    [[nodiscard]] static int16_t setCheckTargetItem(CheckTargetItem* item,
+                                                    const SfntData* oldSfntData,
                                                     const std::string& filePath);
-    [[nodiscard]] static int16_t setCheckTargetItem(CheckTargetItem* item, const SfntData* oldSfntData,
-                                                    ResFile& resFile);
-    [[nodiscard]] static int16_t setVersWithCheckTargetItem(CheckTargetItem* item, ResFile& resFile);
-    [[nodiscard]] static int16_t setFondResNameWithCheckTargetItem(CheckTargetItem* item, ResFile& resFile);
+    [[nodiscard]] static int16_t setCheckTargetItem(CheckTargetItem* item,
+                                                    const SfntData* oldSfntData, ResFile& resFile);
+    [[nodiscard]] static int16_t setVersWithCheckTargetItem(CheckTargetItem* item,
+                                                            ResFile& resFile);
+    [[nodiscard]] static int16_t setFondResNameWithCheckTargetItem(CheckTargetItem* item,
+                                                                   ResFile& resFile);
     [[nodiscard]] static int16_t setSfntResInfoWithCheckTargetItem(CheckTargetItem* item,
                                                                    const SfntData* oldSfntData,
                                                                    ResFile& resFile);
@@ -252,18 +281,20 @@ public:
     updateNewSfntDataValueWithCheckTargetInfo(CheckTargetInfo* checkTargetInfo,
                                               const UpdateSfntSetInfo* updateSfntSetInfo);
     [[nodiscard]] static int16_t
-    updateNewSfntDataValueWithCheckTargetItem(CheckTargetItem* item, const UpdateSfntSetInfo* updateSfntSetInfo);
-    [[nodiscard]] static int16_t updateNewSfntDataValueWithCheckTargetItem(CheckTargetItem* item,
-                                                                           const SfntData* newSfntData,
-                                                                           const std::string& filePath);
-    [[nodiscard]] static int16_t updateNewSfntDataValueWithCheckTargetItem(CheckTargetItem* item,
-                                                                           const SfntData* newSfntData,
-                                                                           ResFile& resFile);
+    updateNewSfntDataValueWithCheckTargetItem(CheckTargetItem* item,
+                                              const UpdateSfntSetInfo* updateSfntSetInfo);
+    [[nodiscard]] static int16_t
+    updateNewSfntDataValueWithCheckTargetItem(CheckTargetItem* item, const SfntData* newSfntData,
+                                              const std::string& filePath);
+    [[nodiscard]] static int16_t
+    updateNewSfntDataValueWithCheckTargetItem(CheckTargetItem* item, const SfntData* newSfntData,
+                                              ResFile& resFile);
 
     // ---- Cache rebuild and restart (FontUpdatePrivileged.cpp) ----
 
     [[nodiscard]] static bool clearFontCacheWithAuthorization(Authorization* authorization,
-                                                              const ScriptInfo* scriptInfo, ByteView definition);
+                                                              const ScriptInfo* scriptInfo,
+                                                              ByteView definition);
     [[nodiscard]] static bool clearFontCacheUserWithScriptInfo(const ScriptInfo* scriptInfo);
     [[nodiscard]] static bool ASClearFontCacheUserWithScriptInfo(const ScriptInfo* scriptInfo);
     // The command line split at single spaces, run without a shell; true for exit status 0.

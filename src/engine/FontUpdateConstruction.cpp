@@ -97,8 +97,9 @@ int16_t rebuildSfnt(const std::string& resName, const std::string& japanFullName
                     const std::string& sfntCDate, const std::string& sfntMDate,
                     const SfntData* oldSfntData, const SfntData* newSfntData,
                     std::unique_ptr<SfntData> font, ResItem& sfntResItem) {
-    if (!font || rebuildArgumentsMissing(resName, japanFullName, oldVersString, newVersString, sfntCDate,
-                                         sfntMDate, oldSfntData, newSfntData, &sfntResItem))
+    if (!font ||
+        rebuildArgumentsMissing(resName, japanFullName, oldVersString, newVersString, sfntCDate,
+                                sfntMDate, oldSfntData, newSfntData, &sfntResItem))
         return -1;
 
     SfntTable* nameTable = font->tableForTag(kNameTag);

@@ -18,9 +18,6 @@
 namespace fu {
 namespace {
 
-
-
-
 constexpr int16_t kDone = 0;
 constexpr int16_t kFailed = -1;
 

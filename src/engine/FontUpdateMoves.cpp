@@ -59,8 +59,9 @@ std::string trashInfoEscape(const std::string& path) {
     static constexpr char kHex[] = "0123456789ABCDEF";
     std::string out;
     for (unsigned char c : path) {
-        const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-                           c == '/' || c == '-' || c == '_' || c == '.' || c == '~';
+        const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+                           (c >= '0' && c <= '9') || c == '/' || c == '-' || c == '_' || c == '.' ||
+                           c == '~';
         if (plain) {
             out += char(c);
         } else {
@@ -79,9 +80,11 @@ bool writeTrashInfo(const std::string& itemPath) {
     auto info = platform::trashInfoFolder();
     auto desktop = platform::desktopFolder();
     if (!info || !desktop) return false;
-    const std::string record = "[Trash Info]\nPath=" + trashInfoEscape(joinPath(*desktop, nameOf(itemPath))) +
-                               "\nDeletionDate=" + localTimeText("%Y-%m-%dT%H:%M:%S") + "\n";
-    return platform::writeNewPlainFile(joinPath(*info, nameOf(itemPath) + ".trashinfo"), asBytes(record)) == platform::noErr;
+    const std::string record =
+        "[Trash Info]\nPath=" + trashInfoEscape(joinPath(*desktop, nameOf(itemPath))) +
+        "\nDeletionDate=" + localTimeText("%Y-%m-%dT%H:%M:%S") + "\n";
+    return platform::writeNewPlainFile(joinPath(*info, nameOf(itemPath) + ".trashinfo"),
+                                       asBytes(record)) == platform::noErr;
 }
 
 int16_t makeFolder(const std::string& path) {
@@ -106,21 +109,25 @@ std::optional<std::string> trashFolder() {
 
 } // namespace
 
-int16_t FontUpdate::createNewFontOfUpdateFontItem(UpdateFontItem* item, const UpdateSfntSetInfo* updateSfntSetInfo) {
+int16_t FontUpdate::createNewFontOfUpdateFontItem(UpdateFontItem* item,
+                                                  const UpdateSfntSetInfo* updateSfntSetInfo) {
     if (!UpdateFontItem::checkPropertys(item) || !updateSfntSetInfo) return -1;
-    if (int16_t check = checkFileAttributesOfDistPath(item->srcPath); check != StatusOK) return check;
-    const UpdateSfntSetItem* set = updateSfntSetInfo->updateSfntSetItemAtIndex(int64_t(item->sfntSetIndex));
+    if (int16_t check = checkFileAttributesOfDistPath(item->srcPath); check != StatusOK)
+        return check;
+    const UpdateSfntSetItem* set =
+        updateSfntSetInfo->updateSfntSetItemAtIndex(int64_t(item->sfntSetIndex));
     if (!set || !set->oSfntData || !set->nSfntData) return -1;
-    return updateResFileResName(item->resName, item->japanFullName, item->oVersStr, item->checksum, item->nVersStr,
-                                item->nSfntCDate, item->nSfntMDate, item->nFileCDate, item->nFileMDate,
-                                item->nResMapInfo, set->oSfntData.get(), set->nSfntData.get(), item->srcPath,
-                                *item->dstPath);
+    return updateResFileResName(
+        item->resName, item->japanFullName, item->oVersStr, item->checksum, item->nVersStr,
+        item->nSfntCDate, item->nSfntMDate, item->nFileCDate, item->nFileMDate, item->nResMapInfo,
+        set->oSfntData.get(), set->nSfntData.get(), item->srcPath, *item->dstPath);
 }
 
 int16_t FontUpdate::removeTemporaryFileAtPath(const std::string& path) {
     auto name = temporaryDirectoryName();
     if (path.empty() || !name || nameOf(parentOf(path)) != *name) return -1;
-    if (!platform::macFileExists(path) && !platform::macFileExists(platform::companionPath(path))) return StatusOK;
+    if (!platform::macFileExists(path) && !platform::macFileExists(platform::companionPath(path)))
+        return StatusOK;
     if (platform::macFileExists(path) && platform::removeMacItem(path) != platform::noErr)
         return ItemTempFileRemoveFailed;
     // A companion left alone would take the name of the new file.
@@ -130,16 +137,22 @@ int16_t FontUpdate::removeTemporaryFileAtPath(const std::string& path) {
     return StatusOK;
 }
 
-std::optional<std::string> FontUpdate::backupTargetPathOfUpdateFontItem(const UpdateFontItem* item,
-                                                                      const std::string& backupDirectoryPath) {
-    if (backupDirectoryPath.empty() || !item || item->srcPath.empty() || nameOf(item->srcPath).empty())
+std::optional<std::string>
+FontUpdate::backupTargetPathOfUpdateFontItem(const UpdateFontItem* item,
+                                             const std::string& backupDirectoryPath) {
+    if (backupDirectoryPath.empty() || !item || item->srcPath.empty() ||
+        nameOf(item->srcPath).empty())
         return std::nullopt;
     // Checked for every font: the folder found by the first must still be the one we made.
-    if (FontUpdate::createOldFontsBackupDirectoryAtPath(backupDirectoryPath) != StatusOK) return std::nullopt;
+    if (FontUpdate::createOldFontsBackupDirectoryAtPath(backupDirectoryPath) != StatusOK)
+        return std::nullopt;
     std::string relative = item->pathDomain == kComputerDomain ? "コンピュータ" : "ユーザ";
-    if (item->subDirPath && !item->subDirPath->empty()) relative = joinPath(relative, *item->subDirPath);
-    if (FontUpdate::makeSubDirectroryWithPath(relative, backupDirectoryPath) != StatusOK) return std::nullopt;
-    return FontUpdate::fixExistsPathWithFilePath(joinPath(joinPath(backupDirectoryPath, relative), nameOf(item->srcPath)));
+    if (item->subDirPath && !item->subDirPath->empty())
+        relative = joinPath(relative, *item->subDirPath);
+    if (FontUpdate::makeSubDirectroryWithPath(relative, backupDirectoryPath) != StatusOK)
+        return std::nullopt;
+    return FontUpdate::fixExistsPathWithFilePath(
+        joinPath(joinPath(backupDirectoryPath, relative), nameOf(item->srcPath)));
 }
 
 static int16_t moveToTrash(UpdateFontItem* item, const std::string& backupDirectoryPath,
@@ -147,9 +160,10 @@ static int16_t moveToTrash(UpdateFontItem* item, const std::string& backupDirect
     if (!UpdateFontItem::checkPropertys(item)) return ItemMoveOldToTrashFailed;
     auto target = FontUpdate::backupTargetPathOfUpdateFontItem(item, backupDirectoryPath);
     if (!target) return ItemMoveOldToTrashFailed;
-    const bool moved = authorization
-                           ? Authorization::moveFileWithAuthorization(authorization, item->srcPath, *target) == 0
-                           : platform::moveMacFile(item->srcPath, *target) == platform::noErr;
+    const bool moved =
+        authorization
+            ? Authorization::moveFileWithAuthorization(authorization, item->srcPath, *target) == 0
+            : platform::moveMacFile(item->srcPath, *target) == platform::noErr;
     // The helper's answer is not the whole story: the old file must really be gone from its place.
     if (!moved || platform::macFileExists(item->srcPath) || !platform::macFileExists(*target))
         return ItemMoveOldToTrashFailed;
@@ -157,11 +171,13 @@ static int16_t moveToTrash(UpdateFontItem* item, const std::string& backupDirect
     return StatusOK;
 }
 
-int16_t FontUpdate::moveToTrashUpdateFontItem(UpdateFontItem* item, const std::string& backupDirectoryPath) {
+int16_t FontUpdate::moveToTrashUpdateFontItem(UpdateFontItem* item,
+                                              const std::string& backupDirectoryPath) {
     return moveToTrash(item, backupDirectoryPath, nullptr);
 }
 
-int16_t FontUpdate::moveToTrashUpdateFontItem(UpdateFontItem* item, const std::string& backupDirectoryPath,
+int16_t FontUpdate::moveToTrashUpdateFontItem(UpdateFontItem* item,
+                                              const std::string& backupDirectoryPath,
                                               Authorization* authorization) {
     if (!authorization) return ItemMoveOldToTrashFailed;
     return moveToTrash(item, backupDirectoryPath, authorization);
@@ -171,14 +187,17 @@ static int16_t moveIntoPlace(UpdateFontItem* item, Authorization* authorization)
     if (!UpdateFontItem::checkPropertys(item)) return ItemMoveNewToFontsFailed;
     // Also catches a privileged move of the old file that did not happen.
     if (platform::macFileExists(item->srcPath)) return ItemMoveNewToFontsFailed;
-    const bool moved = authorization
-                           ? Authorization::moveFileWithAuthorization(authorization, *item->dstPath, item->srcPath) == 0
-                           : platform::moveMacFile(*item->dstPath, item->srcPath) == platform::noErr;
+    const bool moved =
+        authorization ? Authorization::moveFileWithAuthorization(authorization, *item->dstPath,
+                                                                 item->srcPath) == 0
+                      : platform::moveMacFile(*item->dstPath, item->srcPath) == platform::noErr;
     if (!moved || !platform::macFileExists(item->srcPath)) return ItemMoveNewToFontsFailed;
     return StatusOK;
 }
 
-int16_t FontUpdate::moveToFontsUpdateFontItem(UpdateFontItem* item) { return moveIntoPlace(item, nullptr); }
+int16_t FontUpdate::moveToFontsUpdateFontItem(UpdateFontItem* item) {
+    return moveIntoPlace(item, nullptr);
+}
 
 int16_t FontUpdate::moveToFontsUpdateFontItem(UpdateFontItem* item, Authorization* authorization) {
     if (!authorization) return ItemMoveNewToFontsFailed;
@@ -189,7 +208,8 @@ std::optional<std::string> FontUpdate::temporaryDirectoryName() {
     return std::string(platform::bundleIdentifier) + ".temp";
 }
 
-std::optional<std::string> FontUpdate::temporaryDirectoryPathWithPlaceIsDesktop(bool placeIsDesktop) {
+std::optional<std::string>
+FontUpdate::temporaryDirectoryPathWithPlaceIsDesktop(bool placeIsDesktop) {
     auto folder = placeIsDesktop ? platform::desktopFolder() : platform::applicationSupportFolder();
     auto name = temporaryDirectoryName();
     if (!folder || !name || !isDirectory(*folder)) return std::nullopt;
@@ -225,11 +245,13 @@ int16_t FontUpdate::removeTemporaryDirectroryAtPath(const std::string& path) {
     return platform::removeMacItem(path) == platform::noErr ? StatusOK : int16_t(-1);
 }
 
-std::optional<std::string> FontUpdate::pathForBackupDirectoryName(const std::string& name, uint64_t pathDomain,
+std::optional<std::string> FontUpdate::pathForBackupDirectoryName(const std::string& name,
+                                                                  uint64_t pathDomain,
                                                                   bool toDesktop) {
     auto dated = stringByAppendTodayWithString(name);
     if (!dated) return std::nullopt;
-    auto base = toDesktop ? desktopInPathWithItemName(*dated, pathDomain) : trashInPathWithItemName(*dated, pathDomain);
+    auto base = toDesktop ? desktopInPathWithItemName(*dated, pathDomain)
+                          : trashInPathWithItemName(*dated, pathDomain);
     if (!base) return std::nullopt;
     if (!trashNameTaken(*base)) return base;
     for (unsigned n = 1; n < kMaxNumberedName; ++n) {
@@ -240,18 +262,21 @@ std::optional<std::string> FontUpdate::pathForBackupDirectoryName(const std::str
 }
 
 std::optional<std::string> FontUpdate::pathForMoveToWithBackupDirectoryName(const std::string& name,
-                                                                            uint64_t pathDomain, bool toDesktop) {
+                                                                            uint64_t pathDomain,
+                                                                            bool toDesktop) {
     return pathForBackupDirectoryName(name, pathDomain, toDesktop);
 }
 
-std::optional<std::string> FontUpdate::trashInPathWithItemName(const std::string& name, uint64_t /*pathDomain*/) {
+std::optional<std::string> FontUpdate::trashInPathWithItemName(const std::string& name,
+                                                               uint64_t /*pathDomain*/) {
     // One Trash per user on Linux; the domain only mattered where each volume had its own.
     auto files = trashFolder();
     if (!files || name.empty()) return std::nullopt;
     return joinPath(*files, name);
 }
 
-std::optional<std::string> FontUpdate::desktopInPathWithItemName(const std::string& name, uint64_t /*pathDomain*/) {
+std::optional<std::string> FontUpdate::desktopInPathWithItemName(const std::string& name,
+                                                                 uint64_t /*pathDomain*/) {
     auto desktop = platform::desktopFolder();
     if (!desktop || name.empty() || !isDirectory(*desktop)) return std::nullopt;
     return joinPath(*desktop, name);
@@ -265,7 +290,8 @@ std::optional<std::string> FontUpdate::stringByAppendTodayWithString(const std::
 std::optional<std::string> FontUpdate::fixExistsPathWithFilePath(const std::string& path) {
     if (path.empty()) return std::nullopt;
     auto taken = [](const std::string& candidate) {
-        return platform::macFileExists(candidate) || platform::macFileExists(platform::companionPath(candidate));
+        return platform::macFileExists(candidate) ||
+               platform::macFileExists(platform::companionPath(candidate));
     };
     if (!taken(path)) return path;
     for (unsigned n = 1; n < kMaxNumberedName; ++n) {
@@ -275,12 +301,14 @@ std::optional<std::string> FontUpdate::fixExistsPathWithFilePath(const std::stri
     return std::nullopt;
 }
 
-int16_t FontUpdate::makeSubDirectroryWithPath(const std::string& relativePath, const std::string& parentDirectoryPath) {
+int16_t FontUpdate::makeSubDirectroryWithPath(const std::string& relativePath,
+                                              const std::string& parentDirectoryPath) {
     std::vector<std::string> components;
     size_t start = 0;
     while (start <= relativePath.size()) {
         const size_t slash = relativePath.find('/', start);
-        const std::string part = relativePath.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
+        const std::string part = relativePath.substr(
+            start, slash == std::string::npos ? std::string::npos : slash - start);
         if (!part.empty() && part != ".") components.push_back(part);
         if (slash == std::string::npos) break;
         start = slash + 1;

@@ -22,10 +22,12 @@ bool runShellAsUser(const std::string& script) {
 
 } // namespace
 
-bool FontUpdate::clearFontCacheWithAuthorization(Authorization* authorization, const ScriptInfo* scriptInfo,
+bool FontUpdate::clearFontCacheWithAuthorization(Authorization* authorization,
+                                                 const ScriptInfo* scriptInfo,
                                                  ByteView definition) {
     if (!authorization || !scriptInfo) return false;
-    return Authorization::clearFontCacheWithAuthorization(authorization, scriptInfo, definition) == 0;
+    return Authorization::clearFontCacheWithAuthorization(authorization, scriptInfo, definition) ==
+           0;
 }
 
 bool FontUpdate::clearFontCacheUserWithScriptInfo(const ScriptInfo* scriptInfo) {
@@ -74,8 +76,6 @@ bool FontUpdate::restartComputerWithScriptInfo(const ScriptInfo* scriptInfo, std
     return platform::runProgram({"/bin/sh", "-c", *script}, *said, sayLimit) == 0;
 }
 
-bool FontUpdate::restartComputer() {
-    return runShellAsUser(restartScript);
-}
+bool FontUpdate::restartComputer() { return runShellAsUser(restartScript); }
 
 } // namespace fu

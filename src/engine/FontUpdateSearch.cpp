@@ -29,10 +29,12 @@ std::string joinPath(const std::string& folder, const std::string& name) {
 
 } // namespace
 
-int16_t FontUpdate::findUpdateFontInfo(UpdateFontInfo* updateFontInfo, const UpdateSfntSetInfo* updateSfntSetInfo,
+int16_t FontUpdate::findUpdateFontInfo(UpdateFontInfo* updateFontInfo,
+                                       const UpdateSfntSetInfo* updateSfntSetInfo,
                                        uint64_t setIndex, int64_t upSizeOfFile,
                                        const std::string& targetRootDirectoryPath,
-                                       const std::string& targetSubDirectoryPath, uint64_t pathDomain,
+                                       const std::string& targetSubDirectoryPath,
+                                       uint64_t pathDomain,
                                        const UpdateTargetItem* updateTargetItem) {
     if (!updateFontInfo || !updateSfntSetInfo) return -1;
     const UpdateSfntSetItem* set = updateSfntSetInfo->updateSfntSetItemAtIndex(int64_t(setIndex));
@@ -54,27 +56,31 @@ int16_t FontUpdate::findUpdateFontInfo(UpdateFontInfo* updateFontInfo, const Upd
             const std::string subPath =
                 targetSubDirectoryPath.empty() ? name : joinPath(targetSubDirectoryPath, name);
             (void)findUpdateFontInfo(updateFontInfo, updateSfntSetInfo, setIndex, upSizeOfFile,
-                                     targetRootDirectoryPath, subPath, pathDomain, updateTargetItem);
+                                     targetRootDirectoryPath, subPath, pathDomain,
+                                     updateTargetItem);
             continue;
         }
         const UpdateTargetItem& target = *updateTargetItem;
-        if (updateNeedResName(*target.resName, *target.japanFullName, *target.oVersStr, *target.nVersStr,
-                              *target.checksum, set->oSfntData.get(), path) != 1)
+        if (updateNeedResName(*target.resName, *target.japanFullName, *target.oVersStr,
+                              *target.nVersStr, *target.checksum, set->oSfntData.get(), path) != 1)
             continue;
         uint64_t forkSize = 0;
         if (ResFile::getResourceFileSizeOfPath(path, forkSize) != 0) continue;
-        if (!updateFontInfo->addUpdateFontItem(UpdateFontItem::foundItem(target, path, targetSubDirectoryPath, pathDomain,
-                                                                        setIndex, int64_t(forkSize), upSizeOfFile)))
+        if (!updateFontInfo->addUpdateFontItem(
+                UpdateFontItem::foundItem(target, path, targetSubDirectoryPath, pathDomain,
+                                          setIndex, int64_t(forkSize), upSizeOfFile)))
             return -1;
     }
     return 0;
 }
 
-int16_t FontUpdate::findUpdateFontInfo(UpdateFontInfo* updateFontInfo, const UpdateSfntSetInfo* updateSfntSetInfo,
+int16_t FontUpdate::findUpdateFontInfo(UpdateFontInfo* updateFontInfo,
+                                       const UpdateSfntSetInfo* updateSfntSetInfo,
                                        const UpdateTargetInfo* updateTargetInfo,
                                        const std::string& findTargetDirPath) {
-    return FontSearch(updateFontInfo, updateSfntSetInfo, updateTargetInfo, findTargetDirPath, nullptr).run() ==
-                   StatusOK
+    return FontSearch(updateFontInfo, updateSfntSetInfo, updateTargetInfo, findTargetDirPath,
+                      nullptr)
+                       .run() == StatusOK
                ? 0
                : -1;
 }
@@ -85,11 +91,14 @@ std::optional<std::string> FontUpdate::localFontsFolderPath() {
     return folder;
 }
 
-std::optional<std::string> FontUpdate::usersFontsFolderPath() { return platform::userFontsFolder(); }
+std::optional<std::string> FontUpdate::usersFontsFolderPath() {
+    return platform::userFontsFolder();
+}
 
 int16_t FontUpdate::checkFileAttributesOfDistPath(const std::string& path) {
     auto attributes = path.empty() ? std::nullopt : platform::readAttributes(path);
-    if (!attributes || !attributes->hfsTypeCode || !attributes->immutable) return ItemFileAttributesFailed;
+    if (!attributes || !attributes->hfsTypeCode || !attributes->immutable)
+        return ItemFileAttributesFailed;
     if (*attributes->hfsTypeCode != kSuitcaseType) return ItemNotSuitcase;
     if (*attributes->immutable) return ItemFileLocked;
     return StatusOK;
@@ -114,7 +123,8 @@ int16_t FontUpdate::checkLockedTemporaryDirectoryWithUpdateFontItem(const Update
     return checkLoeckedTempFolderOfDirPath(item->dstPath->substr(0, slash));
 }
 
-int16_t FontUpdate::setDstPathWithTemporaryDirectoryPath(const std::string& path, UpdateFontItem* item) {
+int16_t FontUpdate::setDstPathWithTemporaryDirectoryPath(const std::string& path,
+                                                         UpdateFontItem* item) {
     if (!item || !item->setDstPathWithTemporaryDirectoryPath(path)) return ItemDstPathFailed;
     return StatusOK;
 }
@@ -123,7 +133,10 @@ std::string FontUpdate::sizeStringOfByteSize(uint64_t byteSize, bool requestByte
     static constexpr struct {
         uint64_t unit;
         const char* name;
-    } kUnits[] = {{1'000'000'000'000ull, "TB"}, {1'000'000'000ull, "GB"}, {1'000'000ull, "MB"}, {1'000ull, "KB"}};
+    } kUnits[] = {{1'000'000'000'000ull, "TB"},
+                  {1'000'000'000ull, "GB"},
+                  {1'000'000ull, "MB"},
+                  {1'000ull, "KB"}};
     char text[96];
     for (const auto& unit : kUnits) {
         if (byteSize < unit.unit) continue;
@@ -131,9 +144,11 @@ std::string FontUpdate::sizeStringOfByteSize(uint64_t byteSize, bool requestByte
         const uint64_t fraction = (byteSize % unit.unit) / (unit.unit / 1000);
         int length = fraction == 0
                          ? std::snprintf(text, sizeof text, "%" PRIu64 "%s", whole, unit.name)
-                         : std::snprintf(text, sizeof text, "%" PRIu64 ".%03" PRIu64 "%s", whole, fraction, unit.name);
+                         : std::snprintf(text, sizeof text, "%" PRIu64 ".%03" PRIu64 "%s", whole,
+                                         fraction, unit.name);
         if (requestByte && length > 0)
-            std::snprintf(text + length, sizeof text - size_t(length), "（%" PRIu64 "バイト）", byteSize);
+            std::snprintf(text + length, sizeof text - size_t(length), "（%" PRIu64 "バイト）",
+                          byteSize);
         return text;
     }
     std::snprintf(text, sizeof text, "%" PRIu64 "バイト", byteSize);

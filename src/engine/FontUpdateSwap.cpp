@@ -8,9 +8,9 @@
 #include "engine/StatusCodes.h"
 #include "engine/UpdateFontInfo.h"
 #include "engine/UpdateJournal.h"
+#include "platform/FileAttributes.h"
 #include "platform/MacFiles.h"
 #include "platform/OSStatus.h"
-#include "platform/FileAttributes.h"
 #include "platform/Paths.h"
 #include "platform/Places.h"
 
@@ -18,7 +18,8 @@ namespace fu {
 namespace {
 
 std::string besideFont(const std::string& fontPath, const char* prefix) {
-    return platform::parentFolderOf(fontPath) + "/" + prefix + platform::lastPathComponent(fontPath);
+    return platform::parentFolderOf(fontPath) + "/" + prefix +
+           platform::lastPathComponent(fontPath);
 }
 
 // Either file alone too: a run cut short between the two renames leaves one of them.
@@ -34,18 +35,22 @@ bool holds(const std::string& path, const std::string& digest) {
 
 // The two pairs' fingerprints and the backup name; a status when the swap cannot begin. The swap
 // needs only the two pairs and the domain: a restore has no definition behind it.
-int16_t planSwap(UpdateFontItem* item, const std::string& backupDirectoryPath, JournalRecord& plan) {
-    if (!item || item->srcPath.empty() || !item->dstPath || item->dstPath->empty() || item->pathDomain == 0)
+int16_t planSwap(UpdateFontItem* item, const std::string& backupDirectoryPath,
+                 JournalRecord& plan) {
+    if (!item || item->srcPath.empty() || !item->dstPath || item->dstPath->empty() ||
+        item->pathDomain == 0)
         return ItemMoveNewToFontsFailed;
     const auto [oldDigest, newDigest] = pairDigests(item->srcPath, *item->dstPath);
     if (!oldDigest) return ItemReadOldFailed;
     if (!newDigest) return ItemMoveNewToFontsFailed;
     // A backup folder found open to others or led elsewhere is a fault of the folder, and the
     // user is told so rather than that the old font would not move.
-    if (FontUpdate::createOldFontsBackupDirectoryAtPath(backupDirectoryPath) != StatusOK) return ItemBackupFolderFailed;
+    if (FontUpdate::createOldFontsBackupDirectoryAtPath(backupDirectoryPath) != StatusOK)
+        return ItemBackupFolderFailed;
     const auto backup = FontUpdate::backupTargetPathOfUpdateFontItem(item, backupDirectoryPath);
     if (!backup) return ItemMoveOldToTrashFailed;
-    plan = {item->srcPath, besideFont(item->srcPath, kStagedNewPrefix), *backup, *oldDigest, *newDigest};
+    plan = {item->srcPath, besideFont(item->srcPath, kStagedNewPrefix), *backup, *oldDigest,
+            *newDigest};
     return StatusOK;
 }
 
@@ -59,7 +64,8 @@ struct SwapFolders {
     platform::MacFolder font, backup, source;
 };
 
-std::optional<SwapFolders> openSwapFolders(const JournalRecord& plan, const std::string& newPairPath,
+std::optional<SwapFolders> openSwapFolders(const JournalRecord& plan,
+                                           const std::string& newPairPath,
                                            const FontUpdate::FolderOpener& openFolder) {
     auto font = openFolder(platform::parentFolderOf(plan.fontPath));
     auto backup = openFolder(platform::parentFolderOf(plan.backupPath));
@@ -74,13 +80,15 @@ bool holdsAt(const platform::MacName& file, const std::string& digest) {
 }
 
 // The old pair back in place from its second name, staged and renamed like the new one.
-bool putBackAt(const platform::MacName& font, const platform::MacName& backup, const std::string& oldDigest) {
+bool putBackAt(const platform::MacName& font, const platform::MacName& backup,
+               const std::string& oldDigest) {
     if (!holdsAt(backup, oldDigest)) return false;
     const platform::MacName staged{font.folder, kStagedOldPrefix + font.name};
     (void)platform::removeMacFilePair(staged);
     if (platform::backupMacFile(backup, staged) != platform::noErr) return false;
-    const bool back = platform::replaceMacFile(font.folder, staged.name, font.name) == platform::noErr &&
-                      holdsAt(font, oldDigest);
+    const bool back =
+        platform::replaceMacFile(font.folder, staged.name, font.name) == platform::noErr &&
+        holdsAt(font, oldDigest);
     (void)platform::removeMacFilePair(staged);
     (void)platform::syncFolder(font.folder);
     return back;
@@ -88,14 +96,18 @@ bool putBackAt(const platform::MacName& font, const platform::MacName& backup, c
 
 } // namespace
 
-FontUpdate::SwapResult FontUpdate::swapPairOfJournalRecord(const JournalRecord& plan, const std::string& newPairPath,
+FontUpdate::SwapResult FontUpdate::swapPairOfJournalRecord(const JournalRecord& plan,
+                                                           const std::string& newPairPath,
                                                            PairStaging staging) {
-    return swapPairOfJournalRecord(plan, newPairPath, staging,
-                                   [](const std::string& path) { return platform::MacFolder::open(path); });
+    return swapPairOfJournalRecord(plan, newPairPath, staging, [](const std::string& path) {
+        return platform::MacFolder::open(path);
+    });
 }
 
-FontUpdate::SwapResult FontUpdate::swapPairOfJournalRecord(const JournalRecord& plan, const std::string& newPairPath,
-                                                           PairStaging staging, const FolderOpener& openFolder) {
+FontUpdate::SwapResult FontUpdate::swapPairOfJournalRecord(const JournalRecord& plan,
+                                                           const std::string& newPairPath,
+                                                           PairStaging staging,
+                                                           const FolderOpener& openFolder) {
     const PairDigestScope digests;
     const auto folders = openSwapFolders(plan, newPairPath, openFolder);
     if (!folders) return {ItemMoveNewToFontsFailed, false};
@@ -124,12 +136,14 @@ FontUpdate::SwapResult FontUpdate::swapPairOfJournalRecord(const JournalRecord& 
         return {ItemMoveNewToFontsFailed, false};
     }
     // The old pair's second name, complete and synced, before its first name changes.
-    if (platform::backupMacFile(font, backup) != platform::noErr || !holdsAt(backup, plan.oldDigest)) {
+    if (platform::backupMacFile(font, backup) != platform::noErr ||
+        !holdsAt(backup, plan.oldDigest)) {
         (void)platform::removeMacFilePair(backup);
         (void)platform::removeMacFilePair(staged);
         return {ItemMoveOldToTrashFailed, false};
     }
-    const bool replaced = platform::replaceMacFile(folders->font, staged.name, font.name) == platform::noErr;
+    const bool replaced =
+        platform::replaceMacFile(folders->font, staged.name, font.name) == platform::noErr;
     // Two renames that both succeeded put the new pair there, even when it cannot be read back
     // now; what can be read decides otherwise.
     const auto now = pairDigest(font);
@@ -138,25 +152,29 @@ FontUpdate::SwapResult FontUpdate::swapPairOfJournalRecord(const JournalRecord& 
         return {StatusOK, false};
     }
     // Half a swap (the companion went, the data file did not): the old pair comes back whole.
-    if (!holdsAt(font, plan.oldDigest) && !putBackAt(font, backup, plan.oldDigest)) return {ItemMoveNewToFontsFailed, true};
+    if (!holdsAt(font, plan.oldDigest) && !putBackAt(font, backup, plan.oldDigest))
+        return {ItemMoveNewToFontsFailed, true};
     (void)platform::removeMacFilePair(backup);
     (void)platform::removeMacFilePair(staged);
     return {ItemMoveNewToFontsFailed, false};
 }
 
-int16_t FontUpdate::replaceWithNewFontUpdateFontItem(UpdateFontItem* item, const std::string& backupDirectoryPath,
+int16_t FontUpdate::replaceWithNewFontUpdateFontItem(UpdateFontItem* item,
+                                                     const std::string& backupDirectoryPath,
                                                      UpdateJournal& journal, bool keepSource) {
     const PairDigestScope digests;
     JournalRecord plan;
-    if (const int16_t refused = planSwap(item, backupDirectoryPath, plan); refused != StatusOK) return refused;
+    if (const int16_t refused = planSwap(item, backupDirectoryPath, plan); refused != StatusOK)
+        return refused;
     const std::optional<std::string> backup = plan.backupPath;
     std::string recordPath;
     if (!journal.begin(plan, recordPath)) return ItemMoveNewToFontsFailed;
-    const SwapResult swap =
-        swapPairOfJournalRecord(plan, *item->dstPath, keepSource ? PairStaging::Link : PairStaging::Move);
+    const SwapResult swap = swapPairOfJournalRecord(
+        plan, *item->dstPath, keepSource ? PairStaging::Link : PairStaging::Move);
     if (swap.result == StatusOK) {
         item->backupPath = *backup;
-        journal.ended(recordPath, {platform::parentFolderOf(item->srcPath), platform::parentFolderOf(*backup)});
+        journal.ended(recordPath,
+                      {platform::parentFolderOf(item->srcPath), platform::parentFolderOf(*backup)});
     } else if (swap.stuck) {
         // Neither pair could be put in place; the record stays for the next start to repair.
         item->backupPath = *backup;
@@ -166,22 +184,27 @@ int16_t FontUpdate::replaceWithNewFontUpdateFontItem(UpdateFontItem* item, const
     return swap.result;
 }
 
-int16_t FontUpdate::replaceWithNewFontUpdateFontItem(UpdateFontItem* item, const std::string& backupDirectoryPath,
+int16_t FontUpdate::replaceWithNewFontUpdateFontItem(UpdateFontItem* item,
+                                                     const std::string& backupDirectoryPath,
                                                      Authorization* authorization) {
     if (!authorization) return ItemMoveNewToFontsFailed;
     const PairDigestScope digests;
     JournalRecord plan;
-    if (const int16_t refused = planSwap(item, backupDirectoryPath, plan); refused != StatusOK) return refused;
+    if (const int16_t refused = planSwap(item, backupDirectoryPath, plan); refused != StatusOK)
+        return refused;
     const std::optional<std::string> backup = plan.backupPath;
     const std::optional<std::string> oldDigest = plan.oldDigest, newDigest = plan.newDigest;
-    const int32_t answer = Authorization::swapFileWithAuthorization(authorization, *item->dstPath, item->srcPath, *backup);
+    const int32_t answer = Authorization::swapFileWithAuthorization(authorization, *item->dstPath,
+                                                                    item->srcPath, *backup);
     if (holds(item->srcPath, *newDigest)) {
         item->backupPath = *backup;
         return StatusOK;
     }
     if (holds(item->srcPath, *oldDigest))
-        return answer == ItemMoveOldToTrashFailed ? ItemMoveOldToTrashFailed : ItemMoveNewToFontsFailed;
-    // Neither pair in place: the helper stopped halfway. The old pair's second name is all there is.
+        return answer == ItemMoveOldToTrashFailed ? ItemMoveOldToTrashFailed
+                                                  : ItemMoveNewToFontsFailed;
+    // Neither pair in place: the helper stopped halfway. The old pair's second name is all there
+    // is.
     if (holds(*backup, *oldDigest)) item->backupPath = *backup;
     return ItemMoveNewToFontsFailed;
 }
@@ -203,7 +226,8 @@ std::vector<std::pair<std::string, std::string>> backedUpFonts(const std::string
             const std::string relative = sub.empty() ? name : sub + "/" + name;
             const auto type = platform::itemTypeOf(folder + "/" + name);
             if (type == platform::ItemType::Directory) pending.push_back(relative);
-            if (type == platform::ItemType::Regular && !isStagedName(name)) found.emplace_back(folder + "/" + name, relative);
+            if (type == platform::ItemType::Regular && !isStagedName(name))
+                found.emplace_back(folder + "/" + name, relative);
         }
     }
     return found;
@@ -222,8 +246,10 @@ int16_t putBackIntoEmptyPlace(const std::string& backup, const std::string& font
 
 } // namespace
 
-std::vector<FontUpdate::RestoredFont> FontUpdate::restoreFontsOfBackupDirectory(
-    const std::string& backupDirectoryPath, std::optional<std::string>& newerBackupPath, Authorization* authorization) {
+std::vector<FontUpdate::RestoredFont>
+FontUpdate::restoreFontsOfBackupDirectory(const std::string& backupDirectoryPath,
+                                          std::optional<std::string>& newerBackupPath,
+                                          Authorization* authorization) {
     std::vector<RestoredFont> restored;
     UpdateJournal journal;
     const struct {
@@ -235,35 +261,43 @@ std::vector<FontUpdate::RestoredFont> FontUpdate::restoreFontsOfBackupDirectory(
     for (const auto& domain : domains) {
         const bool computer = domain.domain == kComputerDomain;
         if (!domain.fonts) continue;
-        for (const auto& [backup, relative] : backedUpFonts(backupDirectoryPath + "/" + domain.part)) {
+        for (const auto& [backup, relative] :
+             backedUpFonts(backupDirectoryPath + "/" + domain.part)) {
             RestoredFont outcome{*domain.fonts + "/" + relative, StatusOK};
             UpdateFontItem item;
             item.srcPath = outcome.fontPath;
             item.dstPath = backup;
             item.resName = platform::lastPathComponent(relative);
             item.pathDomain = domain.domain;
-            if (const std::string sub = platform::parentFolderOf(relative); relative.find('/') != std::string::npos)
+            if (const std::string sub = platform::parentFolderOf(relative);
+                relative.find('/') != std::string::npos)
                 item.subDirPath = sub;
             if (computer && !authorization) {
                 outcome.result = ItemMoveNewToFontsFailed; // the computer's folder needs the helper
             } else if (platform::macFileExists(item.srcPath)) {
                 if (!newerBackupPath)
-                    newerBackupPath = pathForBackupDirectoryName(kBackupFolderName, kUserDomain, false);
+                    newerBackupPath =
+                        pathForBackupDirectoryName(kBackupFolderName, kUserDomain, false);
                 if (!newerBackupPath)
                     outcome.result = ItemBackupFolderFailed;
                 else if (computer)
-                    outcome.result = replaceWithNewFontUpdateFontItem(&item, *newerBackupPath, authorization);
+                    outcome.result =
+                        replaceWithNewFontUpdateFontItem(&item, *newerBackupPath, authorization);
                 else
-                    outcome.result = replaceWithNewFontUpdateFontItem(&item, *newerBackupPath, journal, true);
+                    outcome.result =
+                        replaceWithNewFontUpdateFontItem(&item, *newerBackupPath, journal, true);
             } else if (computer) {
-                outcome.result = Authorization::moveFileWithAuthorization(authorization, backup, item.srcPath) == 0 &&
+                outcome.result = Authorization::moveFileWithAuthorization(authorization, backup,
+                                                                          item.srcPath) == 0 &&
                                          platform::macFileExists(item.srcPath)
                                      ? StatusOK
                                      : ItemMoveNewToFontsFailed;
             } else {
-                const bool folderThere = !item.subDirPath ||
-                                         makeSubDirectroryWithPath(*item.subDirPath, *domain.fonts) == StatusOK;
-                outcome.result = folderThere ? putBackIntoEmptyPlace(backup, item.srcPath) : ItemSubfolderFailed;
+                const bool folderThere =
+                    !item.subDirPath ||
+                    makeSubDirectroryWithPath(*item.subDirPath, *domain.fonts) == StatusOK;
+                outcome.result =
+                    folderThere ? putBackIntoEmptyPlace(backup, item.srcPath) : ItemSubfolderFailed;
             }
             // Back in place, the font's copy in the Trash has done its work.
             if (outcome.result == StatusOK) removePair(backup);
@@ -283,23 +317,27 @@ bool completeHalfReplacement(const platform::MacName& font, const platform::MacN
     auto stagedBytes = platform::readMacFileBytes(staged, kLargestFontFile);
     auto fontBytes = platform::readMacFileBytes(font, kLargestFontFile);
     if (!stagedBytes || !fontBytes) return false;
-    const platform::MacFileBytes joined{std::move(stagedBytes->data), std::move(fontBytes->companion),
-                                        fontBytes->hasCompanion};
+    const platform::MacFileBytes joined{std::move(stagedBytes->data),
+                                        std::move(fontBytes->companion), fontBytes->hasCompanion};
     const auto digest = pairDigestOfBytes(joined);
     if (!digest || *digest != newDigest) return false;
-    return platform::replaceMacFile(font.folder, staged.name, font.name) == platform::noErr && holdsAt(font, newDigest);
+    return platform::replaceMacFile(font.folder, staged.name, font.name) == platform::noErr &&
+           holdsAt(font, newDigest);
 }
 
 } // namespace
 
 std::vector<std::string> FontUpdate::repairInterruptedUpdates() {
-    if (const auto folder = UpdateJournal::folderPath()) UpdateJournal::clearUnfinishedRecords(*folder);
-    return repairInterruptedUpdatesOfJournal(UpdateJournal::pending(),
-                                             [](const std::string& path) { return platform::MacFolder::open(path); });
+    if (const auto folder = UpdateJournal::folderPath())
+        UpdateJournal::clearUnfinishedRecords(*folder);
+    return repairInterruptedUpdatesOfJournal(UpdateJournal::pending(), [](const std::string& path) {
+        return platform::MacFolder::open(path);
+    });
 }
 
 std::vector<std::string> FontUpdate::repairInterruptedUpdatesOfJournal(
-    const std::vector<std::pair<std::string, JournalRecord>>& records, const FolderOpener& openFolder) {
+    const std::vector<std::pair<std::string, JournalRecord>>& records,
+    const FolderOpener& openFolder) {
     std::vector<std::string> said;
     // Not a structured binding: the lambda below captures the record, which C++20 compilers
     // before clang 16 refuse for bindings.
@@ -310,35 +348,48 @@ std::vector<std::string> FontUpdate::repairInterruptedUpdatesOfJournal(
         auto fontFolder = openFolder(platform::parentFolderOf(record.fontPath));
         auto backupFolder = openFolder(platform::parentFolderOf(record.backupPath));
         if (!fontFolder) {
-            said.push_back("「" + name + "」の中断されたアップデートを修復できませんでした。フォントのフォルダを開けません: " +
-                           platform::parentFolderOf(record.fontPath));
+            said.push_back(
+                "「" + name +
+                "」の中断されたアップデートを修復できませんでした。フォントのフォルダを開けません: " +
+                platform::parentFolderOf(record.fontPath));
             continue;
         }
         const platform::MacName font{*fontFolder, name};
         const platform::MacName staged{*fontFolder, platform::lastPathComponent(record.stagedPath)};
         const auto backupHolds = [&](const std::string& digest) {
-            return backupFolder && holdsAt({*backupFolder, platform::lastPathComponent(record.backupPath)}, digest);
+            return backupFolder &&
+                   holdsAt({*backupFolder, platform::lastPathComponent(record.backupPath)}, digest);
         };
         bool repaired = true;
         if (holdsAt(font, record.newDigest)) {
-            said.push_back("「" + name + "」のアップデートは中断されましたが、新しいフォントへの置き換えは完了していました。");
+            said.push_back(
+                "「" + name +
+                "」のアップデートは中断されましたが、新しいフォントへの置き換えは完了していました。");
         } else if (holdsAt(font, record.oldDigest)) {
             // The swap never reached the font: its second name in the Trash goes with it.
             if (backupHolds(record.oldDigest))
-                (void)platform::removeMacFilePair({*backupFolder, platform::lastPathComponent(record.backupPath)});
-            said.push_back("「" + name + "」のアップデートは中断されました。フォントは元のまま変更されていません。");
+                (void)platform::removeMacFilePair(
+                    {*backupFolder, platform::lastPathComponent(record.backupPath)});
+            said.push_back(
+                "「" + name +
+                "」のアップデートは中断されました。フォントは元のまま変更されていません。");
         } else if ((holdsAt(staged, record.newDigest) &&
-                    platform::replaceMacFile(*fontFolder, staged.name, font.name) == platform::noErr &&
+                    platform::replaceMacFile(*fontFolder, staged.name, font.name) ==
+                        platform::noErr &&
                     holdsAt(font, record.newDigest)) ||
                    completeHalfReplacement(font, staged, record.newDigest)) {
             said.push_back("「" + name + "」の中断されたアップデートを完了しました。");
         } else if (backupFolder &&
-                   putBackAt(font, {*backupFolder, platform::lastPathComponent(record.backupPath)}, record.oldDigest)) {
-            said.push_back("「" + name + "」の中断されたアップデートを取り消し、元のフォントに戻しました。");
+                   putBackAt(font, {*backupFolder, platform::lastPathComponent(record.backupPath)},
+                             record.oldDigest)) {
+            said.push_back("「" + name +
+                           "」の中断されたアップデートを取り消し、元のフォントに戻しました。");
         } else {
             repaired = false;
-            said.push_back("「" + name + "」の中断されたアップデートを修復できませんでした。ゴミ箱の「古いフォント項目」に元のフォントがあります: " +
-                           record.backupPath);
+            said.push_back(
+                "「" + name +
+                "」の中断されたアップデートを修復できませんでした。ゴミ箱の「古いフォント項目」に元のフォントがあります: " +
+                record.backupPath);
         }
         if (!repaired) continue;
         (void)platform::removeMacFilePair(staged);
@@ -353,10 +404,12 @@ std::vector<std::string> FontUpdate::computerUpdatesAwaitingRepair() {
     const std::string folder = platform::computerFontsFolder() + "/" + kHelperJournalFolderName;
     // Only the helper's own records count: the folder's owner must be the administrator or us.
     const auto opened = platform::MacFolder::open(folder);
-    if (!opened || (opened->ownerId() != 0 && opened->ownerId() != platform::effectiveUserId())) return said;
+    if (!opened || (opened->ownerId() != 0 && opened->ownerId() != platform::effectiveUserId()))
+        return said;
     for (const auto& [path, record] : UpdateJournal::pending(folder, opened->ownerId()))
-        said.push_back("コンピュータのフォント「" + platform::lastPathComponent(record.fontPath) +
-                       "」のアップデートが中断されたままです。次に管理者の権限でアップデートまたは復元を行うときに修復されます。");
+        said.push_back(
+            "コンピュータのフォント「" + platform::lastPathComponent(record.fontPath) +
+            "」のアップデートが中断されたままです。次に管理者の権限でアップデートまたは復元を行うときに修復されます。");
     return said;
 }
 

@@ -16,17 +16,15 @@ struct VersionNumbers {
     int64_t patch = 0;
 };
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t';
-}
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 std::string_view trimBlanks(std::string_view text) {
-    while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+    while (!text.empty() && isBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back()))
+        text.remove_suffix(1);
     return text;
 }
 
@@ -35,7 +33,8 @@ std::string_view trimBlanks(std::string_view text) {
 // keeps the weighted comparison below far from overflowing.
 int64_t leadingInteger(std::string_view part) {
     size_t pos = 0;
-    while (pos < part.size() && isBlank(part[pos])) ++pos;
+    while (pos < part.size() && isBlank(part[pos]))
+        ++pos;
     bool negative = false;
     if (pos < part.size() && (part[pos] == '+' || part[pos] == '-')) {
         negative = part[pos] == '-';
@@ -64,7 +63,8 @@ std::optional<VersionNumbers> readVersionNumbers(std::string_view text) {
     }
     VersionNumbers numbers;
     int64_t* fields[3] = {&numbers.major, &numbers.minor, &numbers.patch};
-    for (size_t i = 0; i < count && !parts[i].empty(); ++i) *fields[i] = leadingInteger(parts[i]);
+    for (size_t i = 0; i < count && !parts[i].empty(); ++i)
+        *fields[i] = leadingInteger(parts[i]);
     return numbers;
 }
 

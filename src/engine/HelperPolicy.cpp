@@ -55,7 +55,8 @@ std::optional<std::string> HelperPolicy::canonicalFolder(const std::string& path
     return (*parent == "/" ? "" : *parent) + "/" + name;
 }
 
-std::optional<HelperPolicy> HelperPolicy::withFolders(const HelperFolders& folders, unsigned long callerId) {
+std::optional<HelperPolicy> HelperPolicy::withFolders(const HelperFolders& folders,
+                                                      unsigned long callerId) {
     HelperPolicy policy;
     policy.callerId_ = callerId;
     auto fonts = canonicalFolder(folders.fonts);
@@ -77,7 +78,8 @@ std::optional<platform::MacFolder> HelperPolicy::openFolder(const std::string& f
     if (!isCleanAbsolutePath(folderPath) && folderPath != "/") return std::nullopt;
     const std::string* root = nullptr;
     for (const auto& folder : folders_)
-        if ((folderPath == folder || within(folderPath, folder)) && (!root || folder.size() > root->size()))
+        if ((folderPath == folder || within(folderPath, folder)) &&
+            (!root || folder.size() > root->size()))
             root = &folder;
     if (!root) return std::nullopt;
     // The roots are canonical, so a link found on the way to one was put there since the start.
@@ -87,9 +89,11 @@ std::optional<platform::MacFolder> HelperPolicy::openFolder(const std::string& f
     if (!rootFolder) return std::nullopt;
     // The caller names its work folder, Trash and Desktop; with rights, a folder of somebody
     // else's named so would be theirs to take fonts into or out of.
-    if (root != &folders_.front() && callerId_ != 0 && rootFolder->ownerId() != callerId_) return std::nullopt;
+    if (root != &folders_.front() && callerId_ != 0 && rootFolder->ownerId() != callerId_)
+        return std::nullopt;
     const size_t skip = *root == "/" ? 1 : root->size() + 1;
-    return platform::MacFolder::openBeneath(*rootFolder, folderPath == *root ? "" : folderPath.substr(skip));
+    return platform::MacFolder::openBeneath(*rootFolder,
+                                            folderPath == *root ? "" : folderPath.substr(skip));
 }
 
 bool HelperPolicy::insideFonts(const std::string& path) const {
@@ -115,14 +119,17 @@ int32_t HelperPolicy::checkMove(const std::string& fromPath, const std::string& 
 int32_t HelperPolicy::checkSwap(const std::string& newPath, const std::string& fontPath,
                                 const std::string& backupPath) const {
     for (const std::string* path : {&newPath, &fontPath, &backupPath})
-        if (!reachedWithoutLinks(*path) || !insideFolders(*path) || isCompanion(*path)) return errAuthorizationDenied;
-    if (insideFonts(newPath) || !insideFonts(fontPath) || insideFonts(backupPath)) return errAuthorizationDenied;
+        if (!reachedWithoutLinks(*path) || !insideFolders(*path) || isCompanion(*path))
+            return errAuthorizationDenied;
+    if (insideFonts(newPath) || !insideFonts(fontPath) || insideFonts(backupPath))
+        return errAuthorizationDenied;
     for (const std::string* path : {&newPath, &fontPath}) {
         const std::string companion = platform::companionPath(*path);
         if (!isRegularFile(*path) || (!isAbsent(companion) && !isRegularFile(companion)))
             return errAuthorizationDenied;
     }
-    if (!isAbsent(backupPath) || !isAbsent(platform::companionPath(backupPath))) return errAuthorizationDenied;
+    if (!isAbsent(backupPath) || !isAbsent(platform::companionPath(backupPath)))
+        return errAuthorizationDenied;
     return 0;
 }
 

@@ -39,7 +39,8 @@ public:
     // paths, and a link swapped in after them must not lead any operation elsewhere. nullopt for
     // a folder outside, or reached through a link, or beneath a folder of the caller's that
     // belongs to somebody else.
-    [[nodiscard]] std::optional<platform::MacFolder> openFolder(const std::string& folderPath) const;
+    [[nodiscard]] std::optional<platform::MacFolder>
+    openFolder(const std::string& folderPath) const;
 
     [[nodiscard]] bool insideFonts(const std::string& path) const;
 

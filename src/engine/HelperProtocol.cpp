@@ -44,9 +44,7 @@ bool couldStillBeAVerb(std::string_view start) {
     return false;
 }
 
-HelperParse invalid() {
-    return HelperParse{HelperParseState::Invalid, {}, 0};
-}
+HelperParse invalid() { return HelperParse{HelperParseState::Invalid, {}, 0}; }
 
 } // namespace
 
@@ -114,9 +112,7 @@ std::optional<std::string> encodeHelperRequest(const HelperRequest& request) {
     return bytes;
 }
 
-std::string encodeHelperAnswer(int32_t status) {
-    return std::to_string(status) + "\n";
-}
+std::string encodeHelperAnswer(int32_t status) { return std::to_string(status) + "\n"; }
 
 std::optional<int32_t> parseHelperAnswer(std::string_view line) {
     if (line == "0") return 0;

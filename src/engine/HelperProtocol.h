@@ -56,9 +56,9 @@ enum class HelperVerb { Move, Swap, RunScript, Quit };
 
 struct HelperRequest {
     HelperVerb verb = HelperVerb::Quit;
-    std::string from;      // Move; Swap: the new pair
-    std::string to;        // Move; Swap: the installed font
-    std::string scriptKey; // RunScript
+    std::string from;            // Move; Swap: the new pair
+    std::string to;              // Move; Swap: the installed font
+    std::string scriptKey;       // RunScript
     std::string backup = {};     // Swap: the old pair's second name
     std::string definition = {}; // RunScript: the definition file's bytes
     bool operator==(const HelperRequest&) const = default;

@@ -91,7 +91,6 @@ const char* searchErrorGeneralMessage() { return kSearchErrorGeneralMessage; }
 
 std::span<const MessageEntry> messageTableEntries() { return messageTable; }
 
-
 MessageItem MessageItem::initWithStatusCode(int16_t status, std::string message) {
     MessageItem item;
     item.status = status;

@@ -25,11 +25,13 @@ const std::vector<std::string>& fixedCacheRebuildCommand() {
     return command;
 }
 
-PrivilegedCommand privilegedCommandOfDefinition(ByteView definition, std::string_view key, const TrustStore& trust,
+PrivilegedCommand privilegedCommandOfDefinition(ByteView definition, std::string_view key,
+                                                const TrustStore& trust,
                                                 std::string_view copyright) {
     PrivilegedCommand command;
     command.refusal = errAuthorizationDenied;
-    if (std::find(kPrivilegedScriptKeys.begin(), kPrivilegedScriptKeys.end(), key) == kPrivilegedScriptKeys.end())
+    if (std::find(kPrivilegedScriptKeys.begin(), kPrivilegedScriptKeys.end(), key) ==
+        kPrivilegedScriptKeys.end())
         return command;
     const OpenedDefinition opened = openSignedDefinition(definition, copyright, trust);
     if (opened.container.failure != ContainerFailure::None) return command;
@@ -50,7 +52,8 @@ std::string describePrivilegedCommand(const PrivilegedCommand& command) {
     if (command.refusal != 0 || command.argv.empty()) return {};
     if (command.isSignedScript()) return command.argv.back();
     std::string line;
-    for (const std::string& piece : command.argv) line += (line.empty() ? "" : " ") + piece;
+    for (const std::string& piece : command.argv)
+        line += (line.empty() ? "" : " ") + piece;
     return line;
 }
 

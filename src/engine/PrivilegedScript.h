@@ -24,14 +24,18 @@ struct PrivilegedCommand {
     int32_t refusal = 0;           // 0: argv is what runs
     std::vector<std::string> argv; // "/bin/sh", "-c", the script; or the fixed command
     SignatureVerification signature;
-    [[nodiscard]] bool isSignedScript() const { return refusal == 0 && signature.status == SignatureStatus::SignedBy; }
+    [[nodiscard]] bool isSignedScript() const {
+        return refusal == 0 && signature.status == SignatureStatus::SignedBy;
+    }
 };
 
 // errAuthorizationDenied for a key that is not a privileged one, a definition that does not open,
 // a trusted definition without that script, or a key other than the cache removal of a definition
 // without a trusted signature.
-[[nodiscard]] PrivilegedCommand privilegedCommandOfDefinition(ByteView definition, std::string_view key,
-                                                              const TrustStore& trust, std::string_view copyright);
+[[nodiscard]] PrivilegedCommand privilegedCommandOfDefinition(ByteView definition,
+                                                              std::string_view key,
+                                                              const TrustStore& trust,
+                                                              std::string_view copyright);
 
 // For people: the script text as its author wrote it, or the command line.
 [[nodiscard]] std::string describePrivilegedCommand(const PrivilegedCommand& command);

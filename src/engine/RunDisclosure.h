@@ -14,7 +14,8 @@ class UpdateContext;
 
 // The read-me screen's warning for a definition without a trusted signature; nullopt for one
 // signed by a trusted key.
-[[nodiscard]] std::optional<std::string> untrustedDefinitionWarning(const SignatureVerification& signature);
+[[nodiscard]] std::optional<std::string>
+untrustedDefinitionWarning(const SignatureVerification& signature);
 
 // The question before an update run, followed by what the run will execute: with administrator
 // rights (when a computer font is requested: the signer, the fonts' replacement and the cache

@@ -14,7 +14,7 @@ struct TestOption {
     bool oldMoveToDesk = false; // backup folder on the Desktop instead of the Trash
     bool mulFontSize = false;   // multiply the space needed by mulValue
     uint64_t mulValue = 2;
-    bool freeSize = false;      // take freeSizeValue megabytes as the free space
+    bool freeSize = false; // take freeSizeValue megabytes as the free space
     uint64_t freeSizeValue = 1;
 };
 

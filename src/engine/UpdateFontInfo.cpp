@@ -17,16 +17,19 @@ bool UpdateFontItem::setDstPathWithTemporaryDirectoryPath(const std::string& fol
 
 bool UpdateFontItem::checkPropertys(const UpdateFontItem* item) {
     if (!item) return false;
-    for (const std::string* field : {&item->resName, &item->japanFullName, &item->oVersStr, &item->nVersStr,
-                                     &item->srcPath, &item->nSfntCDate, &item->nSfntMDate, &item->nFileCDate,
-                                     &item->nFileMDate, &item->nResMapInfo})
+    for (const std::string* field :
+         {&item->resName, &item->japanFullName, &item->oVersStr, &item->nVersStr, &item->srcPath,
+          &item->nSfntCDate, &item->nSfntMDate, &item->nFileCDate, &item->nFileMDate,
+          &item->nResMapInfo})
         if (field->empty()) return false;
     return item->dstPath && !item->dstPath->empty() && item->pathDomain != 0;
 }
 
-std::unique_ptr<UpdateFontItem> UpdateFontItem::foundItem(const UpdateTargetItem& target, const std::string& path,
-                                                          const std::string& subPath, uint64_t domain,
-                                                          uint64_t setIndex, int64_t forkSize, int64_t growth) {
+std::unique_ptr<UpdateFontItem> UpdateFontItem::foundItem(const UpdateTargetItem& target,
+                                                          const std::string& path,
+                                                          const std::string& subPath,
+                                                          uint64_t domain, uint64_t setIndex,
+                                                          int64_t forkSize, int64_t growth) {
     auto item = std::make_unique<UpdateFontItem>();
     item->resName = *target.resName;
     item->japanFullName = *target.japanFullName;
@@ -61,18 +64,26 @@ UpdateFontItem* UpdateFontInfo::updateFontItemAtIndex(int64_t index) const {
 int64_t UpdateFontInfo::countWhere(bool requestedOnly, uint64_t domain) const {
     int64_t count = 0;
     for (const auto& item : updateFontItems)
-        if ((!requestedOnly || item->reqUpdate) && (domain == 0 || item->pathDomain == domain)) ++count;
+        if ((!requestedOnly || item->reqUpdate) && (domain == 0 || item->pathDomain == domain))
+            ++count;
     return count;
 }
 
 int64_t UpdateFontInfo::countOfUpdateFontItemRequestUpdate() const { return countWhere(true, 0); }
-int64_t UpdateFontInfo::countOfLocalDomainItemAll() const { return countWhere(false, kComputerDomain); }
-int64_t UpdateFontInfo::countOfLocalDomainItemRequestUpdate() const { return countWhere(true, kComputerDomain); }
+int64_t UpdateFontInfo::countOfLocalDomainItemAll() const {
+    return countWhere(false, kComputerDomain);
+}
+int64_t UpdateFontInfo::countOfLocalDomainItemRequestUpdate() const {
+    return countWhere(true, kComputerDomain);
+}
 int64_t UpdateFontInfo::countOfUserDomainItemAll() const { return countWhere(false, kUserDomain); }
-int64_t UpdateFontInfo::countOfUserDomainItemRequestUpdate() const { return countWhere(true, kUserDomain); }
+int64_t UpdateFontInfo::countOfUserDomainItemRequestUpdate() const {
+    return countWhere(true, kUserDomain);
+}
 
 void UpdateFontInfo::setRequestUpdateAll(bool requested) {
-    for (auto& item : updateFontItems) item->reqUpdate = requested;
+    for (auto& item : updateFontItems)
+        item->reqUpdate = requested;
 }
 
 bool UpdateFontInfo::rebuildOfUpdateFontItemRequestUpdate() {
@@ -89,7 +100,8 @@ std::optional<uint64_t> UpdateFontInfo::totalFileSizeOfRequestUpdate() const {
         auto attributes = platform::readAttributes(item->srcPath);
         if (!attributes) continue;
         const auto fork = ResFile::resourceFileSizeOfPath(item->srcPath);
-        total += int64_t(attributes->size.value_or(0)) + int64_t(fork.value_or(0)) + item->upSizeOfFile;
+        total +=
+            int64_t(attributes->size.value_or(0)) + int64_t(fork.value_or(0)) + item->upSizeOfFile;
     }
     // A shrinking update can make the sum negative; no space is needed then.
     return total > 0 ? uint64_t(total) : 0;

@@ -52,8 +52,8 @@ public:
     // The record of a search hit: the target's ten fields and where the file was found. The
     // target must be complete (UpdateTargetItem::checkPropertys).
     [[nodiscard]] static std::unique_ptr<UpdateFontItem>
-    foundItem(const UpdateTargetItem& target, const std::string& path, const std::string& subPath, uint64_t domain,
-              uint64_t setIndex, int64_t forkSize, int64_t growth);
+    foundItem(const UpdateTargetItem& target, const std::string& path, const std::string& subPath,
+              uint64_t domain, uint64_t setIndex, int64_t forkSize, int64_t growth);
 };
 
 class UpdateFontInfo {
@@ -62,7 +62,9 @@ public:
 
     [[nodiscard]] bool addUpdateFontItem(std::unique_ptr<UpdateFontItem> item);
     [[nodiscard]] UpdateFontItem* updateFontItemAtIndex(int64_t index) const;
-    [[nodiscard]] int64_t countOfUpdateFontItemAll() const { return int64_t(updateFontItems.size()); }
+    [[nodiscard]] int64_t countOfUpdateFontItemAll() const {
+        return int64_t(updateFontItems.size());
+    }
     [[nodiscard]] int64_t countOfUpdateFontItemRequestUpdate() const;
     [[nodiscard]] int64_t countOfLocalDomainItemAll() const;
     [[nodiscard]] int64_t countOfLocalDomainItemRequestUpdate() const;

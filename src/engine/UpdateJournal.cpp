@@ -22,7 +22,8 @@ constexpr size_t kSumSideBySideFrom = size_t{512} << 10;
 constexpr const char* kKeys[] = {"font", "staged", "backup", "old", "new"};
 
 bool plainValue(const std::string& value) {
-    return value.find_first_of("\n\r\t") == std::string::npos && value.find('\0') == std::string::npos;
+    return value.find_first_of("\n\r\t") == std::string::npos &&
+           value.find('\0') == std::string::npos;
 }
 
 bool absoluteClean(const std::string& path) {
@@ -41,20 +42,22 @@ bool absoluteClean(const std::string& path) {
 } // namespace
 
 bool isStagedName(const std::string& name) {
-    return name.starts_with(kStagedNewPrefix) || name.starts_with(kStagedOldPrefix) || name.starts_with(".fu-move-");
+    return name.starts_with(kStagedNewPrefix) || name.starts_with(kStagedOldPrefix) ||
+           name.starts_with(".fu-move-");
 }
 
 std::string JournalRecord::text() const {
     const std::string* values[] = {&fontPath, &stagedPath, &backupPath, &oldDigest, &newDigest};
     std::string out = "fontupdater-swap 1\n";
-    for (size_t i = 0; i < std::size(kKeys); ++i) out += std::string(kKeys[i]) + "\t" + *values[i] + "\n";
+    for (size_t i = 0; i < std::size(kKeys); ++i)
+        out += std::string(kKeys[i]) + "\t" + *values[i] + "\n";
     return out;
 }
 
 std::optional<JournalRecord> JournalRecord::fromText(const std::string& text) {
     JournalRecord record;
-    std::string* values[] = {&record.fontPath, &record.stagedPath, &record.backupPath, &record.oldDigest,
-                             &record.newDigest};
+    std::string* values[] = {&record.fontPath, &record.stagedPath, &record.backupPath,
+                             &record.oldDigest, &record.newDigest};
     size_t position = 0;
     auto nextLine = [&](std::string& line) {
         const size_t end = text.find('\n', position);
@@ -71,7 +74,8 @@ std::optional<JournalRecord> JournalRecord::fromText(const std::string& text) {
         *values[i] = line.substr(prefix.size());
     }
     if (position != text.size()) return std::nullopt;
-    if (!absoluteClean(record.fontPath) || !absoluteClean(record.stagedPath) || !absoluteClean(record.backupPath))
+    if (!absoluteClean(record.fontPath) || !absoluteClean(record.stagedPath) ||
+        !absoluteClean(record.backupPath))
         return std::nullopt;
     if (platform::parentFolderOf(record.stagedPath) != platform::parentFolderOf(record.fontPath) ||
         !platform::lastPathComponent(record.stagedPath).starts_with(kStagedNewPrefix))
@@ -95,7 +99,9 @@ std::optional<std::string> digestOfBytes(const std::optional<platform::MacFileBy
 
 } // namespace
 
-std::optional<std::string> pairDigestOfBytes(const platform::MacFileBytes& bytes) { return digestOfBytes(bytes); }
+std::optional<std::string> pairDigestOfBytes(const platform::MacFileBytes& bytes) {
+    return digestOfBytes(bytes);
+}
 
 namespace {
 
@@ -121,8 +127,7 @@ void recycle(std::optional<platform::MacFileBytes>&& bytes) {
     platform::recycleBulkBuffer(std::move(done.companion));
 }
 
-template <typename Name>
-ReadDigest readPairDigest(const Name& file) {
+template <typename Name> ReadDigest readPairDigest(const Name& file) {
     ReadDigest read;
     auto bytes = platform::readMacFileBytes(file, kLargestFontFile, &read.identity);
     read.digest = digestOfBytes(bytes);
@@ -130,8 +135,7 @@ ReadDigest readPairDigest(const Name& file) {
     return read;
 }
 
-template <typename Name>
-std::optional<std::string> knownPairDigest(const Name& file) {
+template <typename Name> std::optional<std::string> knownPairDigest(const Name& file) {
     if (tScopes == 0) return std::nullopt;
     if (const auto identity = platform::macPairIdentity(file)) {
         for (const RememberedDigest& known : tRemembered)
@@ -146,16 +150,15 @@ std::optional<std::string> remember(ReadDigest read) {
     return std::move(read.digest);
 }
 
-template <typename Name>
-std::optional<std::string> rememberedPairDigest(const Name& file) {
+template <typename Name> std::optional<std::string> rememberedPairDigest(const Name& file) {
     if (auto known = knownPairDigest(file)) return known;
     return remember(readPairDigest(file));
 }
 
 } // namespace
 
-std::pair<std::optional<std::string>, std::optional<std::string>> pairDigests(const std::string& first,
-                                                                              const std::string& second) {
+std::pair<std::optional<std::string>, std::optional<std::string>>
+pairDigests(const std::string& first, const std::string& second) {
     auto firstKnown = knownPairDigest(first);
     auto secondKnown = knownPairDigest(second);
     if (firstKnown || secondKnown) {
@@ -174,13 +177,15 @@ std::pair<std::optional<std::string>, std::optional<std::string>> pairDigests(co
     std::future<std::optional<std::string>> secondSum;
     if (std::min(sizeOf(firstBytes), sizeOf(secondBytes)) >= kSumSideBySideFrom) {
         try {
-            secondSum = std::async(std::launch::async, [&secondBytes] { return digestOfBytes(secondBytes); });
+            secondSum = std::async(std::launch::async,
+                                   [&secondBytes] { return digestOfBytes(secondBytes); });
         } catch (const std::system_error&) {
             // Without a second thread, one after the other.
         }
     }
     ReadDigest firstRead{digestOfBytes(firstBytes), firstIdentity};
-    ReadDigest secondRead{secondSum.valid() ? secondSum.get() : digestOfBytes(secondBytes), secondIdentity};
+    ReadDigest secondRead{secondSum.valid() ? secondSum.get() : digestOfBytes(secondBytes),
+                          secondIdentity};
     recycle(std::move(firstBytes));
     recycle(std::move(secondBytes));
     return {remember(std::move(firstRead)), remember(std::move(secondRead))};
@@ -192,9 +197,13 @@ PairDigestScope::~PairDigestScope() {
     if (--tScopes == 0) tRemembered.clear();
 }
 
-std::optional<std::string> pairDigest(const std::string& path) { return rememberedPairDigest(path); }
+std::optional<std::string> pairDigest(const std::string& path) {
+    return rememberedPairDigest(path);
+}
 
-std::optional<std::string> pairDigest(const platform::MacName& file) { return rememberedPairDigest(file); }
+std::optional<std::string> pairDigest(const platform::MacName& file) {
+    return rememberedPairDigest(file);
+}
 
 std::optional<std::string> UpdateJournal::folderPath() {
     auto support = platform::applicationSupportFolder();
@@ -228,7 +237,8 @@ std::vector<std::pair<std::string, JournalRecord>> UpdateJournal::pending() {
     return pending(*folder, platform::effectiveUserId());
 }
 
-std::vector<std::pair<std::string, JournalRecord>> UpdateJournal::pending(const std::string& folder, uint32_t owner) {
+std::vector<std::pair<std::string, JournalRecord>> UpdateJournal::pending(const std::string& folder,
+                                                                          uint32_t owner) {
     std::vector<std::pair<std::string, JournalRecord>> records;
     auto names = platform::listFolder(folder);
     if (!names) return records;
@@ -247,7 +257,8 @@ void UpdateJournal::clearUnfinishedRecords(const std::string& folder) {
     auto names = platform::listFolder(folder);
     if (!names) return;
     for (const std::string& name : *names)
-        if (name.starts_with(".fu-tmp-") && platform::itemTypeOf(folder + "/" + name) == platform::ItemType::Regular)
+        if (name.starts_with(".fu-tmp-") &&
+            platform::itemTypeOf(folder + "/" + name) == platform::ItemType::Regular)
             (void)platform::removeMacItem(folder + "/" + name);
 }
 
@@ -255,7 +266,8 @@ bool UpdateJournal::begin(const JournalRecord& record, std::string& recordPath) 
     auto folder = openedFolder();
     if (!folder) return false;
     const std::string text = record.text();
-    recordPath = *folder + "/" + std::to_string(::getpid()) + "-" + std::to_string(++sequence_) + kRecordSuffix;
+    recordPath = *folder + "/" + std::to_string(::getpid()) + "-" + std::to_string(++sequence_) +
+                 kRecordSuffix;
     return platform::writeReplacingPlainFile(recordPath, asBytes(text)) == 0;
 }
 
@@ -263,17 +275,20 @@ void UpdateJournal::forget(const std::string& recordPath) {
     (void)platform::removeMacItem(recordPath);
 }
 
-void UpdateJournal::ended(const std::string& recordPath, const std::vector<std::string>& foldersTouched) {
+void UpdateJournal::ended(const std::string& recordPath,
+                          const std::vector<std::string>& foldersTouched) {
     ended_.push_back(recordPath);
     folders_.insert(foldersTouched.begin(), foldersTouched.end());
 }
 
 void UpdateJournal::finishRun() {
     bool synced = true;
-    for (const std::string& folder : folders_) synced = platform::syncFolder(folder) == 0 && synced;
+    for (const std::string& folder : folders_)
+        synced = platform::syncFolder(folder) == 0 && synced;
     // A record outlives a folder that did not sync: the next start looks at that font again.
     if (synced) {
-        for (const std::string& record : ended_) forget(record);
+        for (const std::string& record : ended_)
+            forget(record);
     }
     ended_.clear();
     folders_.clear();

@@ -15,7 +15,7 @@ namespace fu {
 namespace platform {
 struct MacName;
 struct MacFileBytes;
-}
+} // namespace platform
 
 struct JournalRecord {
     std::string fontPath;   // the installed font
@@ -37,8 +37,8 @@ struct JournalRecord {
 [[nodiscard]] std::optional<std::string> pairDigestOfBytes(const platform::MacFileBytes& bytes);
 // The digests of two pairs, read side by side where a second thread can be had: a swap needs
 // the old font's and the new one's before it begins.
-[[nodiscard]] std::pair<std::optional<std::string>, std::optional<std::string>> pairDigests(const std::string& first,
-                                                                                          const std::string& second);
+[[nodiscard]] std::pair<std::optional<std::string>, std::optional<std::string>>
+pairDigests(const std::string& first, const std::string& second);
 
 // While one lives on a thread, a pair fingerprinted there is not read again as long as its files
 // keep their identity (the same files, their bytes unchanged): a swap renames and links the same
@@ -85,8 +85,8 @@ public:
     // owner, writable by others, not plain files, too large, malformed) are left alone.
     [[nodiscard]] static std::vector<std::pair<std::string, JournalRecord>> pending();
     // The records in `folder` owned by `owner` and writable by no one else.
-    [[nodiscard]] static std::vector<std::pair<std::string, JournalRecord>> pending(const std::string& folder,
-                                                                                   uint32_t owner);
+    [[nodiscard]] static std::vector<std::pair<std::string, JournalRecord>>
+    pending(const std::string& folder, uint32_t owner);
 
     // Removes the half-written records a kill left in `folder` (written beside their name, then
     // renamed); those never described a swap that began.

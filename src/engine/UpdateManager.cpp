@@ -5,11 +5,11 @@
 #include "engine/FontUpdate.h"
 #include "engine/HelperProtocol.h"
 #include "engine/StatusCodes.h"
+#include "engine/UpdateContext.h"
 #include "engine/UpdateFontInfo.h"
 #include "engine/UpdateJournal.h"
 #include "engine/VolumeInfo.h"
 #include "platform/Memory.h"
-#include "engine/UpdateContext.h"
 
 namespace fu {
 
@@ -20,7 +20,9 @@ constexpr uint64_t kSpaceMargin = 20'000'000;
 } // namespace
 
 void UpdateManager::progress(int64_t count, std::optional<std::string> text) const {
-    if (delegate) delegate->processProgress(UpdateResult::updateResultWithCount(count, std::move(text), messages()));
+    if (delegate)
+        delegate->processProgress(
+            UpdateResult::updateResultWithCount(count, std::move(text), messages()));
 }
 
 const MessageInfo* UpdateManager::messages() const {
@@ -39,7 +41,8 @@ int64_t UpdateManager::progressMaxOfFindUpdateNecessaryFont() const {
     return FontSearch::progressMaximum(info->updateSfntSetInfo.get(), info->updateTargetInfo.get());
 }
 
-int16_t UpdateManager::findUpdateFontInfo(UpdateFontInfo* updateFontInfo, const UpdateSfntSetInfo* updateSfntSetInfo,
+int16_t UpdateManager::findUpdateFontInfo(UpdateFontInfo* updateFontInfo,
+                                          const UpdateSfntSetInfo* updateSfntSetInfo,
                                           const UpdateTargetInfo* updateTargetInfo,
                                           const std::string& findTargetDirPath) {
     FontSearch search(updateFontInfo, updateSfntSetInfo, updateTargetInfo, findTargetDirPath,
@@ -55,9 +58,11 @@ int16_t UpdateManager::findUpdateFontInfo(UpdateFontInfo* updateFontInfo, const 
 void UpdateManager::findUpdateNecessaryFont() {
     UpdateContext* info = context;
     if (!info) return complete(UpdateResult::updateResultWithStatusCode(-999, messages()));
-    if (!info->setupUpdateFontInfo()) return complete(UpdateResult::updateResultWithStatusCode(-998, messages()));
-    const int16_t status = findUpdateFontInfo(info->updateFontInfo.get(), info->updateSfntSetInfo.get(),
-                                              info->updateTargetInfo.get(), "");
+    if (!info->setupUpdateFontInfo())
+        return complete(UpdateResult::updateResultWithStatusCode(-998, messages()));
+    const int16_t status =
+        findUpdateFontInfo(info->updateFontInfo.get(), info->updateSfntSetInfo.get(),
+                           info->updateTargetInfo.get(), "");
     UpdateResult result = UpdateResult::updateResultWithStatusCode(status, messages());
     if (status == StatusOK) {
         const int64_t found = info->updateFontInfo->countOfUpdateFontItemAll();
@@ -72,7 +77,8 @@ void UpdateManager::findUpdateNecessaryFont() {
 int32_t UpdateManager::startAuthorization() {
     UpdateContext* info = context;
     if (!info) return -1;
-    if (!info->updateFontInfo || info->updateFontInfo->countOfLocalDomainItemRequestUpdate() == 0) return 0;
+    if (!info->updateFontInfo || info->updateFontInfo->countOfLocalDomainItemRequestUpdate() == 0)
+        return 0;
     if (!info->definitionIsTrusted()) return errAuthorizationDenied;
     if (!info->setupAuthorization()) return -1;
     // The helper only moves into folders that exist when it starts; a fresh account has no Trash.
@@ -105,7 +111,8 @@ bool UpdateManager::removeTemporaryDirectory() {
     UpdateContext* info = context;
     if (!info || !info->temporaryDirPath) return false;
     if (info->testOption && info->testOption->notRemoveTemp) return true;
-    const bool removed = FontUpdate::removeTemporaryDirectroryAtPath(*info->temporaryDirPath) == StatusOK;
+    const bool removed =
+        FontUpdate::removeTemporaryDirectroryAtPath(*info->temporaryDirPath) == StatusOK;
     info->temporaryDirPath.reset();
     return removed;
 }
@@ -113,12 +120,15 @@ bool UpdateManager::removeTemporaryDirectory() {
 int16_t UpdateManager::runUpdate(bool& cacheFailed) {
     UpdateContext* info = context;
     UpdateFontInfo* fonts = info->updateFontInfo.get();
-    if (!fonts || !fonts->rebuildOfUpdateFontItemRequestUpdate() || fonts->countOfUpdateFontItemAll() == 0)
+    if (!fonts || !fonts->rebuildOfUpdateFontItemRequestUpdate() ||
+        fonts->countOfUpdateFontItemAll() == 0)
         return UpdateErrorNothingRequested;
     // A result left from an earlier run on this list would pass for this run's if it ended early.
-    for (const auto& item : fonts->updateFontItems) item->updateResult = ItemNotAttempted;
+    for (const auto& item : fonts->updateFontItems)
+        item->updateResult = ItemNotAttempted;
     if (!setupTemporaryDirectory()) return UpdateErrorTempSetup;
-    if (!info->temporaryDirPath || info->temporaryDirPath->empty()) return UpdateErrorTempAttributes;
+    if (!info->temporaryDirPath || info->temporaryDirPath->empty())
+        return UpdateErrorTempAttributes;
     switch (FontUpdate::checkLoeckedTempFolderOfDirPath(*info->temporaryDirPath)) {
     case StatusOK: break;
     case ItemTempFolderLocked: return UpdateErrorTempLocked;
@@ -136,16 +146,23 @@ int16_t UpdateManager::runUpdate(bool& cacheFailed) {
         item->updateResult = StatusOK;
         ++attempted;
 
-        if (!backupPath) backupPath = FontUpdate::pathForBackupDirectoryName(kBackupFolderName, kUserDomain, toDesktop);
+        if (!backupPath)
+            backupPath =
+                FontUpdate::pathForBackupDirectoryName(kBackupFolderName, kUserDomain, toDesktop);
         int16_t& result = item->updateResult;
         if (!backupPath) result = ItemBackupFolderFailed;
-        if (result == StatusOK) result = FontUpdate::setDstPathWithTemporaryDirectoryPath(*info->temporaryDirPath, item);
-        if (result == StatusOK) result = FontUpdate::checkLockedTemporaryDirectoryWithUpdateFontItem(item);
+        if (result == StatusOK)
+            result =
+                FontUpdate::setDstPathWithTemporaryDirectoryPath(*info->temporaryDirPath, item);
+        if (result == StatusOK)
+            result = FontUpdate::checkLockedTemporaryDirectoryWithUpdateFontItem(item);
         if (result == StatusOK) result = FontUpdate::removeTemporaryFileAtPath(*item->dstPath);
         progress(done, item->resName);
-        if (result == StatusOK) result = FontUpdate::createNewFontOfUpdateFontItem(item, info->updateSfntSetInfo.get());
+        if (result == StatusOK)
+            result = FontUpdate::createNewFontOfUpdateFontItem(item, info->updateSfntSetInfo.get());
         if (result == StatusOK) {
-            Authorization* rights = authorization && item->pathDomain == kComputerDomain ? authorization : nullptr;
+            Authorization* rights =
+                authorization && item->pathDomain == kComputerDomain ? authorization : nullptr;
             if (!rights) {
                 result = FontUpdate::replaceWithNewFontUpdateFontItem(item, *backupPath, journal);
             } else {
@@ -160,10 +177,10 @@ int16_t UpdateManager::runUpdate(bool& cacheFailed) {
 
     if (updated >= 1) {
         progress(done, "フォントキャッシュを再構築しています...");
-        const bool rebuilt = authorization
-                                 ? FontUpdate::clearFontCacheWithAuthorization(authorization, info->scriptInfo.get(),
-                                                                               info->definitionBytes)
-                                 : FontUpdate::clearFontCacheUserWithScriptInfo(info->scriptInfo.get());
+        const bool rebuilt =
+            authorization ? FontUpdate::clearFontCacheWithAuthorization(
+                                authorization, info->scriptInfo.get(), info->definitionBytes)
+                          : FontUpdate::clearFontCacheUserWithScriptInfo(info->scriptInfo.get());
         cacheFailed = !rebuilt;
     }
     if (updated == 0) return UpdateNoneUpdated;
@@ -172,7 +189,9 @@ int16_t UpdateManager::runUpdate(bool& cacheFailed) {
 }
 
 void UpdateManager::exeUpdateRequestedFont() {
-    if (!context) return complete(UpdateResult::updateResultWithStatusCode(UpdateErrorNoAppState, messages()));
+    if (!context)
+        return complete(
+            UpdateResult::updateResultWithStatusCode(UpdateErrorNoAppState, messages()));
     bool cacheFailed = false;
     const int16_t status = runUpdate(cacheFailed);
     platform::releaseSpareBulkBuffers();
@@ -182,7 +201,8 @@ void UpdateManager::exeUpdateRequestedFont() {
 }
 
 UpdateManager::SpaceCheck UpdateManager::checkFreeSpace(const UpdateFontInfo& updateFontInfo,
-                                                        const TestOption* testOption, VolumeInfo& volumeInfo) {
+                                                        const TestOption* testOption,
+                                                        VolumeInfo& volumeInfo) {
     SpaceCheck check;
     const VolumeItem* system = volumeInfo.systemVolumeItem();
     if (!system || !system->freeSize || !system->sysVolume || !system->writable) return check;
@@ -190,7 +210,8 @@ UpdateManager::SpaceCheck UpdateManager::checkFreeSpace(const UpdateFontInfo& up
     if (testOption && testOption->freeSize && testOption->freeSizeValue != 0)
         check.freeBytes = testOption->freeSizeValue * 1'000'000;
     check.needBytes = updateFontInfo.totalFileSizeOfRequestUpdate().value_or(0);
-    if (testOption && testOption->mulFontSize && testOption->mulValue != 0) check.needBytes *= testOption->mulValue;
+    if (testOption && testOption->mulFontSize && testOption->mulValue != 0)
+        check.needBytes *= testOption->mulValue;
     if (check.needBytes != 0) check.needBytes += kSpaceMargin;
     check.enough = check.freeBytes >= check.needBytes;
     return check;

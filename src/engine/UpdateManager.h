@@ -49,7 +49,8 @@ public:
     // The whole search into the context's found-font list.
     void findUpdateNecessaryFont();
     // The drive: 0 or a search status code; only the given folder (as the user's) when non-empty.
-    [[nodiscard]] int16_t findUpdateFontInfo(UpdateFontInfo* updateFontInfo, const UpdateSfntSetInfo* updateSfntSetInfo,
+    [[nodiscard]] int16_t findUpdateFontInfo(UpdateFontInfo* updateFontInfo,
+                                             const UpdateSfntSetInfo* updateSfntSetInfo,
                                              const UpdateTargetInfo* updateTargetInfo,
                                              const std::string& findTargetDirPath);
 
@@ -70,7 +71,8 @@ public:
         uint64_t freeBytes = 0;
     };
     [[nodiscard]] static SpaceCheck checkFreeSpace(const UpdateFontInfo& updateFontInfo,
-                                                   const TestOption* testOption, VolumeInfo& volumeInfo);
+                                                   const TestOption* testOption,
+                                                   VolumeInfo& volumeInfo);
 
     // ---- Batch creation into an output folder (UpdateManagerBatch.cpp) ----
 
@@ -84,10 +86,10 @@ public:
     // same place under dstDirPath, one font per step, logging every step. YES when the batch
     // started (its first step has run); NO with the reason logged, and no completion, otherwise.
     // Neither folder may lie inside the other, and no batch may be running.
-    [[nodiscard]] bool createUserFontWithUpdateTargetInfo(const UpdateTargetInfo* updateTargetInfo,
-                                                          const std::string& srcDirPath,
-                                                          const std::string& dstDirPath,
-                                                          CreateFontCompleteDelegate* completeDelegate);
+    [[nodiscard]] bool
+    createUserFontWithUpdateTargetInfo(const UpdateTargetInfo* updateTargetInfo,
+                                       const std::string& srcDirPath, const std::string& dstDirPath,
+                                       CreateFontCompleteDelegate* completeDelegate);
     // One step of the batch; nothing when no step is due.
     void createFont();
     void addCreateFontLogText(const std::string& text);

@@ -8,11 +8,11 @@
 #include "engine/FontSearch.h"
 #include "engine/FontUpdate.h"
 #include "engine/StatusCodes.h"
+#include "engine/UpdateContext.h"
 #include "platform/MacFiles.h"
 #include "platform/OSStatus.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
-#include "engine/UpdateContext.h"
 
 #include <initializer_list>
 #include <set>
@@ -26,9 +26,7 @@ std::optional<std::string> joinPath(const std::string& folder, const std::string
     return folder.back() == '/' ? folder + name : folder + "/" + name;
 }
 
-std::string nameOf(const std::string& path) {
-    return platform::lastPathComponent(path);
-}
+std::string nameOf(const std::string& path) { return platform::lastPathComponent(path); }
 
 // Both paths canonical.
 bool isWithin(const std::string& path, const std::string& folder) {

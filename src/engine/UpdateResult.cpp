@@ -7,11 +7,13 @@
 
 namespace fu {
 
-UpdateResult UpdateResult::updateResultWithStatusCode(int16_t status, const MessageInfo* messageInfo) {
+UpdateResult UpdateResult::updateResultWithStatusCode(int16_t status,
+                                                      const MessageInfo* messageInfo) {
     return updateResultWithStatusCode(status, 0, std::nullopt, messageInfo);
 }
 
-UpdateResult UpdateResult::updateResultWithStatusCode(int16_t status, int64_t count, std::optional<std::string> text,
+UpdateResult UpdateResult::updateResultWithStatusCode(int16_t status, int64_t count,
+                                                      std::optional<std::string> text,
                                                       const MessageInfo* messageInfo) {
     UpdateResult result;
     result.status = status;

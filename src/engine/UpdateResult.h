@@ -18,13 +18,15 @@ public:
     std::optional<std::string> text;
 
     // The text is the status's message in the table, nil without a table or a message.
-    [[nodiscard]] static UpdateResult updateResultWithStatusCode(int16_t status, const MessageInfo* messageInfo);
+    [[nodiscard]] static UpdateResult updateResultWithStatusCode(int16_t status,
+                                                                 const MessageInfo* messageInfo);
     // A nil text falls back to the status's message.
     [[nodiscard]] static UpdateResult updateResultWithStatusCode(int16_t status, int64_t count,
                                                                  std::optional<std::string> text,
                                                                  const MessageInfo* messageInfo);
     // Status 0; a nil text falls back to the message of status 0, which the table does not have.
-    [[nodiscard]] static UpdateResult updateResultWithCount(int64_t count, std::optional<std::string> text,
+    [[nodiscard]] static UpdateResult updateResultWithCount(int64_t count,
+                                                            std::optional<std::string> text,
                                                             const MessageInfo* messageInfo);
     [[nodiscard]] static UpdateResult updateResultWithCount(int64_t count);
 };

@@ -11,7 +11,7 @@ namespace fu::platform {
 enum class ItemType { Regular, Directory, SymbolicLink, Other };
 
 struct FileAttributes {
-    std::optional<uint32_t> hfsTypeCode;    // absent when the file carries no Finder info
+    std::optional<uint32_t> hfsTypeCode; // absent when the file carries no Finder info
     std::optional<uint32_t> hfsCreatorCode;
     std::optional<std::chrono::sys_seconds> creationDate;
     std::optional<std::chrono::sys_seconds> modificationDate;

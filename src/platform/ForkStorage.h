@@ -53,7 +53,8 @@ void closeFork(ForkRefNum refNum);
 // Closes the fork when it goes out of scope, so every successful open meets exactly one close.
 class ScopedFork {
 public:
-    ScopedFork(const std::string& path, int permission) : ref_(openFork(path, permission, &status_)) {}
+    ScopedFork(const std::string& path, int permission)
+        : ref_(openFork(path, permission, &status_)) {}
     // Takes charge of a handle opened elsewhere (or of the status of an open that failed).
     ScopedFork(std::optional<ForkRefNum> opened, int16_t status) : status_(status), ref_(opened) {}
     ~ScopedFork() {

@@ -31,7 +31,7 @@ inline constexpr const char* kSystemTrustFolder = "/etc/fontupdater/trusted-keys
 // by root (or by the effective user, when `acceptOwnFiles`) that group and others cannot write:
 // anyone else able to change it could make their own key trusted. Every file that does not
 // count is named on `warnings`. A missing folder holds no keys and warns of nothing.
-[[nodiscard]] std::vector<TrustedKeyFile> trustedKeyFiles(const std::string& folder, bool acceptOwnFiles,
-                                                          std::ostream& warnings);
+[[nodiscard]] std::vector<TrustedKeyFile>
+trustedKeyFiles(const std::string& folder, bool acceptOwnFiles, std::ostream& warnings);
 
 } // namespace fu::platform

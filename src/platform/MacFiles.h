@@ -21,11 +21,12 @@ enum class PrivateFolderStatus;
 class MacFolder {
 public:
     // The folder at `path`, links on the way followed: for the user's own folders.
-    [[nodiscard]] static std::optional<MacFolder> open(const std::string& path, int* error = nullptr);
+    [[nodiscard]] static std::optional<MacFolder> open(const std::string& path,
+                                                       int* error = nullptr);
     // A folder reached from `root` by a relative path that stays beneath it and crosses no link,
     // not even one that would lead back inside; "" is the root itself.
-    [[nodiscard]] static std::optional<MacFolder> openBeneath(const MacFolder& root, const std::string& relative,
-                                                              int* error = nullptr);
+    [[nodiscard]] static std::optional<MacFolder>
+    openBeneath(const MacFolder& root, const std::string& relative, int* error = nullptr);
 
     MacFolder(MacFolder&& other) noexcept;
     MacFolder& operator=(MacFolder&& other) noexcept;
@@ -39,8 +40,10 @@ public:
     [[nodiscard]] uint32_t ownerId() const { return owner_; }
 
 private:
-    friend PrivateFolderStatus makePrivateFolder(const std::string& path, std::optional<MacFolder>* opened, int* error);
-    MacFolder(int fd, std::string path, uint32_t owner) : fd_(fd), path_(std::move(path)), owner_(owner) {}
+    friend PrivateFolderStatus makePrivateFolder(const std::string& path,
+                                                 std::optional<MacFolder>* opened, int* error);
+    MacFolder(int fd, std::string path, uint32_t owner)
+        : fd_(fd), path_(std::move(path)), owner_(owner) {}
     int fd_ = -1;
     std::string path_;
     uint32_t owner_ = 0;
@@ -64,29 +67,34 @@ struct MacName {
 // Both files are synced first and the companion is renamed before the data file, so a reader
 // never sees the new data without its fork. Across file systems it copies, syncs, renames and
 // then removes the source.
-[[nodiscard]] int16_t moveMacFile(const std::string& sourcePath, const std::string& destinationPath);
+[[nodiscard]] int16_t moveMacFile(const std::string& sourcePath,
+                                  const std::string& destinationPath);
 // Without syncFolders the two folders' entries are left for the caller to sync (once per run);
 // the files themselves are synced all the same.
-[[nodiscard]] int16_t moveMacFile(const MacName& source, const MacName& destination, bool syncFolders = true);
+[[nodiscard]] int16_t moveMacFile(const MacName& source, const MacName& destination,
+                                  bool syncFolders = true);
 
 // A second, durable name for a file and its companion in another folder: hard links where the
 // two folders share a file system, else synced copies. The source stays where it is; the
 // destination name must be free. The destination folder is synced.
-[[nodiscard]] int16_t backupMacFile(const std::string& sourcePath, const std::string& destinationPath);
+[[nodiscard]] int16_t backupMacFile(const std::string& sourcePath,
+                                    const std::string& destinationPath);
 [[nodiscard]] int16_t backupMacFile(const MacName& source, const MacName& destination);
 
 // Fresh synced copies of a file and its companion, owned by the caller, readable by everyone and
 // writable by the owner only (0644), whatever the source's mode bits and the umask. With
 // `onlyFrom`, each source file must be that user's and have no other name (no hard link to
 // somebody else's file), else permErr.
-[[nodiscard]] int16_t copyMacFileForEveryone(const std::string& sourcePath, const std::string& destinationPath);
+[[nodiscard]] int16_t copyMacFileForEveryone(const std::string& sourcePath,
+                                             const std::string& destinationPath);
 [[nodiscard]] int16_t copyMacFileForEveryone(const MacName& source, const MacName& destination,
                                              std::optional<uint32_t> onlyFrom = std::nullopt);
 
 // Puts a staged file and its companion in place of another in the same folder by two atomic
 // renames, companion first, so the name always holds a whole pair: the old one, then the new.
 // Nothing is synced; syncFolder makes the result durable.
-[[nodiscard]] int16_t replaceMacFile(const std::string& stagedPath, const std::string& destinationPath);
+[[nodiscard]] int16_t replaceMacFile(const std::string& stagedPath,
+                                     const std::string& destinationPath);
 [[nodiscard]] int16_t replaceMacFile(const MacFolder& folder, const std::string& stagedName,
                                      const std::string& destinationName);
 
@@ -155,7 +163,8 @@ struct MacPairIdentity {
 // for anything else (a link, another owner, a file open to others).
 [[nodiscard]] std::optional<Bytes> readOwnPrivateFile(const std::string& path, uint64_t limit);
 // The same for a file that must be `owner`'s.
-[[nodiscard]] std::optional<Bytes> readFileOwnedBy(const std::string& path, uint64_t limit, uint32_t owner);
+[[nodiscard]] std::optional<Bytes> readFileOwnedBy(const std::string& path, uint64_t limit,
+                                                   uint32_t owner);
 [[nodiscard]] uint32_t effectiveUserId();
 
 // Creates one folder level; the parent must exist. A private folder is for the owner alone
@@ -183,7 +192,8 @@ enum class PrivateFolderStatus {
 // be somebody else's. The checks are made on the folder opened without following a link, not on
 // what a look at the name said before; `opened` receives that folder when it is usable, for
 // callers that go on working through it. The parent must exist. *error holds errno for Failed.
-[[nodiscard]] PrivateFolderStatus makePrivateFolder(const std::string& path, std::optional<MacFolder>* opened = nullptr,
+[[nodiscard]] PrivateFolderStatus makePrivateFolder(const std::string& path,
+                                                    std::optional<MacFolder>* opened = nullptr,
                                                     int* error = nullptr);
 
 // A folder of ours made readable (never writable) by everyone, 0755; refused for a link.

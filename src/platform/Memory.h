@@ -34,7 +34,8 @@ void releaseSpareBulkBuffers();
 // A regular file's whole contents in one read into a bulk buffer of its size. Links, FIFOs and
 // devices are refused, and a file larger than `limit` is refused (EFBIG) before anything is
 // allocated for it. On failure *error holds errno, or -1 for an item that is not a regular file.
-[[nodiscard]] std::optional<Bytes> readBulkFile(const std::string& path, uint64_t limit, int* error);
+[[nodiscard]] std::optional<Bytes> readBulkFile(const std::string& path, uint64_t limit,
+                                                int* error);
 
 // Words for an error answered by readBulkFile.
 [[nodiscard]] std::string bulkFileErrorText(int error);

@@ -15,9 +15,9 @@ namespace fu::platform {
 // read while the program runs, so a talkative program never blocks on a full pipe.
 enum class ChildOutput { Discard, ToStandardOutput, ToStandardError };
 
-// Runs argv[0] (a full path, else refused; no PATH search, no shell) with argv as its arguments and standard
-// input from /dev/null, and waits for it. Answers the exit status, 128 + the signal number when
-// a signal ended it, or -1 when it could not be started.
+// Runs argv[0] (a full path, else refused; no PATH search, no shell) with argv as its arguments and
+// standard input from /dev/null, and waits for it. Answers the exit status, 128 + the signal number
+// when a signal ended it, or -1 when it could not be started.
 [[nodiscard]] int runProgram(const std::vector<std::string>& argv, ChildOutput output);
 // The same, keeping the first maxBytes of what the program wrote on either stream; the rest is
 // read and dropped, so the program still never blocks.

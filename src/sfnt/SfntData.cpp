@@ -26,9 +26,7 @@ constexpr uint32_t kCheckSumMagic = 0xB1B0AFBA;
 constexpr size_t kMaxTables = 4095;
 constexpr uint64_t kMaxImageSize = std::numeric_limits<uint32_t>::max();
 
-constexpr uint64_t paddedLength(uint64_t length) {
-    return (length + 3) & ~uint64_t{3};
-}
+constexpr uint64_t paddedLength(uint64_t length) { return (length + 3) & ~uint64_t{3}; }
 
 struct TableRecord {
     uint32_t tag;
@@ -72,8 +70,8 @@ std::unique_ptr<SfntData> SfntData::initWithSfntData(ByteView data) {
     }
 }
 
-std::unique_ptr<SfntData> SfntData::initWithSharedSfntData(const std::shared_ptr<const Bytes>& owner,
-                                                           ByteView data) {
+std::unique_ptr<SfntData>
+SfntData::initWithSharedSfntData(const std::shared_ptr<const Bytes>& owner, ByteView data) {
     if (data.empty()) return nullptr;
     try {
         auto font = std::make_unique<SfntData>();
@@ -104,7 +102,8 @@ bool SfntData::setupWithSfntData(ByteView data) {
         const auto owner = std::make_shared<const Bytes>(data.begin(), data.end());
         for (SfntTable& table : tables) {
             const auto offset = static_cast<size_t>(table.tableData.data() - data.data());
-            table.tableData = TableData::shared(owner, ByteView(*owner).subspan(offset, table.tableData.size()));
+            table.tableData =
+                TableData::shared(owner, ByteView(*owner).subspan(offset, table.tableData.size()));
         }
         return true;
     } catch (const std::bad_alloc&) {
@@ -115,7 +114,8 @@ bool SfntData::setupWithSfntData(ByteView data) {
 
 bool SfntData::setupWithSharedSfntData(const std::shared_ptr<const Bytes>& owner, ByteView data) {
     if (!setupWithSfntDataNoCopy(data)) return false;
-    for (SfntTable& table : tables) table.tableData = TableData::shared(owner, table.tableData);
+    for (SfntTable& table : tables)
+        table.tableData = TableData::shared(owner, table.tableData);
     return true;
 }
 

@@ -44,7 +44,8 @@ public:
     // succeeds. The tables keep one copy of the data between them.
     [[nodiscard]] bool setupWithSfntData(ByteView data);
     // The same checks, sharing or viewing the data as the init functions above do.
-    [[nodiscard]] bool setupWithSharedSfntData(const std::shared_ptr<const Bytes>& owner, ByteView data);
+    [[nodiscard]] bool setupWithSharedSfntData(const std::shared_ptr<const Bytes>& owner,
+                                               ByteView data);
     [[nodiscard]] bool setupWithSfntDataNoCopy(ByteView data);
 
     // The first table with this tag; nullptr for tag 0 or none.

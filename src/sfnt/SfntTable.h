@@ -60,9 +60,9 @@ public:
     [[nodiscard]] bool setupWithSfntData(ByteView data, uint32_t offset, uint32_t length,
                                          uint32_t checkSum, uint32_t tag);
     // The same checks; the table shares [offset, offset + length) of *owner instead of copying.
-    [[nodiscard]] bool setupWithSharedSfntData(const std::shared_ptr<const Bytes>& owner, ByteView data,
-                                               uint32_t offset, uint32_t length, uint32_t checkSum,
-                                               uint32_t tag);
+    [[nodiscard]] bool setupWithSharedSfntData(const std::shared_ptr<const Bytes>& owner,
+                                               ByteView data, uint32_t offset, uint32_t length,
+                                               uint32_t checkSum, uint32_t tag);
     // The same checks; the table views the range, which the caller keeps alive (see
     // TableData::viewed).
     [[nodiscard]] bool setupWithSfntDataNoCopy(ByteView data, uint32_t offset, uint32_t length,

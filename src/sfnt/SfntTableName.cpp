@@ -29,8 +29,7 @@ NameEncoding encodingOfPlatform(uint16_t platformID) {
         return NameEncoding::utf16be;
     case 1: // Macintosh
         return NameEncoding::shiftJis;
-    default:
-        return NameEncoding::none;
+    default: return NameEncoding::none;
     }
 }
 
@@ -71,12 +70,9 @@ bool SfntTableNameItem::setupWithPlatformID(uint16_t platformID, uint16_t platfo
 std::optional<std::string> SfntTableNameItem::nameString() const {
     if (nameData.empty()) return std::nullopt;
     switch (encodingOfPlatform(platformID)) {
-    case NameEncoding::shiftJis:
-        return platform::shiftJisToUtf8(nameData);
-    case NameEncoding::utf16be:
-        return platform::utf16beToUtf8(nameData);
-    case NameEncoding::none:
-        break;
+    case NameEncoding::shiftJis: return platform::shiftJisToUtf8(nameData);
+    case NameEncoding::utf16be: return platform::utf16beToUtf8(nameData);
+    case NameEncoding::none: break;
     }
     return std::nullopt;
 }
@@ -84,14 +80,9 @@ std::optional<std::string> SfntTableNameItem::nameString() const {
 bool SfntTableNameItem::setNameString(const std::string& text) {
     std::optional<Bytes> encoded;
     switch (encodingOfPlatform(platformID)) {
-    case NameEncoding::shiftJis:
-        encoded = platform::utf8ToShiftJis(text);
-        break;
-    case NameEncoding::utf16be:
-        encoded = platform::utf8ToUtf16be(text);
-        break;
-    case NameEncoding::none:
-        return false;
+    case NameEncoding::shiftJis: encoded = platform::utf8ToShiftJis(text); break;
+    case NameEncoding::utf16be: encoded = platform::utf8ToUtf16be(text); break;
+    case NameEncoding::none: return false;
     }
     if (!encoded || encoded->empty() || encoded->size() > kMaxTableSize) return false;
     nameData = std::move(*encoded);

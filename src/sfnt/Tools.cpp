@@ -17,13 +17,9 @@ constexpr uint64_t kMaxVersValue = 0xFFFFFFFF;
 constexpr uint32_t kMaxVersComponent = 0xFFFF;
 constexpr size_t kMaxVersComponents = 3;
 
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-bool allDigits(std::string_view text) {
-    return std::all_of(text.begin(), text.end(), isDigit);
-}
+bool allDigits(std::string_view text) { return std::all_of(text.begin(), text.end(), isDigit); }
 
 std::vector<std::string_view> splitAtDots(std::string_view text) {
     std::vector<std::string_view> parts;

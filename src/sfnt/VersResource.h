@@ -12,12 +12,12 @@ namespace fu {
 class ResItem;
 
 struct VersResHeader {
-    uint8_t major = 0;      // the whole first byte, binary (not BCD)
-    uint8_t minor = 0;      // 0..15 when read
-    uint8_t bugFix = 0;     // 0..15 when read
-    uint8_t stage = 0;      // development stage (0x80 final)
+    uint8_t major = 0;  // the whole first byte, binary (not BCD)
+    uint8_t minor = 0;  // 0..15 when read
+    uint8_t bugFix = 0; // 0..15 when read
+    uint8_t stage = 0;  // development stage (0x80 final)
     uint8_t preRelease = 0;
-    uint16_t region = 0;    // region code (14 Japan)
+    uint16_t region = 0; // region code (14 Japan)
 };
 
 // A length byte and up to 255 bytes of Shift_JIS text.
@@ -30,8 +30,8 @@ using PascalString = std::array<uint8_t, 256>;
 
 // False for a missing item, no data, or data shorter than the header and the two strings it
 // announces.
-[[nodiscard]] bool readVersResItem(ResItem* resItem, VersResHeader& header,
-                                   PascalString& shortStr, PascalString& longStr);
+[[nodiscard]] bool readVersResItem(ResItem* resItem, VersResHeader& header, PascalString& shortStr,
+                                   PascalString& longStr);
 
 // Replaces the item's data with the record and the two strings (Shift_JIS bytes, each at most
 // 255). False, leaving the item unchanged, for a missing item, an item without data yet (the

@@ -67,13 +67,9 @@ AppDelegate::~AppDelegate() {
     if (currentDelegate() == this) currentDelegate() = nullptr;
 }
 
-AppDelegate* AppDelegate::appDelegate() {
-    return currentDelegate();
-}
+AppDelegate* AppDelegate::appDelegate() { return currentDelegate(); }
 
-AppInfo* AppDelegate::appInfo() {
-    return heldAppInfo().get();
-}
+AppInfo* AppDelegate::appInfo() { return heldAppInfo().get(); }
 
 void AppDelegate::setAppInfo(std::unique_ptr<AppInfo> appInfo) {
     // Swap first, release after: a destructor that asks for the state sees the new one.
@@ -116,10 +112,12 @@ void AppDelegate::applicationDidFinishLaunching() {
     // A run that a crash or a kill cut short is finished or undone before anything looks at
     // fonts, and the user hears what was found.
     std::vector<std::string> repaired = FontUpdate::repairInterruptedUpdates();
-    for (std::string& line : FontUpdate::computerUpdatesAwaitingRepair()) repaired.push_back(std::move(line));
+    for (std::string& line : FontUpdate::computerUpdatesAwaitingRepair())
+        repaired.push_back(std::move(line));
     if (!repaired.empty() && window_) {
         std::string notice;
-        for (const std::string& line : repaired) notice += line + "\n";
+        for (const std::string& line : repaired)
+            notice += line + "\n";
         window_->showNotice(notice);
     }
     // Window restoration from the previous run is a macOS user default; here there is nothing

@@ -88,7 +88,9 @@ public:
     std::optional<std::string> rounchOpenFilePath;
     // A definition handed over while a run or its outcome was on screen; shown when the user
     // leaves the outcome.
-    [[nodiscard]] const std::optional<std::string>& pendingFupdefPath() const { return pendingFupdefPath_; }
+    [[nodiscard]] const std::optional<std::string>& pendingFupdefPath() const {
+        return pendingFupdefPath_;
+    }
 
 private:
     void showScene(const SceneItem* scene);

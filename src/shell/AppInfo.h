@@ -65,7 +65,8 @@ public:
     [[nodiscard]] PayloadFailure splitPayload(ByteView payload);
     // The same for a payload that lies inside *buffer: the sets' tables share the buffer, so a
     // large table is never copied. Every section level is read in place.
-    [[nodiscard]] PayloadFailure splitPayload(const std::shared_ptr<const Bytes>& buffer, ByteView payload);
+    [[nodiscard]] PayloadFailure splitPayload(const std::shared_ptr<const Bytes>& buffer,
+                                              ByteView payload);
     bool setupReadMeWithData(ByteView rtf);
     bool setupUpdaterParamTextWithData(ByteView text);
     bool setupUpdateTargetInfoWithText(const std::string& text);
@@ -73,10 +74,12 @@ public:
     bool setupUpdateTargetInfoWithUpdaterParamText();
     [[nodiscard]] bool setupScriptInfoWidthData(ByteView text);
     // With a buffer, the bytes lie inside it and the tables share it, as in splitPayload.
-    [[nodiscard]] bool setupUpdateSfntSetInfoWithData(ByteView sets,
-                                                      const std::shared_ptr<const Bytes>& buffer = nullptr);
-    [[nodiscard]] bool addUpdateSfntSetItemWithData(ByteView set, UpdateSfntSetInfo* updateSfntSetInfo,
-                                                    const std::shared_ptr<const Bytes>& buffer = nullptr);
+    [[nodiscard]] bool
+    setupUpdateSfntSetInfoWithData(ByteView sets,
+                                   const std::shared_ptr<const Bytes>& buffer = nullptr);
+    [[nodiscard]] bool
+    addUpdateSfntSetItemWithData(ByteView set, UpdateSfntSetInfo* updateSfntSetInfo,
+                                 const std::shared_ptr<const Bytes>& buffer = nullptr);
 
     // ---- Engine state ----
 

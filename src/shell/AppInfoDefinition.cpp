@@ -46,7 +46,8 @@ bool AppInfo::setupUpdaterParamWithEnData(Bytes&& container) {
     // Cleared before any check: a refused container leaves no definition behind.
     readMeText.reset();
     releaseDefinition();
-    LoadedDefinition loaded = loadDefinition(std::move(container), appCopyrightStr, TrustStore::system());
+    LoadedDefinition loaded =
+        loadDefinition(std::move(container), appCopyrightStr, TrustStore::system());
     // What a payload that failed part-way gave stays, as its sections were read.
     readMeText = std::move(loaded.sections.readMeText);
     adoptDefinition(loaded);
@@ -107,7 +108,8 @@ bool AppInfo::setupScriptInfoWidthData(ByteView text) {
     return scriptInfo != nullptr;
 }
 
-bool AppInfo::setupUpdateSfntSetInfoWithData(ByteView sets, const std::shared_ptr<const Bytes>& buffer) {
+bool AppInfo::setupUpdateSfntSetInfoWithData(ByteView sets,
+                                             const std::shared_ptr<const Bytes>& buffer) {
     updateSfntSetInfo = updateSfntSetInfoOfData(sets, buffer);
     return updateSfntSetInfo != nullptr;
 }

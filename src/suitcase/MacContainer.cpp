@@ -41,9 +41,7 @@ constexpr size_t kMacBinaryCrcCovered = 124;
 constexpr uint8_t kMacBinary3Version = 130; // bytes 122 and 123 count versions: II 129, III 130
 constexpr uint32_t kMacBinary1MaxForkLength = 0x007FFFFF;
 
-MacContainerResult refuse(std::string reason) {
-    return {std::nullopt, std::move(reason)};
-}
+MacContainerResult refuse(std::string reason) { return {std::nullopt, std::move(reason)}; }
 
 std::string hex(uint32_t value, int digits) {
     char text[16];
@@ -62,9 +60,7 @@ uint16_t crc16Xmodem(ByteView bytes) {
     return crc;
 }
 
-uint64_t padded128(uint64_t length) {
-    return (length + 127) / 128 * 128;
-}
+uint64_t padded128(uint64_t length) { return (length + 127) / 128 * 128; }
 
 // Classic Mac dates: unsigned seconds since 1904-01-01 in the writer's local time, which the
 // file does not record; we take them as UTC. Zero means "never set".
@@ -276,15 +272,9 @@ MacContainerResult parseAppleSingle(ByteView bytes) {
         used.push_back(id);
 
         switch (id) {
-        case ad::DataForkEntry:
-            contents.dataFork.assign(entry.begin(), entry.end());
-            break;
-        case ad::ResourceForkEntry:
-            contents.resourceFork.assign(entry.begin(), entry.end());
-            break;
-        case ad::RealNameEntry:
-            contents.name = decodeRealName(entry);
-            break;
+        case ad::DataForkEntry: contents.dataFork.assign(entry.begin(), entry.end()); break;
+        case ad::ResourceForkEntry: contents.resourceFork.assign(entry.begin(), entry.end()); break;
+        case ad::RealNameEntry: contents.name = decodeRealName(entry); break;
         case ad::FinderInfoEntry: {
             const auto codes =
                 entry.size() < ad::kFinderInfoSize ? std::nullopt : ad::parseFinderCodes(entry);
@@ -390,16 +380,11 @@ MacContainerResult parseMacContainer(ByteView bytes) {
 
 const char* macContainerKindName(MacContainerContents::Kind kind) {
     switch (kind) {
-    case Contents::MacBinary1:
-        return "MacBinary I";
-    case Contents::MacBinary2:
-        return "MacBinary II";
-    case Contents::MacBinary3:
-        return "MacBinary III";
-    case Contents::AppleSingle:
-        return "AppleSingle";
-    case Contents::RawFork:
-        return "resource fork";
+    case Contents::MacBinary1: return "MacBinary I";
+    case Contents::MacBinary2: return "MacBinary II";
+    case Contents::MacBinary3: return "MacBinary III";
+    case Contents::AppleSingle: return "AppleSingle";
+    case Contents::RawFork: return "resource fork";
     }
     return "?";
 }

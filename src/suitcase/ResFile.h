@@ -51,8 +51,7 @@ public:
 
     // Fills resFile from the fork at path: lists, items with their file locations (no data),
     // orgResMapData.
-    [[nodiscard]] static int16_t setupResItemListsOfPath(const std::string& path,
-                                                         ResFile& resFile);
+    [[nodiscard]] static int16_t setupResItemListsOfPath(const std::string& path, ResFile& resFile);
 
     // ---- Raw fork access (ResFileFork.cpp) ----
 
@@ -77,8 +76,7 @@ public:
 
     // Reads exactly buffer.size() == length bytes at fork offset `offset`; 0 or resErrDataRead.
     [[nodiscard]] static int16_t readResourceDataOfPath(const std::string& path, uint32_t offset,
-                                                        uint32_t length,
-                                                        std::span<uint8_t> buffer);
+                                                        uint32_t length, std::span<uint8_t> buffer);
     // The same into a buffer of its own, allocated only once the fork is known to hold the
     // bytes (a damaged length word can claim gigabytes).
     [[nodiscard]] static std::optional<Bytes>
@@ -124,9 +122,8 @@ public:
                                                           int64_t& fondCount, int64_t& sfntCount,
                                                           int64_t& versCount);
     [[nodiscard]] static int16_t checkSuitcaseFontResName(const std::string& resName,
-                                                          const ResMap& resMap,
-                                                          int64_t& fondCount, int64_t& sfntCount,
-                                                          int64_t& versCount);
+                                                          const ResMap& resMap, int64_t& fondCount,
+                                                          int64_t& sfntCount, int64_t& versCount);
 
     // The census for several names from one read of the map of an open fork: censuses[i] counts
     // what the census of names[i] alone counts. 0 or resErrCensus, which the census of every
@@ -152,8 +149,7 @@ public:
     // the writer meant to write from resFile and the template (a map info string, or "*" for
     // resFile's orgResMapData). 0 or resErrVerify.
     [[nodiscard]] static int16_t verifySuitcaseFile(const std::string& path,
-                                                    std::string_view resMapInfo,
-                                                    ResFile& resFile);
+                                                    std::string_view resMapInfo, ResFile& resFile);
     [[nodiscard]] static int16_t verifyDataOfSuitcaseFile(const std::string& path,
                                                           const ResMap& resMap, ResFile& resFile);
     // Compares the data record at fork position fileDataOffset (length word and bytes) with
@@ -171,8 +167,7 @@ public:
     // (a map info string, or "*" for resFile's orgResMapData), applies resFileAttr, then
     // verifies the file. 0 when written and verified.
     [[nodiscard]] static int16_t exportSuitcaseFile(const std::string& path,
-                                                    std::string_view resMapInfo,
-                                                    ResFile& resFile);
+                                                    std::string_view resMapInfo, ResFile& resFile);
     // Builds the new map from the template and the model: header for fill
     // paramZeroFillByte and data totalNewResDataByte, IDs, data offsets, packed names.
     [[nodiscard]] static int16_t setupValueOfNewResMapPtr(ResMap& newResMap,
@@ -183,8 +178,7 @@ public:
     // Writes the data records in the new map's type order: the first by posMode / posOffset,
     // the rest at the mark.
     [[nodiscard]] static int16_t writeResourceDataRefNum(platform::ForkRefNum refNum, int posMode,
-                                                         int64_t posOffset,
-                                                         const ResMap& newResMap,
+                                                         int64_t posOffset, const ResMap& newResMap,
                                                          ResFile& resFile);
 
     // ---- File dates (ResFileDates.cpp) ----

@@ -33,7 +33,8 @@ ResItem* ResItemList::resItemAtIndex(int64_t index) const {
 }
 
 void ResItemList::freeAllResData() {
-    for (const auto& item : resItems) item->freeResData();
+    for (const auto& item : resItems)
+        item->freeResData();
 }
 
 } // namespace fu

@@ -9,9 +9,7 @@ namespace {
 
 constexpr const char* kItemsKey = "checkTargetItems";
 
-bool filled(const std::optional<std::string>& text) {
-    return text && !text->empty();
-}
+bool filled(const std::optional<std::string>& text) { return text && !text->empty(); }
 
 bool allFilled(std::initializer_list<const std::optional<std::string>*> texts) {
     for (const std::optional<std::string>* text : texts)

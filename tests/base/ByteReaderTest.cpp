@@ -125,7 +125,8 @@ TEST(ByteWriter, WritesWhatTheReaderReadsBack) {
     uint16_t u16 = 0;
     int32_t i32 = 0;
     uint64_t u64 = 0;
-    ASSERT_TRUE(reader.readU8(u8) && reader.readU16(u16) && reader.readI32(i32) && reader.readU64(u64));
+    ASSERT_TRUE(reader.readU8(u8) && reader.readU16(u16) && reader.readI32(i32) &&
+                reader.readU64(u64));
     EXPECT_EQ(u8, 0xAB);
     EXPECT_EQ(u16, 0xBEEF);
     EXPECT_EQ(i32, -5);

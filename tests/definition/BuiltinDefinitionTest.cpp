@@ -81,7 +81,8 @@ TEST_F(BuiltinDefinition, TargetsAnExplicitVersionAndAnAutomaticRaise) {
 
 TEST_F(BuiltinDefinition, ScriptsRebuildTheCacheAndNeverRestart) {
     EXPECT_EQ(info.scriptInfo->scriptStringForKey("UserChacheRemove"), "/usr/bin/fc-cache -f");
-    EXPECT_EQ(info.scriptInfo->scriptStringForKey("OSAATSChacheRemoveAuth"), "/usr/bin/fc-cache -f");
+    EXPECT_EQ(info.scriptInfo->scriptStringForKey("OSAATSChacheRemoveAuth"),
+              "/usr/bin/fc-cache -f");
     const auto restart = info.scriptInfo->scriptStringForKey("ASRestartComputer");
     ASSERT_TRUE(restart);
     for (const char* word : {"reboot", "shutdown", "systemctl", "init ", "poweroff", "halt"})
@@ -93,12 +94,15 @@ TEST_F(BuiltinDefinition, ScriptsRebuildTheCacheAndNeverRestart) {
 // the wizard then shows.
 TEST_F(BuiltinDefinition, TheRestartExplainsItselfWithoutANotificationService) {
     const char* saved = std::getenv("DBUS_SESSION_BUS_ADDRESS");
-    const std::optional<std::string> previous = saved ? std::optional<std::string>(saved) : std::nullopt;
+    const std::optional<std::string> previous =
+        saved ? std::optional<std::string>(saved) : std::nullopt;
     ::setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus", 1);
     std::string said;
     EXPECT_TRUE(FontUpdate::restartComputerWithScriptInfo(info.scriptInfo.get(), &said));
-    if (previous) ::setenv("DBUS_SESSION_BUS_ADDRESS", previous->c_str(), 1);
-    else ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
+    if (previous)
+        ::setenv("DBUS_SESSION_BUS_ADDRESS", previous->c_str(), 1);
+    else
+        ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
     EXPECT_NE(said.find("デモ: ここでコンピュータが再起動されます"), std::string::npos) << said;
 }
 
@@ -111,10 +115,9 @@ TEST_F(BuiltinDefinition, EachInstalledDemoSuitcaseNeedsExactlyItsOwnUpdate) {
                 const std::string path = (folder / file).string();
                 ASSERT_TRUE(std::filesystem::exists(path)) << path;
                 const bool own = *target->resName == file && set->name == file;
-                EXPECT_EQ(FontUpdate::updateNeedResName(*target->resName, *target->japanFullName,
-                                                        *target->oVersStr, *target->nVersStr,
-                                                        *target->checksum, set->oSfntData.get(),
-                                                        path),
+                EXPECT_EQ(FontUpdate::updateNeedResName(
+                              *target->resName, *target->japanFullName, *target->oVersStr,
+                              *target->nVersStr, *target->checksum, set->oSfntData.get(), path),
                           own ? 1 : 0)
                     << "target " << *target->resName << ", set " << set->name << ", file " << file;
             }

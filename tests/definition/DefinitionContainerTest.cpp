@@ -17,10 +17,21 @@ Bytes craft(ByteView payload, const std::string& copyright, size_t skip) {
     (void)deriveDefinitionKey(copyright, key);
     const Bytes cipher = platform::aes256EcbEncrypt(ByteView(key).first(32), payload).value();
     const size_t length = 44 + skip + cipher.size();
-    Bytes out{0, 1, 0, 0, uint8_t(length >> 24), uint8_t(length >> 16), uint8_t(length >> 8), uint8_t(length),
-              uint8_t(skip >> 24), uint8_t(skip >> 16), uint8_t(skip >> 8), uint8_t(skip)};
+    Bytes out{0,
+              1,
+              0,
+              0,
+              uint8_t(length >> 24),
+              uint8_t(length >> 16),
+              uint8_t(length >> 8),
+              uint8_t(length),
+              uint8_t(skip >> 24),
+              uint8_t(skip >> 16),
+              uint8_t(skip >> 8),
+              uint8_t(skip)};
     out.resize(28, 0);
-    for (size_t i = 0; i < skip; ++i) out.push_back(uint8_t(i * 7));
+    for (size_t i = 0; i < skip; ++i)
+        out.push_back(uint8_t(i * 7));
     out.insert(out.end(), cipher.begin(), cipher.end());
     const auto payloadDigest = platform::md5(payload).value();
     out.insert(out.end(), payloadDigest.begin(), payloadDigest.end());
@@ -49,10 +60,13 @@ TEST(DefinitionKey, SixteenHighDigitsThenZeros) {
     key.fill(0xEE);
     ASSERT_TRUE(deriveDefinitionKey("Example", key));
     // MD5("<fupd>Example</fupd>") computed independently: its bytes' high hex digits.
-    const std::string seed = std::string(kKeyOpeningMarker) + "Example" + std::string(kKeyClosingMarker);
+    const std::string seed =
+        std::string(kKeyOpeningMarker) + "Example" + std::string(kKeyClosingMarker);
     const auto digest = platform::md5(asBytes(seed)).value();
-    for (size_t i = 0; i < 16; ++i) EXPECT_EQ(key[i], "0123456789abcdef"[digest[i] >> 4]) << i;
-    for (size_t i = 16; i < 33; ++i) EXPECT_EQ(key[i], 0) << i;
+    for (size_t i = 0; i < 16; ++i)
+        EXPECT_EQ(key[i], "0123456789abcdef"[digest[i] >> 4]) << i;
+    for (size_t i = 16; i < 33; ++i)
+        EXPECT_EQ(key[i], 0) << i;
     EXPECT_EQ(kKeyOpeningMarker.size(), 6u);
     EXPECT_EQ(kKeyClosingMarker.size(), 7u);
 }
@@ -109,7 +123,8 @@ TEST(DefinitionContainer, RefusesInTheDocumentedOrder) {
 // either way the verdicts rank the same.
 TEST(DefinitionContainer, ALargeContainerRanksItsFailuresAsASmallOneDoes) {
     Bytes payload(1 << 20);
-    for (size_t i = 0; i < payload.size(); ++i) payload[i] = uint8_t(i * 13 + (i >> 9));
+    for (size_t i = 0; i < payload.size(); ++i)
+        payload[i] = uint8_t(i * 13 + (i >> 9));
     const Bytes good = craft(payload, kCopyright, 5);
     const OpenedContainer opened = openBothWays(good);
     EXPECT_EQ(opened.failure, ContainerFailure::None);

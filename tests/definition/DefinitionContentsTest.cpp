@@ -8,28 +8,32 @@ namespace fu {
 namespace {
 
 std::string targetLine(const std::string& name, const std::string& mapInfo = "*") {
-    return name + "\tフォント\t1.0\t*\t1.0.1\t2014/04/01 09:00:00\t2014/04/01 09:00:00\t"
-                  "2014/04/02 09:00:00\t2014/04/02 09:00:00\t" + mapInfo;
+    return name +
+           "\tフォント\t1.0\t*\t1.0.1\t2014/04/01 09:00:00\t2014/04/01 09:00:00\t"
+           "2014/04/02 09:00:00\t2014/04/02 09:00:00\t" +
+           mapInfo;
 }
 
 TEST(UpdateTargetInfo, ValidLinesBecomeTargetsInOrder) {
     const std::string text = targetLine("A") + "\n" +
-                             "only\tnine\tfields\t1\t2\t3\t4\t5\t6\n" +    // short: skipped
-                             "\n" +                                       // empty: skipped
-                             targetLine("B") + "\textra\tfields\n" +       // eleven: accepted
-                             "C\t\t1.0\t*\t1.0.1\t1\t2\t3\t4\t5\n" +        // empty field: skipped
-                             targetLine("D", "0A0B") + "\r\n";             // CR stays
+                             "only\tnine\tfields\t1\t2\t3\t4\t5\t6\n" + // short: skipped
+                             "\n" +                                     // empty: skipped
+                             targetLine("B") + "\textra\tfields\n" +    // eleven: accepted
+                             "C\t\t1.0\t*\t1.0.1\t1\t2\t3\t4\t5\n" +    // empty field: skipped
+                             targetLine("D", "0A0B") + "\r\n";          // CR stays
     auto info = UpdateTargetInfo::initWithUpdateTargetText(text);
     ASSERT_TRUE(info);
     ASSERT_EQ(info->countOfUpdateTargetItem(), 3);
     EXPECT_EQ(info->updateTargetItemAtIndex(0)->resName, "A");
     EXPECT_EQ(info->updateTargetItemAtIndex(0)->japanFullName, "フォント");
-    EXPECT_EQ(info->updateTargetItemAtIndex(1)->nResMapInfo, "*") << "fields past the tenth are ignored";
+    EXPECT_EQ(info->updateTargetItemAtIndex(1)->nResMapInfo, "*")
+        << "fields past the tenth are ignored";
     EXPECT_EQ(info->updateTargetItemAtIndex(2)->nResMapInfo, "0A0B\r");
     EXPECT_EQ(info->updateTargetItemAtIndex(2)->nFileMDate, "2014/04/02 09:00:00");
     EXPECT_FALSE(info->updateTargetItemAtIndex(3));
     EXPECT_FALSE(info->updateTargetItemAtIndex(-1));
-    for (const auto& item : info->updateTargetItems) EXPECT_TRUE(UpdateTargetItem::checkPropertys(item.get()));
+    for (const auto& item : info->updateTargetItems)
+        EXPECT_TRUE(UpdateTargetItem::checkPropertys(item.get()));
 }
 
 TEST(UpdateTargetInfo, NoValidLineGivesNoList) {
@@ -48,12 +52,14 @@ TEST_F(UpdateTargetFile, ReadsUtf8TextFiles) {
     auto info = UpdateTargetInfo::initWithUpdateTargetTextFilePath(good);
     ASSERT_TRUE(info);
     EXPECT_EQ(info->countOfUpdateTargetItem(), 1);
-    EXPECT_FALSE(UpdateTargetInfo::initWithUpdateTargetTextFilePath(sandbox.writeFile("empty.txt", {})));
+    EXPECT_FALSE(
+        UpdateTargetInfo::initWithUpdateTargetTextFilePath(sandbox.writeFile("empty.txt", {})));
     EXPECT_FALSE(UpdateTargetInfo::initWithUpdateTargetTextFilePath(sandbox.path("missing.txt")));
     const std::string line = targetLine("A");
     Bytes latin1(line.begin(), line.end());
     latin1[0] = 0xC4; // not UTF-8
-    EXPECT_FALSE(UpdateTargetInfo::initWithUpdateTargetTextFilePath(sandbox.writeFile("latin1.txt", latin1)));
+    EXPECT_FALSE(UpdateTargetInfo::initWithUpdateTargetTextFilePath(
+        sandbox.writeFile("latin1.txt", latin1)));
 }
 
 TEST(ScriptInfo, KeysAndScriptsFromLines) {

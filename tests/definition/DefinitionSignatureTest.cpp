@@ -41,7 +41,8 @@ Bytes signedBy(const Signer& signer, ByteView container) {
 
 TrustStore trusting(std::initializer_list<std::pair<const Signer*, std::string>> signers) {
     TrustStore store;
-    for (const auto& [signer, name] : signers) EXPECT_TRUE(store.add(signer->publicKey, name));
+    for (const auto& [signer, name] : signers)
+        EXPECT_TRUE(store.add(signer->publicKey, name));
     return store;
 }
 
@@ -52,7 +53,8 @@ OpenedDefinition openWith(ByteView container, const TrustStore& trust) {
     Bytes scratch(container.begin(), container.end());
     const OpenedDefinitionInPlace inPlace = openSignedDefinitionInPlace(scratch, kCopyright, trust);
     EXPECT_EQ(inPlace.container.failure, opened.container.failure);
-    EXPECT_EQ(Bytes(inPlace.container.payload.begin(), inPlace.container.payload.end()), opened.container.payload);
+    EXPECT_EQ(Bytes(inPlace.container.payload.begin(), inPlace.container.payload.end()),
+              opened.container.payload);
     EXPECT_EQ(inPlace.signature.status, opened.signature.status);
     EXPECT_EQ(inPlace.signature.keyId, opened.signature.keyId);
     EXPECT_EQ(inPlace.signature.signerName, opened.signature.signerName);
@@ -61,12 +63,15 @@ OpenedDefinition openWith(ByteView container, const TrustStore& trust) {
 
 TEST(SignatureBlock, LayoutRoundTripsAndEveryTruncationIsUnsigned) {
     SignatureBlock block;
-    for (size_t i = 0; i < block.keyId.size(); ++i) block.keyId[i] = uint8_t(0xA0 + i);
-    for (size_t i = 0; i < block.signature.size(); ++i) block.signature[i] = uint8_t(i * 3);
+    for (size_t i = 0; i < block.keyId.size(); ++i)
+        block.keyId[i] = uint8_t(0xA0 + i);
+    for (size_t i = 0; i < block.signature.size(); ++i)
+        block.signature[i] = uint8_t(i * 3);
     const Bytes bytes = serializeSignatureBlock(block);
     ASSERT_EQ(bytes.size(), kSignatureBlockSize);
     EXPECT_EQ(Bytes(bytes.begin(), bytes.begin() + 6), (Bytes{'F', 'U', 's', 'g', 0, 1}));
-    EXPECT_EQ(Bytes(bytes.begin() + 6, bytes.begin() + 14), Bytes(block.keyId.begin(), block.keyId.end()));
+    EXPECT_EQ(Bytes(bytes.begin() + 6, bytes.begin() + 14),
+              Bytes(block.keyId.begin(), block.keyId.end()));
     const auto parsed = parseSignatureBlock(bytes);
     ASSERT_TRUE(parsed);
     EXPECT_EQ(parsed->keyId, block.keyId);
@@ -108,7 +113,8 @@ TEST(DefinitionSignature, BlockSignsTheDocumentedMessage) {
     const Bytes container = signedBy(signer, unsignedContainer());
     ASSERT_EQ(container.size(), 28 + kSignatureBlockSize + 48 + 16);
     const auto digest = platform::sha256(signer.publicKey).value();
-    EXPECT_EQ(Bytes(container.begin() + 34, container.begin() + 42), Bytes(digest.begin(), digest.begin() + 8));
+    EXPECT_EQ(Bytes(container.begin() + 34, container.begin() + 42),
+              Bytes(digest.begin(), digest.begin() + 8));
     Bytes message(kSignatureContext.begin(), kSignatureContext.end());
     ASSERT_EQ(message.back(), 0);
     message.insert(message.end(), container.begin() + 34, container.begin() + 42);
@@ -143,9 +149,12 @@ TEST(DefinitionSignature, ResealedChangesAreBadSignatures) {
     ContainerParts otherParts;
     ASSERT_EQ(splitDefinitionContainer(other, otherParts), ContainerFailure::None);
 
-    const Bytes forged = assembleDefinitionContainer({parts.skippedBytes, otherParts.cipherText, otherParts.payloadDigest}).value();
+    const Bytes forged = assembleDefinitionContainer(
+                             {parts.skippedBytes, otherParts.cipherText, otherParts.payloadDigest})
+                             .value();
     const OpenedDefinition opened = openWith(forged, trust);
-    ASSERT_EQ(opened.container.failure, ContainerFailure::None) << "the forgery is a sound container";
+    ASSERT_EQ(opened.container.failure, ContainerFailure::None)
+        << "the forgery is a sound container";
     EXPECT_EQ(opened.signature.status, SignatureStatus::BadSignature);
     EXPECT_EQ(opened.signature.signerName, "Example Foundry");
 
@@ -158,7 +167,8 @@ TEST(DefinitionSignature, ResealedChangesAreBadSignatures) {
     const Bytes bareSignature = platform::ed25519Sign(signer.privateKey, bare).value();
     std::copy(bareSignature.begin(), bareSignature.end(), block.signature.begin());
     const Bytes blockBytes = serializeSignatureBlock(block);
-    const Bytes contextless = assembleDefinitionContainer({blockBytes, parts.cipherText, parts.payloadDigest}).value();
+    const Bytes contextless =
+        assembleDefinitionContainer({blockBytes, parts.cipherText, parts.payloadDigest}).value();
     EXPECT_EQ(openWith(contextless, trust).signature.status, SignatureStatus::BadSignature);
 }
 
@@ -171,7 +181,8 @@ TEST(DefinitionSignature, OtherKeysAreUnknownAndNeverTrusted) {
         EXPECT_EQ(opened.container.failure, ContainerFailure::None);
         EXPECT_EQ(opened.signature.status, SignatureStatus::UnknownKey);
         EXPECT_EQ(opened.signature.keyId, signer.keyId);
-        EXPECT_NE(describeSignature(opened.signature).find(signingKeyIdText(signer.keyId)), std::string::npos);
+        EXPECT_NE(describeSignature(opened.signature).find(signingKeyIdText(signer.keyId)),
+                  std::string::npos);
     }
 }
 
@@ -182,7 +193,8 @@ TEST(DefinitionSignature, FilesWrittenBeforeSigningAreUnsignedAndOpen) {
     nearMiss[5] = 9; // a block version this build does not know
     std::vector<Bytes> skips{{}, {0}, Bytes(77, 0x46), Bytes(78, 0), Bytes(79, 0xFF), nearMiss};
     Bytes patterned(4096);
-    for (size_t i = 0; i < patterned.size(); ++i) patterned[i] = uint8_t(i * 131 + 7); // what `pack --skip` writes
+    for (size_t i = 0; i < patterned.size(); ++i)
+        patterned[i] = uint8_t(i * 131 + 7); // what `pack --skip` writes
     skips.push_back(patterned);
     for (const Bytes& skipped : skips) {
         const OpenedDefinition opened = openWith(unsignedContainer(32, skipped), trust);
@@ -210,7 +222,8 @@ TEST(DefinitionSignature, ResigningReplacesTheSignatureAndOldSkippedBytes) {
     ASSERT_EQ(splitDefinitionContainer(original, before), ContainerFailure::None);
     ASSERT_EQ(splitDefinitionContainer(twice, after), ContainerFailure::None);
     EXPECT_TRUE(std::ranges::equal(before.cipherText, after.cipherText));
-    EXPECT_EQ(signedBy(second, twice), twice) << "Ed25519 is deterministic: signing again changes nothing";
+    EXPECT_EQ(signedBy(second, twice), twice)
+        << "Ed25519 is deterministic: signing again changes nothing";
 }
 
 TEST(DefinitionSignature, DamagedContainersAndBadKeysAreNotSigned) {
@@ -241,7 +254,8 @@ TEST_F(TrustStoreFolder, LoadsSignersFromTheFolderAndIgnoresLooseFiles) {
     const OpenedDefinition good = openWith(signedBy(trusted, unsignedContainer()), store);
     EXPECT_EQ(good.signature.status, SignatureStatus::SignedBy);
     EXPECT_EQ(good.signature.signerName, "Example Foundry");
-    EXPECT_EQ(openWith(signedBy(loose, unsignedContainer()), store).signature.status, SignatureStatus::UnknownKey);
+    EXPECT_EQ(openWith(signedBy(loose, unsignedContainer()), store).signature.status,
+              SignatureStatus::UnknownKey);
 }
 
 TEST(TrustStore, KeysAreRawEd25519PublicKeysFoundByTheirId) {
@@ -254,7 +268,8 @@ TEST(TrustStore, KeysAreRawEd25519PublicKeysFoundByTheirId) {
     ASSERT_NE(store.find(signer.keyId), nullptr);
     EXPECT_EQ(store.find(signer.keyId)->signerName, "Kept");
     EXPECT_EQ(store.find(newSigner().keyId), nullptr);
-    EXPECT_EQ(signingKeyIdText({0x00, 0x01, 0xAB, 0xFF, 0x10, 0x20, 0x30, 0x40}), "0001abff10203040");
+    EXPECT_EQ(signingKeyIdText({0x00, 0x01, 0xAB, 0xFF, 0x10, 0x20, 0x30, 0x40}),
+              "0001abff10203040");
 }
 
 } // namespace

@@ -12,9 +12,7 @@
 namespace fu {
 namespace {
 
-std::optional<RichText> read(std::string_view rtf) {
-    return readRtf(asBytes(rtf));
-}
+std::optional<RichText> read(std::string_view rtf) { return readRtf(asBytes(rtf)); }
 
 std::string plain(std::string_view rtf) {
     const std::optional<RichText> text = read(rtf);

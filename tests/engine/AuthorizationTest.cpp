@@ -4,12 +4,12 @@
 #include "definition/DefinitionKey.h"
 #include "definition/DefinitionSignature.h"
 #include "definition/ScriptInfo.h"
-#include "platform/Crypto.h"
-#include "platform/Process.h"
-#include "support/DefinitionBuilder.h"
 #include "engine/FontUpdate.h"
 #include "engine/HelperProtocol.h"
 #include "engine/UpdateJournal.h"
+#include "platform/Crypto.h"
+#include "platform/Process.h"
+#include "support/DefinitionBuilder.h"
 #include "support/Sandbox.h"
 
 #include <gtest/gtest.h>
@@ -17,12 +17,12 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <thread>
-#include <atomic>
 
 namespace fu {
 namespace {
@@ -35,9 +35,7 @@ std::string text(const std::string& path) {
     return std::string(bytes.begin(), bytes.end());
 }
 
-Bytes bytesOf(const std::string& text) {
-    return Bytes(text.begin(), text.end());
-}
+Bytes bytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
 class HelperSession : public test::SandboxTest {
 protected:
@@ -106,13 +104,14 @@ TEST_F(HelperSession, ASwapPutsAFreshCopyForEveryoneInPlaceAndKeepsTheOldPairFir
     sandbox.writeFile("system-fonts/Sub/._Font", bytesOf("old fork"));
     start();
     sandbox.writeFile("home/.local/share/org.fontupdater.FontUpdater.temp/Font", bytesOf(""));
-    sandbox.writeFile("home/.local/share/org.fontupdater.FontUpdater.temp/._Font", bytesOf("new fork"));
+    sandbox.writeFile("home/.local/share/org.fontupdater.FontUpdater.temp/._Font",
+                      bytesOf("new fork"));
     // Bits the caller's file must not pass on: set-user-ID, and no read right for others.
     ::chmod((temp + "/._Font").c_str(), 04700);
     fs::create_directories(trash + "/Old/Sub");
     const mode_t umask = ::umask(077);
-    const int32_t answer =
-        Authorization::swapFileWithAuthorization(&authorization, temp + "/Font", fonts + "/Sub/Font", trash + "/Old/Sub/Font");
+    const int32_t answer = Authorization::swapFileWithAuthorization(
+        &authorization, temp + "/Font", fonts + "/Sub/Font", trash + "/Old/Sub/Font");
     ::umask(umask);
     EXPECT_EQ(answer, 0);
     EXPECT_EQ(text(fonts + "/Sub/._Font"), "new fork");
@@ -120,19 +119,25 @@ TEST_F(HelperSession, ASwapPutsAFreshCopyForEveryoneInPlaceAndKeepsTheOldPairFir
     struct stat st {};
     ASSERT_EQ(::stat((fonts + "/Sub/._Font").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0644u);
-    EXPECT_TRUE(fs::exists(temp + "/._Font")) << "the helper copies; the caller's file is the caller's";
+    EXPECT_TRUE(fs::exists(temp + "/._Font"))
+        << "the helper copies; the caller's file is the caller's";
     EXPECT_FALSE(fs::exists(fonts + "/Sub/.fu-new-Font"));
     EXPECT_FALSE(fs::exists(fonts + "/Sub/._.fu-new-Font"));
 
     // What the rules refuse changes nothing.
     sandbox.writeFile("system-fonts/Other", bytesOf(""));
-    const auto swap = [&](const std::string& fresh, const std::string& font, const std::string& backup) {
+    const auto swap = [&](const std::string& fresh, const std::string& font,
+                          const std::string& backup) {
         return Authorization::swapFileWithAuthorization(&authorization, fresh, font, backup);
     };
-    EXPECT_NE(swap(temp + "/Font", fonts + "/Other", fonts + "/Kept"), 0) << "a backup inside the Fonts folder";
-    EXPECT_NE(swap(fonts + "/Other", fonts + "/Sub/Font", trash + "/Old/Two"), 0) << "a new pair from inside it";
-    EXPECT_NE(swap(temp + "/Font", trash + "/Old/Sub/Font", trash + "/Old/Three"), 0) << "a font outside it";
-    EXPECT_NE(swap(temp + "/Font", fonts + "/Other", trash + "/Old/Sub/Font"), 0) << "a taken backup name";
+    EXPECT_NE(swap(temp + "/Font", fonts + "/Other", fonts + "/Kept"), 0)
+        << "a backup inside the Fonts folder";
+    EXPECT_NE(swap(fonts + "/Other", fonts + "/Sub/Font", trash + "/Old/Two"), 0)
+        << "a new pair from inside it";
+    EXPECT_NE(swap(temp + "/Font", trash + "/Old/Sub/Font", trash + "/Old/Three"), 0)
+        << "a font outside it";
+    EXPECT_NE(swap(temp + "/Font", fonts + "/Other", trash + "/Old/Sub/Font"), 0)
+        << "a taken backup name";
     EXPECT_EQ(text(fonts + "/Sub/._Font"), "new fork");
     EXPECT_FALSE(fs::exists(fonts + "/Kept"));
     EXPECT_FALSE(fs::exists(trash + "/Old/Two"));
@@ -141,7 +146,7 @@ TEST_F(HelperSession, ASwapPutsAFreshCopyForEveryoneInPlaceAndKeepsTheOldPairFir
 TEST_F(HelperSession, HalfStagedPairsOfASwapCutShortAreClearedAtStart) {
     sandbox.writeFile("system-fonts/Sub/Font", bytesOf(""));
     sandbox.writeFile("system-fonts/Sub/._Font", bytesOf("fork"));
-    sandbox.writeFile("system-fonts/Sub/.fu-new-Font", bytesOf(""));   // its companion went in
+    sandbox.writeFile("system-fonts/Sub/.fu-new-Font", bytesOf("")); // its companion went in
     sandbox.writeFile("system-fonts/Other", bytesOf(""));
     sandbox.writeFile("system-fonts/._.fu-new-Other", bytesOf("half")); // its data file never came
     start();
@@ -188,7 +193,8 @@ TEST_F(HelperSession, ARacerSwappingItsFoldersForLinksNeverLeadsTheHelperOutside
     });
     const auto holdRacer = [&] {
         paused = true;
-        while (!idle) std::this_thread::yield();
+        while (!idle)
+            std::this_thread::yield();
     };
     int swapped = 0, moved = 0;
     for (int round = 0; round < 40; ++round) {
@@ -198,20 +204,27 @@ TEST_F(HelperSession, ARacerSwappingItsFoldersForLinksNeverLeadsTheHelperOutside
         fs::create_directories(trash + "/Old/Sub");
         sandbox.writeFile("system-fonts/Sub/Font", bytesOf("old " + n));
         sandbox.writeFile("system-fonts/Sub/._Font", bytesOf("old fork " + n));
-        sandbox.writeFile("home/.local/share/org.fontupdater.FontUpdater.temp/Font", bytesOf("new " + n));
-        sandbox.writeFile("home/.local/share/org.fontupdater.FontUpdater.temp/._Font", bytesOf("new fork " + n));
+        sandbox.writeFile("home/.local/share/org.fontupdater.FontUpdater.temp/Font",
+                          bytesOf("new " + n));
+        sandbox.writeFile("home/.local/share/org.fontupdater.FontUpdater.temp/._Font",
+                          bytesOf("new fork " + n));
         paused = false;
-        swapped += Authorization::swapFileWithAuthorization(&authorization, temp + "/Font", fonts + "/Sub/Font",
+        swapped += Authorization::swapFileWithAuthorization(&authorization, temp + "/Font",
+                                                            fonts + "/Sub/Font",
                                                             trash + "/Old/Sub/Font") == 0;
         moved += move(fonts + "/Sub/Font", trash + "/Old/Sub/Moved") == 0;
         holdRacer();
-        ASSERT_TRUE(fs::is_empty(outside)) << "round " << round << ": the helper wrote through a link";
+        ASSERT_TRUE(fs::is_empty(outside))
+            << "round " << round << ": the helper wrote through a link";
         if (fs::exists(fonts + "/Sub/Font")) {
             const std::string font = text(fonts + "/Sub/Font");
-            ASSERT_TRUE(font == "old " + n || font == "new " + n) << "round " << round << ": " << font;
-            EXPECT_EQ(text(fonts + "/Sub/._Font"), (font == "old " + n ? "old fork " : "new fork ") + n);
+            ASSERT_TRUE(font == "old " + n || font == "new " + n)
+                << "round " << round << ": " << font;
+            EXPECT_EQ(text(fonts + "/Sub/._Font"),
+                      (font == "old " + n ? "old fork " : "new fork ") + n);
         } else {
-            ASSERT_TRUE(fs::exists(trash + "/Old/Sub/Moved")) << "round " << round << ": the font went nowhere";
+            ASSERT_TRUE(fs::exists(trash + "/Old/Sub/Moved"))
+                << "round " << round << ": the font went nowhere";
         }
     }
     stop = true;
@@ -271,8 +284,8 @@ TEST_F(HelperSession, ASwapIsJournalledUntilTheSessionEnds) {
     start();
     sandbox.writeFile("home/.local/share/org.fontupdater.FontUpdater.temp/Font", bytesOf("new"));
     fs::create_directories(trash + "/Old/Sub");
-    ASSERT_EQ(Authorization::swapFileWithAuthorization(&authorization, temp + "/Font", fonts + "/Sub/Font",
-                                                       trash + "/Old/Sub/Font"),
+    ASSERT_EQ(Authorization::swapFileWithAuthorization(
+                  &authorization, temp + "/Font", fonts + "/Sub/Font", trash + "/Old/Sub/Font"),
               0);
     EXPECT_FALSE(fs::is_empty(fonts + "/.fu-journal"));
     struct stat st {};
@@ -351,21 +364,27 @@ TEST_F(HelperSession, ATrustedDefinitionsCacheScriptsRunInOrderAndOnlyThose) {
 
     const Bytes allSigned = definitionWithScripts(all, Signer::ThisBuild);
     const ScriptInfo allScripts = scriptsOf(all);
-    EXPECT_EQ(Authorization::clearFontCacheWithAuthorization(&authorization, &allScripts, allSigned), 0);
+    EXPECT_EQ(
+        Authorization::clearFontCacheWithAuthorization(&authorization, &allScripts, allSigned), 0);
     EXPECT_EQ(text(marker), "remove\nshutdown\nping\n");
     fs::remove(marker);
     const ScriptInfo withoutShutdown = scriptsOf(noShutdown);
-    EXPECT_TRUE(FontUpdate::clearFontCacheWithAuthorization(&authorization, &withoutShutdown,
-                                                            definitionWithScripts(noShutdown, Signer::ThisBuild)));
+    EXPECT_TRUE(FontUpdate::clearFontCacheWithAuthorization(
+        &authorization, &withoutShutdown, definitionWithScripts(noShutdown, Signer::ThisBuild)));
     EXPECT_EQ(text(marker), "remove\n") << "no ping without a shutdown";
     fs::remove(marker);
     const ScriptInfo withoutRemoval = scriptsOf(noRemoval);
     const Bytes removalMissing = definitionWithScripts(noRemoval, Signer::ThisBuild);
-    EXPECT_EQ(Authorization::clearFontCacheWithAuthorization(&authorization, &withoutRemoval, removalMissing), -1);
-    EXPECT_FALSE(FontUpdate::clearFontCacheWithAuthorization(&authorization, &withoutRemoval, removalMissing));
+    EXPECT_EQ(Authorization::clearFontCacheWithAuthorization(&authorization, &withoutRemoval,
+                                                             removalMissing),
+              -1);
+    EXPECT_FALSE(FontUpdate::clearFontCacheWithAuthorization(&authorization, &withoutRemoval,
+                                                             removalMissing));
     // Only the three cache keys run with rights, whatever else the definition holds.
     for (const char* key : {"ASRestartComputer", "UserChacheRemove", ""})
-        EXPECT_NE(Authorization::runDefinitionScriptWithAuthorization(&authorization, allSigned, key), 0) << key;
+        EXPECT_NE(
+            Authorization::runDefinitionScriptWithAuthorization(&authorization, allSigned, key), 0)
+            << key;
     EXPECT_FALSE(fs::exists(marker));
 }
 
@@ -375,13 +394,14 @@ TEST_F(HelperSession, ATrustedDefinitionsCacheScriptsRunInOrderAndOnlyThose) {
 TEST_F(HelperSession, AnUntrustedDefinitionsScriptsNeverRunWithRights) {
     const std::string marker = sandbox.path("marker");
     const std::string scripts = "OSAATSChacheRemoveAuth\ttouch '" + marker + "'\n" +
-                                "OSAATSShutdownAuth\ttouch '" + marker + "'\n" + "OSAATSPingAuth\ttouch '" +
-                                marker + "'\n";
+                                "OSAATSShutdownAuth\ttouch '" + marker + "'\n" +
+                                "OSAATSPingAuth\ttouch '" + marker + "'\n";
     start();
     for (Signer signer : {Signer::Stranger, Signer::Nobody}) {
         const Bytes definition = definitionWithScripts(scripts, signer);
         for (const char* key : {"OSAATSShutdownAuth", "OSAATSPingAuth"})
-            EXPECT_EQ(Authorization::runDefinitionScriptWithAuthorization(&authorization, definition, key),
+            EXPECT_EQ(Authorization::runDefinitionScriptWithAuthorization(&authorization,
+                                                                          definition, key),
                       errAuthorizationDenied)
                 << key;
         // The removal is the fixed command; whether fc-cache itself succeeds here is its business.
@@ -392,7 +412,8 @@ TEST_F(HelperSession, AnUntrustedDefinitionsScriptsNeverRunWithRights) {
     // A definition that does not even open is refused outright.
     Bytes damaged = definitionWithScripts(scripts, Signer::ThisBuild);
     damaged[damaged.size() / 2] ^= 1;
-    EXPECT_EQ(Authorization::runDefinitionScriptWithAuthorization(&authorization, damaged, "OSAATSChacheRemoveAuth"),
+    EXPECT_EQ(Authorization::runDefinitionScriptWithAuthorization(&authorization, damaged,
+                                                                  "OSAATSChacheRemoveAuth"),
               errAuthorizationDenied);
     EXPECT_FALSE(fs::exists(marker));
     EXPECT_TRUE(authorization.hasAuthRef()) << "refusals do not end the session";
@@ -403,18 +424,24 @@ TEST_F(HelperSession, AnUntrustedDefinitionsScriptsNeverRunWithRights) {
 TEST_F(HelperSession, AScriptThatFailsIsReportedAsFailed) {
     const std::string marker = sandbox.path("marker");
     const std::string failing = "OSAATSChacheRemoveAuth\texit 3\n"
-                                "OSAATSShutdownAuth\techo shutdown >> '" + marker + "'\n"
+                                "OSAATSShutdownAuth\techo shutdown >> '" +
+                                marker +
+                                "'\n"
                                 "OSAATSPingAuth\tkill -TERM $$\n";
     const Bytes definition = definitionWithScripts(failing, Signer::ThisBuild);
     start();
-    EXPECT_EQ(Authorization::runDefinitionScriptWithAuthorization(&authorization, definition, "OSAATSPingAuth"),
+    EXPECT_EQ(Authorization::runDefinitionScriptWithAuthorization(&authorization, definition,
+                                                                  "OSAATSPingAuth"),
               helperScriptFailed)
         << "ended by a signal";
     const ScriptInfo failingRemoval = scriptsOf(failing);
-    EXPECT_EQ(Authorization::clearFontCacheWithAuthorization(&authorization, &failingRemoval, definition),
-              helperScriptFailed);
+    EXPECT_EQ(
+        Authorization::clearFontCacheWithAuthorization(&authorization, &failingRemoval, definition),
+        helperScriptFailed);
     EXPECT_FALSE(fs::exists(marker)) << "nothing runs after a failed removal";
-    EXPECT_EQ(Authorization::runDefinitionScriptWithAuthorization(&authorization, definition, "OSAATSShutdownAuth"), 0);
+    EXPECT_EQ(Authorization::runDefinitionScriptWithAuthorization(&authorization, definition,
+                                                                  "OSAATSShutdownAuth"),
+              0);
     EXPECT_EQ(text(marker), "shutdown\n");
 }
 
@@ -441,11 +468,14 @@ TEST(Authorization, WithoutRightsNothingIsAsked) {
     Authorization authorization;
     ScriptInfo scripts;
     scripts.setupWithText("OSAATSChacheRemoveAuth\ttrue\n");
-    const Bytes definition = definitionWithScripts("OSAATSChacheRemoveAuth\ttrue\n", Signer::ThisBuild);
+    const Bytes definition =
+        definitionWithScripts("OSAATSChacheRemoveAuth\ttrue\n", Signer::ThisBuild);
     EXPECT_EQ(Authorization::moveFileWithAuthorization(&authorization, "/a", "/b"), -1);
-    EXPECT_EQ(Authorization::runDefinitionScriptWithAuthorization(&authorization, definition, "OSAATSChacheRemoveAuth"),
+    EXPECT_EQ(Authorization::runDefinitionScriptWithAuthorization(&authorization, definition,
+                                                                  "OSAATSChacheRemoveAuth"),
               -1);
-    EXPECT_EQ(Authorization::clearFontCacheWithAuthorization(&authorization, &scripts, definition), -1);
+    EXPECT_EQ(Authorization::clearFontCacheWithAuthorization(&authorization, &scripts, definition),
+              -1);
 }
 
 } // namespace

@@ -223,7 +223,8 @@ TEST_F(RecordBuild, CompleteRecordsAreBuiltIntoTheFolder) {
     const auto before = snapshot(src);
     EXPECT_TRUE(manager().createNewFontWithDstDirPath(out));
     EXPECT_EQ(test::installedVersion(out + "/A"), "1.0.2");
-    EXPECT_EQ(test::installedVersion(out + "/B"), "1.0.2") << "records build into the folder itself";
+    EXPECT_EQ(test::installedVersion(out + "/B"), "1.0.2")
+        << "records build into the folder itself";
     EXPECT_EQ(snapshot(src), before);
 }
 

@@ -68,7 +68,8 @@ TEST_F(FontSearchRun, FindsFontsInBothFoldersWithTheirPlace) {
     EXPECT_EQ(maximum, 2 * FontSearch::kStepsPerPair) << "one target x one set x two folders";
 
     std::map<std::string, const UpdateFontItem*> found;
-    for (const auto& item : info.updateFontInfo->updateFontItems) found[item->srcPath] = item.get();
+    for (const auto& item : info.updateFontInfo->updateFontItems)
+        found[item->srcPath] = item.get();
     const UpdateFontItem* computer = found[computerFonts() + "/Sub/Computer Gothic"];
     const UpdateFontItem* nested = found[userFonts() + "/A/B/User Gothic"];
     const UpdateFontItem* top = found[userFonts() + "/Top Gothic"];
@@ -81,7 +82,8 @@ TEST_F(FontSearchRun, FindsFontsInBothFoldersWithTheirPlace) {
     EXPECT_TRUE(top->reqUpdate) << "every hit starts requested";
     EXPECT_EQ(top->nVersStr, "1.0.2");
     EXPECT_GT(top->oldFileSize, 0);
-    EXPECT_EQ(info.updateFontInfo->updateFontItems.front()->srcPath, computerFonts() + "/Sub/Computer Gothic")
+    EXPECT_EQ(info.updateFontInfo->updateFontItems.front()->srcPath,
+              computerFonts() + "/Sub/Computer Gothic")
         << "the computer's folder is searched first";
     // Progress: each folder's text as its walk begins, and the bar full at the end.
     ASSERT_FALSE(delegate.progress.empty());
@@ -112,7 +114,8 @@ TEST_F(FontSearchRun, OneWalkListsWhatAWalkPerPairLists) {
     const std::string secondTarget(sample.sources.targets.begin(), sample.sources.targets.end());
     const std::string other = "OtherGothic" + secondTarget.substr(secondTarget.find('\t'));
     sample.sources.targets.insert(sample.sources.targets.begin(), other.begin(), other.end());
-    for (const char* path : {"/Z", "/A/B/Y", "/A/X", "/M"}) test::installOldSuitcase(sample, userFonts() + path);
+    for (const char* path : {"/Z", "/A/B/Y", "/A/X", "/M"})
+        test::installOldSuitcase(sample, userFonts() + path);
     sample::SampleSuitcaseOptions renamed;
     renamed.resName = "OtherGothic";
     renamed.shortVersion = "1.0.1";
@@ -125,13 +128,15 @@ TEST_F(FontSearchRun, OneWalkListsWhatAWalkPerPairLists) {
     UpdateFontInfo perPair;
     for (int64_t t = 0; t < 2; ++t)
         for (uint64_t s = 0; s < 2; ++s)
-            ASSERT_EQ(FontUpdate::findUpdateFontInfo(&perPair, info.updateSfntSetInfo.get(), s, 0, userFonts(), "",
-                                                     kUserDomain, info.updateTargetInfo->updateTargetItemAtIndex(t)),
+            ASSERT_EQ(FontUpdate::findUpdateFontInfo(
+                          &perPair, info.updateSfntSetInfo.get(), s, 0, userFonts(), "",
+                          kUserDomain, info.updateTargetInfo->updateTargetItemAtIndex(t)),
                       0);
     auto listing = [](const UpdateFontInfo& fonts) {
         std::vector<std::tuple<std::string, uint64_t, std::string, std::string>> rows;
         for (const auto& item : fonts.updateFontItems)
-            rows.emplace_back(item->srcPath, item->sfntSetIndex, item->subDirPath.value_or(""), item->resName);
+            rows.emplace_back(item->srcPath, item->sfntSetIndex, item->subDirPath.value_or(""),
+                              item->resName);
         std::sort(rows.begin(), rows.end());
         return rows;
     };
@@ -168,8 +173,9 @@ TEST_F(FontSearchRun, AnAbsentFontsFolderIsEmptyAnUnlistableOneFails) {
 
     // A search folder that is named but absent is no Fonts folder of ours: it fails.
     info.setupUpdateFontInfo();
-    EXPECT_EQ(info.updateManager->findUpdateFontInfo(info.updateFontInfo.get(), info.updateSfntSetInfo.get(),
-                                                     info.updateTargetInfo.get(), sandbox.path("nowhere")),
+    EXPECT_EQ(info.updateManager->findUpdateFontInfo(
+                  info.updateFontInfo.get(), info.updateSfntSetInfo.get(),
+                  info.updateTargetInfo.get(), sandbox.path("nowhere")),
               SearchErrorWalkFailed);
 }
 
@@ -210,7 +216,8 @@ TEST_F(FontSearchRun, ProgressRisesSteadilyWhileTheFilesAreLookedAt) {
             const std::string path = root + "/F" + std::to_string(folder);
             std::filesystem::create_directories(path);
             for (int file = 0; file < 50; ++file)
-                test::writeWholeFile(path + "/font" + std::to_string(file) + ".ttf", Bytes{0, 1, 0, 0});
+                test::writeWholeFile(path + "/font" + std::to_string(file) + ".ttf",
+                                     Bytes{0, 1, 0, 0});
         }
         test::installOldSuitcase(sample, root + "/F7/Gothic");
     }
@@ -221,7 +228,8 @@ TEST_F(FontSearchRun, ProgressRisesSteadilyWhileTheFilesAreLookedAt) {
     ASSERT_GT(maximum, 0);
 
     std::vector<int64_t> counts;
-    for (const UpdateResult& step : delegate.progress) counts.push_back(step.count);
+    for (const UpdateResult& step : delegate.progress)
+        counts.push_back(step.count);
     ASSERT_FALSE(counts.empty());
     EXPECT_TRUE(std::is_sorted(counts.begin(), counts.end())) << "the bar never goes back";
     EXPECT_GE(*std::min_element(counts.begin(), counts.end()), 0);
@@ -229,7 +237,8 @@ TEST_F(FontSearchRun, ProgressRisesSteadilyWhileTheFilesAreLookedAt) {
     const std::set<int64_t> distinct(counts.begin(), counts.end());
     EXPECT_GE(distinct.size(), 50u) << "3000 files move the bar in many steps";
     std::set<int64_t> tenthsReached;
-    for (int64_t count : distinct) tenthsReached.insert(std::min<int64_t>(count * 10 / maximum, 9));
+    for (int64_t count : distinct)
+        tenthsReached.insert(std::min<int64_t>(count * 10 / maximum, 9));
     EXPECT_EQ(tenthsReached.size(), 10u) << "every tenth of the bar is shown on the way";
     EXPECT_LE(counts.size(), 2 * 2 * size_t(FontSearch::kStepsPerPair))
         << "reports are bounded, however many files there are: each one repaints the screen";
@@ -259,17 +268,19 @@ private:
 // (lower case before upper, accented letters beside their base), not in byte order.
 TEST_F(FontSearchRun, TheListReadsAsTheFolderTreeInTheLocalesOrder) {
     const std::vector<std::string> computer = {"d Gothic", "Sub/c Gothic"};
-    const std::vector<std::string> user = {"a Gothic",   "b Gothic",     "B Gothic",   "é Gothic",
-                                           "f Gothic",   "a/y Gothic",   "a/B/z Gothic", "É/w Gothic",
-                                           "Z/x Gothic"};
+    const std::vector<std::string> user = {"a Gothic",     "b Gothic",   "B Gothic",
+                                           "é Gothic",     "f Gothic",   "a/y Gothic",
+                                           "a/B/z Gothic", "É/w Gothic", "Z/x Gothic"};
     // Installed in reverse, so that no file system hands them back in order by chance.
     for (auto name = computer.rbegin(); name != computer.rend(); ++name)
         test::installOldSuitcase(sample, computerFonts() + "/" + *name);
     for (auto name = user.rbegin(); name != user.rend(); ++name)
         test::installOldSuitcase(sample, userFonts() + "/" + *name);
     std::vector<std::string> expected;
-    for (const auto& name : computer) expected.push_back(computerFonts() + "/" + name);
-    for (const auto& name : user) expected.push_back(userFonts() + "/" + name);
+    for (const auto& name : computer)
+        expected.push_back(computerFonts() + "/" + name);
+    for (const auto& name : user)
+        expected.push_back(userFonts() + "/" + name);
     std::vector<std::string> byBytes(expected.begin() + 2, expected.end());
     std::sort(byBytes.begin(), byBytes.end());
     ASSERT_NE(byBytes, std::vector<std::string>(expected.begin() + 2, expected.end()));
@@ -280,7 +291,8 @@ TEST_F(FontSearchRun, TheListReadsAsTheFolderTreeInTheLocalesOrder) {
         delegate.completions.clear();
         ASSERT_EQ(search(info).status, StatusOK);
         std::vector<std::string> listed;
-        for (const auto& item : info.updateFontInfo->updateFontItems) listed.push_back(item->srcPath);
+        for (const auto& item : info.updateFontInfo->updateFontItems)
+            listed.push_back(item->srcPath);
         EXPECT_EQ(listed, expected) << "LC_ALL=" << locale;
     }
 }
@@ -289,9 +301,10 @@ TEST_F(FontSearchRun, ASearchFolderIsSearchedAsTheUsersOnly) {
     test::installOldSuitcase(sample, sandbox.path("elsewhere/Gothic"));
     test::EngineState& info = test::installAppState(sample);
     info.setupUpdateFontInfo();
-    EXPECT_EQ(FontUpdate::findUpdateFontInfo(info.updateFontInfo.get(), info.updateSfntSetInfo.get(),
-                                             info.updateTargetInfo.get(), sandbox.path("elsewhere")),
-              0);
+    EXPECT_EQ(
+        FontUpdate::findUpdateFontInfo(info.updateFontInfo.get(), info.updateSfntSetInfo.get(),
+                                       info.updateTargetInfo.get(), sandbox.path("elsewhere")),
+        0);
     ASSERT_EQ(info.updateFontInfo->countOfUpdateFontItemAll(), 1);
     EXPECT_EQ(info.updateFontInfo->updateFontItemAtIndex(0)->pathDomain, kUserDomain);
 }
@@ -445,11 +458,13 @@ using FoundRow = std::tuple<std::string, uint64_t, std::optional<std::string>, u
 std::vector<FoundRow> foundRows(const UpdateFontInfo& fonts) {
     std::vector<FoundRow> rows;
     for (const auto& item : fonts.updateFontItems)
-        rows.emplace_back(item->srcPath, item->sfntSetIndex, item->subDirPath, item->pathDomain, item->oldFileSize,
-                          std::vector<std::string>{item->resName, item->japanFullName, item->oVersStr, item->checksum,
-                                                   item->nVersStr, item->nSfntCDate, item->nSfntMDate,
-                                                   item->nFileCDate, item->nFileMDate, item->nResMapInfo,
-                                                   item->dstPath.value_or("(none)")});
+        rows.emplace_back(
+            item->srcPath, item->sfntSetIndex, item->subDirPath, item->pathDomain,
+            item->oldFileSize,
+            std::vector<std::string>{item->resName, item->japanFullName, item->oVersStr,
+                                     item->checksum, item->nVersStr, item->nSfntCDate,
+                                     item->nSfntMDate, item->nFileCDate, item->nFileMDate,
+                                     item->nResMapInfo, item->dstPath.value_or("(none)")});
     std::sort(rows.begin(), rows.end());
     return rows;
 }
@@ -471,7 +486,8 @@ TEST_F(FontSearchRun, EveryKindOfItemIsListedAsTheWalkPerPairListsIt) {
     const std::string fonts = userFonts();
     for (const char* path : {"/Top", "/A/Nested", "/A/B/Deep", "/A/C/日本語の書体"})
         test::installOldSuitcase(sample, fonts + path);
-    for (int i = 0; i < 8; ++i) test::writeWholeFile(fonts + "/A/plain" + std::to_string(i) + ".ttf", sample.oldFont);
+    for (int i = 0; i < 8; ++i)
+        test::writeWholeFile(fonts + "/A/plain" + std::to_string(i) + ".ttf", sample.oldFont);
     sample::SampleSuitcaseOptions newer, kana, unrelated;
     newer.shortVersion = "1.0.2";
     kana.resName = "ガゴシック";
@@ -499,7 +515,8 @@ TEST_F(FontSearchRun, EveryKindOfItemIsListedAsTheWalkPerPairListsIt) {
     test::makeFifo(fonts + "/._Piped");
     test::writeWholeFile(fonts + "/Sparse", {});
     constexpr uint64_t kSparseFork = uint64_t{2} << 30;
-    test::writeSparseCompanion(fonts + "/._Sparse", kSparseFork, test::forkHeaderClaimingAMapOf(kSparseFork));
+    test::writeSparseCompanion(fonts + "/._Sparse", kSparseFork,
+                               test::forkHeaderClaimingAMapOf(kSparseFork));
     std::filesystem::create_directories(computerFonts());
     test::EngineState& info = test::installAppState(sample);
     ASSERT_EQ(info.updateTargetInfo->countOfUpdateTargetItem(), 3);
@@ -508,18 +525,22 @@ TEST_F(FontSearchRun, EveryKindOfItemIsListedAsTheWalkPerPairListsIt) {
         [this, &info] {
             test::ChildChecks checks;
             const UpdateResult result = search(info);
-            checks.expect(result.status == StatusOK, "search status " + std::to_string(result.status));
+            checks.expect(result.status == StatusOK,
+                          "search status " + std::to_string(result.status));
             UpdateFontInfo perPair;
             for (int64_t t = 0; t < 3; ++t) {
                 const UpdateTargetItem* target = info.updateTargetInfo->updateTargetItemAtIndex(t);
                 for (uint64_t s = 0; s < 2; ++s)
-                    checks.expect(FontUpdate::findUpdateFontInfo(&perPair, info.updateSfntSetInfo.get(), s, 0,
-                                                                 userFonts(), "", kUserDomain, target) == 0,
-                                  "the walk per pair failed");
+                    checks.expect(
+                        FontUpdate::findUpdateFontInfo(&perPair, info.updateSfntSetInfo.get(), s, 0,
+                                                       userFonts(), "", kUserDomain, target) == 0,
+                        "the walk per pair failed");
             }
-            checks.expect(foundRows(*info.updateFontInfo) == foundRows(perPair), "the lists differ");
+            checks.expect(foundRows(*info.updateFontInfo) == foundRows(perPair),
+                          "the lists differ");
             checks.expect(perPair.countOfUpdateFontItemAll() == 16,
-                          "the walk per pair found " + std::to_string(perPair.countOfUpdateFontItemAll()) +
+                          "the walk per pair found " +
+                              std::to_string(perPair.countOfUpdateFontItemAll()) +
                               ", not 4 suitcases x 2 targets x 2 sets");
             return checks.report();
         },
@@ -549,7 +570,8 @@ TEST_F(FontSearchRun, ATreeOfMoreFoldersThanOpenDescriptorsIsSearchedWhole) {
     const Bytes companion = test::readWholeFile(userFonts() + "/G0/F0/._Gothic");
     for (int group = 0; group < 10; ++group)
         for (int folder = 0; folder < 20; ++folder) {
-            const std::string dir = userFonts() + "/G" + std::to_string(group) + "/F" + std::to_string(folder);
+            const std::string dir =
+                userFonts() + "/G" + std::to_string(group) + "/F" + std::to_string(folder);
             std::filesystem::create_directories(dir);
             test::writeWholeFile(dir + "/Gothic", data);
             test::writeWholeFile(dir + "/._Gothic", companion);
@@ -563,8 +585,10 @@ TEST_F(FontSearchRun, ATreeOfMoreFoldersThanOpenDescriptorsIsSearchedWhole) {
             const struct rlimit few { 64, 64 };
             checks.expect(::setrlimit(RLIMIT_NOFILE, &few) == 0, "setrlimit failed");
             const UpdateResult result = search(info);
-            checks.expect(result.status == StatusOK, "search status " + std::to_string(result.status));
-            checks.expect(result.count == 200, "found " + std::to_string(result.count) + " of 200 fonts");
+            checks.expect(result.status == StatusOK,
+                          "search status " + std::to_string(result.status));
+            checks.expect(result.count == 200,
+                          "found " + std::to_string(result.count) + " of 200 fonts");
             return checks.report();
         },
         {});

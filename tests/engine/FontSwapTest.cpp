@@ -31,14 +31,15 @@ class FontSwapRepair : public test::SandboxTest {
 protected:
     void SetUp() override {
         fonts = sandbox.path("home/.local/share/fonts/sub");
-        backups = sandbox.path("home/.local/share/Trash/files/古いフォント項目.20261206/ユーザ/sub");
+        backups =
+            sandbox.path("home/.local/share/Trash/files/古いフォント項目.20261206/ユーザ/sub");
         fs::create_directories(fonts);
         fs::create_directories(backups);
         font = fonts + "/Gothic";
         writePair(font, "old fork");
         writePair(sandbox.path("new"), "new fork");
-        record = {font, fonts + "/" + kStagedNewPrefix + "Gothic", backups + "/Gothic", *pairDigest(font),
-                  *pairDigest(sandbox.path("new"))};
+        record = {font, fonts + "/" + kStagedNewPrefix + "Gothic", backups + "/Gothic",
+                  *pairDigest(font), *pairDigest(sandbox.path("new"))};
         ASSERT_TRUE(journal.begin(record, recordPath));
     }
     void stageNew() { writePair(record.stagedPath, "new fork"); }
@@ -77,7 +78,9 @@ TEST_F(FontSwapRepair, BetweenTheTwoRenamesTheFontAlreadyHoldsTheNewPair) {
     stageNew();
     backUpOld();
     // The companion was renamed into place, the (equally empty) data file not yet.
-    ASSERT_EQ(::rename(platform::companionPath(record.stagedPath).c_str(), platform::companionPath(font).c_str()), 0);
+    ASSERT_EQ(::rename(platform::companionPath(record.stagedPath).c_str(),
+                       platform::companionPath(font).c_str()),
+              0);
     (void)FontUpdate::repairInterruptedUpdates();
     EXPECT_EQ(companionOf(font), "new fork");
     EXPECT_TRUE(platform::macFileExists(font));
@@ -162,8 +165,8 @@ TEST(HelperJournal, IsMadeReadableByAllAndRefusedWhenPlanted) {
     test::Sandbox sandbox;
     const std::string digest(32, 'A');
     const std::string pair = digest + ":" + digest;
-    const JournalRecord record{sandbox.path("f/Gothic"), sandbox.path("f/.fu-new-Gothic"), sandbox.path("t/Gothic"),
-                               pair, pair};
+    const JournalRecord record{sandbox.path("f/Gothic"), sandbox.path("f/.fu-new-Gothic"),
+                               sandbox.path("t/Gothic"), pair, pair};
     const std::string fresh = sandbox.path("fresh");
     {
         UpdateJournal journal(fresh);
@@ -201,7 +204,8 @@ TEST(JournalRecord, ReadsWhatItWritesAndNothingBentOrForeign) {
     };
     EXPECT_FALSE(bent([](JournalRecord& r) { r.fontPath = "f/Gothic"; })) << "relative";
     EXPECT_FALSE(bent([](JournalRecord& r) { r.backupPath = "/t/../etc/passwd"; })) << "a step up";
-    EXPECT_FALSE(bent([](JournalRecord& r) { r.stagedPath = "/elsewhere/.fu-new-Gothic"; })) << "not beside";
+    EXPECT_FALSE(bent([](JournalRecord& r) { r.stagedPath = "/elsewhere/.fu-new-Gothic"; }))
+        << "not beside";
     EXPECT_FALSE(bent([](JournalRecord& r) { r.stagedPath = "/f/Mincho"; })) << "an installed name";
     EXPECT_FALSE(bent([](JournalRecord& r) { r.oldDigest = "short"; }));
     EXPECT_FALSE(JournalRecord::fromText(good.text() + "extra\n"));
@@ -239,13 +243,18 @@ TEST(PairDigestScope, KnowsARenamedOrLinkedPairAndRereadsEveryChange) {
         const std::string linked = sandbox.path("linked");
         ASSERT_EQ(platform::backupMacFile(font, linked), 0);
         rewriteKeepingTimes(platform::companionPath(font), "OLD FORK");
-        EXPECT_EQ(pairDigest(linked), original) << "a link of a pair read in the scope is not read again";
+        EXPECT_EQ(pairDigest(linked), original)
+            << "a link of a pair read in the scope is not read again";
         const std::string renamed = sandbox.path("renamed");
         ASSERT_EQ(::rename(font.c_str(), renamed.c_str()), 0);
-        ASSERT_EQ(::rename(platform::companionPath(font).c_str(), platform::companionPath(renamed).c_str()), 0);
+        ASSERT_EQ(::rename(platform::companionPath(font).c_str(),
+                           platform::companionPath(renamed).c_str()),
+                  0);
         EXPECT_EQ(pairDigest(renamed), original) << "nor is a renamed one";
         ASSERT_EQ(::rename(renamed.c_str(), font.c_str()), 0);
-        ASSERT_EQ(::rename(platform::companionPath(renamed).c_str(), platform::companionPath(font).c_str()), 0);
+        ASSERT_EQ(::rename(platform::companionPath(renamed).c_str(),
+                           platform::companionPath(font).c_str()),
+                  0);
     }
     const std::string rewritten = *pairDigest(font);
     EXPECT_NE(rewritten, original) << "outside the scope the pair is read";

@@ -11,7 +11,8 @@ using namespace std::string_literals;
 
 const HelperRequest move{HelperVerb::Move, "/from/a b", "/to/\n", {}};
 // A definition's bytes hold NULs and anything else: they are counted, never scanned.
-const HelperRequest script{HelperVerb::RunScript, {}, {}, "OSAATSPingAuth", {}, "\0RUN\0QUIT\0\xff"s};
+const HelperRequest script{HelperVerb::RunScript, {}, {},
+                           "OSAATSPingAuth",      {}, "\0RUN\0QUIT\0\xff"s};
 const HelperRequest quit{HelperVerb::Quit, {}, {}, {}};
 
 TEST(HelperRequestCoding, EveryRequestSurvivesEncodeAndParse) {
@@ -24,7 +25,8 @@ TEST(HelperRequestCoding, EveryRequestSurvivesEncodeAndParse) {
         EXPECT_EQ(parse.consumed, bytes->size());
     }
     EXPECT_EQ(*encodeHelperRequest(move), "MOVE\0/from/a b\0/to/\n\0"s);
-    EXPECT_EQ(*encodeHelperRequest(script), "RUN\0OSAATSPingAuth\0" "11\0\0RUN\0QUIT\0\xff"s);
+    EXPECT_EQ(*encodeHelperRequest(script), "RUN\0OSAATSPingAuth\0"
+                                            "11\0\0RUN\0QUIT\0\xff"s);
 }
 
 TEST(HelperRequestCoding, ABufferYieldsOneRequestAtATime) {
@@ -48,9 +50,17 @@ TEST(HelperRequestCoding, EveryTruncationIsIncomplete) {
 TEST(HelperRequestCoding, MalformedRequestsAreInvalidAsSoonAsTheyShow) {
     // Script text is no request at all; a length has one spelling and a ceiling.
     for (const std::string& bytes :
-         {"MOVX\0"s, "X"s, "QUITE"s, "MOVE\0\0/b\0"s, "SCRIPT\0touch /x\0"s, "RUN\0K\0" "0\0"s,
-          "RUN\0K\0" "01\0x"s, "RUN\0K\0-1\0"s, "RUN\0K\0 1\0"s, "RUN\0K\0" "1x\0"s,
-          "RUN\0K\0" + std::to_string(helperMaxDefinitionLength + 1) + "\0"s, "RUN\0K\0" "99999999999999999999\0"s})
+         {"MOVX\0"s, "X"s, "QUITE"s, "MOVE\0\0/b\0"s, "SCRIPT\0touch /x\0"s,
+          "RUN\0K\0"
+          "0\0"s,
+          "RUN\0K\0"
+          "01\0x"s,
+          "RUN\0K\0-1\0"s, "RUN\0K\0 1\0"s,
+          "RUN\0K\0"
+          "1x\0"s,
+          "RUN\0K\0" + std::to_string(helperMaxDefinitionLength + 1) + "\0"s,
+          "RUN\0K\0"
+          "99999999999999999999\0"s})
         EXPECT_EQ(parseHelperRequest(bytes).state, HelperParseState::Invalid) << bytes;
     // An oversized field is refused before its end arrives, so a buffer cannot grow unbounded.
     const std::string longPath = "MOVE\0/"s + std::string(helperMaxPathLength, 'a');

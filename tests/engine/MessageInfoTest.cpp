@@ -30,10 +30,11 @@ TEST(MessageInfoTable, EveryErrorAScreenShowsHasAText) {
     const MessageInfo info;
     for (int16_t status = SearchErrorGeneral; status <= SearchErrorWalkFailed; ++status)
         EXPECT_TRUE(info.messageOfStatusCode(status)) << status;
-    for (int16_t status : {UpdateErrorGeneral, UpdateErrorNoAppState, UpdateErrorNothingRequested,
-                           UpdateErrorItemFetch, CacheRebuildRequestFailed, CacheRebuildRequestFailedLast,
-                           UpdateErrorBackupFolder, UpdateErrorTempSetup, UpdateErrorTempCreate,
-                           UpdateErrorTempAttributes, UpdateErrorTempLocked})
+    for (int16_t status :
+         {UpdateErrorGeneral, UpdateErrorNoAppState, UpdateErrorNothingRequested,
+          UpdateErrorItemFetch, CacheRebuildRequestFailed, CacheRebuildRequestFailedLast,
+          UpdateErrorBackupFolder, UpdateErrorTempSetup, UpdateErrorTempCreate,
+          UpdateErrorTempAttributes, UpdateErrorTempLocked})
         EXPECT_TRUE(info.messageOfStatusCode(status)) << status;
     // Whatever a font's own result, the list shows a text beside it.
     for (int result = -3100; result < 0; ++result) {

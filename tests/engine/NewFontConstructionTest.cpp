@@ -132,8 +132,9 @@ TEST_F(NewFontConstruction, TheSfntAloneIsRewrittenAsTheWholeChangeRewritesIt) {
     ResItem* sfnt = alone->resItemByIndex(0, kSfnt);
     const Bytes before = *sfnt->resData();
     auto rewrite = [&](ResItem* item, const SfntData* newData) {
-        return FontUpdate::updateSfntResName(kResName, kJapanName, "1.0.1", "1.0.2", "2014/04/01 09:00:00",
-                                             "2014/04/02 10:30:00", oldSet.get(), newData, item);
+        return FontUpdate::updateSfntResName(kResName, kJapanName, "1.0.1", "1.0.2",
+                                             "2014/04/01 09:00:00", "2014/04/02 10:30:00",
+                                             oldSet.get(), newData, item);
     };
     EXPECT_EQ(rewrite(nullptr, newSet.get()), -1);
     EXPECT_EQ(rewrite(sfnt, nullptr), -1);

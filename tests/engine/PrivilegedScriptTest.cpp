@@ -20,7 +20,8 @@ Bytes definitionSignedBy(const Author& author, const std::string& scripts) {
     DefinitionSources sources = test::sampleDefinitionSources();
     sources.scripts = Bytes(scripts.begin(), scripts.end());
     ContainerFailure failure = ContainerFailure::None;
-    return signDefinitionContainer(test::sealedDefinition(sources, buildCopyrightString()), author.privateKey, failure)
+    return signDefinitionContainer(test::sealedDefinition(sources, buildCopyrightString()),
+                                   author.privateKey, failure)
         .value();
 }
 
@@ -33,7 +34,8 @@ TEST(PrivilegedCommand, OnlyATrustedSignersOwnCacheScriptsRunAsWritten) {
     TrustStore trusting;
     ASSERT_TRUE(trusting.add(author.publicKey, "Foundry"));
     const Bytes definition = definitionSignedBy(
-        author, "OSAATSChacheRemoveAuth\tfc-cache -r\nOSAATSPingAuth\techo 'ping'\nASRestartComputer\treboot\n");
+        author,
+        "OSAATSChacheRemoveAuth\tfc-cache -r\nOSAATSPingAuth\techo 'ping'\nASRestartComputer\treboot\n");
 
     const PrivilegedCommand removal = commandFor(definition, kPrivilegedCacheRemoveKey, trusting);
     ASSERT_EQ(removal.refusal, 0);
@@ -49,8 +51,8 @@ TEST(PrivilegedCommand, OnlyATrustedSignersOwnCacheScriptsRunAsWritten) {
 
 TEST(PrivilegedCommand, WithoutATrustedSignatureOnlyTheFixedRebuildRuns) {
     const Author author;
-    const Bytes definition =
-        definitionSignedBy(author, "OSAATSChacheRemoveAuth\trm -rf /\nOSAATSShutdownAuth\trm -rf /\n");
+    const Bytes definition = definitionSignedBy(
+        author, "OSAATSChacheRemoveAuth\trm -rf /\nOSAATSShutdownAuth\trm -rf /\n");
     const TrustStore nobody;
     const PrivilegedCommand removal = commandFor(definition, kPrivilegedCacheRemoveKey, nobody);
     ASSERT_EQ(removal.refusal, 0);
@@ -62,10 +64,12 @@ TEST(PrivilegedCommand, WithoutATrustedSignatureOnlyTheFixedRebuildRuns) {
 
     // Bytes that are not a definition of this build's key run nothing at all.
     DefinitionSources sources = test::sampleDefinitionSources();
-    EXPECT_EQ(commandFor(test::sealedDefinition(sources, "another copyright"), kPrivilegedCacheRemoveKey, nobody)
+    EXPECT_EQ(commandFor(test::sealedDefinition(sources, "another copyright"),
+                         kPrivilegedCacheRemoveKey, nobody)
                   .refusal,
               errAuthorizationDenied);
-    EXPECT_EQ(commandFor(Bytes(200, 0), kPrivilegedCacheRemoveKey, nobody).refusal, errAuthorizationDenied);
+    EXPECT_EQ(commandFor(Bytes(200, 0), kPrivilegedCacheRemoveKey, nobody).refusal,
+              errAuthorizationDenied);
 }
 
 } // namespace

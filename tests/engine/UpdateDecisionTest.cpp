@@ -44,9 +44,7 @@ std::unique_ptr<ResFile> model(const std::string& shortVersion, const std::strin
     return sample::makeSampleSuitcaseModel(sample::makeTrueTypeFont(fontAt(fontVersion)), options);
 }
 
-ResItem* item(const ResFile& resFile, uint32_t type) {
-    return resFile.resItemByIndex(0, type);
-}
+ResItem* item(const ResFile& resFile, uint32_t type) { return resFile.resItemByIndex(0, type); }
 
 TEST(UpdateDecisionVers, OldVersionNeedsTheShortStringAndTheLongOneWithItsComma) {
     EXPECT_EQ(FontUpdate::updateNeedOldShortVersString("1.0", *model("1.0", "1.0, (C) X")), 1);
@@ -55,8 +53,7 @@ TEST(UpdateDecisionVers, OldVersionNeedsTheShortStringAndTheLongOneWithItsComma)
 }
 
 TEST(UpdateDecisionVers, AnyOldVersionTakesFontsBelowTheNewOne) {
-    for (const auto& [installed, expected] :
-         {std::pair{"1.0.1", 1}, {"1.0.2", 0}, {"1.1", 1}}) {
+    for (const auto& [installed, expected] : {std::pair{"1.0.1", 1}, {"1.0.2", 0}, {"1.1", 1}}) {
         auto resFile = model(installed);
         EXPECT_EQ(FontUpdate::updateNeedNewShortVersString("1.0.2", item(*resFile, kVers)),
                   expected)

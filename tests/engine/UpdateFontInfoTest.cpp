@@ -15,8 +15,9 @@ TEST(UpdateFontInfo, CountsByDomainAndRequestAndKeepsOnlyTheRequested) {
         uint64_t domain;
         bool requested;
     };
-    for (const Entry& entry : std::array{Entry{kUserDomain, true}, Entry{kUserDomain, false}, Entry{kComputerDomain, true},
-                                         Entry{kComputerDomain, false}, Entry{kComputerDomain, false}}) {
+    for (const Entry& entry : std::array{
+             Entry{kUserDomain, true}, Entry{kUserDomain, false}, Entry{kComputerDomain, true},
+             Entry{kComputerDomain, false}, Entry{kComputerDomain, false}}) {
         auto item = std::make_unique<UpdateFontItem>();
         item->pathDomain = entry.domain;
         item->reqUpdate = entry.requested;

@@ -24,7 +24,8 @@ TEST(UpdateResult, StatusCodeTakesItsMessageFromTheTableItIsGiven) {
 
 TEST(UpdateResult, GivenTextWinsAndNilFallsBackToTheMessage) {
     const MessageInfo messages;
-    EXPECT_EQ(UpdateResult::updateResultWithStatusCode(-484, 7, "progress", &messages).text, "progress");
+    EXPECT_EQ(UpdateResult::updateResultWithStatusCode(-484, 7, "progress", &messages).text,
+              "progress");
     // An empty text is a text, not nil.
     EXPECT_EQ(UpdateResult::updateResultWithStatusCode(-484, 1, std::string{}, &messages).text, "");
     const UpdateResult fallback =

@@ -56,7 +56,9 @@ protected:
     }
     std::string userFonts() const { return sandbox.path("home/.local/share/fonts"); }
     std::string trash() const { return sandbox.path("home/.local/share/Trash"); }
-    std::string backupName(const std::string& suffix = "") const { return "古いフォント項目." + today() + suffix; }
+    std::string backupName(const std::string& suffix = "") const {
+        return "古いフォント項目." + today() + suffix;
+    }
 
     // Search, then update everything found; the run's outcome. With rights, they are taken
     // before the run as the list screen takes them.
@@ -97,8 +99,9 @@ protected:
     // The rights are taken as the list screen takes them, through a launcher that runs the real
     // helper as the current user.
     void useRecordingElevation() {
-        const std::string launcher = sandbox.writeFile(
-            "launch.sh", asBytes("#!/bin/sh\ntouch '" + sandbox.path("launched") + "'\nexec \"$@\"\n"));
+        const std::string launcher =
+            sandbox.writeFile("launch.sh", asBytes("#!/bin/sh\ntouch '" + sandbox.path("launched") +
+                                                   "'\nexec \"$@\"\n"));
         fs::permissions(launcher, fs::perms::owner_all);
         setenv("FONTUPDATER_ELEVATE", launcher.c_str(), 1);
     }
@@ -135,13 +138,15 @@ TEST_F(UpdateRun, ASecondRunTheSameDayGetsANumberedBackupFolder) {
     ASSERT_EQ(searchAndUpdate(), StatusOK);
     test::installOldSuitcase(sample, userFonts() + "/Other Gothic");
     ASSERT_EQ(searchAndUpdate(), StatusOK);
-    EXPECT_TRUE(platform::macFileExists(trash() + "/files/" + backupName(".1") + "/ユーザ/Other Gothic"));
+    EXPECT_TRUE(
+        platform::macFileExists(trash() + "/files/" + backupName(".1") + "/ユーザ/Other Gothic"));
     EXPECT_TRUE(fs::exists(trash() + "/info/" + backupName(".1") + ".trashinfo"));
 }
 
 TEST_F(UpdateRun, OneFailingFontOfThreeGivesAPartialOutcome) {
     fs::create_directories(userFonts());
-    for (const char* name : {"A", "B", "C"}) test::installOldSuitcase(sample, userFonts() + "/" + name);
+    for (const char* name : {"A", "B", "C"})
+        test::installOldSuitcase(sample, userFonts() + "/" + name);
     // Between the search and the update, B changes under our feet: it no longer needs the update.
     beforeUpdate = [this] {
         fs::remove(userFonts() + "/B");
@@ -182,10 +187,12 @@ TEST_F(UpdateRun, AComputerFontMovesThroughTheHelper) {
 
     const int16_t outcome = searchAndUpdate(true);
     const test::EngineState& info = *test::currentAppState();
-    EXPECT_EQ(outcome, StatusOK) << "font result " << info.updateFontInfo->updateFontItemAtIndex(0)->updateResult;
+    EXPECT_EQ(outcome, StatusOK) << "font result "
+                                 << info.updateFontInfo->updateFontItemAtIndex(0)->updateResult;
     EXPECT_TRUE(fs::exists(sandbox.path("launched")));
     EXPECT_EQ(installedVersion(computer), "1.0.2");
-    EXPECT_EQ(installedVersion(trash() + "/files/" + backupName() + "/コンピュータ/Sub/Gothic"), "1.0.1");
+    EXPECT_EQ(installedVersion(trash() + "/files/" + backupName() + "/コンピュータ/Sub/Gothic"),
+              "1.0.1");
     EXPECT_TRUE(fs::exists(marker)) << "the privileged cache rebuild ran";
     EXPECT_FALSE(info.authorization) << "the rights end with the run";
 }
@@ -205,7 +212,8 @@ TEST_F(UpdateRun, AComputerFontsOutcomeIsReadFromTheFilesNotFromTheHelpersAnswer
     const UpdateFontItem& font = *test::currentAppState()->updateFontInfo->updateFontItemAtIndex(0);
     EXPECT_EQ(installedVersion(computer), "1.0.2");
     EXPECT_EQ(font.updateResult, StatusOK) << "the font was updated, whatever the helper could say";
-    EXPECT_EQ(installedVersion(trash() + "/files/" + backupName() + "/コンピュータ/Sub/Gothic"), "1.0.1");
+    EXPECT_EQ(installedVersion(trash() + "/files/" + backupName() + "/コンピュータ/Sub/Gothic"),
+              "1.0.1");
 }
 
 // Restoring the backup folder from the desktop's Trash must not put the old fonts back where
@@ -219,7 +227,8 @@ TEST_F(UpdateRun, TheTrashRecordsTheDesktopAsTheBackupsOrigin) {
     test::installOldSuitcase(sample, sandbox.path("system-fonts/Gothic"));
     useRecordingElevation();
     ASSERT_EQ(searchAndUpdate(true), StatusOK);
-    ASSERT_TRUE(platform::macFileExists(trash() + "/files/" + backupName() + "/コンピュータ/Gothic"));
+    ASSERT_TRUE(
+        platform::macFileExists(trash() + "/files/" + backupName() + "/コンピュータ/Gothic"));
 
     const std::string record = trashInfo(backupName());
     const size_t start = record.find("\nPath=");
@@ -235,7 +244,8 @@ TEST_F(UpdateRun, TheTrashRecordsTheDesktopAsTheBackupsOrigin) {
             path += char(std::stoi(hex, nullptr, 16));
             i += 2;
         } else {
-            ASSERT_TRUE(std::isalnum(static_cast<unsigned char>(c)) || std::string("/-_.~").find(c) != std::string::npos)
+            ASSERT_TRUE(std::isalnum(static_cast<unsigned char>(c)) ||
+                        std::string("/-_.~").find(c) != std::string::npos)
                 << "unescaped '" << c << "' in " << raw;
             path += c;
         }
@@ -243,7 +253,8 @@ TEST_F(UpdateRun, TheTrashRecordsTheDesktopAsTheBackupsOrigin) {
     EXPECT_EQ(path, desktop + "/" + backupName());
     for (const std::string& fonts : {userFonts(), sandbox.path("system-fonts")})
         EXPECT_FALSE(path.starts_with(fonts + "/")) << path;
-    EXPECT_FALSE(fs::exists(path)) << "only the record names the Desktop; the folder is in the Trash";
+    EXPECT_FALSE(fs::exists(path))
+        << "only the record names the Desktop; the folder is in the Trash";
 }
 
 TEST_F(UpdateRun, AFailedCacheRebuildIsReportedButUndoesNothing) {
@@ -260,7 +271,8 @@ TEST_F(UpdateRun, ALeftoverInTheTemporaryFolderIsRemovedFirst) {
     const std::string temp = sandbox.path("home/.local/share/org.fontupdater.FontUpdater.temp");
     beforeUpdate = [&] {
         fs::create_directories(temp);
-        fs::permissions(temp, fs::perms::owner_all, fs::perm_options::replace); // whatever the umask
+        fs::permissions(temp, fs::perms::owner_all,
+                        fs::perm_options::replace); // whatever the umask
         test::writeWholeFile(temp + "/Gothic", Bytes{1, 2, 3});
         test::writeWholeFile(temp + "/._Gothic", Bytes{4});
     };
@@ -279,8 +291,8 @@ TEST(UpdatePaths, LockedFolders) {
         int16_t (*check)(const std::string&);
         int16_t lockedCode, unreadableCode;
     };
-    for (const Check& c : {Check{FontUpdate::checkLoeckedFontsFolderOfDirPath, ItemFontsFolderLocked,
-                                 ItemFontsFolderAttributes},
+    for (const Check& c : {Check{FontUpdate::checkLoeckedFontsFolderOfDirPath,
+                                 ItemFontsFolderLocked, ItemFontsFolderAttributes},
                            Check{FontUpdate::checkLoeckedTempFolderOfDirPath, ItemTempFolderLocked,
                                  ItemTempFolderAttributes}}) {
         EXPECT_EQ(c.check(open), StatusOK);
@@ -302,9 +314,11 @@ TEST_F(UpdateRun, ALockedFontIsLeftUntouched) {
     if (std::system(("chattr +i '" + path + "' 2>/dev/null").c_str()) != 0)
         GTEST_SKIP() << "this file system or user cannot set the immutable flag";
     const int16_t outcome = searchAndUpdate();
-    EXPECT_EQ(std::system(("chattr -i '" + path + "'").c_str()), 0) << "the sandbox could not be removed";
+    EXPECT_EQ(std::system(("chattr -i '" + path + "'").c_str()), 0)
+        << "the sandbox could not be removed";
     EXPECT_EQ(outcome, UpdateNoneUpdated);
-    EXPECT_EQ(test::currentAppState()->updateFontInfo->updateFontItemAtIndex(0)->updateResult, ItemFileLocked);
+    EXPECT_EQ(test::currentAppState()->updateFontInfo->updateFontItemAtIndex(0)->updateResult,
+              ItemFileLocked);
     EXPECT_EQ(installedVersion(path), "1.0.1");
 }
 
@@ -337,7 +351,8 @@ TEST_F(UpdateRun, AFailingPrivilegedCacheScriptIsAFailedRebuild) {
 // goes) must not report that font as updated, nor keep the result of an earlier run.
 TEST_F(UpdateRun, FontsTheRunNeverCameToAreNotReportedAsDone) {
     fs::create_directories(userFonts());
-    for (const char* name : {"A", "B"}) test::installOldSuitcase(sample, userFonts() + "/" + name);
+    for (const char* name : {"A", "B"})
+        test::installOldSuitcase(sample, userFonts() + "/" + name);
     const std::string temp = sandbox.path("home/.local/share/org.fontupdater.FontUpdater.temp");
     beforeUpdate = [&] { test::writeWholeFile(temp, Bytes{7}); };
     EXPECT_EQ(searchAndUpdate(), UpdateErrorTempSetup);
@@ -353,12 +368,14 @@ TEST_F(UpdateRun, FontsTheRunNeverCameToAreNotReportedAsDone) {
     // Once the way is clear every font the run does attempt ends with its own result...
     fs::remove(temp);
     EXPECT_EQ(updateAgain(), StatusOK);
-    for (const auto& font : info.updateFontInfo->updateFontItems) EXPECT_EQ(font->updateResult, StatusOK);
+    for (const auto& font : info.updateFontInfo->updateFontItems)
+        EXPECT_EQ(font->updateResult, StatusOK);
 
     // ...and a later run on the same list that stops early does not pass those off as its own.
     test::writeWholeFile(temp, Bytes{7});
     EXPECT_EQ(updateAgain(), UpdateErrorTempSetup);
-    for (const auto& font : info.updateFontInfo->updateFontItems) EXPECT_EQ(font->updateResult, ItemNotAttempted);
+    for (const auto& font : info.updateFontInfo->updateFontItems)
+        EXPECT_EQ(font->updateResult, ItemNotAttempted);
 }
 
 // New fonts are built in the work folder before they are installed: one found open to others, or
@@ -374,7 +391,8 @@ TEST_F(UpdateRun, AWorkFolderThatIsNotOursAloneStopsTheRun) {
     fs::permissions(elsewhere, fs::perms::owner_all, fs::perm_options::replace);
     auto expectStoppedBeforeTheFont = [&](const char* planted) {
         EXPECT_EQ(installedVersion(font), "1.0.1") << planted;
-        EXPECT_EQ(test::currentAppState()->updateFontInfo->updateFontItemAtIndex(0)->updateResult, ItemNotAttempted)
+        EXPECT_EQ(test::currentAppState()->updateFontInfo->updateFontItemAtIndex(0)->updateResult,
+                  ItemNotAttempted)
             << planted;
         EXPECT_TRUE(fs::is_empty(elsewhere)) << planted;
         EXPECT_FALSE(fs::exists(trash() + "/files/" + backupName())) << planted;
@@ -412,9 +430,11 @@ TEST_F(UpdateRun, AWorkFolderThatIsNotOursAloneStopsTheRun) {
 // and once it is no longer ours alone no further font goes in, each such font saying why.
 class UpdateRunBackupFolder : public UpdateRun {
 protected:
-    void updateTwoFontsChangingTheBackupFolderAfterTheFirst(const std::function<void(const std::string&)>& change) {
+    void updateTwoFontsChangingTheBackupFolderAfterTheFirst(
+        const std::function<void(const std::string&)>& change) {
         fs::create_directories(userFonts());
-        for (const char* name : {"A", "B"}) test::installOldSuitcase(sample, userFonts() + "/" + name);
+        for (const char* name : {"A", "B"})
+            test::installOldSuitcase(sample, userFonts() + "/" + name);
         const std::string backup = trash() + "/files/" + backupName();
         run.onProgress = [&](const UpdateResult& step) {
             if (step.count == 1 && !step.text) change(backup);
@@ -433,8 +453,9 @@ protected:
 };
 
 TEST_F(UpdateRunBackupFolder, OneOpenedToOthersMidRunReceivesNoMore) {
-    updateTwoFontsChangingTheBackupFolderAfterTheFirst(
-        [](const std::string& backup) { fs::permissions(backup, fs::perms::all, fs::perm_options::replace); });
+    updateTwoFontsChangingTheBackupFolderAfterTheFirst([](const std::string& backup) {
+        fs::permissions(backup, fs::perms::all, fs::perm_options::replace);
+    });
     const std::string backup = trash() + "/files/" + backupName();
     EXPECT_EQ(fs::status(backup).permissions(), fs::perms::all);
     EXPECT_FALSE(platform::macFileExists(backup + "/ユーザ/" + second));
@@ -455,11 +476,16 @@ TEST(UpdatePaths, BackupNamesAndSubfolders) {
     test::Sandbox sandbox;
     auto first = FontUpdate::pathForBackupDirectoryName("古いフォント項目", kUserDomain, false);
     ASSERT_TRUE(first);
-    EXPECT_EQ(FontUpdate::pathForMoveToWithBackupDirectoryName("古いフォント項目", kUserDomain, false), first);
+    EXPECT_EQ(
+        FontUpdate::pathForMoveToWithBackupDirectoryName("古いフォント項目", kUserDomain, false),
+        first);
     EXPECT_EQ(*first, sandbox.path("home/.local/share/Trash/files/古いフォント項目." + today()));
     // An info record alone takes the name too.
-    test::writeWholeFile(sandbox.path("home/.local/share/Trash/info/古いフォント項目." + today() + ".trashinfo"), {});
-    EXPECT_EQ(FontUpdate::pathForBackupDirectoryName("古いフォント項目", kUserDomain, false), *first + ".1");
+    test::writeWholeFile(
+        sandbox.path("home/.local/share/Trash/info/古いフォント項目." + today() + ".trashinfo"),
+        {});
+    EXPECT_EQ(FontUpdate::pathForBackupDirectoryName("古いフォント項目", kUserDomain, false),
+              *first + ".1");
 
     const std::string file = sandbox.writeFile("taken", {});
     EXPECT_EQ(FontUpdate::fixExistsPathWithFilePath(file), file + ".1");

@@ -103,14 +103,16 @@ void ScreensGuiTest::anUpdateRunLeadsToTheScreenOfItsOutcome() {
     wizard.info().sceneInfo->sceneIndex = 4; // the update screen's place in the course
     {
         qt::UpdateNowViewController screen; // reports as the update screen would
-        screen.processComplete(UpdateResult::updateResultWithStatusCode(int16_t(status), wizard.info().messageInfo.get()));
+        screen.processComplete(UpdateResult::updateResultWithStatusCode(
+            int16_t(status), wizard.info().messageInfo.get()));
         QCOMPARE(wizard.viewNo(), ReadMeView); // the move waits for the report to return
         QVERIFY(wizard.waitForView(view, 2000));
     }
     if (view == ErrorView) {
         const auto message = wizard.info().messageInfo->messageOfStatusCode(int16_t(status));
         QVERIFY(message);
-        QCOMPARE(wizard.screen<qt::ErrorViewController>()->messageText->text(), QString::fromStdString(*message));
+        QCOMPARE(wizard.screen<qt::ErrorViewController>()->messageText->text(),
+                 QString::fromStdString(*message));
     }
 }
 
@@ -125,10 +127,12 @@ void ScreensGuiTest::aSearchLeadsToTheListNotFoundOrError() {
         screen.processComplete(result);
         return wizard.waitForView(expected, 2000);
     };
-    QVERIFY(
-        report(UpdateResult::updateResultWithStatusCode(SearchErrorUserFontsFolder, wizard.info().messageInfo.get()), ErrorView));
-    QCOMPARE(wizard.screen<qt::ErrorViewController>()->messageText->text(),
-             QString::fromStdString(*info.messageInfo->messageOfStatusCode(SearchErrorUserFontsFolder)));
+    QVERIFY(report(UpdateResult::updateResultWithStatusCode(SearchErrorUserFontsFolder,
+                                                            wizard.info().messageInfo.get()),
+                   ErrorView));
+    QCOMPARE(
+        wizard.screen<qt::ErrorViewController>()->messageText->text(),
+        QString::fromStdString(*info.messageInfo->messageOfStatusCode(SearchErrorUserFontsFolder)));
     (void)info.setupUpdateFontInfo();
     QVERIFY(report(UpdateResult::updateResultWithCount(0), NotFoundView));
     QVERIFY(info.updateFontInfo->addUpdateFontItem(foundFont("/fonts/A", kUserDomain, 1000)));
@@ -141,11 +145,13 @@ void ScreensGuiTest::aDefinitionThatFailsKeepsTheUserOnTheReadMe() {
     wizard.launch(broken);
     QVERIFY(wizard.waitForView(ReadMeView));
     auto* readMe = wizard.screen<qt::ReadMeViewController>();
-    QCOMPARE(readMe->commentText->text(), QString("アップデート定義情報を処理できません。アップデータを終了してください。"));
+    QCOMPARE(readMe->commentText->text(),
+             QString("アップデート定義情報を処理できません。アップデータを終了してください。"));
     QVERIFY(!readMe->nextButton->isEnabled());
-    QCOMPARE(wizard.sheetMessage(), QString("フォントアップデート定義情報を正常に処理できませんでした。閉じるボタンを"
-                                            "選択してこのメッセージを閉じ、その後終了ボタンを選択してアップデータを終"
-                                            "了してください。"));
+    QCOMPARE(wizard.sheetMessage(),
+             QString("フォントアップデート定義情報を正常に処理できませんでした。閉じるボタンを"
+                     "選択してこのメッセージを閉じ、その後終了ボタンを選択してアップデータを終"
+                     "了してください。"));
     QCOMPARE(wizard.visibleSheet()->findChild<QPushButton*>("okButton")->text(), QString("閉じる"));
     // A file that did not load lends the window no name.
     QCOMPARE(wizard.window.windowTitle(), QString("お読みください"));
@@ -178,11 +184,13 @@ void ScreensGuiTest::anOlderSystemIsToldWhatItNeeds() {
     QVERIFY(wizard.delegate->changeToNewView(ReadMeView, "お読みください"));
     auto* readMe = wizard.screen<qt::ReadMeViewController>();
     QVERIFY(info.noSupportSystem);
-    QCOMPARE(readMe->commentText->text(), QString("非対応のシステムです。終了ボタンを選択してアップデータを終了してください。"));
+    QCOMPARE(readMe->commentText->text(),
+             QString("非対応のシステムです。終了ボタンを選択してアップデータを終了してください。"));
     QVERIFY(!readMe->nextButton->isEnabled());
-    QCOMPARE(wizard.sheetMessage(), QString("このアップデータを利用するには Linux カーネル バージョン 999.0 以降が必要"
-                                            "です。お客様がご使用のシステムバージョンではこのアップデータを利用できま"
-                                            "せん。"));
+    QCOMPARE(wizard.sheetMessage(),
+             QString("このアップデータを利用するには Linux カーネル バージョン 999.0 以降が必要"
+                     "です。お客様がご使用のシステムバージョンではこのアップデータを利用できま"
+                     "せん。"));
     wizard.clickSheetButton("okButton");
     // Once known, an unsupported system stays so for the run, the requirement notwithstanding.
     info.reqSysVersStr = "1.0";
@@ -216,7 +224,8 @@ void ScreensGuiTest::theListShowsSizesSubFoldersAndTheDiskShortage() {
 
     auto* list = wizard.screen<qt::UpdateListViewController>();
     QAbstractItemModel& model = *list->tableView->model();
-    QCOMPARE(model.index(0, 4).data().toString(), QString("ファイルサイズが取得できませんでした。"));
+    QCOMPARE(model.index(0, 4).data().toString(),
+             QString("ファイルサイズが取得できませんでした。"));
     QCOMPARE(model.index(1, 3).data().toString(), QString("Japanese/Mincho"));
     QCOMPARE(model.index(1, 2).data().toString(), QString("ユーザ"));
     // Fonts checked, but the disk is too small: the figures replace the message.
@@ -263,10 +272,12 @@ void ScreensGuiTest::resultTablesMarkEachFont() {
     QCOMPARE(model.index(1, 0).data(Qt::ForegroundRole).value<QColor>(), QColor(Qt::red));
     const auto lockedMessage = info.messageInfo->messageOfStatusCode(
         AppDelegate::updateItemStatusFromUpdateFontItemResult(ItemFileLocked));
-    QCOMPARE(model.index(1, 3).data().toString(), QString::fromStdString(lockedMessage.value_or("?")));
+    QCOMPARE(model.index(1, 3).data().toString(),
+             QString::fromStdString(lockedMessage.value_or("?")));
     const auto general = info.messageInfo->messageOfStatusCode(FontErrorGeneral);
     QCOMPARE(model.index(2, 3).data().toString(),
-             general ? QString::fromStdString(*general) : QString("エラーのためアップデートは行われませんでした。"));
+             general ? QString::fromStdString(*general)
+                     : QString("エラーのためアップデートは行われませんでした。"));
 }
 
 void ScreensGuiTest::sheetsEndBeforeTellingTheirDelegate() {
@@ -325,7 +336,8 @@ void ScreensGuiTest::quitAndTheCloseButtonFollowTheScreen() {
     // An unknown number empties the window.
     QVERIFY(!wizard.delegate->changeToNewView(42, "?"));
     QCOMPARE(wizard.window.windowTitle(), QString());
-    QVERIFY(wizard.window.contentView()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly).isEmpty());
+    QVERIFY(
+        wizard.window.contentView()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly).isEmpty());
     QCOMPARE(wizard.viewNo(), 0);
 }
 
@@ -341,7 +353,8 @@ void ScreensGuiTest::backFromTheListReturnsToTheFolders() {
     QVERIFY(wizard.waitForView(UpdateListView));
     wizard.click("beforeButton");
     QVERIFY(wizard.waitForView(CheckFontView));
-    QCOMPARE(wizard.info().updateFontInfo->countOfUpdateFontItemAll(), 0); // the folder screen starts afresh
+    QCOMPARE(wizard.info().updateFontInfo->countOfUpdateFontItemAll(),
+             0); // the folder screen starts afresh
 }
 
 void ScreensGuiTest::theOpenPanelRestartsTheWizardWithTheFile() {
@@ -362,7 +375,8 @@ void ScreensGuiTest::theOpenPanelRestartsTheWizardWithTheFile() {
     QVERIFY(!panel->isVisible());
     QTest::qWait(300);
     QCOMPARE(wizard.window.windowTitle(), QString("お読みください")); // not before the second is up
-    QVERIFY(QTest::qWaitFor([&] { return wizard.window.windowTitle() == "お読みください（Other.fupdef）"; }, 5000));
+    QVERIFY(QTest::qWaitFor(
+        [&] { return wizard.window.windowTitle() == "お読みください（Other.fupdef）"; }, 5000));
     QCOMPARE(wizard.viewNo(), ReadMeView);
     QVERIFY(wizard.visibleSheet()); // the opened definition brings the alert back
 }
@@ -375,14 +389,16 @@ void ScreensGuiTest::aSecondLaunchHandsItsFileToTheFirst() {
     QVERIFY(qt::handOverToRunningInstance(name, "/tmp/私の定義.fupdef"));
     QVERIFY(server.waitForNewConnection(2000));
     QLocalSocket* client = server.nextPendingConnection();
-    QVERIFY(QTest::qWaitFor([&] { return client->canReadLine() || client->waitForReadyRead(100); }, 2000));
+    QVERIFY(QTest::qWaitFor([&] { return client->canReadLine() || client->waitForReadyRead(100); },
+                            2000));
     QCOMPARE(QString::fromUtf8(client->readLine()), QString("/tmp/私の定義.fupdef\n"));
 }
 
 void ScreensGuiTest::restartRunsTheScriptThenQuits() {
     WizardHarness wizard;
     // A marker in the sandbox instead of a real restart.
-    const std::string script = "ASRestartComputer\t/usr/bin/touch " + wizard.marker("restarted") + "\n";
+    const std::string script =
+        "ASRestartComputer\t/usr/bin/touch " + wizard.marker("restarted") + "\n";
     wizard.sample.sources.scripts = Bytes(script.begin(), script.end());
     wizard.launch(wizard.writeSampleDefinition());
     QVERIFY(wizard.waitForView(ReadMeView));

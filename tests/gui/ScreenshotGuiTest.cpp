@@ -11,8 +11,8 @@
 
 #include <QDialog>
 #include <QLabel>
-#include <QPushButton>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTest>
 
 using namespace fu;
@@ -63,7 +63,8 @@ void ScreenshotGuiTest::everyScreenAndSheet() {
     QVERIFY(delegate.changeToNewView(CheckNowView, "対象フォントの検索"));
     auto* search = wizard.screen<qt::CheckNowViewController>();
     search->indicator->setRange(0, 10);
-    search->processProgress(UpdateResult::updateResultWithCount(4, "DemoGothic を確認しています…", nullptr));
+    search->processProgress(
+        UpdateResult::updateResultWithCount(4, "DemoGothic を確認しています…", nullptr));
     QVERIFY(saveScreenshot(wizard.window, "03-CheckNow"));
 
     fillFoundFonts(wizard.info(), {0, 0, 0, 0});
@@ -84,7 +85,8 @@ void ScreenshotGuiTest::everyScreenAndSheet() {
     QVERIFY(delegate.changeToNewView(UpdateNowView, "フォントのアップデート中"));
     auto* update = wizard.screen<qt::UpdateNowViewController>();
     update->indicator->setRange(0, 3);
-    update->processProgress(UpdateResult::updateResultWithCount(1, "DemoMincho をアップデートしています…", nullptr));
+    update->processProgress(
+        UpdateResult::updateResultWithCount(1, "DemoMincho をアップデートしています…", nullptr));
     QVERIFY(saveScreenshot(wizard.window, "05-UpdateNow"));
 
     fillFoundFonts(wizard.info(), {0, ItemFileLocked, 0, ItemSfntBuildFailed});
@@ -104,7 +106,8 @@ void ScreenshotGuiTest::everyScreenAndSheet() {
         QVERIFY(delegate.changeToNewView(result.view, result.title));
         QVERIFY(saveScreenshot(wizard.window, result.file));
     }
-    delegate.errorScene(UpdateResult::updateResultWithStatusCode(SearchErrorLocalFontsFolder, wizard.info().messageInfo.get()));
+    delegate.errorScene(UpdateResult::updateResultWithStatusCode(SearchErrorLocalFontsFolder,
+                                                                 wizard.info().messageInfo.get()));
     QCOMPARE(wizard.viewNo(), ErrorView);
     QVERIFY(saveScreenshot(wizard.window, "98-Error"));
 
@@ -115,7 +118,8 @@ void ScreenshotGuiTest::everyScreenAndSheet() {
     QVERIFY(panel && panel->isVisible());
     const QStringList buttons = [&] {
         QStringList texts;
-        for (auto* button : panel->findChildren<QPushButton*>()) texts << button->text();
+        for (auto* button : panel->findChildren<QPushButton*>())
+            texts << button->text();
         return texts;
     }();
     QVERIFY2(buttons.contains("キャンセル"), qPrintable(buttons.join(",")));

@@ -51,14 +51,16 @@ void ToolScreensGuiTest::eachToolIsMadeOnceAndKeepsItsState() {
     AppDelegate& delegate = *wizard.delegate;
 
     QVERIFY(delegate.changeToNewView(TargetEditView, "アップデート対象の編集"));
-    auto* editor = dynamic_cast<qt::TargetEditViewController*>(wizard.info().targetEditController.get());
+    auto* editor =
+        dynamic_cast<qt::TargetEditViewController*>(wizard.info().targetEditController.get());
     QVERIFY(editor);
     QVERIFY(!wizard.info().curViewController); // tools are kept apart from the wizard's screen
     editor->fileUrl = "/tmp/targets.txt";
     editor->chageToViewNo = FontListView;
 
     QVERIFY(delegate.changeToNewView(FontListView, "フォントリスト"));
-    auto* fontList = dynamic_cast<qt::FontListViewController*>(wizard.info().fontListController.get());
+    auto* fontList =
+        dynamic_cast<qt::FontListViewController*>(wizard.info().fontListController.get());
     fontList->checkTargetInfo = std::make_unique<CheckTargetInfo>();
     QVERIFY(delegate.changeToNewView(ReadMeView, "お読みください"));
     QVERIFY(delegate.changeToNewView(TargetEditView, "アップデート対象の編集"));

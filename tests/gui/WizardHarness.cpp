@@ -17,11 +17,13 @@
 namespace fu::test {
 
 WizardHarness::WizardHarness(const std::string& scripts)
-    : sample(makeEngineSample(sandbox, scripts.empty() ? "UserChacheRemove\t/usr/bin/touch " + marker("user-cache") +
-                                                             "\nOSAATSChacheRemoveAuth\t/usr/bin/touch " +
-                                                             marker("computer-cache") + "\n"
-                                                       : scripts)),
-      delegate(std::make_unique<AppDelegate>(&window, std::make_unique<qt::WizardViewControllerFactory>())),
+    : sample(makeEngineSample(
+          sandbox, scripts.empty() ? "UserChacheRemove\t/usr/bin/touch " + marker("user-cache") +
+                                         "\nOSAATSChacheRemoveAuth\t/usr/bin/touch " +
+                                         marker("computer-cache") + "\n"
+                                   : scripts)),
+      delegate(std::make_unique<AppDelegate>(&window,
+                                             std::make_unique<qt::WizardViewControllerFactory>())),
       terminated(&window, &qt::MainWindow::terminateRequested) {
     // Fonts folders and Trash only ever inside the sandbox; the helper runs as the test user.
     setenv("FONTUPDATER_ELEVATE", "env", 1);
@@ -43,7 +45,8 @@ void WizardHarness::launch(const std::optional<std::string>& launchFile) {
 
 std::string WizardHarness::writeSampleDefinition(const std::string& name, SampleTrust trust) {
     const Bytes sealed = sealedDefinition(sample.sources, buildCopyrightString());
-    return sandbox.writeFile(name, trust == SampleTrust::SignedByThisBuild ? signedByThisBuild(sealed) : sealed);
+    return sandbox.writeFile(
+        name, trust == SampleTrust::SignedByThisBuild ? signedByThisBuild(sealed) : sealed);
 }
 
 void WizardHarness::recordElevation() {

@@ -41,8 +41,7 @@ public:
 
     [[nodiscard]] AppInfo& info() const;
     [[nodiscard]] int64_t viewNo() const;
-    template <class Controller>
-    [[nodiscard]] Controller* screen() const {
+    template <class Controller> [[nodiscard]] Controller* screen() const {
         return dynamic_cast<Controller*>(info().curViewController.get());
     }
     // Waits (events running) until the view is on screen; false on timeout.

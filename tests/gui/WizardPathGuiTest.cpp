@@ -16,8 +16,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableView>
-#include <QTextBrowser>
 #include <QTest>
+#include <QTextBrowser>
 
 #include <filesystem>
 
@@ -38,8 +38,9 @@ const QString kUpdateMessage =
 const QString kAdminSentence =
     "チェックされた項目の'場所'にコンピュータ'が含まれる場合はアップデート実行時に一度だけ管理者パスワードの入力"
     "が必要です。";
-const QString kNoneChecked = "チェックマークの付いた項目がありません。アップデートを行う項目のチェックボックスを"
-                             "選択してチェックマークをつけてください。";
+const QString kNoneChecked =
+    "チェックマークの付いた項目がありません。アップデートを行う項目のチェックボックスを"
+    "選択してチェックマークをつけてください。";
 
 // Versions of the files of that name anywhere below the folder.
 std::vector<std::string> versionsBelow(const std::string& folder, const std::string& name) {
@@ -79,7 +80,8 @@ void WizardPathGuiTest::fromReadMeToSuccessUpdatesTheCheckedFonts() {
     const std::string userFont = wizard.userFonts() + "/SampleA";
     const std::string subFont = wizard.userFonts() + "/Sub/SampleB";
     const std::string computerFont = wizard.computerFonts() + "/SampleC";
-    for (const auto& path : {userFont, subFont, computerFont}) installOldSuitcase(wizard.sample, path);
+    for (const auto& path : {userFont, subFont, computerFont})
+        installOldSuitcase(wizard.sample, path);
     const Bytes untouched = readWholeFile(subFont);
 
     wizard.launch(wizard.writeSampleDefinition("Sample.fupdef"));
@@ -94,11 +96,13 @@ void WizardPathGuiTest::fromReadMeToSuccessUpdatesTheCheckedFonts() {
 
     wizard.click("nextButton");
     QVERIFY(wizard.waitForView(CheckFontView));
-    QCOMPARE(wizard.window.findChild<QLineEdit*>("usersPath")->text().toStdString(), wizard.userFonts());
+    QCOMPARE(wizard.window.findChild<QLineEdit*>("usersPath")->text().toStdString(),
+             wizard.userFonts());
 
     wizard.click("nextButton");
     QVERIFY(wizard.waitForView(CheckNowView));
-    QSignalSpy progress(wizard.screen<qt::CheckNowViewController>()->indicator, &QProgressBar::valueChanged);
+    QSignalSpy progress(wizard.screen<qt::CheckNowViewController>()->indicator,
+                        &QProgressBar::valueChanged);
     QVERIFY(wizard.waitForView(UpdateListView));
     QVERIFY(!progress.isEmpty());
     QVERIFY(progress.last().at(0).toInt() > 0);
@@ -132,12 +136,16 @@ void WizardPathGuiTest::fromReadMeToSuccessUpdatesTheCheckedFonts() {
     wizard.click("nextButton");
     QVERIFY(QTest::qWaitFor([&] { return wizard.visibleSheet() != nullptr; }, 10000));
     const QString question = wizard.sheetMessage();
-    QVERIFY(question.startsWith("アップデート完了後にコンピュータを再起動する必要があります。今すぐアップデートを実行"
-                                "してよろしいですか？"));
-    QVERIFY2(question.contains("管理者権限で実行するもの（署名：demo-build）"), qPrintable(question));
-    QVERIFY(question.contains(QString::fromStdString("/usr/bin/touch " + wizard.marker("computer-cache"))));
+    QVERIFY(question.startsWith(
+        "アップデート完了後にコンピュータを再起動する必要があります。今すぐアップデートを実行"
+        "してよろしいですか？"));
+    QVERIFY2(question.contains("管理者権限で実行するもの（署名：demo-build）"),
+             qPrintable(question));
+    QVERIFY(question.contains(
+        QString::fromStdString("/usr/bin/touch " + wizard.marker("computer-cache"))));
     QVERIFY(!fs::exists(wizard.marker("elevation-asked")));
-    QCOMPARE(wizard.visibleSheet()->findChild<QPushButton*>("okButton")->text(), QString("今すぐ実行"));
+    QCOMPARE(wizard.visibleSheet()->findChild<QPushButton*>("okButton")->text(),
+             QString("今すぐ実行"));
     wizard.clickSheetButton("okButton");
     QVERIFY(wizard.waitForView(UpdateNowView));
     QVERIFY(wizard.waitForView(SuccessView, 60000));
@@ -166,12 +174,14 @@ void WizardPathGuiTest::aDefinitionOfAnUnknownSignerStaysInTheUsersFolder() {
     WizardHarness wizard;
     const std::string userFont = wizard.userFonts() + "/SampleA";
     const std::string computerFont = wizard.computerFonts() + "/SampleC";
-    for (const auto& path : {userFont, computerFont}) installOldSuitcase(wizard.sample, path);
+    for (const auto& path : {userFont, computerFont})
+        installOldSuitcase(wizard.sample, path);
     const Bytes computerBefore = readWholeFile(computerFont);
     const Bytes stranger = platform::generateEd25519PrivateKey().value();
     ContainerFailure failure = ContainerFailure::None;
     const auto definition = signDefinitionContainer(
-        readWholeFile(wizard.writeSampleDefinition("Stranger.fupdef", SampleTrust::Unsigned)), stranger, failure);
+        readWholeFile(wizard.writeSampleDefinition("Stranger.fupdef", SampleTrust::Unsigned)),
+        stranger, failure);
     QVERIFY(definition);
     wizard.recordElevation();
     wizard.launch(wizard.sandbox.writeFile("Stranger.fupdef", *definition));
@@ -181,8 +191,8 @@ void WizardPathGuiTest::aDefinitionOfAnUnknownSignerStaysInTheUsersFolder() {
     QVERIFY(readMe->signatureWarning->isVisibleTo(&wizard.window));
     QVERIFY(readMe->signatureWarning->text().contains("署名されていない"));
     QVERIFY(saveScreenshot(wizard.window, "01-ReadMe-untrusted"));
-    QVERIFY(readMe->signatureWarning->text().contains(
-        QString::fromStdString(signingKeyIdText(signingKeyId(platform::ed25519PublicKey(stranger).value()).value()))));
+    QVERIFY(readMe->signatureWarning->text().contains(QString::fromStdString(
+        signingKeyIdText(signingKeyId(platform::ed25519PublicKey(stranger).value()).value()))));
     wizard.clickSheetButton("okButton");
     wizard.click("nextButton");
     QVERIFY(wizard.waitForView(CheckFontView));
@@ -196,7 +206,8 @@ void WizardPathGuiTest::aDefinitionOfAnUnknownSignerStaysInTheUsersFolder() {
     QVERIFY(QTest::qWaitFor([&] { return wizard.visibleSheet() != nullptr; }, 10000));
     const QString question = wizard.sheetMessage();
     QVERIFY2(question.contains("あなたの権限で実行するもの"), qPrintable(question));
-    QVERIFY(question.contains(QString::fromStdString("/usr/bin/touch " + wizard.marker("user-cache"))));
+    QVERIFY(
+        question.contains(QString::fromStdString("/usr/bin/touch " + wizard.marker("user-cache"))));
     QVERIFY(!question.contains("管理者権限で実行するもの"));
     wizard.clickSheetButton("okButton");
     QVERIFY(wizard.waitForView(SuccessView, 60000));
@@ -214,7 +225,8 @@ void WizardPathGuiTest::theBuiltInDemoUpdatesItsTwoFamilies() {
     const std::string installed = std::string(FU_DEMO_DIR) + "/installed/";
     const std::string gothic = wizard.userFonts() + "/DemoGothic";
     const std::string mincho = wizard.computerFonts() + "/DemoMincho";
-    for (const auto& [from, to] : {std::pair{installed + "DemoGothic", gothic}, std::pair{installed + "DemoMincho", mincho}}) {
+    for (const auto& [from, to] : {std::pair{installed + "DemoGothic", gothic},
+                                   std::pair{installed + "DemoMincho", mincho}}) {
         fs::copy_file(from, to);
         fs::copy_file(fs::path(from).parent_path() / ("._" + fs::path(from).filename().string()),
                       fs::path(to).parent_path() / ("._" + fs::path(to).filename().string()));
@@ -222,7 +234,8 @@ void WizardPathGuiTest::theBuiltInDemoUpdatesItsTwoFamilies() {
     wizard.launch();
     QVERIFY(wizard.waitForView(ReadMeView));
     QCOMPARE(wizard.window.windowTitle(), QString("お読みください"));
-    QVERIFY(wizard.screen<qt::ReadMeViewController>()->textView->toPlainText().contains("デモゴシック"));
+    QVERIFY(wizard.screen<qt::ReadMeViewController>()->textView->toPlainText().contains(
+        "デモゴシック"));
     wizard.clickSheetButton("okButton");
     wizard.click("nextButton");
     QVERIFY(wizard.waitForView(CheckFontView));

@@ -20,7 +20,8 @@ std::string runAndCapture(const std::string& command) {
     FILE* pipe = ::popen(command.c_str(), "r");
     if (!pipe) return output;
     std::array<char, 256> buffer{};
-    while (size_t n = std::fread(buffer.data(), 1, buffer.size(), pipe)) output.append(buffer.data(), n);
+    while (size_t n = std::fread(buffer.data(), 1, buffer.size(), pipe))
+        output.append(buffer.data(), n);
     ::pclose(pipe);
     return output;
 }
@@ -29,7 +30,8 @@ using FreeTypeOracle = test::SandboxTest;
 
 TEST_F(FreeTypeOracle, ReadsAForkFontThroughOurCompanion) {
     FU_REQUIRE_CORPUS(dfont, "fonts/TestDFONT.dfont");
-    if (std::system("command -v fc-scan >/dev/null 2>&1") != 0) GTEST_SKIP() << "fc-scan is missing";
+    if (std::system("command -v fc-scan >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "fc-scan is missing";
     const Bytes fork = test::readWholeFile(dfont);
 
     ASSERT_EQ(createFileWithEmptyFork(sandbox.root(), "Test Suitcase"), noErr);
@@ -39,8 +41,10 @@ TEST_F(FreeTypeOracle, ReadsAForkFontThroughOurCompanion) {
         ASSERT_TRUE(handle.isOpen());
         // Two writes, the second at the mark, as a resource writer would do it.
         const size_t half = fork.size() / 2;
-        ASSERT_EQ(writeFork(handle.refNum(), fsFromStart, 0, ByteView(fork).first(half)).status, noErr);
-        ASSERT_EQ(writeFork(handle.refNum(), fsAtMark, 0, ByteView(fork).subspan(half)).status, noErr);
+        ASSERT_EQ(writeFork(handle.refNum(), fsFromStart, 0, ByteView(fork).first(half)).status,
+                  noErr);
+        ASSERT_EQ(writeFork(handle.refNum(), fsAtMark, 0, ByteView(fork).subspan(half)).status,
+                  noErr);
     }
     FileAttributes attributes;
     attributes.hfsTypeCode = fourCC("FFIL");

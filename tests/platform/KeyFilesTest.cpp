@@ -1,5 +1,5 @@
-#include "platform/Crypto.h"
 #include "platform/KeyFiles.h"
+#include "platform/Crypto.h"
 #include "support/Sandbox.h"
 
 #include <gtest/gtest.h>
@@ -34,7 +34,8 @@ TEST_F(KeyFiles, PrivateKeysArePrivateAndNeverOverwritten) {
     EXPECT_EQ(modeOf(path), 0600u);
     std::string error;
     EXPECT_EQ(platform::readPrivateKeyFile(path, error), key) << error;
-    EXPECT_EQ(platform::readPublicKeyFile(path, error), std::nullopt) << "a private key file is no public key";
+    EXPECT_EQ(platform::readPublicKeyFile(path, error), std::nullopt)
+        << "a private key file is no public key";
 
     const Bytes before = test::readWholeFile(path);
     EXPECT_EQ(platform::writePrivateKeyFile(path, Bytes(32, 7)), EEXIST);
@@ -77,8 +78,10 @@ TEST_F(KeyFiles, TrustFolderAcceptsOnlyFilesNobodyElseCanChange) {
     EXPECT_EQ(keys[0].signerName, "Example Foundry");
     EXPECT_EQ(keys[0].publicKey, good);
     EXPECT_EQ(keys[1].signerName, "readonly");
-    for (const char* ignored : {"group-writable.pub", "world-writable.pub", "link.pub", "folder.pub", "notes.txt"})
-        EXPECT_NE(warnings.str().find(std::string(folder) + "/" + ignored), std::string::npos) << ignored;
+    for (const char* ignored :
+         {"group-writable.pub", "world-writable.pub", "link.pub", "folder.pub", "notes.txt"})
+        EXPECT_NE(warnings.str().find(std::string(folder) + "/" + ignored), std::string::npos)
+            << ignored;
     EXPECT_EQ(warnings.str().find(".hidden"), std::string::npos);
 
     // Files of an ordinary user count only where a test says so; root's count everywhere.

@@ -138,7 +138,8 @@ TEST(TextCollator, OrdersEveryPairOfDifferentTextsOneWay) {
     // Canonically equal, so equal to the collation: the bytes still tell them apart.
     const std::string composed = "が", decomposed = "か\u3099";
     EXPECT_NE(collator.compare(composed, decomposed), 0);
-    EXPECT_EQ(collator.compare(composed, decomposed) < 0, collator.compare(decomposed, composed) > 0);
+    EXPECT_EQ(collator.compare(composed, decomposed) < 0,
+              collator.compare(decomposed, composed) > 0);
     // A file name need not be UTF-8.
     EXPECT_NE(collator.compare("\xff", "\xfe"), 0);
     EXPECT_EQ(collator.compare("\xff", "\xfe") < 0, collator.compare("\xfe", "\xff") > 0);

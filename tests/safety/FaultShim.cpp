@@ -149,9 +149,7 @@ void initialise() {
     errno = saved;
 }
 
-__attribute__((constructor)) void startUp() {
-    initialise();
-}
+__attribute__((constructor)) void startUp() { initialise(); }
 
 // Bounded string building without the allocator or stdio.
 struct Line {

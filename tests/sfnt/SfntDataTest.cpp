@@ -104,7 +104,6 @@ TEST(SfntData, RebuildKeepsRecordOrderAndPadsEachTableWithZeros) {
                 << "record " << i << " field " << field;
     }
     EXPECT_EQ(Bytes(image.begin() + 60, image.begin() + 68), (Bytes{1, 2, 3, 4, 5, 0, 0, 0}));
-
 }
 
 TEST(SfntData, SearchFieldsFollowTheTableCount) {
@@ -158,7 +157,8 @@ TEST(SfntData, HeadDatesAreJapanTimeSecondsFrom1904) {
     const sys_seconds y2000 = sys_days{2000y / January / 1};
     EXPECT_EQ(SfntData::headDateTimeFromDate(y2000), int64_t{35064} * 86400 + 32400);
     EXPECT_EQ(SfntData::headDateTimeFromDate(std::nullopt), 0);
-    EXPECT_EQ(SfntData::dateFromLonDateTime(int64_t{35064} * 86400 + 32400 + 1), y2000 + seconds(1));
+    EXPECT_EQ(SfntData::dateFromLonDateTime(int64_t{35064} * 86400 + 32400 + 1),
+              y2000 + seconds(1));
     EXPECT_EQ(SfntData::dateFromLonDateTime(0), sys_seconds(sys_days{1904y / January / 1}));
 }
 

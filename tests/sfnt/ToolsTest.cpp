@@ -131,7 +131,8 @@ TEST(ToolsDateFromDateString, EachTextReadsAloneWhateverWasReadBefore) {
         {"2014/04/01 09:30:00", kAprilFirst},
     };
     for (int round = 0; round < 2; ++round) {
-        for (const Case& c : cases) EXPECT_EQ(Tools::dateFromDateString(c.text), c.date) << c.text;
+        for (const Case& c : cases)
+            EXPECT_EQ(Tools::dateFromDateString(c.text), c.date) << c.text;
     }
 }
 

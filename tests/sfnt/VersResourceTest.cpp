@@ -9,8 +9,8 @@ namespace {
 
 // major 1, minor 1 / bug fix 2, final stage, no pre-release, region 14 (Japan),
 // short "1.1.2", long "1.1.2, X".
-const Bytes kVers{0x01, 0x12, 0x80, 0x00, 0x00, 0x0E, 5,   '1', '.', '1',
-                  '.',  '2',  8,    '1',  '.',  '1',  '.', '2', ',', ' ', 'X'};
+const Bytes kVers{0x01, 0x12, 0x80, 0x00, 0x00, 0x0E, 5,   '1', '.', '1', '.',
+                  '2',  8,    '1',  '.',  '1',  '.',  '2', ',', ' ', 'X'};
 
 ResItem itemHolding(Bytes data) {
     ResItem item;

@@ -19,7 +19,8 @@ class DefinitionLoad : public test::SandboxTest {
 protected:
     DefinitionLoad() { info.appCopyrightStr = kTestCopyright; }
     bool hasDefinition() const {
-        return info.readMeText || info.updateTargetInfo || info.scriptInfo || info.updateSfntSetInfo;
+        return info.readMeText || info.updateTargetInfo || info.scriptInfo ||
+               info.updateSfntSetInfo;
     }
     AppInfo info;
     DefinitionSources sources = test::sampleDefinitionSources();
@@ -118,7 +119,8 @@ TEST_F(DefinitionLoad, TheBuiltInDefinitionComesFromTheResources) {
     ResourceRegistry::removeResource("UpdaterParam_OS10_10", "fupdef");
     EXPECT_FALSE(info.setupUpdaterParam());
     EXPECT_TRUE(info.fupdefFail);
-    ResourceRegistry::registerResource("UpdaterParam_OS10_10", "fupdef", test::sealedDefinition(sources));
+    ResourceRegistry::registerResource("UpdaterParam_OS10_10", "fupdef",
+                                       test::sealedDefinition(sources));
     EXPECT_TRUE(info.setupUpdaterParam());
     EXPECT_FALSE(info.fupdefFail);
     ResourceRegistry::removeResource("UpdaterParam_OS10_10", "fupdef");
@@ -131,13 +133,17 @@ protected:
         auto container = SfntData::initWithSfntData(*payload.bytes);
         return container->tableForTag(fourCC("sets"))->tableData.toBytes();
     }
-    Bytes payloadWith(std::vector<std::pair<std::string, Bytes>> tables) { return taggedContainer(tables); }
+    Bytes payloadWith(std::vector<std::pair<std::string, Bytes>> tables) {
+        return taggedContainer(tables);
+    }
 };
 
 TEST_F(PayloadSplit, ReadMeAndTargetsMustBeThereButMayBeUnreadable) {
-    EXPECT_EQ(info.splitPayload(payloadWith({{"updp", sources.targets}, {"scpt", sources.scripts}, {"sets", sets()}})),
+    EXPECT_EQ(info.splitPayload(payloadWith(
+                  {{"updp", sources.targets}, {"scpt", sources.scripts}, {"sets", sets()}})),
               PayloadFailure::ReadMe);
-    EXPECT_EQ(info.splitPayload(payloadWith({{"rdme", sources.readMe}, {"scpt", sources.scripts}, {"sets", sets()}})),
+    EXPECT_EQ(info.splitPayload(payloadWith(
+                  {{"rdme", sources.readMe}, {"scpt", sources.scripts}, {"sets", sets()}})),
               PayloadFailure::Targets);
     // Not RTF, and nine fields per target: still a definition.
     EXPECT_EQ(info.splitPayload(payloadWith({{"rdme", text("plain text\n")},
@@ -155,21 +161,26 @@ TEST_F(PayloadSplit, OneBadSetRefusesTheDefinitionAndSetsKeepTheirOrder) {
     const Bytes oldTables = taggedContainer({{"glyf", Bytes(8, 1)}});
     const Bytes newTables = taggedContainer({{"glyf", Bytes(8, 2)}});
     auto set = [&](const std::string& name, bool withNew) {
-        std::vector<std::pair<std::string, Bytes>> tables{{"name", text(name)}, {"old ", oldTables}};
+        std::vector<std::pair<std::string, Bytes>> tables{{"name", text(name)},
+                                                          {"old ", oldTables}};
         if (withNew) tables.emplace_back("new ", newTables);
         return taggedContainer(tables);
     };
     auto payload = [&](Bytes setsSection) {
-        return payloadWith({{"rdme", sources.readMe}, {"updp", sources.targets}, {"scpt", sources.scripts},
+        return payloadWith({{"rdme", sources.readMe},
+                            {"updp", sources.targets},
+                            {"scpt", sources.scripts},
                             {"sets", std::move(setsSection)}});
     };
-    EXPECT_EQ(info.splitPayload(payload(taggedContainer({{"s000", set("First", true)}, {"s001", set("Second", false)}}))),
+    EXPECT_EQ(info.splitPayload(payload(
+                  taggedContainer({{"s000", set("First", true)}, {"s001", set("Second", false)}}))),
               PayloadFailure::Sets);
     EXPECT_FALSE(info.updateSfntSetInfo);
     EXPECT_TRUE(info.readMeText && info.updateTargetInfo && info.scriptInfo)
         << "sections read before the failing one stay";
 
-    ASSERT_EQ(info.splitPayload(payload(taggedContainer({{"zzzz", set("First", true)}, {"aaaa", set("Second", true)}}))),
+    ASSERT_EQ(info.splitPayload(payload(
+                  taggedContainer({{"zzzz", set("First", true)}, {"aaaa", set("Second", true)}}))),
               PayloadFailure::None);
     EXPECT_EQ(info.updateSfntSetInfo->updateSfntSetItemAtIndex(0)->name, "First");
     EXPECT_EQ(info.updateSfntSetInfo->updateSfntSetItemAtIndex(1)->name, "Second");
@@ -178,19 +189,23 @@ TEST_F(PayloadSplit, OneBadSetRefusesTheDefinitionAndSetsKeepTheirOrder) {
 
 // Each section loader sets its part anew: nil first, then what the bytes give.
 TEST_F(PayloadSplit, EachSectionLoaderReplacesItsPartOrLeavesItNil) {
-    ASSERT_TRUE(info.setupUpdaterParamWithData(payloadWith(
-        {{"rdme", sources.readMe}, {"updp", sources.targets}, {"scpt", sources.scripts}, {"sets", sets()}})));
+    ASSERT_TRUE(info.setupUpdaterParamWithData(payloadWith({{"rdme", sources.readMe},
+                                                            {"updp", sources.targets},
+                                                            {"scpt", sources.scripts},
+                                                            {"sets", sets()}})));
     EXPECT_TRUE(info.setupReadMeWithData(sources.readMe));
     EXPECT_FALSE(info.setupReadMeWithData({}));
     EXPECT_FALSE(info.readMeText);
     EXPECT_FALSE(info.setupUpdateTargetInfoWithText("too\tfew\tfields\n"));
     EXPECT_FALSE(info.updateTargetInfo);
-    EXPECT_TRUE(info.setupUpdateTargetInfoWithText(std::string(sources.targets.begin(), sources.targets.end())));
+    EXPECT_TRUE(info.setupUpdateTargetInfoWithText(
+        std::string(sources.targets.begin(), sources.targets.end())));
     EXPECT_EQ(info.updateTargetInfo->countOfUpdateTargetItem(), 1);
     const std::string targetFile = sandbox.writeFile("targets.txt", sources.targets);
     EXPECT_TRUE(info.setupUpdateTargetInfoWithTextFilePath(targetFile));
     EXPECT_FALSE(info.setupUpdateTargetInfoWithTextFilePath(sandbox.path("missing.txt")));
-    EXPECT_FALSE(info.setupUpdateTargetInfoWithUpdaterParamText()) << "no plain target list is built in";
+    EXPECT_FALSE(info.setupUpdateTargetInfoWithUpdaterParamText())
+        << "no plain target list is built in";
     ResourceRegistry::registerResource("UpdaterParam", "txt", sources.targets);
     EXPECT_TRUE(info.setupUpdateTargetInfoWithUpdaterParamText());
     ResourceRegistry::removeResource("UpdaterParam", "txt");
@@ -201,7 +216,8 @@ TEST_F(PayloadSplit, EachSectionLoaderReplacesItsPartOrLeavesItNil) {
     EXPECT_FALSE(info.updateSfntSetInfo);
     EXPECT_TRUE(info.setupUpdateSfntSetInfoWithData(sets()));
     EXPECT_FALSE(info.addUpdateSfntSetItemWithData(sets(), nullptr));
-    EXPECT_FALSE(info.addUpdateSfntSetItemWithData(text("not a set"), info.updateSfntSetInfo.get()));
+    EXPECT_FALSE(
+        info.addUpdateSfntSetItemWithData(text("not a set"), info.updateSfntSetInfo.get()));
     EXPECT_EQ(info.updateSfntSetInfo->countOfUpdateSfntSetItem(), 1);
 }
 

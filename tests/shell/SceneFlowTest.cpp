@@ -208,7 +208,8 @@ TEST_F(SceneFlow, StartSceneLeavesARunOrItsOutcomeAlone) {
         EXPECT_EQ(window.shownViewNo, ReadMeView) << busy;
     }
     info().curViewNo = AllErrorView;
-    info().updateManagerResult = UpdateResult::updateResultWithStatusCode(-490, info().messageInfo.get());
+    info().updateManagerResult =
+        UpdateResult::updateResultWithStatusCode(-490, info().messageInfo.get());
     delegate.startScene();
     EXPECT_EQ(info().curViewNo, ReadMeView);
     EXPECT_FALSE(info().updateManagerResult);
@@ -257,7 +258,8 @@ TEST_F(SceneFlow, TheUpdateListRefreshesWhenTheUserComesBack) {
 TEST_F(SceneFlow, RestartRunsItsScriptOnceShowsWhatItSaidAndQuits) {
     const std::string runs = sandbox.path("restart-runs");
     const std::string scripts = "UserChacheRemove\t/bin/true\n"
-                                "ASRestartComputer\techo run >> '" + runs + "'; echo 'もうすぐ再起動します'\n";
+                                "ASRestartComputer\techo run >> '" +
+                                runs + "'; echo 'もうすぐ再起動します'\n";
     ASSERT_FALSE(delegate.applicationOpenFile(writeDefinition("Restart.fupdef", scripts)));
     launch();
     ASSERT_FALSE(info().fupdefFail);
@@ -322,8 +324,9 @@ TEST_F(SceneFlow, AFinishedUpdateRunMovesToTheScreenItsOutcomeChose) {
     for (const auto& outcome : outcomes) {
         info().sceneInfo->sceneIndex = 4; // the update screen's place in the course
         info().curViewNo = UpdateNowView;
-        outcomeScene(delegate, viewNoAfterUpdate(outcome.status),
-                     UpdateResult::updateResultWithStatusCode(outcome.status, info().messageInfo.get()));
+        outcomeScene(
+            delegate, viewNoAfterUpdate(outcome.status),
+            UpdateResult::updateResultWithStatusCode(outcome.status, info().messageInfo.get()));
         EXPECT_EQ(window.shownViewNo, outcome.view) << outcome.status;
         EXPECT_EQ(window.title, outcome.title) << outcome.status;
     }
@@ -347,13 +350,15 @@ TEST_F(SceneFlow, AFinishedSearchMovesToTheListNothingFoundOrTheError) {
     EXPECT_EQ(window.title, "検索結果");
     EXPECT_EQ(info().sceneInfo->sceneIndex, 2);
 
-    outcomeScene(delegate, viewNoAfterSearch(SearchErrorWalkFailed, 2),
-                 UpdateResult::updateResultWithStatusCode(SearchErrorWalkFailed, info().messageInfo.get()));
+    outcomeScene(
+        delegate, viewNoAfterSearch(SearchErrorWalkFailed, 2),
+        UpdateResult::updateResultWithStatusCode(SearchErrorWalkFailed, info().messageInfo.get()));
     EXPECT_EQ(info().curViewNo, ErrorView);
     EXPECT_EQ(info().updateManagerResult->status, SearchErrorWalkFailed);
 
     // A number that is no outcome moves nothing.
-    outcomeScene(delegate, ReadMeView, UpdateResult::updateResultWithStatusCode(StatusOK, info().messageInfo.get()));
+    outcomeScene(delegate, ReadMeView,
+                 UpdateResult::updateResultWithStatusCode(StatusOK, info().messageInfo.get()));
     EXPECT_EQ(info().curViewNo, ErrorView);
 }
 
@@ -378,7 +383,8 @@ TEST_F(SceneFlow, StartUpRepairsASwapCutShortAndSaysSo) {
     launch();
     ASSERT_EQ(window.notices.size(), 1u);
     EXPECT_NE(window.notices[0].find("「Gothic」"), std::string::npos) << window.notices[0];
-    EXPECT_FALSE(std::filesystem::exists(stagedPath)) << "the staged pair of a swap that never began goes";
+    EXPECT_FALSE(std::filesystem::exists(stagedPath))
+        << "the staged pair of a swap that never began goes";
     const Bytes kept = test::readWholeFile(fonts + "/._Gothic");
     EXPECT_EQ(std::string(kept.begin(), kept.end()), "old fork");
     EXPECT_EQ(window.shownViewNo, ReadMeView);

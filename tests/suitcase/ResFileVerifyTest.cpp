@@ -156,7 +156,8 @@ protected:
     // Distinct bytes in every 1024-byte block, so a block compared with the wrong stretch fails.
     static Bytes pattern(size_t size) {
         Bytes bytes(size);
-        for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<uint8_t>(i % 251 + 1);
+        for (size_t i = 0; i < size; ++i)
+            bytes[i] = static_cast<uint8_t>(i % 251 + 1);
         return bytes;
     }
     void writeSample(ByteView sfnt) {

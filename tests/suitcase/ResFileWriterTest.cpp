@@ -136,8 +136,7 @@ TEST_F(SuitcaseWriter, NewFilesBearTheDatesGivenInJapanTime) {
     EXPECT_EQ(model->resFileAttr->creationDate, before.creationDate);
     EXPECT_EQ(model->resFileAttr->modificationDate, before.modificationDate);
 
-    ASSERT_TRUE(
-        ResFile::setCreateDateString("2014/03/01 09:00:00", "2014/03/01 09:00:00", *model));
+    ASSERT_TRUE(ResFile::setCreateDateString("2014/03/01 09:00:00", "2014/03/01 09:00:00", *model));
     const std::string path = sandbox.path("Dated");
     ASSERT_EQ(ResFile::exportSuitcaseFile(path, "*", *model), 0);
     const sys_seconds expected = sys_days{2014y / March / 1};

@@ -15,7 +15,8 @@ Bytes taggedContainer(const std::vector<std::pair<std::string, Bytes>>& tables) 
     data.scaler = 0x00010000;
     for (const auto& [tag, bytes] : tables) {
         SfntTable table;
-        for (char c : tag) table.tag = (table.tag << 8) | uint8_t(c);
+        for (char c : tag)
+            table.tag = (table.tag << 8) | uint8_t(c);
         table.tableData = bytes;
         data.tables.push_back(std::move(table));
     }
@@ -27,15 +28,18 @@ Bytes taggedContainer(const std::vector<std::pair<std::string, Bytes>>& tables) 
 DefinitionSources sampleDefinitionSources() {
     auto text = [](std::string_view s) { return Bytes(s.begin(), s.end()); };
     DefinitionSources sources;
-    sources.readMe = text("{\\rtf1\\ansi\\ansicpg932{\\fonttbl\\f0\\fnil\\fcharset128 Osaka;}"
-                          "\\f0\\fs24 \\'83\\'41\\'83\\'62\\'83\\'76\\'83\\'66\\'81\\'5b\\'83\\'67\\par}");
+    sources.readMe =
+        text("{\\rtf1\\ansi\\ansicpg932{\\fonttbl\\f0\\fnil\\fcharset128 Osaka;}"
+             "\\f0\\fs24 \\'83\\'41\\'83\\'62\\'83\\'76\\'83\\'66\\'81\\'5b\\'83\\'67\\par}");
     sources.targets = text("SampleGothic\tサンプルゴシック\t1.0.0\t*\t1.0.1\t2014/04/01 09:00:00\t"
                            "2014/04/01 09:00:00\t2014/04/02 09:00:00\t2014/04/02 09:00:00\t*\n");
-    sources.scripts = text("UserChacheRemove\t/usr/bin/fc-cache -f\nASRestartComputer\techo restart\n");
+    sources.scripts =
+        text("UserChacheRemove\t/usr/bin/fc-cache -f\nASRestartComputer\techo restart\n");
     sample::SampleFontOptions old;
     sample::SampleFontOptions changed = old;
     changed.glyphCount = static_cast<uint16_t>(old.glyphCount + 4);
-    sources.sets.push_back({"Sample update", sample::makeTrueTypeFont(old), sample::makeTrueTypeFont(changed)});
+    sources.sets.push_back(
+        {"Sample update", sample::makeTrueTypeFont(old), sample::makeTrueTypeFont(changed)});
     return sources;
 }
 

@@ -17,7 +17,8 @@ std::string installedVersion(const std::string& path) {
     if (!resFile || resFile->loadStatus != 0) return "(unreadable)";
     VersResHeader header{};
     PascalString shortString{}, longString{};
-    if (!readVersResItem(resFile->resItemByResType(fourCC("vers"), 1), header, shortString, longString))
+    if (!readVersResItem(resFile->resItemByResType(fourCC("vers"), 1), header, shortString,
+                         longString))
         return "(no vers)";
     return std::string(shortString.begin() + 1, shortString.begin() + 1 + shortString[0]);
 }
@@ -38,7 +39,8 @@ EngineSample makeEngineSample(const Sandbox& sandbox, const std::string& scripts
                                   "\t1.0.1\t*\t1.0.2\t2014/04/01 09:00:00\t2014/04/02 09:30:00\t"
                                   "2014/04/03 09:00:00\t2014/04/04 09:00:00\t*\n");
     sample.sources.scripts =
-        text(scripts.empty() ? "UserChacheRemove\t/usr/bin/touch " + cacheMarker(sandbox) + "\n" : scripts);
+        text(scripts.empty() ? "UserChacheRemove\t/usr/bin/touch " + cacheMarker(sandbox) + "\n"
+                             : scripts);
     sample.sources.sets.push_back({"Glyphs", sample.oldFont, sample.newFont});
     return sample;
 }
@@ -65,7 +67,8 @@ EngineState& installAppState(const EngineSample& sample, SampleTrust trust) {
     // The helper opens definitions with the build's own key, as the wizard does.
     const Bytes sealed = sealedDefinition(sample.sources, state->appCopyrightStr);
     Bytes file = trust == SampleTrust::SignedByThisBuild ? signedByThisBuild(sealed) : sealed;
-    LoadedDefinition loaded = loadDefinition(std::move(file), state->appCopyrightStr, TrustStore::system());
+    LoadedDefinition loaded =
+        loadDefinition(std::move(file), state->appCopyrightStr, TrustStore::system());
     if (!loaded.loaded()) throw std::runtime_error("the sample definition does not load");
     state->adoptDefinition(loaded);
     state->setupUpdateManager();

@@ -23,7 +23,8 @@ struct EngineSample {
 // dates 2014/04/01 09:00:00 and 2014/04/02 09:30:00, file dates 2014/04/03 and 2014/04/04.
 // `scripts` replaces the definition's script lines (default: a user cache rebuild that only
 // touches a marker file under the sandbox).
-[[nodiscard]] EngineSample makeEngineSample(const Sandbox& sandbox, const std::string& scripts = "");
+[[nodiscard]] EngineSample makeEngineSample(const Sandbox& sandbox,
+                                            const std::string& scripts = "");
 
 // Writes an installed suitcase of the sample's old font at path (folders created).
 void installOldSuitcase(const EngineSample& sample, const std::string& path);
@@ -41,7 +42,8 @@ struct EngineState : UpdateContext {
 
 // A fresh state holding the sample definition, which replaces the test's current one; signed by
 // the build's trusted key unless asked otherwise.
-EngineState& installAppState(const EngineSample& sample, SampleTrust trust = SampleTrust::SignedByThisBuild);
+EngineState& installAppState(const EngineSample& sample,
+                             SampleTrust trust = SampleTrust::SignedByThisBuild);
 // The test's current state (null before the first install and after a clear).
 [[nodiscard]] EngineState* currentAppState();
 void clearAppState();

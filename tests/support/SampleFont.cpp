@@ -73,15 +73,9 @@ Glyph makeGlyph(uint16_t index) {
         const int grow = ((index - 1) / 4) % 256;
         const int height = 450 + grow;
         switch (kind) {
-        case 0:
-            glyph.contours = {triangle(40, 0, 560, height)};
-            break;
-        case 1:
-            glyph.contours = {rectangle(60, 0, 260 + grow, height)};
-            break;
-        case 2:
-            glyph.contours = {roundShape(300, height / 2, height / 2)};
-            break;
+        case 0: glyph.contours = {triangle(40, 0, 560, height)}; break;
+        case 1: glyph.contours = {rectangle(60, 0, 260 + grow, height)}; break;
+        case 2: glyph.contours = {roundShape(300, height / 2, height / 2)}; break;
         default: // a ring
             glyph.contours = {roundShape(320, height / 2, height / 2),
                               roundShape(320, height / 2, height / 4, false)};

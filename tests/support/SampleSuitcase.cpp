@@ -65,26 +65,27 @@ std::string longVersionOf(const SampleSuitcaseOptions& options) {
 
 Bytes makeFondResource(int16_t familyID, int16_t sfntResID) {
     ByteWriter fond(60);
-    fond.writeU16(0x1000);        // ffFlags: ignore FractEnable; no width table
-    fond.writeI16(familyID);      // ffFamID
-    fond.writeI16(0);             // ffFirstChar
-    fond.writeI16(255);           // ffLastChar
-    fond.writeI16(0x0C00);        // ffAscent, 4.12 fixed: 0.75 em
-    fond.writeI16(-0x0400);       // ffDescent: -0.25 em
-    fond.writeI16(0);             // ffLeading
-    fond.writeI16(0x0400);        // ffWidMax: 0.25 em
-    fond.writeI32(0);             // ffWTabOff: no width table
-    fond.writeI32(0);             // ffKernOff: no kerning table
-    fond.writeI32(0);             // ffStylOff: no style-mapping table
-    for (int i = 0; i < 9; ++i) fond.writeI16(0); // ffProperty: no extra style widths
-    fond.writeI16(0);             // ffIntl
+    fond.writeU16(0x1000);   // ffFlags: ignore FractEnable; no width table
+    fond.writeI16(familyID); // ffFamID
+    fond.writeI16(0);        // ffFirstChar
+    fond.writeI16(255);      // ffLastChar
+    fond.writeI16(0x0C00);   // ffAscent, 4.12 fixed: 0.75 em
+    fond.writeI16(-0x0400);  // ffDescent: -0.25 em
+    fond.writeI16(0);        // ffLeading
+    fond.writeI16(0x0400);   // ffWidMax: 0.25 em
+    fond.writeI32(0);        // ffWTabOff: no width table
+    fond.writeI32(0);        // ffKernOff: no kerning table
+    fond.writeI32(0);        // ffStylOff: no style-mapping table
+    for (int i = 0; i < 9; ++i)
+        fond.writeI16(0); // ffProperty: no extra style widths
+    fond.writeI16(0);     // ffIntl
     fond.writeI16(0);
-    fond.writeI16(2);             // ffVersion
+    fond.writeI16(2); // ffVersion
     // Font association table: one outline font for every size and plain style.
-    fond.writeI16(0);             // number of entries - 1
-    fond.writeI16(0);             // fontSize 0: scalable
-    fond.writeI16(0);             // fontStyle: plain
-    fond.writeI16(sfntResID);     // fontID
+    fond.writeI16(0);         // number of entries - 1
+    fond.writeI16(0);         // fontSize 0: scalable
+    fond.writeI16(0);         // fontStyle: plain
+    fond.writeI16(sfntResID); // fontID
     return fond.take();
 }
 
@@ -108,7 +109,8 @@ std::optional<Bytes> makeSampleTemplateMap(const std::string& resName, int16_t r
     constexpr uint16_t kTypeListOffset = kResMapHeaderSize;
     constexpr uint16_t kReferenceLists = 2 + 3 * kResTypeEntrySize; // from the type list
     uint32_t dataLength = 0;
-    for (uint32_t length : fondSfntVersLengths) dataLength += length + 4;
+    for (uint32_t length : fondSfntVersLengths)
+        dataLength += length + 4;
     ResMap map;
     map.typeListOffset = kTypeListOffset;
     map.nameListOffset = kTypeListOffset + kReferenceLists + 3 * kResReferenceSize;
@@ -122,7 +124,8 @@ std::optional<Bytes> makeSampleTemplateMap(const std::string& resName, int16_t r
     // The 'sfnt' record goes last: record offsets are 24-bit, and a font of more than 16 MB must
     // not push another record's start beyond them.
     const uint32_t types[] = {kFond, kVers, kSfnt};
-    const uint32_t lengths[] = {fondSfntVersLengths[0], fondSfntVersLengths[2], fondSfntVersLengths[1]};
+    const uint32_t lengths[] = {fondSfntVersLengths[0], fondSfntVersLengths[2],
+                                fondSfntVersLengths[1]};
     uint32_t recordOffset = 0;
     uint16_t nameOffset = 0;
     for (uint16_t i = 0; i < 3; ++i) {

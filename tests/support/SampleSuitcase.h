@@ -32,8 +32,8 @@ struct SampleSuitcaseOptions {
                                                     const std::string& longVersion);
 
 // The map of a suitcase holding 'FOND' and 'sfnt' (ID resID, named resName) and 'vers' 1 with
-// data of the given lengths, laid out FOND, vers, sfnt, whose data area starts at fork offset 256 as the
-// classic Resource Manager lays files out. nullopt when resName does not encode.
+// data of the given lengths, laid out FOND, vers, sfnt, whose data area starts at fork offset 256
+// as the classic Resource Manager lays files out. nullopt when resName does not encode.
 [[nodiscard]] std::optional<Bytes>
 makeSampleTemplateMap(const std::string& resName, int16_t resID,
                       const std::array<uint32_t, 3>& fondSfntVersLengths);

@@ -20,7 +20,9 @@ public:
     Sandbox& operator=(const Sandbox&) = delete;
 
     [[nodiscard]] const std::string& root() const { return root_; }
-    [[nodiscard]] std::string path(const std::string& relative) const { return root_ + "/" + relative; }
+    [[nodiscard]] std::string path(const std::string& relative) const {
+        return root_ + "/" + relative;
+    }
 
     // Writes a plain file (creating its folders) and answers its path.
     std::string writeFile(const std::string& relative, ByteView bytes) const;
@@ -44,7 +46,7 @@ void writeWholeFile(const std::string& path, ByteView bytes);
 
 } // namespace fu::test
 
-#define FU_REQUIRE_CORPUS(var, relative)                                                       \
-    auto var##Opt = ::fu::test::sharedCorpus(relative);                                        \
-    if (!var##Opt) GTEST_SKIP() << "shared corpus file " << (relative) << " is absent";        \
+#define FU_REQUIRE_CORPUS(var, relative)                                                           \
+    auto var##Opt = ::fu::test::sharedCorpus(relative);                                            \
+    if (!var##Opt) GTEST_SKIP() << "shared corpus file " << (relative) << " is absent";            \
     const std::string var = *var##Opt

@@ -59,7 +59,8 @@ template <typename Digest> std::optional<Digest> digestOf(ByteView bytes, const 
     unsigned int length = 0;
     static const uint8_t kNothing = 0;
     const uint8_t* source = bytes.empty() ? &kNothing : bytes.data();
-    if (EVP_Digest(source, bytes.size(), digest.data(), &length, type, nullptr) != 1 || length != digest.size()) {
+    if (EVP_Digest(source, bytes.size(), digest.data(), &length, type, nullptr) != 1 ||
+        length != digest.size()) {
         ERR_clear_error();
         return std::nullopt;
     }
@@ -81,12 +82,14 @@ using Bio = std::unique_ptr<BIO, BioFree>;
 
 Key privateKeyOf(ByteView privateKey) {
     if (privateKey.size() != kEd25519KeySize) return nullptr;
-    return Key(EVP_PKEY_new_raw_private_key(EVP_PKEY_ED25519, nullptr, privateKey.data(), privateKey.size()));
+    return Key(EVP_PKEY_new_raw_private_key(EVP_PKEY_ED25519, nullptr, privateKey.data(),
+                                            privateKey.size()));
 }
 
 Key publicKeyOf(ByteView publicKey) {
     if (publicKey.size() != kEd25519KeySize) return nullptr;
-    return Key(EVP_PKEY_new_raw_public_key(EVP_PKEY_ED25519, nullptr, publicKey.data(), publicKey.size()));
+    return Key(
+        EVP_PKEY_new_raw_public_key(EVP_PKEY_ED25519, nullptr, publicKey.data(), publicKey.size()));
 }
 
 std::optional<Bytes> rawKey(const Key& key, bool privatePart) {
@@ -103,7 +106,8 @@ std::optional<std::string> pemOf(const Key& key, bool privatePart) {
     if (!key) return std::nullopt;
     Bio bio(BIO_new(BIO_s_mem()));
     if (!bio) return std::nullopt;
-    const int ok = privatePart ? PEM_write_bio_PrivateKey(bio.get(), key.get(), nullptr, nullptr, 0, nullptr, nullptr)
+    const int ok = privatePart ? PEM_write_bio_PrivateKey(bio.get(), key.get(), nullptr, nullptr, 0,
+                                                          nullptr, nullptr)
                                : PEM_write_bio_PUBKEY(bio.get(), key.get());
     if (ok != 1) return std::nullopt;
     char* text = nullptr;
@@ -124,7 +128,8 @@ Key keyFromPem(std::string_view pem, bool privatePart) {
 
 // Every Ed25519 public key has one SubjectPublicKeyInfo (RFC 8410): this DER prefix, then the
 // 32 key bytes; in base64, 60 characters.
-constexpr uint8_t kEd25519SpkiPrefix[] = {0x30, 0x2a, 0x30, 0x05, 0x06, 0x03, 0x2b, 0x65, 0x70, 0x03, 0x21, 0x00};
+constexpr uint8_t kEd25519SpkiPrefix[] = {0x30, 0x2a, 0x30, 0x05, 0x06, 0x03,
+                                          0x2b, 0x65, 0x70, 0x03, 0x21, 0x00};
 constexpr size_t kEd25519SpkiSize = sizeof(kEd25519SpkiPrefix) + kEd25519KeySize;
 constexpr size_t kEd25519SpkiBase64Size = 60;
 
@@ -137,7 +142,8 @@ std::optional<Bytes> plainEd25519PublicKey(std::string_view pem) {
     static constexpr std::string_view kEnd = "-----END PUBLIC KEY-----";
     // Each marker a line of its own, as OpenSSL reads them.
     const size_t begin = pem.find(kBegin);
-    if (begin == std::string_view::npos || (begin > 0 && pem[begin - 1] != '\n')) return std::nullopt;
+    if (begin == std::string_view::npos || (begin > 0 && pem[begin - 1] != '\n'))
+        return std::nullopt;
     size_t bodyAt = begin + kBegin.size();
     if (bodyAt < pem.size() && pem[bodyAt] == '\r') ++bodyAt;
     if (bodyAt >= pem.size() || pem[bodyAt] != '\n') return std::nullopt;
@@ -153,10 +159,11 @@ std::optional<Bytes> plainEd25519PublicKey(std::string_view pem) {
         return std::nullopt;
     // EVP_DecodeBlock counts the padding's byte; it refuses any character outside base64.
     uint8_t der[kEd25519SpkiSize + 1];
-    if (EVP_DecodeBlock(der, reinterpret_cast<const unsigned char*>(body.data()), static_cast<int>(body.size())) !=
-        static_cast<int>(kEd25519SpkiSize + 1))
+    if (EVP_DecodeBlock(der, reinterpret_cast<const unsigned char*>(body.data()),
+                        static_cast<int>(body.size())) != static_cast<int>(kEd25519SpkiSize + 1))
         return std::nullopt;
-    if (!std::equal(std::begin(kEd25519SpkiPrefix), std::end(kEd25519SpkiPrefix), der)) return std::nullopt;
+    if (!std::equal(std::begin(kEd25519SpkiPrefix), std::end(kEd25519SpkiPrefix), der))
+        return std::nullopt;
     return Bytes(der + sizeof(kEd25519SpkiPrefix), der + kEd25519SpkiSize);
 }
 
@@ -174,8 +181,9 @@ std::optional<Bytes> aes256EcbEncrypt(ByteView key, ByteView plainText) {
     return withClearedErrors(aes256Ecb(key, plainText, true));
 }
 
-
-std::optional<Sha256Digest> sha256(ByteView bytes) { return digestOf<Sha256Digest>(bytes, EVP_sha256()); }
+std::optional<Sha256Digest> sha256(ByteView bytes) {
+    return digestOf<Sha256Digest>(bytes, EVP_sha256());
+}
 
 std::optional<Bytes> generateEd25519PrivateKey() {
     Key key(EVP_PKEY_Q_keygen(nullptr, nullptr, "ED25519"));
@@ -191,7 +199,8 @@ std::optional<Bytes> ed25519Sign(ByteView privateKey, ByteView message) {
         Key key = privateKeyOf(privateKey);
         DigestContext context(EVP_MD_CTX_new());
         // Ed25519 hashes internally: no digest is named, and the message goes in one call.
-        if (!key || !context || EVP_DigestSignInit(context.get(), nullptr, nullptr, nullptr, key.get()) != 1)
+        if (!key || !context ||
+            EVP_DigestSignInit(context.get(), nullptr, nullptr, nullptr, key.get()) != 1)
             return std::nullopt;
         Bytes signature(kEd25519SignatureSize);
         size_t length = signature.size();
@@ -210,11 +219,13 @@ bool ed25519Verify(ByteView publicKey, ByteView message, ByteView signature) {
         if (signature.size() != kEd25519SignatureSize) return std::nullopt;
         Key key = publicKeyOf(publicKey);
         DigestContext context(EVP_MD_CTX_new());
-        if (!key || !context || EVP_DigestVerifyInit(context.get(), nullptr, nullptr, nullptr, key.get()) != 1)
+        if (!key || !context ||
+            EVP_DigestVerifyInit(context.get(), nullptr, nullptr, nullptr, key.get()) != 1)
             return std::nullopt;
         static const uint8_t kNothing = 0;
         const uint8_t* source = message.empty() ? &kNothing : message.data();
-        if (EVP_DigestVerify(context.get(), signature.data(), signature.size(), source, message.size()) != 1)
+        if (EVP_DigestVerify(context.get(), signature.data(), signature.size(), source,
+                             message.size()) != 1)
             return std::nullopt;
         return true;
     };

@@ -19,7 +19,8 @@ struct ContextFree {
 };
 
 std::optional<size_t> decryptInPlace(ByteView key, std::span<uint8_t> text) {
-    if (key.size() != kKeySize || text.empty() || text.size() % kBlockSize != 0) return std::nullopt;
+    if (key.size() != kKeySize || text.empty() || text.size() % kBlockSize != 0)
+        return std::nullopt;
     if (text.size() > static_cast<size_t>(INT_MAX)) return std::nullopt;
     std::unique_ptr<EVP_CIPHER_CTX, ContextFree> context(EVP_CIPHER_CTX_new());
     if (!context ||
@@ -29,10 +30,12 @@ std::optional<size_t> decryptInPlace(ByteView key, std::span<uint8_t> text) {
     // block back and the final call writes at most that block's plain bytes after the others, so
     // nothing lands outside the text.
     int written = 0;
-    if (EVP_DecryptUpdate(context.get(), text.data(), &written, text.data(), static_cast<int>(text.size())) != 1)
+    if (EVP_DecryptUpdate(context.get(), text.data(), &written, text.data(),
+                          static_cast<int>(text.size())) != 1)
         return std::nullopt;
     int finalWritten = 0;
-    if (EVP_DecryptFinal_ex(context.get(), text.data() + written, &finalWritten) != 1) return std::nullopt;
+    if (EVP_DecryptFinal_ex(context.get(), text.data() + written, &finalWritten) != 1)
+        return std::nullopt;
     return static_cast<size_t>(written) + static_cast<size_t>(finalWritten);
 }
 

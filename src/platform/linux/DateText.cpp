@@ -18,9 +18,7 @@ namespace {
 
 using std::chrono::sys_seconds;
 
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 // Beyond 2^53 milliseconds a UDate (a double) no longer holds every second exactly.
 constexpr int64_t kMaxExactSeconds = (int64_t{1} << 53) / 1000;

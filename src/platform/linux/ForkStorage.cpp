@@ -168,11 +168,8 @@ int16_t startPosition(const OpenFork& fork, int positionMode, int64_t offset, ui
         if (offset < 0) return posErr;
         position = static_cast<uint64_t>(offset);
         return noErr;
-    case fsAtMark:
-        position = fork.mark;
-        return noErr;
-    default:
-        return paramErr;
+    case fsAtMark: position = fork.mark; return noErr;
+    default: return paramErr;
     }
 }
 

@@ -5,8 +5,8 @@
 #include "platform/OSStatus.h"
 #include "platform/linux/PosixFile.h"
 
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
@@ -22,7 +22,8 @@ namespace fu::platform {
 namespace {
 
 std::string trimTrailingSlashes(std::string path) {
-    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
     return path;
 }
 
@@ -45,11 +46,14 @@ bool isOneComponent(const std::string& name) {
            name.find('\0') == std::string::npos;
 }
 
-bool bothNamed(const MacName& a, const MacName& b) { return isOneComponent(a.name) && isOneComponent(b.name); }
+bool bothNamed(const MacName& a, const MacName& b) {
+    return isOneComponent(a.name) && isOneComponent(b.name);
+}
 
 // rename that refuses to replace an existing name.
 int renameNoReplace(const MacName& from, const MacName& to) {
-    if (::renameat2(dirOf(from), nameOf(from), dirOf(to), nameOf(to), RENAME_NOREPLACE) == 0) return 0;
+    if (::renameat2(dirOf(from), nameOf(from), dirOf(to), nameOf(to), RENAME_NOREPLACE) == 0)
+        return 0;
     if (errno != EINVAL && errno != ENOSYS) return errno;
     // File systems without RENAME_NOREPLACE: link/unlink keeps the no-replace promise for files.
     if (::linkat(dirOf(from), nameOf(from), dirOf(to), nameOf(to), 0) == 0) {
@@ -65,7 +69,8 @@ int renameNoReplace(const MacName& from, const MacName& to) {
 }
 
 posix::Fd openFileAt(const MacName& item, int flags) {
-    return posix::Fd(::openat(dirOf(item), nameOf(item), flags | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+    return posix::Fd(
+        ::openat(dirOf(item), nameOf(item), flags | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
 }
 
 int syncFileAt(const MacName& item) {
@@ -75,8 +80,8 @@ int syncFileAt(const MacName& item) {
 }
 
 struct CopyRule {
-    std::optional<mode_t> mode;         // else the source's
-    std::optional<uint32_t> onlyFrom;   // the source's owner, with a single name
+    std::optional<mode_t> mode;       // else the source's
+    std::optional<uint32_t> onlyFrom; // the source's owner, with a single name
 };
 
 // Copies a regular file with its mode (or the one given) and modification time and syncs the copy.
@@ -88,7 +93,8 @@ int copyFileSynced(const MacName& from, const MacName& to, const CopyRule& rule 
     if (!S_ISREG(st.st_mode)) return EINVAL;
     if (rule.onlyFrom && (st.st_uid != *rule.onlyFrom || st.st_nlink != 1)) return EPERM;
     const mode_t mode = rule.mode.value_or(st.st_mode & 07777);
-    posix::Fd out(::openat(dirOf(to), nameOf(to), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode));
+    posix::Fd out(::openat(dirOf(to), nameOf(to),
+                           O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode));
     if (!out.valid()) return errno;
     // The creator's umask must not decide who may read a font.
     if (rule.mode && ::fchmod(out.get(), *rule.mode) != 0) return errno;
@@ -109,7 +115,8 @@ int copyFileSynced(const MacName& from, const MacName& to, const CopyRule& rule 
 }
 
 int moveAcrossFileSystems(const MacName& source, const MacName& destination, bool withCompanion) {
-    const MacName tempData{destination.folder, ".fu-move-" + std::to_string(::getpid()) + "-" + destination.name};
+    const MacName tempData{destination.folder,
+                           ".fu-move-" + std::to_string(::getpid()) + "-" + destination.name};
     const MacName tempCompanion = tempData.companion();
     auto cleanUp = [&] {
         ::unlinkat(dirOf(tempData), nameOf(tempData), 0);
@@ -117,10 +124,12 @@ int moveAcrossFileSystems(const MacName& source, const MacName& destination, boo
     };
     int error = copyFileSynced(source, tempData);
     if (error == 0 && withCompanion) error = copyFileSynced(source.companion(), tempCompanion);
-    if (error == 0 && withCompanion) error = renameNoReplace(tempCompanion, destination.companion());
+    if (error == 0 && withCompanion)
+        error = renameNoReplace(tempCompanion, destination.companion());
     if (error == 0) {
         error = renameNoReplace(tempData, destination);
-        if (error != 0 && withCompanion) ::unlinkat(dirOf(destination), destination.companion().name.c_str(), 0);
+        if (error != 0 && withCompanion)
+            ::unlinkat(dirOf(destination), destination.companion().name.c_str(), 0);
     }
     if (error != 0) {
         cleanUp();
@@ -130,7 +139,8 @@ int moveAcrossFileSystems(const MacName& source, const MacName& destination, boo
     // The copy is complete and durable; only now may the original go, data file first so that
     // a failure leaves the source a whole pair or a lone companion no scanner loads.
     if (::unlinkat(dirOf(source), nameOf(source), 0) != 0) return errno;
-    if (withCompanion && ::unlinkat(dirOf(source), source.companion().name.c_str(), 0) != 0) return errno;
+    if (withCompanion && ::unlinkat(dirOf(source), source.companion().name.c_str(), 0) != 0)
+        return errno;
     return 0;
 }
 
@@ -153,7 +163,8 @@ std::optional<OpenedName> openParent(const std::string& path, int* error = nullp
 }
 
 // The path forms of the two-file operations: both parents opened, then the descriptor form.
-template <class Call> int16_t withTwoPaths(const std::string& sourcePath, const std::string& destinationPath, Call call) {
+template <class Call>
+int16_t withTwoPaths(const std::string& sourcePath, const std::string& destinationPath, Call call) {
     int error = 0;
     auto source = openParent(sourcePath, &error);
     if (!source) return osErrFromErrno(error);
@@ -192,7 +203,8 @@ std::optional<MacFolder> MacFolder::open(const std::string& path, int* error) {
     return MacFolder(fd.release(), path, st.st_uid);
 }
 
-std::optional<MacFolder> MacFolder::openBeneath(const MacFolder& root, const std::string& relative, int* error) {
+std::optional<MacFolder> MacFolder::openBeneath(const MacFolder& root, const std::string& relative,
+                                                int* error) {
     const std::string spelled = relative.empty() ? "." : relative;
     auto fail = [error](int code) -> std::optional<MacFolder> {
         if (error) *error = code;
@@ -214,7 +226,8 @@ std::optional<MacFolder> MacFolder::openBeneath(const MacFolder& root, const std
             begin = end + 1;
             if (part.empty() || part == ".") continue;
             if (part == "..") return fail(EXDEV);
-            at = posix::Fd(::openat(at.get(), part.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW));
+            at = posix::Fd(
+                ::openat(at.get(), part.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW));
         }
         fd = at.valid() ? at.release() : -1;
     }
@@ -233,7 +246,9 @@ std::string companionPath(const std::string& path) {
     return trimmed.substr(0, slash + 1) + "._" + trimmed.substr(slash + 1);
 }
 
-bool isCompanionName(std::string_view name) { return name.size() >= 2 && name.substr(0, 2) == "._"; }
+bool isCompanionName(std::string_view name) {
+    return name.size() >= 2 && name.substr(0, 2) == "._";
+}
 
 bool macFileExists(const std::string& path) { return !path.empty() && exists(path); }
 
@@ -241,7 +256,8 @@ bool macFileExists(const MacName& file) { return isOneComponent(file.name) && ex
 
 std::optional<ItemType> itemTypeOf(const MacName& item, int* error) {
     struct stat st {};
-    if (!isOneComponent(item.name) || ::fstatat(dirOf(item), nameOf(item), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+    if (!isOneComponent(item.name) ||
+        ::fstatat(dirOf(item), nameOf(item), &st, AT_SYMLINK_NOFOLLOW) != 0) {
         if (error) *error = isOneComponent(item.name) ? errno : EINVAL;
         return std::nullopt;
     }
@@ -254,23 +270,27 @@ std::optional<ItemType> itemTypeOf(const MacName& item, int* error) {
 int16_t moveMacFile(const MacName& source, const MacName& destination, bool syncFolders) {
     if (!bothNamed(source, destination)) return paramErr;
     struct stat st {};
-    if (::fstatat(dirOf(source), nameOf(source), &st, AT_SYMLINK_NOFOLLOW) != 0) return osErrFromErrno(errno);
+    if (::fstatat(dirOf(source), nameOf(source), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return osErrFromErrno(errno);
     if (existsAt(destination) || existsAt(destination.companion())) return dupFNErr;
 
     const bool withCompanion = existsAt(source.companion());
     if (S_ISREG(st.st_mode)) {
         if (int error = syncFileAt(source); error != 0) return osErrFromErrno(error);
         if (withCompanion)
-            if (int error = syncFileAt(source.companion()); error != 0) return osErrFromErrno(error);
+            if (int error = syncFileAt(source.companion()); error != 0)
+                return osErrFromErrno(error);
     }
 
     // Companion first: a reader that sees the new data file also sees its fork.
     int error = withCompanion ? renameNoReplace(source.companion(), destination.companion()) : 0;
     if (error == 0) {
         error = renameNoReplace(source, destination);
-        if (error != 0 && withCompanion) renameNoReplace(destination.companion(), source.companion());
+        if (error != 0 && withCompanion)
+            renameNoReplace(destination.companion(), source.companion());
     }
-    if (error == EXDEV && S_ISREG(st.st_mode)) error = moveAcrossFileSystems(source, destination, withCompanion);
+    if (error == EXDEV && S_ISREG(st.st_mode))
+        error = moveAcrossFileSystems(source, destination, withCompanion);
     if (error != 0) return osErrFromErrno(error);
     if (syncFolders) {
         ::fsync(destination.folder.descriptor());
@@ -288,10 +308,12 @@ namespace {
 
 // A second pair of names for a file and its companion, each file made by `make`; companion first,
 // and nothing of the second pair left when either file fails.
-template <class Make> int16_t makeSecondPair(const MacName& source, const MacName& destination, Make make) {
+template <class Make>
+int16_t makeSecondPair(const MacName& source, const MacName& destination, Make make) {
     if (!bothNamed(source, destination)) return paramErr;
     struct stat st {};
-    if (::fstatat(dirOf(source), nameOf(source), &st, AT_SYMLINK_NOFOLLOW) != 0) return osErrFromErrno(errno);
+    if (::fstatat(dirOf(source), nameOf(source), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return osErrFromErrno(errno);
     if (!S_ISREG(st.st_mode)) return paramErr;
     if (existsAt(destination) || existsAt(destination.companion())) return dupFNErr;
     const bool withCompanion = existsAt(source.companion());
@@ -309,11 +331,14 @@ template <class Make> int16_t makeSecondPair(const MacName& source, const MacNam
 
 int16_t backupMacFile(const MacName& source, const MacName& destination) {
     // Links share the bytes, which the swap never writes to: renames only ever change names.
-    const int16_t made = makeSecondPair(source, destination, [](const MacName& from, const MacName& to) {
-        if (::linkat(dirOf(from), nameOf(from), dirOf(to), nameOf(to), 0) == 0) return syncFileAt(to);
-        if (errno != EXDEV && errno != EPERM && errno != EMLINK && errno != ENOTSUP) return errno;
-        return copyFileSynced(from, to);
-    });
+    const int16_t made =
+        makeSecondPair(source, destination, [](const MacName& from, const MacName& to) {
+            if (::linkat(dirOf(from), nameOf(from), dirOf(to), nameOf(to), 0) == 0)
+                return syncFileAt(to);
+            if (errno != EXDEV && errno != EPERM && errno != EMLINK && errno != ENOTSUP)
+                return errno;
+            return copyFileSynced(from, to);
+        });
     if (made != noErr) return made;
     if (::fsync(destination.folder.descriptor()) == 0) return noErr;
     const int error = errno;
@@ -322,29 +347,36 @@ int16_t backupMacFile(const MacName& source, const MacName& destination) {
 }
 
 int16_t backupMacFile(const std::string& sourcePath, const std::string& destinationPath) {
-    return withTwoPaths(sourcePath, destinationPath, [](const MacName& a, const MacName& b) { return backupMacFile(a, b); });
+    return withTwoPaths(sourcePath, destinationPath,
+                        [](const MacName& a, const MacName& b) { return backupMacFile(a, b); });
 }
 
-int16_t copyMacFileForEveryone(const MacName& source, const MacName& destination, std::optional<uint32_t> onlyFrom) {
+int16_t copyMacFileForEveryone(const MacName& source, const MacName& destination,
+                               std::optional<uint32_t> onlyFrom) {
     return makeSecondPair(source, destination, [onlyFrom](const MacName& from, const MacName& to) {
         return copyFileSynced(from, to, {mode_t(0644), onlyFrom});
     });
 }
 
 int16_t copyMacFileForEveryone(const std::string& sourcePath, const std::string& destinationPath) {
-    return withTwoPaths(sourcePath, destinationPath,
-                        [](const MacName& a, const MacName& b) { return copyMacFileForEveryone(a, b); });
+    return withTwoPaths(sourcePath, destinationPath, [](const MacName& a, const MacName& b) {
+        return copyMacFileForEveryone(a, b);
+    });
 }
 
-int16_t replaceMacFile(const MacFolder& folder, const std::string& stagedName, const std::string& destinationName) {
+int16_t replaceMacFile(const MacFolder& folder, const std::string& stagedName,
+                       const std::string& destinationName) {
     const MacName staged{folder, stagedName}, destination{folder, destinationName};
     if (!bothNamed(staged, destination)) return paramErr;
     struct stat st {};
-    if (::fstatat(dirOf(staged), nameOf(staged), &st, AT_SYMLINK_NOFOLLOW) != 0) return osErrFromErrno(errno);
+    if (::fstatat(dirOf(staged), nameOf(staged), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return osErrFromErrno(errno);
     if (!S_ISREG(st.st_mode)) return paramErr;
-    const MacName stagedCompanion = staged.companion(), destinationCompanion = destination.companion();
-    if (existsAt(stagedCompanion) && ::renameat(dirOf(stagedCompanion), nameOf(stagedCompanion),
-                                                dirOf(destinationCompanion), nameOf(destinationCompanion)) != 0)
+    const MacName stagedCompanion = staged.companion(),
+                  destinationCompanion = destination.companion();
+    if (existsAt(stagedCompanion) &&
+        ::renameat(dirOf(stagedCompanion), nameOf(stagedCompanion), dirOf(destinationCompanion),
+                   nameOf(destinationCompanion)) != 0)
         return osErrFromErrno(errno);
     if (::renameat(dirOf(staged), nameOf(staged), dirOf(destination), nameOf(destination)) != 0)
         return osErrFromErrno(errno);
@@ -375,8 +407,9 @@ int16_t syncFolder(const std::string& path) {
 namespace {
 
 MacPairIdentity::File identityOfStat(const struct stat& st) {
-    return {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino), static_cast<uint64_t>(st.st_size),
-            static_cast<int64_t>(st.st_mtim.tv_sec), static_cast<int64_t>(st.st_mtim.tv_nsec)};
+    return {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino),
+            static_cast<uint64_t>(st.st_size), static_cast<int64_t>(st.st_mtim.tv_sec),
+            static_cast<int64_t>(st.st_mtim.tv_nsec)};
 }
 
 } // namespace
@@ -407,7 +440,8 @@ std::optional<MacPairIdentity> macPairIdentity(const std::string& path) {
     return macPairIdentity(file->ref());
 }
 
-std::optional<MacFileBytes> readMacFileBytes(const MacName& file, uint64_t limit, MacPairIdentity* identity) {
+std::optional<MacFileBytes> readMacFileBytes(const MacName& file, uint64_t limit,
+                                             MacPairIdentity* identity) {
     bool steady = true;
     auto readLimited = [limit, &steady](const MacName& item, int* error,
                                         MacPairIdentity::File& read) -> std::optional<Bytes> {
@@ -454,7 +488,8 @@ std::optional<MacFileBytes> readMacFileBytes(const MacName& file, uint64_t limit
     return result;
 }
 
-std::optional<MacFileBytes> readMacFileBytes(const std::string& path, uint64_t limit, MacPairIdentity* identity) {
+std::optional<MacFileBytes> readMacFileBytes(const std::string& path, uint64_t limit,
+                                             MacPairIdentity* identity) {
     auto file = openParent(path);
     if (!file) return std::nullopt;
     return readMacFileBytes(file->ref(), limit, identity);
@@ -523,7 +558,8 @@ std::optional<Bytes> readFileOwnedBy(const std::string& path, uint64_t limit, ui
         (st.st_mode & (S_IWGRP | S_IWOTH)) != 0 || uint64_t(st.st_size) > limit)
         return std::nullopt;
     Bytes bytes(size_t(st.st_size));
-    if (posix::preadFully(fd.get(), bytes.data(), bytes.size(), 0) != bytes.size()) return std::nullopt;
+    if (posix::preadFully(fd.get(), bytes.data(), bytes.size(), 0) != bytes.size())
+        return std::nullopt;
     return bytes;
 }
 
@@ -532,7 +568,8 @@ int16_t createFolder(const std::string& path, bool privateFolder) {
     return ::mkdir(path.c_str(), privateFolder ? 0700 : 0755) == 0 ? noErr : osErrFromErrno(errno);
 }
 
-PrivateFolderStatus makePrivateFolder(const std::string& path, std::optional<MacFolder>* opened, int* error) {
+PrivateFolderStatus makePrivateFolder(const std::string& path, std::optional<MacFolder>* opened,
+                                      int* error) {
     auto failed = [error](int code) {
         if (error) *error = code;
         return PrivateFolderStatus::Failed;
@@ -544,7 +581,8 @@ PrivateFolderStatus makePrivateFolder(const std::string& path, std::optional<Mac
     if (!made && errno != EEXIST) return failed(errno);
 
     // O_NOFOLLOW refuses a link in the last place; the folders above are the user's own choice.
-    posix::Fd fd(::open(trimmed.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
+    posix::Fd fd(
+        ::open(trimmed.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
     if (!fd.valid()) {
         const int openError = errno;
         struct stat st {};
@@ -569,7 +607,8 @@ PrivateFolderStatus makePrivateFolder(const std::string& path, std::optional<Mac
 }
 
 int16_t setFolderReadableByEveryone(const std::string& path) {
-    posix::Fd fd(path.empty() ? -1 : ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    posix::Fd fd(
+        path.empty() ? -1 : ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (!fd.valid()) return osErrFromErrno(errno);
     return ::fchmod(fd.get(), 0755) == 0 ? noErr : osErrFromErrno(errno);
 }

@@ -100,8 +100,6 @@ std::optional<Bytes> readBulkFile(const std::string& path, uint64_t limit, int* 
     return posix::readFileBytes(path, error, limit);
 }
 
-std::string bulkFileErrorText(int error) {
-    return posix::errorText(error);
-}
+std::string bulkFileErrorText(int error) { return posix::errorText(error); }
 
 } // namespace fu::platform

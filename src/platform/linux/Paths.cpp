@@ -29,12 +29,8 @@ std::optional<std::string> canonicalPath(const std::string& path) {
     return result;
 }
 
-std::string parentFolderOf(const std::string& path) {
-    return posix::parentFolder(path);
-}
+std::string parentFolderOf(const std::string& path) { return posix::parentFolder(path); }
 
-std::string lastPathComponent(const std::string& path) {
-    return posix::lastComponent(path);
-}
+std::string lastPathComponent(const std::string& path) { return posix::lastComponent(path); }
 
 } // namespace fu::platform

@@ -87,8 +87,6 @@ std::optional<std::string> desktopFolder() {
     return *home + "/Desktop";
 }
 
-std::optional<std::string> applicationSupportFolder() {
-    return dataHomeFolder();
-}
+std::optional<std::string> applicationSupportFolder() { return dataHomeFolder(); }
 
 } // namespace fu::platform

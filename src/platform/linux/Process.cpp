@@ -293,17 +293,11 @@ bool setInspectableBySameUser(bool inspectable) {
     return ::prctl(PR_SET_DUMPABLE, inspectable ? 1 : 0, 0, 0, 0) == 0;
 }
 
-bool isInspectableBySameUser() {
-    return ::prctl(PR_GET_DUMPABLE, 0, 0, 0, 0) == 1;
-}
+bool isInspectableBySameUser() { return ::prctl(PR_GET_DUMPABLE, 0, 0, 0, 0) == 1; }
 
-bool isRunningAsRoot() {
-    return ::geteuid() == 0;
-}
+bool isRunningAsRoot() { return ::geteuid() == 0; }
 
-unsigned long currentUserId() {
-    return ::getuid();
-}
+unsigned long currentUserId() { return ::getuid(); }
 
 std::optional<std::string> currentExecutablePath() {
     char buffer[PATH_MAX];

@@ -36,19 +36,15 @@ ItemType typeOfMode(mode_t mode) {
 // File systems that leave d_type unknown (some network and older ones) cost one fstatat each.
 std::optional<ItemType> typeOfEntry(int folder, const char* name, unsigned char type) {
     switch (type) {
-    case DT_REG:
-        return ItemType::Regular;
-    case DT_DIR:
-        return ItemType::Directory;
-    case DT_LNK:
-        return ItemType::SymbolicLink;
+    case DT_REG: return ItemType::Regular;
+    case DT_DIR: return ItemType::Directory;
+    case DT_LNK: return ItemType::SymbolicLink;
     case DT_UNKNOWN: {
         struct stat st {};
         if (::fstatat(folder, name, &st, AT_SYMLINK_NOFOLLOW) != 0) return std::nullopt;
         return typeOfMode(st.st_mode);
     }
-    default:
-        return ItemType::Other;
+    default: return ItemType::Other;
     }
 }
 

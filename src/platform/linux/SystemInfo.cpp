@@ -7,7 +7,8 @@ namespace fu::platform {
 namespace {
 
 size_t endOfDigits(const std::string& text, size_t pos) {
-    while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9') ++pos;
+    while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9')
+        ++pos;
     return pos;
 }
 

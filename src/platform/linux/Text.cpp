@@ -35,14 +35,10 @@ ConverterPtr openStrictConverter(const char* name) {
 
 // ICU takes int32_t lengths; inputs are kept small enough that the output (up to three bytes
 // per unit) still fits, and anything larger is refused rather than truncated.
-bool fitsInt32(size_t size) {
-    return size <= static_cast<size_t>(INT32_MAX) / 4;
-}
+bool fitsInt32(size_t size) { return size <= static_cast<size_t>(INT32_MAX) / 4; }
 
 // ICU rejects a null source pointer even with length 0.
-const char* nonNull(const char* data) {
-    return data != nullptr ? data : "";
-}
+const char* nonNull(const char* data) { return data != nullptr ? data : ""; }
 
 std::optional<std::u16string> utf8ToUtf16(std::string_view text) {
     if (!fitsInt32(text.size())) return std::nullopt;

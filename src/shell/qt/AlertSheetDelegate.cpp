@@ -15,9 +15,7 @@ AlertSheetDelegate::AlertSheetDelegate() {
     window_->onEscape = [this] { sheetOk(); };
 }
 
-AlertSheetDelegate::~AlertSheetDelegate() {
-    delegate = nullptr;
-}
+AlertSheetDelegate::~AlertSheetDelegate() { delegate = nullptr; }
 
 void AlertSheetDelegate::openSheetOnParentWindow(QWidget* parent,
                                                  const std::optional<QString>& message,

@@ -34,7 +34,6 @@
 #include <QLocale>
 #include <QTranslator>
 
-
 namespace fu::qt {
 
 std::unique_ptr<ViewController> WizardViewControllerFactory::makeViewController(int64_t viewNo) {
@@ -115,22 +114,26 @@ int runApplication(int argc, char** argv) {
     AppDelegate delegate(&window, std::make_unique<WizardViewControllerFactory>());
     // exit(), not quit(): Qt 6's quit() first asks every window to close, and the wizard's
     // window refuses its close button.
-    QObject::connect(&window, &MainWindow::terminateRequested, &app, [] { QCoreApplication::exit(0); },
-                     Qt::QueuedConnection);
-    QObject::connect(&app, &QApplication::aboutToQuit, &app, [&delegate] { delegate.applicationWillTerminate(); });
-    QObject::connect(&app, &QGuiApplication::applicationStateChanged, &app, [&delegate](Qt::ApplicationState state) {
-        if (state == Qt::ApplicationActive) delegate.applicationDidBecomeActive();
-    });
+    QObject::connect(
+        &window, &MainWindow::terminateRequested, &app, [] { QCoreApplication::exit(0); },
+        Qt::QueuedConnection);
+    QObject::connect(&app, &QApplication::aboutToQuit, &app,
+                     [&delegate] { delegate.applicationWillTerminate(); });
+    QObject::connect(&app, &QGuiApplication::applicationStateChanged, &app,
+                     [&delegate](Qt::ApplicationState state) {
+                         if (state == Qt::ApplicationActive) delegate.applicationDidBecomeActive();
+                     });
     QObject::connect(&server, &QLocalServer::newConnection, &app, [&server, &delegate, &window] {
         while (QLocalSocket* client = server.nextPendingConnection()) {
             QObject::connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
-            QObject::connect(client, &QLocalSocket::readyRead, client, [client, &delegate, &window] {
-                while (client->canReadLine()) {
-                    const QString path = QString::fromUtf8(client->readLine()).trimmed();
-                    if (!path.isEmpty()) (void)delegate.applicationOpenFile(path.toStdString());
-                    window.bringToFront();
-                }
-            });
+            QObject::connect(
+                client, &QLocalSocket::readyRead, client, [client, &delegate, &window] {
+                    while (client->canReadLine()) {
+                        const QString path = QString::fromUtf8(client->readLine()).trimmed();
+                        if (!path.isEmpty()) (void)delegate.applicationOpenFile(path.toStdString());
+                        window.bringToFront();
+                    }
+                });
         }
     });
 

@@ -17,9 +17,7 @@ AskSheetDelegate::AskSheetDelegate() {
     window_->onEscape = [this] { sheetCancel(); };
 }
 
-AskSheetDelegate::~AskSheetDelegate() {
-    delegate = nullptr;
-}
+AskSheetDelegate::~AskSheetDelegate() { delegate = nullptr; }
 
 void AskSheetDelegate::openSheetOnParentWindow(QWidget* parent,
                                                const std::optional<QString>& message,

@@ -10,9 +10,7 @@
 
 namespace fu::qt {
 
-CheckNowViewController::CheckNowViewController() {
-    setupForm<Ui::CheckNowViewController>();
-}
+CheckNowViewController::CheckNowViewController() { setupForm<Ui::CheckNowViewController>(); }
 
 std::optional<int64_t> CheckNowViewController::progressMaximum() const {
     const AppInfo* info = AppDelegate::appInfo();

@@ -4,8 +4,6 @@
 
 namespace fu::qt {
 
-CreateNewViewController::CreateNewViewController() {
-    setupForm<Ui::CreateNewViewController>();
-}
+CreateNewViewController::CreateNewViewController() { setupForm<Ui::CreateNewViewController>(); }
 
 } // namespace fu::qt

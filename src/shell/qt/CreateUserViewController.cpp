@@ -4,8 +4,6 @@
 
 namespace fu::qt {
 
-CreateUserViewController::CreateUserViewController() {
-    setupForm<Ui::CreateUserViewController>();
-}
+CreateUserViewController::CreateUserViewController() { setupForm<Ui::CreateUserViewController>(); }
 
 } // namespace fu::qt

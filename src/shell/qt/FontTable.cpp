@@ -12,7 +12,8 @@ namespace fu::qt {
 
 FontTableModel::FontTableModel(QTableView* tableView, FontTableSource* source,
                                std::vector<FontTableColumn> columns)
-    : QAbstractTableModel(tableView), tableView_(tableView), source_(source), columns_(std::move(columns)) {
+    : QAbstractTableModel(tableView), tableView_(tableView), source_(source),
+      columns_(std::move(columns)) {
     rows_ = source_->numberOfRowsInTableView(tableView_);
     tableView_->setModel(this);
     QHeaderView* header = tableView_->horizontalHeader();
@@ -21,8 +22,8 @@ FontTableModel::FontTableModel(QTableView* tableView, FontTableSource* source,
             header->resizeSection(column, columns_[size_t(column)].width);
         }
     }
-    QObject::connect(tableView_->selectionModel(), &QItemSelectionModel::selectionChanged, tableView_,
-                     [source = source_] { source->tableViewSelectionDidChange(); });
+    QObject::connect(tableView_->selectionModel(), &QItemSelectionModel::selectionChanged,
+                     tableView_, [source = source_] { source->tableViewSelectionDidChange(); });
 }
 
 int FontTableModel::rowCount(const QModelIndex& parent) const {
@@ -42,7 +43,8 @@ QVariant FontTableModel::data(const QModelIndex& index, int role) const {
         role != Qt::ToolTipRole)
         return {};
     if (role == Qt::CheckStateRole && !checkColumn) return {};
-    const FontTableCell cell = source_->tableViewObjectValueForTableColumnRow(tableView_, identifier, index.row());
+    const FontTableCell cell =
+        source_->tableViewObjectValueForTableColumnRow(tableView_, identifier, index.row());
     switch (role) {
     case Qt::CheckStateRole: return cell.value.toInt() != 0 ? Qt::Checked : Qt::Unchecked;
     case Qt::ForegroundRole: return cell.color.isValid() ? QVariant(cell.color) : QVariant();
@@ -51,7 +53,8 @@ QVariant FontTableModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant FontTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section >= int(columns_.size())) return {};
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section >= int(columns_.size()))
+        return {};
     return columns_[size_t(section)].title;
 }
 

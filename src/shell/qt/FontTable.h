@@ -25,7 +25,7 @@ struct FontTableColumn {
 };
 
 struct FontTableCell {
-    QVariant value;   // a string; the number 1 or 0 for the check column
+    QVariant value;    // a string; the number 1 or 0 for the check column
     QColor color = {}; // invalid: the table's own colour
 };
 
@@ -33,8 +33,9 @@ class FontTableSource {
 public:
     virtual ~FontTableSource() = default;
     [[nodiscard]] virtual int numberOfRowsInTableView(const QTableView* tableView) const = 0;
-    [[nodiscard]] virtual FontTableCell tableViewObjectValueForTableColumnRow(
-        const QTableView* tableView, const QString& identifier, int row) const = 0;
+    [[nodiscard]] virtual FontTableCell
+    tableViewObjectValueForTableColumnRow(const QTableView* tableView, const QString& identifier,
+                                          int row) const = 0;
     // The check box of the row was clicked.
     virtual void actionCheckBox(int row) { (void)row; }
     // Selection changes mean nothing to these screens.
@@ -43,12 +44,14 @@ public:
 
 class FontTableModel final : public QAbstractTableModel {
 public:
-    FontTableModel(QTableView* tableView, FontTableSource* source, std::vector<FontTableColumn> columns);
+    FontTableModel(QTableView* tableView, FontTableSource* source,
+                   std::vector<FontTableColumn> columns);
 
     [[nodiscard]] int rowCount(const QModelIndex& parent = {}) const override;
     [[nodiscard]] int columnCount(const QModelIndex& parent = {}) const override;
     [[nodiscard]] QVariant data(const QModelIndex& index, int role) const override;
-    [[nodiscard]] QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    [[nodiscard]] QVariant headerData(int section, Qt::Orientation orientation,
+                                      int role) const override;
     [[nodiscard]] Qt::ItemFlags flags(const QModelIndex& index) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
 

@@ -6,9 +6,9 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QFileDialog>
 #include <QDialog>
 #include <QDir>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
@@ -127,9 +127,7 @@ void MainWindow::placeFrame(QSize clientSize) {
     placed_ = true;
 }
 
-bool MainWindow::isVisible() const {
-    return QMainWindow::isVisible();
-}
+bool MainWindow::isVisible() const { return QMainWindow::isVisible(); }
 
 void MainWindow::bringToFront() {
     // A window that never had a view still comes up in the middle of the screen.
@@ -188,16 +186,18 @@ void MainWindow::actionExecuteFupdef() {
     browser->setNameFilter("アップデート定義ファイル (*.fupdef)");
     layout->addWidget(browser);
     connect(browser, &QFileDialog::rejected, openPanel_, &QDialog::reject);
-    connect(browser, &QFileDialog::fileSelected, openPanel_, [panel = openPanel_](const QString& path) {
-        panel->accept();
-        if (path.isEmpty()) return;
-        // The panel leaves the screen before the definition is read and the wizard restarts.
-        QTimer::singleShot(1000, QCoreApplication::instance(), [path] {
-            if (AppDelegate* delegate = AppDelegate::appDelegate()) {
-                delegate->executeFupdef(path.toStdString());
-            }
-        });
-    });
+    connect(browser, &QFileDialog::fileSelected, openPanel_,
+            [panel = openPanel_](const QString& path) {
+                panel->accept();
+                if (path.isEmpty()) return;
+                // The panel leaves the screen before the definition is read and the wizard
+                // restarts.
+                QTimer::singleShot(1000, QCoreApplication::instance(), [path] {
+                    if (AppDelegate* delegate = AppDelegate::appDelegate()) {
+                        delegate->executeFupdef(path.toStdString());
+                    }
+                });
+            });
     openPanel_->resize(720, 480);
     openPanel_->open();
 }

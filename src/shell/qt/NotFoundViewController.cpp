@@ -4,8 +4,6 @@
 
 namespace fu::qt {
 
-NotFoundViewController::NotFoundViewController() {
-    (void)setupForm<Ui::NotFoundViewController>();
-}
+NotFoundViewController::NotFoundViewController() { (void)setupForm<Ui::NotFoundViewController>(); }
 
 } // namespace fu::qt

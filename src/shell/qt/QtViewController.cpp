@@ -12,9 +12,7 @@ namespace fu::qt {
 
 QtViewController::QtViewController() : view_(new QWidget) {}
 
-QtViewController::~QtViewController() {
-    delete view_.data();
-}
+QtViewController::~QtViewController() { delete view_.data(); }
 
 void QtViewController::connectButton(QPushButton* button,
                                      std::function<void(AppDelegate&)> action) const {

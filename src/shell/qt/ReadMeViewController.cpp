@@ -1,8 +1,8 @@
 #include "shell/qt/ReadMeViewController.h"
 
 #include "engine/FontUpdate.h"
-#include "shell/AppDelegate.h"
 #include "engine/RunDisclosure.h"
+#include "shell/AppDelegate.h"
 #include "shell/qt/QtText.h"
 
 #include "ui_ReadMeViewController.h"
@@ -35,9 +35,7 @@ QString noSupportSystemMessage(const std::string& required) {
         .arg(toQString(required));
 }
 
-QWidget* windowWidget(AppWindow& window) {
-    return dynamic_cast<QWidget*>(&window);
-}
+QWidget* windowWidget(AppWindow& window) { return dynamic_cast<QWidget*>(&window); }
 
 } // namespace
 

@@ -4,9 +4,7 @@ namespace fu::qt {
 
 SheetDelegate::SheetDelegate() : window_(new SheetWindow) {}
 
-SheetDelegate::~SheetDelegate() {
-    delete window_.data();
-}
+SheetDelegate::~SheetDelegate() { delete window_.data(); }
 
 void SheetDelegate::sheetDidEnd(int returnCode) {
     if (!window_) return;

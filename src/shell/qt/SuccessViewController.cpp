@@ -4,8 +4,6 @@
 
 namespace fu::qt {
 
-SuccessViewController::SuccessViewController() {
-    (void)setupForm<Ui::SuccessViewController>();
-}
+SuccessViewController::SuccessViewController() { (void)setupForm<Ui::SuccessViewController>(); }
 
 } // namespace fu::qt

@@ -1,9 +1,9 @@
 #include "shell/qt/UpdateListViewController.h"
 
 #include "engine/FontUpdate.h"
+#include "engine/RunDisclosure.h"
 #include "engine/VolumeInfo.h"
 #include "shell/AppDelegate.h"
-#include "engine/RunDisclosure.h"
 #include "shell/qt/QtText.h"
 
 #include "ui_UpdateListViewController.h"

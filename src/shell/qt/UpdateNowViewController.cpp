@@ -10,9 +10,7 @@
 
 namespace fu::qt {
 
-UpdateNowViewController::UpdateNowViewController() {
-    setupForm<Ui::UpdateNowViewController>();
-}
+UpdateNowViewController::UpdateNowViewController() { setupForm<Ui::UpdateNowViewController>(); }
 
 std::optional<int64_t> UpdateNowViewController::progressMaximum() const {
     const AppInfo* info = AppDelegate::appInfo();
