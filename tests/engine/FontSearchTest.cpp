@@ -3,7 +3,6 @@
 #include "engine/FontUpdate.h"
 #include "engine/StatusCodes.h"
 #include "engine/UpdateManager.h"
-#include "engine/VolumeInfo.h"
 #include "platform/FileAttributes.h"
 #include "support/BoundedRun.h"
 #include "support/EngineFixture.h"
@@ -240,7 +239,7 @@ TEST_F(FontSearchRun, ProgressRisesSteadilyWhileTheFilesAreLookedAt) {
     for (int64_t count : distinct)
         tenthsReached.insert(std::min<int64_t>(count * 10 / maximum, 9));
     EXPECT_EQ(tenthsReached.size(), 10u) << "every tenth of the bar is shown on the way";
-    EXPECT_LE(counts.size(), 2 * 2 * size_t(FontSearch::kStepsPerPair))
+    EXPECT_LE(counts.size(), size_t{4} * size_t(FontSearch::kStepsPerPair))
         << "reports are bounded, however many files there are: each one repaints the screen";
 }
 
@@ -277,6 +276,7 @@ TEST_F(FontSearchRun, TheListReadsAsTheFolderTreeInTheLocalesOrder) {
     for (auto name = user.rbegin(); name != user.rend(); ++name)
         test::installOldSuitcase(sample, userFonts() + "/" + *name);
     std::vector<std::string> expected;
+    expected.reserve(computer.size() + user.size());
     for (const auto& name : computer)
         expected.push_back(computerFonts() + "/" + name);
     for (const auto& name : user)
@@ -593,31 +593,6 @@ TEST_F(FontSearchRun, ATreeOfMoreFoldersThanOpenDescriptorsIsSearchedWhole) {
         },
         {});
     EXPECT_EQ(report, "");
-}
-
-TEST(SizeString, DecimalUnitsWithThousandths) {
-    EXPECT_EQ(FontUpdate::sizeStringOfByteSize(999, true), "999バイト");
-    EXPECT_EQ(FontUpdate::sizeStringOfByteSize(1000, false), "1KB");
-    EXPECT_EQ(FontUpdate::sizeStringOfByteSize(1500, false), "1.500KB");
-    EXPECT_EQ(FontUpdate::sizeStringOfByteSize(1'000'999, false), "1MB");
-    EXPECT_EQ(FontUpdate::sizeStringOfByteSize(1'234'567, true), "1.234MB（1234567バイト）");
-    EXPECT_EQ(FontUpdate::sizeStringOfByteSize(2'000'000'000, true), "2GB（2000000000バイト）");
-    EXPECT_EQ(FontUpdate::sizeStringOfByteSize(1'050'000'000'000, false), "1.050TB");
-    EXPECT_EQ(FontUpdate::sizeStringOfByteSize(1'005'000'000'000, false), "1.005TB");
-}
-
-TEST(FreeSpace, TestOptionsAndTheMargin) {
-    UpdateFontInfo empty;
-    VolumeInfo volumes;
-    TestOption option;
-    option.freeSize = true;
-    option.freeSizeValue = 100;
-    if (!volumes.systemVolumeItem() || !volumes.systemVolumeItem()->writable)
-        GTEST_SKIP() << "no writable system volume here";
-    auto check = UpdateManager::checkFreeSpace(empty, &option, volumes);
-    EXPECT_EQ(check.freeBytes, 100'000'000u);
-    EXPECT_EQ(check.needBytes, 0u) << "nothing requested needs no margin";
-    EXPECT_TRUE(check.enough);
 }
 
 } // namespace

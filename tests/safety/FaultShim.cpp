@@ -348,6 +348,13 @@ F gatePath(F& slot, const char* name, Kind kind, int dirfd, const char* path, in
     return real(slot, name);
 }
 
+// An opening call through the gate: the new fd is tracked, a refused call answers -1.
+template <typename F, typename... Args>
+int openThrough(F& slot, const char* name, int dirfd, const char* path, Args... args) {
+    auto call = gatePath(slot, name, KindOpen, dirfd, path);
+    return call ? opened(call(args...)) : -1;
+}
+
 template <typename F> F gateFd(F& slot, const char* name, Kind kind, int fd) {
     if (int error = checkFd(kind, name, fd)) {
         errno = error;
@@ -404,144 +411,122 @@ CopyRangeFn realCopyFileRange;
 SendfileFn realSendfile, realSendfile64;
 CloseFn realClose;
 
+// A call on an fd through the gate; a refused call answers -1.
+template <typename F, typename... Args>
+auto throughFd(F& slot, const char* name, Kind kind, int fd, Args... args)
+    -> decltype(slot(args...)) {
+    auto call = gateFd(slot, name, kind, fd);
+    return call ? call(args...) : -1;
+}
+
 } // namespace
 
 extern "C" {
 
 int open(const char* path, int flags, ...) {
     MODE_ARGUMENT(flags);
-    auto call = gatePath(realOpen, "open", KindOpen, AT_FDCWD, path);
-    return call ? opened(call(path, flags, mode)) : -1;
+    return openThrough(realOpen, "open", AT_FDCWD, path, path, flags, mode);
 }
 
 int open64(const char* path, int flags, ...) {
     MODE_ARGUMENT(flags);
-    auto call = gatePath(realOpen64, "open64", KindOpen, AT_FDCWD, path);
-    return call ? opened(call(path, flags, mode)) : -1;
+    return openThrough(realOpen64, "open64", AT_FDCWD, path, path, flags, mode);
 }
 
 int openat(int dirfd, const char* path, int flags, ...) {
     MODE_ARGUMENT(flags);
-    auto call = gatePath(realOpenat, "openat", KindOpen, dirfd, path);
-    return call ? opened(call(dirfd, path, flags, mode)) : -1;
+    return openThrough(realOpenat, "openat", dirfd, path, dirfd, path, flags, mode);
 }
 
 int openat64(int dirfd, const char* path, int flags, ...) {
     MODE_ARGUMENT(flags);
-    auto call = gatePath(realOpenat64, "openat64", KindOpen, dirfd, path);
-    return call ? opened(call(dirfd, path, flags, mode)) : -1;
+    return openThrough(realOpenat64, "openat64", dirfd, path, dirfd, path, flags, mode);
 }
 
 // The fortified entry points that _FORTIFY_SOURCE builds call instead of open(): glibc's names,
 // reserved as they are, since those are what the program calls.
 // NOLINTBEGIN(bugprone-reserved-identifier)
 int __open_2(const char* path, int flags) {
-    auto call = gatePath(realOpen2, "__open_2", KindOpen, AT_FDCWD, path);
-    return call ? opened(call(path, flags)) : -1;
+    return openThrough(realOpen2, "__open_2", AT_FDCWD, path, path, flags);
 }
 
 int __open64_2(const char* path, int flags) {
-    auto call = gatePath(realOpen64_2, "__open64_2", KindOpen, AT_FDCWD, path);
-    return call ? opened(call(path, flags)) : -1;
+    return openThrough(realOpen64_2, "__open64_2", AT_FDCWD, path, path, flags);
 }
 
 int __openat_2(int dirfd, const char* path, int flags) {
-    auto call = gatePath(realOpenat2, "__openat_2", KindOpen, dirfd, path);
-    return call ? opened(call(dirfd, path, flags)) : -1;
+    return openThrough(realOpenat2, "__openat_2", dirfd, path, dirfd, path, flags);
 }
 
 int __openat64_2(int dirfd, const char* path, int flags) {
-    auto call = gatePath(realOpenat64_2, "__openat64_2", KindOpen, dirfd, path);
-    return call ? opened(call(dirfd, path, flags)) : -1;
+    return openThrough(realOpenat64_2, "__openat64_2", dirfd, path, dirfd, path, flags);
 }
 // NOLINTEND(bugprone-reserved-identifier)
 
 int creat(const char* path, mode_t mode) {
-    auto call = gatePath(realCreat, "creat", KindOpen, AT_FDCWD, path);
-    return call ? opened(call(path, mode)) : -1;
+    return openThrough(realCreat, "creat", AT_FDCWD, path, path, mode);
 }
 
 int creat64(const char* path, mode_t mode) {
-    auto call = gatePath(realCreat64, "creat64", KindOpen, AT_FDCWD, path);
-    return call ? opened(call(path, mode)) : -1;
+    return openThrough(realCreat64, "creat64", AT_FDCWD, path, path, mode);
 }
 
 // glibc opens the temporary file internally, out of reach of open(); the template is the path.
 int mkostemp(char* templ, int flags) {
-    auto call = gatePath(realMkostemp, "mkostemp", KindOpen, AT_FDCWD, templ);
-    return call ? opened(call(templ, flags)) : -1;
+    return openThrough(realMkostemp, "mkostemp", AT_FDCWD, templ, templ, flags);
 }
 
 int mkostemp64(char* templ, int flags) {
-    auto call = gatePath(realMkostemp64, "mkostemp64", KindOpen, AT_FDCWD, templ);
-    return call ? opened(call(templ, flags)) : -1;
+    return openThrough(realMkostemp64, "mkostemp64", AT_FDCWD, templ, templ, flags);
 }
 
-int mkstemp(char* templ) {
-    auto call = gatePath(realMkstemp, "mkstemp", KindOpen, AT_FDCWD, templ);
-    return call ? opened(call(templ)) : -1;
-}
+int mkstemp(char* templ) { return openThrough(realMkstemp, "mkstemp", AT_FDCWD, templ, templ); }
 
 int mkstemp64(char* templ) {
-    auto call = gatePath(realMkstemp64, "mkstemp64", KindOpen, AT_FDCWD, templ);
-    return call ? opened(call(templ)) : -1;
+    return openThrough(realMkstemp64, "mkstemp64", AT_FDCWD, templ, templ);
 }
 
 ssize_t write(int fd, const void* bytes, size_t count) {
-    auto call = gateFd(realWrite, "write", KindWrite, fd);
-    return call ? call(fd, bytes, count) : -1;
+    return throughFd(realWrite, "write", KindWrite, fd, fd, bytes, count);
 }
 
 ssize_t pwrite(int fd, const void* bytes, size_t count, off_t offset) {
-    auto call = gateFd(realPwrite, "pwrite", KindWrite, fd);
-    return call ? call(fd, bytes, count, offset) : -1;
+    return throughFd(realPwrite, "pwrite", KindWrite, fd, fd, bytes, count, offset);
 }
 
 ssize_t pwrite64(int fd, const void* bytes, size_t count, off_t offset) {
-    auto call = gateFd(realPwrite64, "pwrite64", KindWrite, fd);
-    return call ? call(fd, bytes, count, offset) : -1;
+    return throughFd(realPwrite64, "pwrite64", KindWrite, fd, fd, bytes, count, offset);
 }
 
 ssize_t writev(int fd, const struct iovec* vectors, int count) {
-    auto call = gateFd(realWritev, "writev", KindWrite, fd);
-    return call ? call(fd, vectors, count) : -1;
+    return throughFd(realWritev, "writev", KindWrite, fd, fd, vectors, count);
 }
 
 ssize_t pwritev(int fd, const struct iovec* vectors, int count, off_t offset) {
-    auto call = gateFd(realPwritev, "pwritev", KindWrite, fd);
-    return call ? call(fd, vectors, count, offset) : -1;
+    return throughFd(realPwritev, "pwritev", KindWrite, fd, fd, vectors, count, offset);
 }
 
 ssize_t pwritev64(int fd, const struct iovec* vectors, int count, off_t offset) {
-    auto call = gateFd(realPwritev64, "pwritev64", KindWrite, fd);
-    return call ? call(fd, vectors, count, offset) : -1;
+    return throughFd(realPwritev64, "pwritev64", KindWrite, fd, fd, vectors, count, offset);
 }
 
 ssize_t copy_file_range(int in, off64_t* inOffset, int out, off64_t* outOffset, size_t count,
                         unsigned flags) {
-    auto call = gateFd(realCopyFileRange, "copy_file_range", KindWrite, out);
-    return call ? call(in, inOffset, out, outOffset, count, flags) : -1;
+    return throughFd(realCopyFileRange, "copy_file_range", KindWrite, out, in, inOffset, out,
+                     outOffset, count, flags);
 }
 
 ssize_t sendfile(int out, int in, off_t* offset, size_t count) {
-    auto call = gateFd(realSendfile, "sendfile", KindWrite, out);
-    return call ? call(out, in, offset, count) : -1;
+    return throughFd(realSendfile, "sendfile", KindWrite, out, out, in, offset, count);
 }
 
 ssize_t sendfile64(int out, int in, off_t* offset, size_t count) {
-    auto call = gateFd(realSendfile64, "sendfile64", KindWrite, out);
-    return call ? call(out, in, offset, count) : -1;
+    return throughFd(realSendfile64, "sendfile64", KindWrite, out, out, in, offset, count);
 }
 
-int fsync(int fd) {
-    auto call = gateFd(realFsync, "fsync", KindSync, fd);
-    return call ? call(fd) : -1;
-}
+int fsync(int fd) { return throughFd(realFsync, "fsync", KindSync, fd, fd); }
 
-int fdatasync(int fd) {
-    auto call = gateFd(realFdatasync, "fdatasync", KindSync, fd);
-    return call ? call(fd) : -1;
-}
+int fdatasync(int fd) { return throughFd(realFdatasync, "fdatasync", KindSync, fd, fd); }
 
 int rename(const char* from, const char* to) {
     auto call = gatePath(realRename, "rename", KindRename, AT_FDCWD, from, AT_FDCWD, to);

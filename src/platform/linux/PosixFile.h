@@ -10,6 +10,12 @@
 
 namespace fu::platform::posix {
 
+// A path without the slashes after its last component; "/" stays "/".
+[[nodiscard]] inline std::string trimTrailingSlashes(std::string path) {
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    return path;
+}
+
 class Fd {
 public:
     Fd() = default;
