@@ -1,6 +1,7 @@
 #include "Commands.h"
 
 #include "base/Bytes.h"
+#include "base/Hex.h"
 #include "platform/FileAttributes.h"
 #include "platform/ForkStorage.h"
 #include "platform/Text.h"
@@ -21,9 +22,11 @@ nlohmann::ordered_json isoDate(const std::optional<std::chrono::sys_seconds>& da
     const std::chrono::year_month_day ymd(day);
     const std::chrono::hh_mm_ss time(*date - day);
     char text[64];
-    std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02ld:%02ld:%02lldZ", int(ymd.year()),
-                  unsigned(ymd.month()), unsigned(ymd.day()), long(time.hours().count()),
-                  long(time.minutes().count()), static_cast<long long>(time.seconds().count()));
+    const int length =
+        std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02ld:%02ld:%02lldZ", int(ymd.year()),
+                      unsigned(ymd.month()), unsigned(ymd.day()), long(time.hours().count()),
+                      long(time.minutes().count()), static_cast<long long>(time.seconds().count()));
+    if (length < 0 || size_t(length) >= sizeof text) return nullptr;
     return text;
 }
 
@@ -72,9 +75,7 @@ std::string fourCharCodeText(uint32_t code) {
         ascii = ascii && byte >= 0x20 && byte < 0x7F;
     if (ascii) return toString(bytes);
     if (auto text = platform::decodeCharset(bytes, "macintosh")) return *text;
-    char hex[11];
-    std::snprintf(hex, sizeof hex, "0x%08X", code);
-    return hex;
+    return "0x" + hexNumber(code, 8);
 }
 
 void addAttributesCommand(CLI::App& app, int& exitCode) {

@@ -1,12 +1,12 @@
 // fupdef resources: what a Mac file's resource fork holds, whatever the file's type.
 #include "Commands.h"
 
+#include "base/Hex.h"
 #include "platform/FileAttributes.h"
 #include "suitcase/ResFile.h"
 
 #include <nlohmann/json.hpp>
 
-#include <cstdio>
 #include <iostream>
 
 namespace fu::cli {
@@ -60,9 +60,8 @@ int listResources(const ResourcesOptions& options) {
               << (creator ? fourCharCodeText(*creator) : "-") << ", " << resources.size()
               << " resources\n";
     for (const Json& resource : resources) {
-        char attributesText[8];
-        std::snprintf(attributesText, sizeof attributesText, "0x%02X",
-                      resource["attributes"].get<unsigned>());
+        const std::string attributesText =
+            "0x" + hexNumber(resource["attributes"].get<uint32_t>(), 2);
         std::cout << "  '" << resource["type"].get<std::string>() << "' "
                   << resource["id"].get<int>() << "  attributes " << attributesText << "  "
                   << resource["length"].get<uint32_t>() << " bytes";

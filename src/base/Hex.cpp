@@ -18,6 +18,13 @@ std::string hexString(ByteView bytes, HexCase letters) {
     return text;
 }
 
+std::string hexNumber(uint32_t value, int digits) {
+    std::string text;
+    for (; value != 0 || digits > 0; value >>= 4, --digits)
+        text.insert(text.begin(), hexDigit(uint8_t(value & 0x0F)));
+    return text;
+}
+
 std::optional<uint8_t> hexDigitValue(char c) {
     if (c >= '0' && c <= '9') return static_cast<uint8_t>(c - '0');
     if (c >= 'A' && c <= 'F') return static_cast<uint8_t>(c - 'A' + 10);

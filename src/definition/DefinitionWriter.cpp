@@ -130,8 +130,8 @@ AuthoringResult buildDefinitionPayload(const DefinitionSources& sources) {
             return result;
         }
         // Readers ignore a set's own tag; numbering them keeps the directory readable.
-        char tag[5];
-        std::snprintf(tag, sizeof tag, "s%03zu", i % 1000);
+        const char tag[5] = {'s', char('0' + i / 100 % 10), char('0' + i / 10 % 10),
+                             char('0' + i % 10), '\0'};
         sets.push_back(ownTable(fourCC(tag), std::move(*set)));
     }
     auto setsSection = container(std::move(sets));

@@ -3,6 +3,7 @@
 #include "engine/FontUpdate.h"
 
 #include "base/ByteReader.h"
+#include "base/Hex.h"
 #include "definition/UpdateSfntSetInfo.h"
 #include "engine/FontResources.h"
 #include "platform/Text.h"
@@ -12,8 +13,6 @@
 #include "sfnt/VersResource.h"
 #include "suitcase/ResFile.h"
 #include "tools/CheckTargetInfo.h"
-
-#include <cstdio>
 
 namespace fu {
 namespace {
@@ -135,9 +134,8 @@ int16_t FontUpdate::setVersWithCheckTargetItem(CheckTargetItem* item, ResFile& r
     PascalString shortString{}, longString{};
     // A record too short for its strings says nothing about the version; the fields stay nil.
     if (!readVersResItem(vers, header, shortString, longString)) return kDone;
-    char numbers[16];
-    std::snprintf(numbers, sizeof numbers, "%d.%d.%d", header.major, header.minor, header.bugFix);
-    item->versStr = numbers;
+    item->versStr = std::to_string(header.major) + '.' + std::to_string(header.minor) + '.' +
+                    std::to_string(header.bugFix);
     item->shortVersStr = pascalText(shortString);
     item->longVersStr = pascalText(longString);
     return kDone;
@@ -181,11 +179,8 @@ int16_t FontUpdate::setSfntResInfoWithCheckTargetItem(CheckTargetItem* item,
     if (!font) return kDone;
     if (const SfntTable* head = font->tableForTag(kHeadTag)) {
         uint32_t adjustment = 0;
-        if (ByteReader(head->tableData).u32At(kHeadCheckSumAdjustmentOffset, adjustment)) {
-            char text[9];
-            std::snprintf(text, sizeof text, "%08X", adjustment);
-            item->checksum = text;
-        }
+        if (ByteReader(head->tableData).u32At(kHeadCheckSumAdjustmentOffset, adjustment))
+            item->checksum = hexNumber(adjustment, 8);
         item->sfntCDate = headDateText(*head, kHeadCreatedOffset);
         item->sfntMDate = headDateText(*head, kHeadModifiedOffset);
     }

@@ -39,9 +39,10 @@ bool isDirectory(const std::string& path) {
 std::string localTimeText(const char* format) {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
-    localtime_r(&now, &local);
     char text[64];
-    std::strftime(text, sizeof text, format, &local);
+    // Empty rather than a half-written buffer: the callers' formats always fit.
+    if (!localtime_r(&now, &local) || std::strftime(text, sizeof text, format, &local) == 0)
+        return {};
     return text;
 }
 

@@ -13,9 +13,6 @@
 #include "sfnt/SfntData.h"
 #include "suitcase/ResFile.h"
 
-#include <cinttypes>
-#include <cstdio>
-
 namespace fu {
 
 namespace {
@@ -137,22 +134,18 @@ std::string FontUpdate::sizeStringOfByteSize(uint64_t byteSize, bool requestByte
                   {1'000'000'000ull, "GB"},
                   {1'000'000ull, "MB"},
                   {1'000ull, "KB"}};
-    char text[96];
     for (const auto& unit : kUnits) {
         if (byteSize < unit.unit) continue;
-        const uint64_t whole = byteSize / unit.unit;
-        const uint64_t fraction = (byteSize % unit.unit) / (unit.unit / 1000);
-        int length = fraction == 0
-                         ? std::snprintf(text, sizeof text, "%" PRIu64 "%s", whole, unit.name)
-                         : std::snprintf(text, sizeof text, "%" PRIu64 ".%03" PRIu64 "%s", whole,
-                                         fraction, unit.name);
-        if (requestByte && length > 0)
-            std::snprintf(text + length, sizeof text - size_t(length), "（%" PRIu64 "バイト）",
-                          byteSize);
+        std::string text = std::to_string(byteSize / unit.unit);
+        if (const uint64_t fraction = (byteSize % unit.unit) / (unit.unit / 1000); fraction != 0) {
+            const std::string digits = std::to_string(fraction);
+            text += '.' + std::string(3 - digits.size(), '0') + digits;
+        }
+        text += unit.name;
+        if (requestByte) text += "（" + std::to_string(byteSize) + "バイト）";
         return text;
     }
-    std::snprintf(text, sizeof text, "%" PRIu64 "バイト", byteSize);
-    return text;
+    return std::to_string(byteSize) + "バイト";
 }
 
 } // namespace fu

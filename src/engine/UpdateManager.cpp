@@ -29,7 +29,7 @@ const MessageInfo* UpdateManager::messages() const {
     return context ? context->messageInfo.get() : nullptr;
 }
 
-void UpdateManager::complete(UpdateResult result) const {
+void UpdateManager::complete(const UpdateResult& result) const {
     if (delegate) delegate->processComplete(result);
 }
 

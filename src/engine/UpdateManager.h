@@ -112,7 +112,7 @@ private:
 
     [[nodiscard]] const MessageInfo* messages() const;
     void progress(int64_t count, std::optional<std::string> text) const;
-    void complete(UpdateResult result) const;
+    void complete(const UpdateResult& result) const;
     [[nodiscard]] int16_t runUpdate(bool& cacheFailed);
 };
 

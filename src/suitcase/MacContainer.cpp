@@ -16,6 +16,7 @@
 
 #include "base/AppleDouble.h"
 #include "base/ByteReader.h"
+#include "base/Hex.h"
 #include "base/MacDates.h"
 #include "platform/FileAttributes.h"
 #include "platform/ForkStorage.h"
@@ -25,7 +26,6 @@
 #include "suitcase/ResForkRecords.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <string_view>
 
 namespace fu {
@@ -43,11 +43,7 @@ constexpr uint32_t kMacBinary1MaxForkLength = 0x007FFFFF;
 
 MacContainerResult refuse(std::string reason) { return {std::nullopt, std::move(reason)}; }
 
-std::string hex(uint32_t value, int digits) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%0*X", digits, value);
-    return text;
-}
+std::string hex(uint32_t value, int digits) { return "0x" + hexNumber(value, digits); }
 
 // CRC-16/XMODEM: CCITT polynomial 0x1021, initial value 0, no reflection, no final XOR.
 uint16_t crc16Xmodem(ByteView bytes) {
