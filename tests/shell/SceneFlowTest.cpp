@@ -14,6 +14,7 @@
 
 #include <filesystem>
 #include <set>
+#include <utility>
 #include <vector>
 
 namespace fu {
@@ -198,6 +199,46 @@ TEST_F(SceneFlow, EndReturnsToTheEditorTheAuthorCameFrom) {
     delegate.endScene();
     EXPECT_EQ(info().sceneDebugViewNo, UserUpdateView);
     EXPECT_EQ(window.terminations, 1);
+}
+
+TEST_F(SceneFlow, AToolCommandOnlyRecordsItsToolAndWhereQuitReturns) {
+    launch();
+    constexpr int64_t kKept = -1; // the command leaves sceneDebugBackViewNo as it was
+    const struct {
+        void (AppDelegate::*start)();
+        int64_t viewNo;
+        int64_t backViewNo;
+    } commands[] = {
+        {&AppDelegate::startEditTarget, TargetEditView, TargetEditView},
+        {&AppDelegate::startFontList, FontListView, FontListView},
+        {&AppDelegate::startUserUpdateEdit, UserUpdateView, UserUpdateView},
+        {&AppDelegate::startParamTool, ParamToolView, kKept},
+        {&AppDelegate::startClearCache, ClearCacheView, kKept},
+        {&AppDelegate::startCreateNew, CreateNewView, kKept},
+        {&AppDelegate::startCreateUser, CreateUserView, kKept},
+    };
+    for (const auto& command : commands) {
+        SCOPED_TRACE(command.viewNo);
+        info().sceneDebug = false;
+        info().sceneDebugBackViewNo = ReadMeView;
+        (delegate.*command.start)();
+        EXPECT_TRUE(info().sceneDebug);
+        EXPECT_EQ(info().sceneDebugViewNo, command.viewNo);
+        EXPECT_EQ(info().sceneDebugBackViewNo,
+                  command.backViewNo == kKept ? ReadMeView : command.backViewNo);
+        EXPECT_EQ(window.shownViewNo, ReadMeView) << "no tool screen is shown";
+        EXPECT_EQ(info().curViewNo, ReadMeView);
+    }
+
+    // Quit on a batch builder goes to the editor it belongs to.
+    for (const auto& [builder, editor] :
+         {std::pair{CreateNewView, TargetEditView}, std::pair{CreateUserView, UserUpdateView}}) {
+        info().curViewNo = builder;
+        info().sceneDebugViewNo = 0;
+        delegate.terminate();
+        EXPECT_EQ(info().sceneDebugViewNo, editor) << builder;
+    }
+    EXPECT_EQ(window.terminations, 0);
 }
 
 TEST_F(SceneFlow, StartSceneLeavesARunOrItsOutcomeAlone) {
