@@ -30,11 +30,6 @@ nlohmann::ordered_json isoDate(const std::optional<std::chrono::sys_seconds>& da
     return text;
 }
 
-nlohmann::ordered_json codeOrNull(const std::optional<uint32_t>& code) {
-    if (!code) return nullptr;
-    return fourCharCodeText(*code);
-}
-
 int printAttributes(const std::vector<std::string>& paths) {
     int exitCode = 0;
     for (const std::string& path : paths) {
@@ -76,6 +71,11 @@ std::string fourCharCodeText(uint32_t code) {
     if (ascii) return toString(bytes);
     if (auto text = platform::decodeCharset(bytes, "macintosh")) return *text;
     return "0x" + hexNumber(code, 8);
+}
+
+nlohmann::ordered_json codeOrNull(const std::optional<uint32_t>& code) {
+    if (!code) return nullptr;
+    return fourCharCodeText(*code);
 }
 
 void addAttributesCommand(CLI::App& app, int& exitCode) {

@@ -7,6 +7,7 @@
 #include "engine/UpdateManager.h"
 
 #include <CLI/CLI.hpp>
+#include <nlohmann/json_fwd.hpp>
 
 #include <memory>
 #include <optional>
@@ -48,5 +49,7 @@ std::optional<Bytes> signContainerWithKeyFile(ByteView container, const std::str
 
 // A four-character code as text: ASCII as it is, other bytes as Mac Roman.
 std::string fourCharCodeText(uint32_t code);
+// The same for JSON, null for no code.
+nlohmann::ordered_json codeOrNull(const std::optional<uint32_t>& code);
 
 } // namespace fu::cli

@@ -20,10 +20,6 @@ struct ResourcesOptions {
     bool json = false;
 };
 
-Json codeOrNull(const std::optional<uint32_t>& code) {
-    return code ? Json(fourCharCodeText(*code)) : Json(nullptr);
-}
-
 int listResources(const ResourcesOptions& options) {
     const std::optional<platform::FileAttributes> attributes =
         platform::readAttributes(options.path);

@@ -1,3 +1,4 @@
+// AES-256-ECB, MD5, SHA-256 and Ed25519 through OpenSSL's EVP interface.
 #include "platform/Crypto.h"
 
 #include <openssl/err.h>
@@ -45,6 +46,29 @@ std::optional<Bytes> aes256Ecb(ByteView key, ByteView input, bool encrypt) {
     }
     output.resize(static_cast<size_t>(written) + static_cast<size_t>(finalWritten));
     return output;
+}
+
+// Decrypts over the cipher text's own bytes, so a definition's payload needs no second buffer of
+// its size.
+std::optional<size_t> aes256EcbDecryptOver(ByteView key, std::span<uint8_t> text) {
+    if (key.size() != kAes256KeySize || text.empty() || text.size() % kAesBlockSize != 0)
+        return std::nullopt;
+    if (text.size() > static_cast<size_t>(INT_MAX)) return std::nullopt;
+    CipherContext context(EVP_CIPHER_CTX_new());
+    if (!context ||
+        EVP_DecryptInit_ex(context.get(), EVP_aes_256_ecb(), nullptr, key.data(), nullptr) != 1)
+        return std::nullopt;
+    // EVP allows the output to be the input exactly. With padding on, the update holds the last
+    // block back and the final call writes at most that block's plain bytes after the others, so
+    // nothing lands outside the text.
+    int written = 0;
+    if (EVP_DecryptUpdate(context.get(), text.data(), &written, text.data(),
+                          static_cast<int>(text.size())) != 1)
+        return std::nullopt;
+    int finalWritten = 0;
+    if (EVP_DecryptFinal_ex(context.get(), text.data() + written, &finalWritten) != 1)
+        return std::nullopt;
+    return static_cast<size_t>(written) + static_cast<size_t>(finalWritten);
 }
 
 // A failed call leaves entries on OpenSSL's per-thread error queue; later, unrelated OpenSSL
@@ -175,6 +199,10 @@ std::optional<Bytes> aes256EcbDecrypt(ByteView key, ByteView cipherText) {
     // An empty text carries no padding block, so it cannot be a PKCS#7 ciphertext.
     if (cipherText.empty() || cipherText.size() % kAesBlockSize != 0) return std::nullopt;
     return withClearedErrors(aes256Ecb(key, cipherText, false));
+}
+
+std::optional<size_t> aes256EcbDecryptInPlace(ByteView key, std::span<uint8_t> text) {
+    return withClearedErrors(aes256EcbDecryptOver(key, text));
 }
 
 std::optional<Bytes> aes256EcbEncrypt(ByteView key, ByteView plainText) {
