@@ -172,6 +172,17 @@ struct Line {
     }
 };
 
+// What FD names, from its /proc link; empty and false when that cannot be read.
+bool fdTarget(int fd, char* out, size_t room) {
+    Line link;
+    link.add("/proc/self/fd/");
+    link.add(long(fd));
+    link.text[link.size] = '\0';
+    const ssize_t n = readlink(link.text, out, room - 1);
+    out[n > 0 ? n : 0] = '\0';
+    return n > 0;
+}
+
 // An absolute spelling of PATH relative to DIRFD, good enough for a substring test.
 void absolutePath(int dirfd, const char* path, char* out, size_t room) {
     out[0] = '\0';
@@ -181,14 +192,7 @@ void absolutePath(int dirfd, const char* path, char* out, size_t room) {
         if (dirfd == AT_FDCWD) {
             if (!getcwd(out, room)) out[0] = '\0';
         } else {
-            char link[64];
-            Line name;
-            name.add("/proc/self/fd/");
-            name.add(long(dirfd));
-            name.text[name.size] = '\0';
-            memcpy(link, name.text, name.size + 1);
-            const ssize_t n = readlink(link, out, room - 1);
-            out[n > 0 ? n : 0] = '\0';
+            fdTarget(dirfd, out, room);
         }
         used = strlen(out);
         if (used + 1 < room) {
@@ -210,16 +214,8 @@ void trackFd(int fd) {
     if (fd < 0 || fd >= kTrackedFds) return;
     TrackedFd& entry = tracked[fd];
     entry.inside = false;
-    char link[64];
-    Line name;
-    name.add("/proc/self/fd/");
-    name.add(long(fd));
-    name.text[name.size] = '\0';
-    memcpy(link, name.text, name.size + 1);
     char resolved[kPathMax];
-    const ssize_t n = readlink(link, resolved, sizeof resolved - 1);
-    if (n <= 0) return;
-    resolved[n] = '\0';
+    if (!fdTarget(fd, resolved, sizeof resolved)) return;
     if (!inside(resolved)) return;
     struct stat st {};
     if (fstat(fd, &st) != 0) return;
