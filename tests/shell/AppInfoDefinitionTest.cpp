@@ -133,7 +133,7 @@ protected:
         auto container = SfntData::initWithSfntData(*payload.bytes);
         return container->tableForTag(fourCC("sets"))->tableData.toBytes();
     }
-    Bytes payloadWith(std::vector<std::pair<std::string, Bytes>> tables) {
+    Bytes payloadWith(const std::vector<std::pair<std::string, Bytes>>& tables) {
         return taggedContainer(tables);
     }
 };
