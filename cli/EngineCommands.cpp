@@ -74,8 +74,8 @@ std::string messageOf(int16_t status) {
 }
 
 Json fontJson(const UpdateFontItem& item) {
-    return Json{{"resName", item.resName},
-                {"japanFullName", item.japanFullName},
+    return Json{{"resName", item.target.resName},
+                {"japanFullName", item.target.japanFullName},
                 {"domain", item.pathDomain == kComputerDomain ? "computer" : "user"},
                 {"path", item.srcPath},
                 {"subDirPath", item.subDirPath ? Json(*item.subDirPath) : Json(nullptr)},
@@ -96,7 +96,7 @@ void printFound(const UpdateFontInfo& fonts, int16_t status, bool json) {
     }
     for (const auto& item : fonts.updateFontItems) {
         const Json font = fontJson(*item);
-        std::cout << item->resName << "\t" << item->japanFullName << "\t"
+        std::cout << item->target.resName << "\t" << item->target.japanFullName << "\t"
                   << font["domain"].get<std::string>() << "\t" << item->srcPath << "\t"
                   << item->subDirPath.value_or("") << "\tset " << item->sfntSetIndex << "\t"
                   << font["size"].get<std::string>() << '\n';

@@ -37,9 +37,8 @@ const char* describePayloadFailure(PayloadFailure failure) {
 }
 
 Json targetJson(const UpdateTargetItem& item) {
-    auto field = [](const std::optional<std::string>& value) {
-        return value ? Json(*value) : Json(nullptr);
-    };
+    // A field a parsed line lacks would be empty; every field of a listed target is there.
+    auto field = [](const std::string& value) { return Json(value); };
     return Json{
         {"resName", field(item.resName)},       {"japanFullName", field(item.japanFullName)},
         {"oVersStr", field(item.oVersStr)},     {"checksum", field(item.checksum)},

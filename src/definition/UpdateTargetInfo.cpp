@@ -26,11 +26,11 @@ std::optional<std::string> readUtf8File(const std::string& path) {
 
 bool UpdateTargetItem::checkPropertys(const UpdateTargetItem* item) {
     if (!item) return false;
-    for (const auto* field :
+    for (const std::string* field :
          {&item->resName, &item->japanFullName, &item->oVersStr, &item->checksum, &item->nVersStr,
           &item->nSfntCDate, &item->nSfntMDate, &item->nFileCDate, &item->nFileMDate,
           &item->nResMapInfo})
-        if (!*field || (*field)->empty()) return false;
+        if (field->empty()) return false;
     return true;
 }
 
@@ -58,13 +58,20 @@ bool UpdateTargetInfo::setupWithUpdateTargetText(const std::string& text) {
         for (size_t i = 0; i < kTargetFields; ++i)
             complete = complete && !fields[i].empty();
         if (!complete) continue;
-        auto item = std::make_unique<UpdateTargetItem>();
-        std::optional<std::string>* targets[kTargetFields] = {
-            &item->resName,    &item->japanFullName, &item->oVersStr,   &item->checksum,
-            &item->nVersStr,   &item->nSfntCDate,    &item->nSfntMDate, &item->nFileCDate,
-            &item->nFileMDate, &item->nResMapInfo};
-        for (size_t i = 0; i < kTargetFields; ++i)
-            *targets[i] = std::string(fields[i]);
+        // Only the ten fields decide whether a line is a target; a field that does not read
+        // fails the fonts it is tried on, not the line.
+        auto item = std::make_unique<UpdateTargetItem>(UpdateTarget::withTexts({
+            .resName = std::string(fields[0]),
+            .japanFullName = std::string(fields[1]),
+            .oVersStr = std::string(fields[2]),
+            .checksum = std::string(fields[3]),
+            .nVersStr = std::string(fields[4]),
+            .nSfntCDate = std::string(fields[5]),
+            .nSfntMDate = std::string(fields[6]),
+            .nFileCDate = std::string(fields[7]),
+            .nFileMDate = std::string(fields[8]),
+            .nResMapInfo = std::string(fields[9]),
+        }));
         updateTargetItems.push_back(std::move(item));
     }
     return !updateTargetItems.empty();

@@ -2,29 +2,23 @@
 // which, with which new dates and resource map.
 #pragma once
 
+#include "definition/UpdateTarget.h"
+
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace fu {
 
-class UpdateTargetItem {
+// A target as the list holds it: the record of one parsed line.
+class UpdateTargetItem : public UpdateTarget {
 public:
-    // Every field is nil after creation; a parsed line sets all ten.
-    std::optional<std::string> resName;       // 'FOND' and 'sfnt' resource name
-    std::optional<std::string> japanFullName; // Japanese full name in the 'name' table
-    std::optional<std::string> oVersStr;      // installed short version, "*" for any
-    std::optional<std::string> checksum;      // 'head' checkSumAdjustment in hex, "*" to skip
-    std::optional<std::string> nVersStr;   // new short version; "*suffix" raises the installed one
-    std::optional<std::string> nSfntCDate; // dates as "yyyy/MM/dd HH:mm:ss" (Japan time)
-    std::optional<std::string> nSfntMDate;
-    std::optional<std::string> nFileCDate;
-    std::optional<std::string> nFileMDate;
-    std::optional<std::string> nResMapInfo; // the new file's resource map as hex, or "*"
+    UpdateTargetItem() = default; // every field empty
+    explicit UpdateTargetItem(UpdateTarget target) : UpdateTarget(std::move(target)) {}
 
-    // True when the item exists and all ten fields are present and non-empty.
+    // True when the item exists and all ten fields are non-empty.
     [[nodiscard]] static bool checkPropertys(const UpdateTargetItem* item);
 };
 

@@ -31,7 +31,7 @@ int64_t characterCount(const std::string& text) {
 // grow by (they appear in 'vers' and in several 'name' records), plus the change of the tables.
 int64_t growthEstimate(const UpdateTargetItem& target, const UpdateSfntSetItem& set) {
     const int64_t versions =
-        5 * (characterCount(*target.nVersStr) - characterCount(*target.oVersStr));
+        5 * (characterCount(target.nVersStr) - characterCount(target.oVersStr));
     return versions + int64_t(set.nSfntData->totalTableSize()) -
            int64_t(set.oSfntData->totalTableSize());
 }
@@ -163,7 +163,7 @@ SearchTargets searchTargets(const std::vector<const UpdateTargetItem*>& all) {
         // An incomplete target ends the search before its results would be listed.
         if (!UpdateTargetItem::checkPropertys(all[t])) continue;
         complete.push_back(t);
-        resNames.push_back(*all[t]->resName);
+        resNames.push_back(all[t]->resName);
     }
     return {all, std::move(complete), ResFile::CensusNames(resNames)};
 }
@@ -206,9 +206,7 @@ void decideAllPairs(FoundFile& file, const FoundTree& tree, const platform::Sear
         for (size_t s = 0; s < sets.size(); ++s) {
             if (!sets[s] || !sets[s]->oSfntData) continue;
             const bool hit =
-                FontUpdate::updateNeedResName(*target.resName, *target.japanFullName,
-                                              *target.oVersStr, *target.nVersStr, *target.checksum,
-                                              sets[s]->oSfntData.get(), *resFile) == 1;
+                FontUpdate::updateNeedResName(target, sets[s]->oSfntData.get(), *resFile) == 1;
             file.hits[t * sets.size() + s] = hit;
             anyHit = anyHit || hit;
         }

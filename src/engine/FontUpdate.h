@@ -29,6 +29,7 @@ class UpdateFontItem;
 class UpdateSfntSetInfo;
 class UpdateTargetInfo;
 class UpdateTargetItem;
+struct UpdateTarget;
 struct VersResHeader;
 
 class FontUpdate {
@@ -40,16 +41,10 @@ public:
     // -1 = cannot decide.
 
     // The search's entry point: is the file at filePath this font at the old version?
-    [[nodiscard]] static int16_t
-    updateNeedResName(const std::string& resName, const std::string& japanFullName,
-                      const std::string& oldShortVersString, const std::string& newShortVersString,
-                      const std::string& checksumString, const SfntData* oldSfntData,
-                      const std::string& filePath);
-    [[nodiscard]] static int16_t updateNeedResName(const std::string& resName,
-                                                   const std::string& japanFullName,
-                                                   const std::string& oldShortVersString,
-                                                   const std::string& newShortVersString,
-                                                   const std::string& checksumString,
+    [[nodiscard]] static int16_t updateNeedResName(const UpdateTarget& target,
+                                                   const SfntData* oldSfntData,
+                                                   const std::string& filePath);
+    [[nodiscard]] static int16_t updateNeedResName(const UpdateTarget& target,
                                                    const SfntData* oldSfntData, ResFile& resFile);
     // Over all resources of the type.
     [[nodiscard]] static int16_t updateNeedOldShortVersString(const std::string& oldShortVersString,
@@ -58,11 +53,9 @@ public:
                                                               ResFile& resFile);
     [[nodiscard]] static int16_t updateNeedFondNameString(const std::string& resName,
                                                           ResFile& resFile);
-    [[nodiscard]] static int16_t
-    updateNeedSfntResName(const std::string& resName, const std::string& japanFullName,
-                          const std::string& oldShortVersString,
-                          const std::string& newShortVersString, const std::string& checksumString,
-                          const SfntData* oldSfntData, ResFile& resFile);
+    [[nodiscard]] static int16_t updateNeedSfntResName(const UpdateTarget& target,
+                                                       const SfntData* oldSfntData,
+                                                       ResFile& resFile);
     // One resource.
     [[nodiscard]] static int16_t updateNeedOldShortVersString(const std::string& oldShortVersString,
                                                               ResItem* versResItem);
@@ -70,18 +63,14 @@ public:
                                                               ResItem* versResItem);
     [[nodiscard]] static int16_t updateNeedFondNameString(const std::string& resName,
                                                           ResItem* fondResItem);
-    [[nodiscard]] static int16_t
-    updateNeedSfntResName(const std::string& resName, const std::string& japanFullName,
-                          const std::string& oldShortVersString,
-                          const std::string& newShortVersString, const std::string& checksumString,
-                          const SfntData* oldSfntData, ResItem* sfntResItem);
+    [[nodiscard]] static int16_t updateNeedSfntResName(const UpdateTarget& target,
+                                                       const SfntData* oldSfntData,
+                                                       ResItem* sfntResItem);
     // The same for the font of an 'sfnt' resource whose name has been checked, already parsed, so
     // that a caller that goes on to change the font reads it once.
-    [[nodiscard]] static int16_t
-    updateNeedSfntResName(const std::string& resName, const std::string& japanFullName,
-                          const std::string& oldShortVersString,
-                          const std::string& newShortVersString, const std::string& checksumString,
-                          const SfntData* oldSfntData, const SfntData& sfntData);
+    [[nodiscard]] static int16_t updateNeedSfntResName(const UpdateTarget& target,
+                                                       const SfntData* oldSfntData,
+                                                       const SfntData& sfntData);
     [[nodiscard]] static int16_t
     updateNeedNameJapanFullNameString(const std::string& japanFullName,
                                       const SfntTableName* sfntTableName);
@@ -99,21 +88,16 @@ public:
 
     // Loads srcPath, changes it in memory and writes the new file at dstPath (which must not
     // exist).
-    [[nodiscard]] static int16_t
-    updateResFileResName(const std::string& resName, const std::string& japanFullName,
-                         const std::string& oldVersString, const std::string& checksumString,
-                         const std::string& newVersString, const std::string& sfntCDate,
-                         const std::string& sfntMDate, const std::string& fileCDate,
-                         const std::string& fileMDate, const std::string& resMapInfo,
-                         const SfntData* oldSfntData, const SfntData* newSfntData,
-                         const std::string& srcPath, const std::string& dstPath);
+    [[nodiscard]] static int16_t updateResFileResName(const UpdateTarget& target,
+                                                      const SfntData* oldSfntData,
+                                                      const SfntData* newSfntData,
+                                                      const std::string& srcPath,
+                                                      const std::string& dstPath);
     // Changes a loaded file in memory: 'vers', the name table's version strings, the set's tables.
-    [[nodiscard]] static int16_t
-    updateResFileResName(const std::string& resName, const std::string& japanFullName,
-                         const std::string& oldVersString, const std::string& checksumString,
-                         const std::string& newVersString, const std::string& sfntCDate,
-                         const std::string& sfntMDate, const SfntData* oldSfntData,
-                         const SfntData* newSfntData, ResFile& resFile);
+    [[nodiscard]] static int16_t updateResFileResName(const UpdateTarget& target,
+                                                      const SfntData* oldSfntData,
+                                                      const SfntData* newSfntData,
+                                                      ResFile& resFile);
     [[nodiscard]] static std::optional<std::string> makeNewResShortVersStringWithOldVersString(
         const std::string& oldVersString, const std::string& newVersString, ResItem* versResItem);
     [[nodiscard]] static int16_t updateVersOldVersString(const std::string& oldVersString,
@@ -121,12 +105,10 @@ public:
                                                          ResItem* versResItem);
     [[nodiscard]] static bool
     setMajorMinorFixedwithVersResHeader(VersResHeader& header, const std::string& shortVersString);
-    [[nodiscard]] static int16_t
-    updateSfntResName(const std::string& resName, const std::string& japanFullName,
-                      const std::string& oldVersString, const std::string& newVersString,
-                      const std::string& sfntCDate, const std::string& sfntMDate,
-                      const SfntData* oldSfntData, const SfntData* newSfntData,
-                      ResItem* sfntResItem);
+    [[nodiscard]] static int16_t updateSfntResName(const UpdateTarget& target,
+                                                   const SfntData* oldSfntData,
+                                                   const SfntData* newSfntData,
+                                                   ResItem* sfntResItem);
 
     // ---- Font search (FontUpdateSearch.cpp) ----
 

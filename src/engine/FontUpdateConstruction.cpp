@@ -4,6 +4,7 @@
 // is only read.
 #include "engine/FontUpdate.h"
 
+#include "definition/UpdateTarget.h"
 #include "engine/FontResources.h"
 #include "engine/StatusCodes.h"
 #include "platform/MacFiles.h"
@@ -81,26 +82,19 @@ std::string replaceAll(std::string text, const std::string& from, const std::str
 // The new font of an 'sfnt' resource from the font read from its bytes: the name table's
 // version records, then the set's tables, then the image with its dates, which becomes the
 // resource's data. The font is consumed: its tables view the bytes that the image replaces.
-bool rebuildArgumentsMissing(const std::string& resName, const std::string& japanFullName,
-                             const std::string& oldVersString, const std::string& newVersString,
-                             const std::string& sfntCDate, const std::string& sfntMDate,
-                             const SfntData* oldSfntData, const SfntData* newSfntData,
-                             const ResItem* sfntResItem) {
-    return anyEmpty({resName, japanFullName, oldVersString, newVersString, sfntCDate, sfntMDate}) ||
+bool rebuildArgumentsMissing(const UpdateTarget& target, const SfntData* oldSfntData,
+                             const SfntData* newSfntData, const ResItem* sfntResItem) {
+    return anyEmpty({target.resName, target.japanFullName, target.oVersStr, target.nVersStr,
+                     target.nSfntCDate, target.nSfntMDate}) ||
            !oldSfntData || !newSfntData || oldSfntData->countOfSfntTable() == 0 ||
            oldSfntData->countOfSfntTable() != newSfntData->countOfSfntTable() || !sfntResItem ||
-           sfntResItem->resName != resName;
+           sfntResItem->resName != target.resName;
 }
 
-int16_t rebuildSfnt(const std::string& resName, const std::string& japanFullName,
-                    const std::string& oldVersString, const std::string& newVersString,
-                    const std::string& sfntCDate, const std::string& sfntMDate,
-                    const SfntData* oldSfntData, const SfntData* newSfntData,
-                    std::unique_ptr<SfntData> font, ResItem& sfntResItem) {
-    if (!font ||
-        rebuildArgumentsMissing(resName, japanFullName, oldVersString, newVersString, sfntCDate,
-                                sfntMDate, oldSfntData, newSfntData, &sfntResItem))
-        return -1;
+int16_t rebuildSfnt(const UpdateTarget& target, const SfntData* oldSfntData,
+                    const SfntData* newSfntData, std::unique_ptr<SfntData> font,
+                    ResItem& sfntResItem) {
+    if (!font || rebuildArgumentsMissing(target, oldSfntData, newSfntData, &sfntResItem)) return -1;
 
     SfntTable* nameTable = font->tableForTag(kNameTag);
     if (!nameTable) return -1;
@@ -108,8 +102,8 @@ int16_t rebuildSfnt(const std::string& resName, const std::string& japanFullName
     if (!names || names->countOfNameItem() == 0) return -1;
 
     std::optional<std::string> version;
-    if (!isAutomaticRaise(newVersString)) {
-        version = "Version " + newVersString;
+    if (!target.raisesVersion) {
+        version = "Version " + target.nVersStr;
     } else {
         SfntTableNameItem* first = nullptr;
         for (SfntTableNameItem& item : names->nameItems) {
@@ -120,7 +114,7 @@ int16_t rebuildSfnt(const std::string& resName, const std::string& japanFullName
         }
         const std::optional<std::string> installed = first ? first->nameString() : std::nullopt;
         if (!installed || installed->empty()) return -1;
-        version = raisedVersionText(*installed, std::string_view(newVersString).substr(1));
+        version = raisedVersionText(*installed, target.raiseSuffix);
         if (!version) return -1;
     }
 
@@ -146,48 +140,49 @@ int16_t rebuildSfnt(const std::string& resName, const std::string& japanFullName
             !font->replaceTableDataWithSfntTable(*newTable))
             return -1;
     }
-    return SfntData::setSfntData(*font, sfntResItem, sfntCDate, sfntMDate) ? 0 : -1;
+    std::optional<Bytes> image =
+        SfntData::buildSfntImage(*font, target.sfntCreated, target.sfntModified);
+    if (!image) return -1;
+    sfntResItem.setResData(std::move(image));
+    return 0;
 }
 
 } // namespace
 
-int16_t FontUpdate::updateResFileResName(
-    const std::string& resName, const std::string& japanFullName, const std::string& oldVersString,
-    const std::string& checksumString, const std::string& newVersString,
-    const std::string& sfntCDate, const std::string& sfntMDate, const std::string& fileCDate,
-    const std::string& fileMDate, const std::string& resMapInfo, const SfntData* oldSfntData,
-    const SfntData* newSfntData, const std::string& srcPath, const std::string& dstPath) {
-    if (anyEmpty({resName, japanFullName, oldVersString, checksumString, newVersString, sfntCDate,
-                  sfntMDate, fileCDate, fileMDate, resMapInfo, srcPath, dstPath}) ||
+int16_t FontUpdate::updateResFileResName(const UpdateTarget& target, const SfntData* oldSfntData,
+                                         const SfntData* newSfntData, const std::string& srcPath,
+                                         const std::string& dstPath) {
+    if (anyEmpty({target.resName, target.japanFullName, target.oVersStr, target.checksum,
+                  target.nVersStr, target.nSfntCDate, target.nSfntMDate, target.nFileCDate,
+                  target.nFileMDate, target.nResMapInfo, srcPath, dstPath}) ||
         !oldSfntData || !newSfntData)
         return -1;
     if (!platform::macFileExists(srcPath)) return ItemFileNotFound;
     if (!ResFile::chekSuitcaseFile(srcPath)) return ItemNotSuitcase;
 
     std::unique_ptr<ResFile> resFile = ResFile::initOfContentFile(srcPath);
-    if (!resFile || resFile->loadStatus != 0 ||
-        !ResFile::setCreateDateString(fileCDate, fileMDate, *resFile))
+    // Both file dates or neither: a date that does not read fails the font, as it cannot be
+    // refused with its line.
+    if (!resFile || resFile->loadStatus != 0 || !target.fileCreated || !target.fileModified ||
+        !ResFile::setCreDate(target.fileCreated, target.fileModified, *resFile))
         return -1;
 
-    int16_t result =
-        updateResFileResName(resName, japanFullName, oldVersString, checksumString, newVersString,
-                             sfntCDate, sfntMDate, oldSfntData, newSfntData, *resFile);
-    if (result == 0 && ResFile::exportSuitcaseFile(dstPath, resMapInfo, *resFile) != 0)
+    int16_t result = updateResFileResName(target, oldSfntData, newSfntData, *resFile);
+    if (result == 0 && ResFile::exportSuitcaseFile(dstPath, target.nResMapInfo, *resFile) != 0)
         result = ItemWriteNewFailed;
     resFile->freeAllResData();
     return result;
 }
 
-int16_t FontUpdate::updateResFileResName(
-    const std::string& resName, const std::string& japanFullName, const std::string& oldVersString,
-    const std::string& checksumString, const std::string& newVersString,
-    const std::string& sfntCDate, const std::string& sfntMDate, const SfntData* oldSfntData,
-    const SfntData* newSfntData, ResFile& resFile) {
-    if (anyEmpty({resName, japanFullName, oldVersString, checksumString, newVersString, sfntCDate,
-                  sfntMDate}) ||
+int16_t FontUpdate::updateResFileResName(const UpdateTarget& target, const SfntData* oldSfntData,
+                                         const SfntData* newSfntData, ResFile& resFile) {
+    if (anyEmpty({target.resName, target.japanFullName, target.oVersStr, target.checksum,
+                  target.nVersStr, target.nSfntCDate, target.nSfntMDate}) ||
         !oldSfntData || !newSfntData || !resFile.resFileAttr ||
         !resFile.resFileAttr->creationDate || !resFile.resFileAttr->modificationDate)
         return -1;
+    const std::string& oldVersString = target.oVersStr;
+    const std::string& newVersString = target.nVersStr;
 
     // 'vers': every ID 1 resource at the old version is raised; N is the new short text the
     // sfnt re-check below expects.
@@ -198,7 +193,7 @@ int16_t FontUpdate::updateResFileResName(
         ResItem* vers = resFile.resItemByIndex(index, kVersType);
         if (!vers) return ItemVersMissing;
         if (vers->resID != kVersResID) continue;
-        const int16_t applies = oldVersString == "*"
+        const int16_t applies = target.anyOldVersion
                                     ? updateNeedNewShortVersString(newVersString, vers)
                                     : updateNeedOldShortVersString(oldVersString, vers);
         if (applies == 0) continue;
@@ -230,23 +225,23 @@ int16_t FontUpdate::updateResFileResName(
     // By now 'vers' has been raised; a font whose sfnt is not the expected one must fail here
     // rather than be written with a new version over its old tables. The font is read once, in
     // place, for the check and the rebuild.
-    if (sfnt->resName != resName || !sfnt->resData()) return ItemSfntVerifyFailed;
+    if (sfnt->resName != target.resName || !sfnt->resData()) return ItemSfntVerifyFailed;
     std::unique_ptr<SfntData> font = SfntData::initWithSfntDataNoCopy(*sfnt->resData());
-    if (!font || updateNeedSfntResName(resName, japanFullName, oldVersString, newVersString,
-                                       checksumString, oldSfntData, *font) != 1)
+    if (!font || updateNeedSfntResName(target, oldSfntData, *font) != 1)
         return ItemSfntVerifyFailed;
     if (const int16_t status =
-            rebuildSfnt(resName, japanFullName, oldVersString, newVersString, sfntCDate, sfntMDate,
-                        oldSfntData, newSfntData, std::move(font), *sfnt);
+            rebuildSfnt(target, oldSfntData, newSfntData, std::move(font), *sfnt);
         status != 0)
         return status;
 
     // The rebuilt font must read as exactly the new version with exactly the new tables.
     if (!newShortText) return ItemSfntBuildFailed;
-    return updateNeedSfntResName(resName, japanFullName, *newShortText, *newShortText, "*",
-                                 newSfntData, sfnt) == 1
-               ? 0
-               : ItemSfntBuildFailed;
+    const UpdateTarget rebuilt = UpdateTarget::withTexts({.resName = target.resName,
+                                                          .japanFullName = target.japanFullName,
+                                                          .oVersStr = *newShortText,
+                                                          .checksum = "*",
+                                                          .nVersStr = *newShortText});
+    return updateNeedSfntResName(rebuilt, newSfntData, sfnt) == 1 ? 0 : ItemSfntBuildFailed;
 }
 
 std::optional<std::string> FontUpdate::makeNewResShortVersStringWithOldVersString(
@@ -323,21 +318,14 @@ bool FontUpdate::setMajorMinorFixedwithVersResHeader(VersResHeader& header,
     return true;
 }
 
-int16_t FontUpdate::updateSfntResName(const std::string& resName, const std::string& japanFullName,
-                                      const std::string& oldVersString,
-                                      const std::string& newVersString,
-                                      const std::string& sfntCDate, const std::string& sfntMDate,
-                                      const SfntData* oldSfntData, const SfntData* newSfntData,
-                                      ResItem* sfntResItem) {
-    if (rebuildArgumentsMissing(resName, japanFullName, oldVersString, newVersString, sfntCDate,
-                                sfntMDate, oldSfntData, newSfntData, sfntResItem))
-        return -1;
+int16_t FontUpdate::updateSfntResName(const UpdateTarget& target, const SfntData* oldSfntData,
+                                      const SfntData* newSfntData, ResItem* sfntResItem) {
+    if (rebuildArgumentsMissing(target, oldSfntData, newSfntData, sfntResItem)) return -1;
     const Bytes* data = sfntResItem->resData();
     if (!data) return -1;
     std::unique_ptr<SfntData> font = SfntData::initWithSfntDataNoCopy(*data);
     if (!font) return -1;
-    return rebuildSfnt(resName, japanFullName, oldVersString, newVersString, sfntCDate, sfntMDate,
-                       oldSfntData, newSfntData, std::move(font), *sfntResItem);
+    return rebuildSfnt(target, oldSfntData, newSfntData, std::move(font), *sfntResItem);
 }
 
 } // namespace fu

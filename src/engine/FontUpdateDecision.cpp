@@ -3,6 +3,7 @@
 #include "engine/FontUpdate.h"
 
 #include "base/ByteReader.h"
+#include "definition/UpdateTarget.h"
 #include "engine/FontResources.h"
 #include "platform/Text.h"
 #include "sfnt/SfntData.h"
@@ -11,7 +12,6 @@
 #include "sfnt/VersResource.h"
 #include "suitcase/ResFile.h"
 
-#include <charconv>
 #include <initializer_list>
 #include <optional>
 #include <string_view>
@@ -24,9 +24,7 @@ constexpr int16_t kNo = 0;
 constexpr int16_t kUndecided = -1;
 
 // The suffix an automatic raise puts in parentheses, as the text an updated font carries.
-std::string suffixMark(std::string_view newShortVersString) {
-    return "(" + std::string(newShortVersString.substr(1)) + ")";
-}
+std::string suffixMark(std::string_view suffix) { return "(" + std::string(suffix) + ")"; }
 
 // The two strings of a 'vers' resource as text. nullopt with `answer` set: the resource
 // does not read (-1), a string is empty (0, the version counts as missing) or the short
@@ -94,70 +92,110 @@ std::optional<std::string> lastVersionNameText(const SfntTableName& table, bool&
     return text;
 }
 
-// The expected checkSumAdjustment as hexadecimal text ("%08X" or any case, optionally "0x").
-std::optional<uint32_t> checkSumFromText(std::string_view text) {
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
-        text.remove_prefix(2);
-    uint32_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size())
-        return std::nullopt;
-    return value;
-}
-
 bool anyEmpty(std::initializer_list<std::string_view> texts) {
     for (std::string_view text : texts)
         if (text.empty()) return true;
     return false;
 }
 
+// The fields a decision reads.
+bool decisionFieldsMissing(const UpdateTarget& target) {
+    return anyEmpty(
+        {target.resName, target.japanFullName, target.oVersStr, target.nVersStr, target.checksum});
+}
+
+// Whether a 'vers' resource is below the new version, from the new version's parsed forms: a
+// raise (with the suffix that marks fonts already raised) or an explicit version's value.
+int16_t versBelowNewVersion(bool raise, std::string_view suffix, uint64_t newValue,
+                            ResItem* versResItem) {
+    if (raise) {
+        if (suffix.empty()) return kYes; // raising applies to any version
+        int16_t answer = kNo;
+        const std::optional<VersTexts> texts = readVersTexts(versResItem, answer);
+        if (!texts) return answer;
+        // A font that already carries the suffix has had this update.
+        return texts->shortText.find(suffixMark(suffix)) == std::string::npos ? kYes : kNo;
+    }
+    if (newValue == 0) return kUndecided;
+    int16_t answer = kNo;
+    const std::optional<VersTexts> texts = readVersTexts(versResItem, answer);
+    if (!texts) return answer;
+    const std::optional<std::string> number =
+        Tools::versNumberStringFromVersString(texts->shortText);
+    if (!number) return kNo;
+    const uint64_t installedValue = Tools::versFromVersString(*number);
+    if (installedValue == 0) return kNo;
+    return installedValue < newValue ? kYes : kNo;
+}
+
+// The same for the version records of a 'name' table.
+int16_t namesBelowNewVersion(bool raise, std::string_view suffix, uint64_t newValue,
+                             const SfntTableName& sfntTableName) {
+    if (raise && suffix.empty()) return kYes;
+    if (!raise && newValue == 0) return kUndecided;
+    if (sfntTableName.countOfNameItem() == 0) return kNo;
+
+    bool missing = false;
+    const std::optional<std::string> text = lastVersionNameText(sfntTableName, missing);
+    if (missing) return kUndecided;
+    if (!text) return kNo;
+    if (raise) return text->find(suffixMark(suffix)) == std::string::npos ? kYes : kNo;
+
+    const std::optional<std::string> number = Tools::versNumberStringFromVersString(*text);
+    if (!number) return kNo;
+    const uint64_t installedValue = Tools::versFromVersString(*number);
+    if (installedValue == 0) return kUndecided;
+    return installedValue < newValue ? kYes : kNo;
+}
+
+// The new version's parsed forms from its text, for the functions that take the text alone.
+struct NewVersion {
+    bool raise;
+    std::string_view suffix;
+    uint64_t value;
+};
+NewVersion newVersionOfText(std::string_view newShortVersString) {
+    if (isAutomaticRaise(newShortVersString)) return {true, newShortVersString.substr(1), 0};
+    return {false, {}, Tools::versFromVersString(newShortVersString)};
+}
+
 } // namespace
 
 // ---- File and resource level ----
 
-int16_t FontUpdate::updateNeedResName(const std::string& resName, const std::string& japanFullName,
-                                      const std::string& oldShortVersString,
-                                      const std::string& newShortVersString,
-                                      const std::string& checksumString,
-                                      const SfntData* oldSfntData, const std::string& filePath) {
-    if (anyEmpty({resName, japanFullName, oldShortVersString, newShortVersString, checksumString,
-                  filePath}) ||
-        !oldSfntData)
-        return kUndecided;
+int16_t FontUpdate::updateNeedResName(const UpdateTarget& target, const SfntData* oldSfntData,
+                                      const std::string& filePath) {
+    if (decisionFieldsMissing(target) || filePath.empty() || !oldSfntData) return kUndecided;
     if (!ResFile::chekSuitcaseFile(filePath)) return kNo;
 
     // The census reads the map alone, so most files are turned away without loading any data.
     int64_t fondCount = 0, sfntCount = 0, versCount = 0;
-    if (ResFile::checkSuitcaseFontResName(resName, filePath, fondCount, sfntCount, versCount) != 0)
+    if (ResFile::checkSuitcaseFontResName(target.resName, filePath, fondCount, sfntCount,
+                                          versCount) != 0)
         return kUndecided;
     if (fondCount == 0 || sfntCount == 0 || versCount == 0) return kNo;
 
     std::unique_ptr<ResFile> resFile = ResFile::initOfContentFile(filePath);
     if (!resFile || resFile->loadStatus != 0) return kUndecided;
-    const int16_t answer =
-        updateNeedResName(resName, japanFullName, oldShortVersString, newShortVersString,
-                          checksumString, oldSfntData, *resFile);
+    const int16_t answer = updateNeedResName(target, oldSfntData, *resFile);
     resFile->freeAllResData();
     return answer;
 }
 
-int16_t FontUpdate::updateNeedResName(const std::string& resName, const std::string& japanFullName,
-                                      const std::string& oldShortVersString,
-                                      const std::string& newShortVersString,
-                                      const std::string& checksumString,
-                                      const SfntData* oldSfntData, ResFile& resFile) {
-    if (anyEmpty(
-            {resName, japanFullName, oldShortVersString, newShortVersString, checksumString}) ||
-        !oldSfntData)
-        return kUndecided;
-    const int16_t version = oldShortVersString == "*"
-                                ? updateNeedNewShortVersString(newShortVersString, resFile)
-                                : updateNeedOldShortVersString(oldShortVersString, resFile);
+int16_t FontUpdate::updateNeedResName(const UpdateTarget& target, const SfntData* oldSfntData,
+                                      ResFile& resFile) {
+    if (decisionFieldsMissing(target) || !oldSfntData) return kUndecided;
+    const int16_t version = target.anyOldVersion
+                                ? overAllResources(resFile, kVersType, false,
+                                                   [&](ResItem* item) {
+                                                       return versBelowNewVersion(
+                                                           target.raisesVersion, target.raiseSuffix,
+                                                           target.newVersValue, item);
+                                                   })
+                                : updateNeedOldShortVersString(target.oVersStr, resFile);
     if (version != kYes) return kNo;
-    if (updateNeedFondNameString(resName, resFile) != kYes) return kNo;
-    const int16_t sfnt =
-        updateNeedSfntResName(resName, japanFullName, oldShortVersString, newShortVersString,
-                              checksumString, oldSfntData, resFile);
+    if (updateNeedFondNameString(target.resName, resFile) != kYes) return kNo;
+    const int16_t sfnt = updateNeedSfntResName(target, oldSfntData, resFile);
     return sfnt == kYes ? kYes : kNo;
 }
 
@@ -181,15 +219,10 @@ int16_t FontUpdate::updateNeedFondNameString(const std::string& resName, ResFile
                             [&](ResItem* item) { return updateNeedFondNameString(resName, item); });
 }
 
-int16_t FontUpdate::updateNeedSfntResName(const std::string& resName,
-                                          const std::string& japanFullName,
-                                          const std::string& oldShortVersString,
-                                          const std::string& newShortVersString,
-                                          const std::string& checksumString,
-                                          const SfntData* oldSfntData, ResFile& resFile) {
+int16_t FontUpdate::updateNeedSfntResName(const UpdateTarget& target, const SfntData* oldSfntData,
+                                          ResFile& resFile) {
     return overAllResources(resFile, kSfntType, false, [&](ResItem* item) {
-        return updateNeedSfntResName(resName, japanFullName, oldShortVersString, newShortVersString,
-                                     checksumString, oldSfntData, item);
+        return updateNeedSfntResName(target, oldSfntData, item);
     });
 }
 
@@ -211,26 +244,8 @@ int16_t FontUpdate::updateNeedOldShortVersString(const std::string& oldShortVers
 
 int16_t FontUpdate::updateNeedNewShortVersString(const std::string& newShortVersString,
                                                  ResItem* versResItem) {
-    if (isAutomaticRaise(newShortVersString)) {
-        if (newShortVersString.size() == 1) return kYes; // raising applies to any version
-        int16_t answer = kNo;
-        const std::optional<VersTexts> texts = readVersTexts(versResItem, answer);
-        if (!texts) return answer;
-        // A font that already carries the suffix has had this update.
-        return texts->shortText.find(suffixMark(newShortVersString)) == std::string::npos ? kYes
-                                                                                          : kNo;
-    }
-    const uint64_t newValue = Tools::versFromVersString(newShortVersString);
-    if (newValue == 0) return kUndecided;
-    int16_t answer = kNo;
-    const std::optional<VersTexts> texts = readVersTexts(versResItem, answer);
-    if (!texts) return answer;
-    const std::optional<std::string> number =
-        Tools::versNumberStringFromVersString(texts->shortText);
-    if (!number) return kNo;
-    const uint64_t installedValue = Tools::versFromVersString(*number);
-    if (installedValue == 0) return kNo;
-    return installedValue < newValue ? kYes : kNo;
+    const NewVersion version = newVersionOfText(newShortVersString);
+    return versBelowNewVersion(version.raise, version.suffix, version.value, versResItem);
 }
 
 int16_t FontUpdate::updateNeedFondNameString(const std::string& resName, ResItem* fondResItem) {
@@ -238,48 +253,35 @@ int16_t FontUpdate::updateNeedFondNameString(const std::string& resName, ResItem
     return *fondResItem->resName == resName ? kYes : kNo;
 }
 
-int16_t FontUpdate::updateNeedSfntResName(const std::string& resName,
-                                          const std::string& japanFullName,
-                                          const std::string& oldShortVersString,
-                                          const std::string& newShortVersString,
-                                          const std::string& checksumString,
-                                          const SfntData* oldSfntData, ResItem* sfntResItem) {
-    if (anyEmpty(
-            {resName, japanFullName, oldShortVersString, newShortVersString, checksumString}) ||
-        !oldSfntData || oldSfntData->countOfSfntTable() == 0 || !sfntResItem)
+int16_t FontUpdate::updateNeedSfntResName(const UpdateTarget& target, const SfntData* oldSfntData,
+                                          ResItem* sfntResItem) {
+    if (decisionFieldsMissing(target) || !oldSfntData || oldSfntData->countOfSfntTable() == 0 ||
+        !sfntResItem)
         return kUndecided;
-    if (sfntResItem->resName != resName) return kNo;
+    if (sfntResItem->resName != target.resName) return kNo;
 
     const Bytes* data = sfntResItem->resData();
     if (!data) return kUndecided;
     // Read in place: the font is gone before anything can change the item's bytes.
     const std::unique_ptr<SfntData> font = SfntData::initWithSfntDataNoCopy(*data);
     if (!font) return kUndecided;
-    return updateNeedSfntResName(resName, japanFullName, oldShortVersString, newShortVersString,
-                                 checksumString, oldSfntData, *font);
+    return updateNeedSfntResName(target, oldSfntData, *font);
 }
 
-int16_t FontUpdate::updateNeedSfntResName(const std::string& resName,
-                                          const std::string& japanFullName,
-                                          const std::string& oldShortVersString,
-                                          const std::string& newShortVersString,
-                                          const std::string& checksumString,
-                                          const SfntData* oldSfntData, const SfntData& sfntData) {
-    if (anyEmpty(
-            {resName, japanFullName, oldShortVersString, newShortVersString, checksumString}) ||
-        !oldSfntData || oldSfntData->countOfSfntTable() == 0)
+int16_t FontUpdate::updateNeedSfntResName(const UpdateTarget& target, const SfntData* oldSfntData,
+                                          const SfntData& sfntData) {
+    if (decisionFieldsMissing(target) || !oldSfntData || oldSfntData->countOfSfntTable() == 0)
         return kUndecided;
     const SfntData* font = &sfntData;
     if (font->countOfSfntTable() == 0) return kUndecided;
 
-    if (checksumString != "*") {
+    if (!target.anyChecksum) {
         const SfntTable* head = font->tableForTag(kHeadTag);
         uint32_t adjustment = 0;
         if (!head || head->tableData.empty() ||
             !ByteReader(head->tableData).u32At(kHeadCheckSumAdjustmentOffset, adjustment))
             return kUndecided;
-        const std::optional<uint32_t> expected = checkSumFromText(checksumString);
-        if (!expected || *expected != adjustment) return kNo;
+        if (!target.checkSumAdjustment || *target.checkSumAdjustment != adjustment) return kNo;
     }
 
     const SfntTable* nameTable = font->tableForTag(kNameTag);
@@ -288,12 +290,14 @@ int16_t FontUpdate::updateNeedSfntResName(const std::string& resName,
         SfntTableName::initWithNameData(nameTable->tableData);
     if (!names) return kUndecided;
 
-    if (const int16_t fullName = updateNeedNameJapanFullNameString(japanFullName, names.get());
+    if (const int16_t fullName =
+            updateNeedNameJapanFullNameString(target.japanFullName, names.get());
         fullName != kYes)
         return fullName;
-    const int16_t version = oldShortVersString == "*"
-                                ? updateNeedNameNewShortVersString(newShortVersString, names.get())
-                                : updateNeedNameOldShortVersString(oldShortVersString, names.get());
+    const int16_t version = target.anyOldVersion
+                                ? namesBelowNewVersion(target.raisesVersion, target.raiseSuffix,
+                                                       target.newVersValue, *names)
+                                : updateNeedNameOldShortVersString(target.oVersStr, names.get());
     if (version != kYes) return version;
     return updateNeedCheckMatchOldSfntData(oldSfntData, font);
 }
@@ -330,23 +334,8 @@ int16_t FontUpdate::updateNeedNameOldShortVersString(const std::string& oldShort
 int16_t FontUpdate::updateNeedNameNewShortVersString(const std::string& newShortVersString,
                                                      const SfntTableName* sfntTableName) {
     if (newShortVersString.empty() || !sfntTableName) return kUndecided;
-    const bool raise = isAutomaticRaise(newShortVersString);
-    if (raise && newShortVersString.size() == 1) return kYes;
-    const uint64_t newValue = raise ? 0 : Tools::versFromVersString(newShortVersString);
-    if (!raise && newValue == 0) return kUndecided;
-    if (sfntTableName->countOfNameItem() == 0) return kNo;
-
-    bool missing = false;
-    const std::optional<std::string> text = lastVersionNameText(*sfntTableName, missing);
-    if (missing) return kUndecided;
-    if (!text) return kNo;
-    if (raise) return text->find(suffixMark(newShortVersString)) == std::string::npos ? kYes : kNo;
-
-    const std::optional<std::string> number = Tools::versNumberStringFromVersString(*text);
-    if (!number) return kNo;
-    const uint64_t installedValue = Tools::versFromVersString(*number);
-    if (installedValue == 0) return kUndecided;
-    return installedValue < newValue ? kYes : kNo;
+    const NewVersion version = newVersionOfText(newShortVersString);
+    return namesBelowNewVersion(version.raise, version.suffix, version.value, *sfntTableName);
 }
 
 int16_t FontUpdate::updateNeedCheckMatchOldSfntData(const SfntData* oldSfntData,

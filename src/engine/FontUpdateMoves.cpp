@@ -118,10 +118,8 @@ int16_t FontUpdate::createNewFontOfUpdateFontItem(UpdateFontItem* item,
     const UpdateSfntSetItem* set =
         updateSfntSetInfo->updateSfntSetItemAtIndex(int64_t(item->sfntSetIndex));
     if (!set || !set->oSfntData || !set->nSfntData) return -1;
-    return updateResFileResName(
-        item->resName, item->japanFullName, item->oVersStr, item->checksum, item->nVersStr,
-        item->nSfntCDate, item->nSfntMDate, item->nFileCDate, item->nFileMDate, item->nResMapInfo,
-        set->oSfntData.get(), set->nSfntData.get(), item->srcPath, *item->dstPath);
+    return updateResFileResName(item->target, set->oSfntData.get(), set->nSfntData.get(),
+                                item->srcPath, *item->dstPath);
 }
 
 int16_t FontUpdate::removeTemporaryFileAtPath(const std::string& path) {

@@ -58,9 +58,7 @@ int16_t FontUpdate::findUpdateFontInfo(UpdateFontInfo* updateFontInfo,
             continue;
         }
         const UpdateTargetItem& target = *updateTargetItem;
-        if (updateNeedResName(*target.resName, *target.japanFullName, *target.oVersStr,
-                              *target.nVersStr, *target.checksum, set->oSfntData.get(), path) != 1)
-            continue;
+        if (updateNeedResName(target, set->oSfntData.get(), path) != 1) continue;
         uint64_t forkSize = 0;
         if (ResFile::getResourceFileSizeOfPath(path, forkSize) != 0) continue;
         if (!updateFontInfo->addUpdateFontItem(

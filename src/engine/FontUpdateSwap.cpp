@@ -267,7 +267,7 @@ FontUpdate::restoreFontsOfBackupDirectory(const std::string& backupDirectoryPath
             UpdateFontItem item;
             item.srcPath = outcome.fontPath;
             item.dstPath = backup;
-            item.resName = platform::lastPathComponent(relative);
+            item.target.resName = platform::lastPathComponent(relative);
             item.pathDomain = domain.domain;
             if (const std::string sub = platform::parentFolderOf(relative);
                 relative.find('/') != std::string::npos)

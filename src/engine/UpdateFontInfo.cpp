@@ -1,6 +1,5 @@
 #include "engine/UpdateFontInfo.h"
 
-#include "definition/UpdateTargetInfo.h"
 #include "platform/FileAttributes.h"
 #include "suitcase/ResFile.h"
 
@@ -17,30 +16,22 @@ bool UpdateFontItem::setDstPathWithTemporaryDirectoryPath(const std::string& fol
 
 bool UpdateFontItem::checkPropertys(const UpdateFontItem* item) {
     if (!item) return false;
+    const UpdateTarget& target = item->target;
     for (const std::string* field :
-         {&item->resName, &item->japanFullName, &item->oVersStr, &item->nVersStr, &item->srcPath,
-          &item->nSfntCDate, &item->nSfntMDate, &item->nFileCDate, &item->nFileMDate,
-          &item->nResMapInfo})
+         {&target.resName, &target.japanFullName, &target.oVersStr, &target.nVersStr,
+          &item->srcPath, &target.nSfntCDate, &target.nSfntMDate, &target.nFileCDate,
+          &target.nFileMDate, &target.nResMapInfo})
         if (field->empty()) return false;
     return item->dstPath && !item->dstPath->empty() && item->pathDomain != 0;
 }
 
-std::unique_ptr<UpdateFontItem> UpdateFontItem::foundItem(const UpdateTargetItem& target,
+std::unique_ptr<UpdateFontItem> UpdateFontItem::foundItem(const UpdateTarget& target,
                                                           const std::string& path,
                                                           const std::string& subPath,
                                                           uint64_t domain, uint64_t setIndex,
                                                           int64_t forkSize, int64_t growth) {
     auto item = std::make_unique<UpdateFontItem>();
-    item->resName = *target.resName;
-    item->japanFullName = *target.japanFullName;
-    item->oVersStr = *target.oVersStr;
-    item->checksum = *target.checksum;
-    item->nVersStr = *target.nVersStr;
-    item->nSfntCDate = *target.nSfntCDate;
-    item->nSfntMDate = *target.nSfntMDate;
-    item->nFileCDate = *target.nFileCDate;
-    item->nFileMDate = *target.nFileMDate;
-    item->nResMapInfo = *target.nResMapInfo;
+    item->target = target;
     item->srcPath = path;
     if (!subPath.empty()) item->subDirPath = subPath;
     item->pathDomain = domain;

@@ -2,6 +2,8 @@
 // to build and place the new file and, afterwards, the outcome of its update.
 #pragma once
 
+#include "definition/UpdateTarget.h"
+
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -10,8 +12,6 @@
 
 namespace fu {
 
-class UpdateTargetItem;
-
 inline constexpr uint64_t kUserDomain = 1;     // the user's Fonts folder ("ユーザ")
 inline constexpr uint64_t kComputerDomain = 2; // the computer's Fonts folder ("コンピュータ")
 // The dated backup folder in the Trash that an update run puts the old fonts into.
@@ -19,17 +19,10 @@ inline constexpr const char* kBackupFolderName = "古いフォント項目";
 
 class UpdateFontItem {
 public:
-    // Copied from the update target.
-    std::string resName;
-    std::string japanFullName;
-    std::string oVersStr;
-    std::string checksum; // may be empty
-    std::string nVersStr;
-    std::string nSfntCDate;
-    std::string nSfntMDate;
-    std::string nFileCDate;
-    std::string nFileMDate;
-    std::string nResMapInfo;
+    // The update target the font was found for, with its parsed forms. A copy, not a pointer
+    // into the definition: a found font outlives the target list it came from when another
+    // definition is loaded.
+    UpdateTarget target; // target.checksum may be empty
 
     std::string srcPath;                   // the found file
     std::optional<std::string> dstPath;    // the new file in the temporary folder, once set
@@ -49,10 +42,10 @@ public:
     [[nodiscard]] bool setDstPathWithTemporaryDirectoryPath(const std::string& folder);
     // Every field a file operation needs is there (checksum is not required).
     [[nodiscard]] static bool checkPropertys(const UpdateFontItem* item);
-    // The record of a search hit: the target's ten fields and where the file was found. The
-    // target must be complete (UpdateTargetItem::checkPropertys).
+    // The record of a search hit: the target and where the file was found. The target must be
+    // complete (UpdateTargetItem::checkPropertys).
     [[nodiscard]] static std::unique_ptr<UpdateFontItem>
-    foundItem(const UpdateTargetItem& target, const std::string& path, const std::string& subPath,
+    foundItem(const UpdateTarget& target, const std::string& path, const std::string& subPath,
               uint64_t domain, uint64_t setIndex, int64_t forkSize, int64_t growth);
 };
 

@@ -157,7 +157,7 @@ int16_t UpdateManager::runUpdate(bool& cacheFailed) {
         if (result == StatusOK)
             result = FontUpdate::checkLockedTemporaryDirectoryWithUpdateFontItem(item);
         if (result == StatusOK) result = FontUpdate::removeTemporaryFileAtPath(*item->dstPath);
-        progress(done, item->resName);
+        progress(done, item->target.resName);
         if (result == StatusOK)
             result = FontUpdate::createNewFontOfUpdateFontItem(item, info->updateSfntSetInfo.get());
         if (result == StatusOK) {

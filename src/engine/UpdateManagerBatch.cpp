@@ -81,16 +81,16 @@ std::unique_ptr<UpdateFontItem> fontOfRecord(const CheckTargetItem* record,
     const std::optional<std::string> dstPath = joinPath(dstDirPath, nameOf(*record->filePath));
     if (!dstPath) return nullptr;
     auto font = std::make_unique<UpdateFontItem>();
-    font->resName = *record->fondResName;
-    font->japanFullName = *record->japanFullName;
-    font->oVersStr = *record->shortVersStr;
-    font->checksum = *record->checksum;
-    font->nVersStr = *record->nVersStr;
-    font->nSfntCDate = *record->nSfntCDate;
-    font->nSfntMDate = *record->nSfntMDate;
-    font->nFileCDate = *record->nFileCDate;
-    font->nFileMDate = *record->nFileMDate;
-    font->nResMapInfo = *record->nResMapInfo;
+    font->target = UpdateTarget::withTexts({.resName = *record->fondResName,
+                                            .japanFullName = *record->japanFullName,
+                                            .oVersStr = *record->shortVersStr,
+                                            .checksum = *record->checksum,
+                                            .nVersStr = *record->nVersStr,
+                                            .nSfntCDate = *record->nSfntCDate,
+                                            .nSfntMDate = *record->nSfntMDate,
+                                            .nFileCDate = *record->nFileCDate,
+                                            .nFileMDate = *record->nFileMDate,
+                                            .nResMapInfo = *record->nResMapInfo});
     font->srcPath = *record->filePath;
     font->dstPath = *dstPath;
     font->pathDomain = kComputerDomain;

@@ -114,12 +114,10 @@ TEST_F(BuiltinDefinition, EachInstalledDemoSuitcaseNeedsExactlyItsOwnUpdate) {
             for (const char* file : {"DemoGothic", "DemoMincho"}) {
                 const std::string path = (folder / file).string();
                 ASSERT_TRUE(std::filesystem::exists(path)) << path;
-                const bool own = *target->resName == file && set->name == file;
-                EXPECT_EQ(FontUpdate::updateNeedResName(
-                              *target->resName, *target->japanFullName, *target->oVersStr,
-                              *target->nVersStr, *target->checksum, set->oSfntData.get(), path),
+                const bool own = target->resName == file && set->name == file;
+                EXPECT_EQ(FontUpdate::updateNeedResName(*target, set->oSfntData.get(), path),
                           own ? 1 : 0)
-                    << "target " << *target->resName << ", set " << set->name << ", file " << file;
+                    << "target " << target->resName << ", set " << set->name << ", file " << file;
             }
         }
     }

@@ -79,7 +79,7 @@ TEST_F(FontSearchRun, FindsFontsInBothFoldersWithTheirPlace) {
     EXPECT_EQ(nested->subDirPath, "A/B");
     EXPECT_FALSE(top->subDirPath);
     EXPECT_TRUE(top->reqUpdate) << "every hit starts requested";
-    EXPECT_EQ(top->nVersStr, "1.0.2");
+    EXPECT_EQ(top->target.nVersStr, "1.0.2");
     EXPECT_GT(top->oldFileSize, 0);
     EXPECT_EQ(info.updateFontInfo->updateFontItems.front()->srcPath,
               computerFonts() + "/Sub/Computer Gothic")
@@ -135,7 +135,7 @@ TEST_F(FontSearchRun, OneWalkListsWhatAWalkPerPairLists) {
         std::vector<std::tuple<std::string, uint64_t, std::string, std::string>> rows;
         for (const auto& item : fonts.updateFontItems)
             rows.emplace_back(item->srcPath, item->sfntSetIndex, item->subDirPath.value_or(""),
-                              item->resName);
+                              item->target.resName);
         std::sort(rows.begin(), rows.end());
         return rows;
     };
@@ -458,13 +458,14 @@ using FoundRow = std::tuple<std::string, uint64_t, std::optional<std::string>, u
 std::vector<FoundRow> foundRows(const UpdateFontInfo& fonts) {
     std::vector<FoundRow> rows;
     for (const auto& item : fonts.updateFontItems)
-        rows.emplace_back(
-            item->srcPath, item->sfntSetIndex, item->subDirPath, item->pathDomain,
-            item->oldFileSize,
-            std::vector<std::string>{item->resName, item->japanFullName, item->oVersStr,
-                                     item->checksum, item->nVersStr, item->nSfntCDate,
-                                     item->nSfntMDate, item->nFileCDate, item->nFileMDate,
-                                     item->nResMapInfo, item->dstPath.value_or("(none)")});
+        rows.emplace_back(item->srcPath, item->sfntSetIndex, item->subDirPath, item->pathDomain,
+                          item->oldFileSize,
+                          std::vector<std::string>{
+                              item->target.resName, item->target.japanFullName,
+                              item->target.oVersStr, item->target.checksum, item->target.nVersStr,
+                              item->target.nSfntCDate, item->target.nSfntMDate,
+                              item->target.nFileCDate, item->target.nFileMDate,
+                              item->target.nResMapInfo, item->dstPath.value_or("(none)")});
     std::sort(rows.begin(), rows.end());
     return rows;
 }

@@ -1,6 +1,7 @@
 #include "engine/FontUpdate.h"
 
 #include "definition/DefinitionWriter.h"
+#include "definition/UpdateTarget.h"
 #include "engine/StatusCodes.h"
 #include "platform/MacFiles.h"
 #include "platform/Text.h"
@@ -78,13 +79,26 @@ protected:
                   0);
         return path;
     }
+    // The sample font's target, with the dates and the map of a definition line.
+    static UpdateTarget target(const std::string& oldVersion, const std::string& newVersion,
+                               const std::string& checksum = "*") {
+        return UpdateTarget::withTexts({.resName = kResName,
+                                        .japanFullName = kJapanName,
+                                        .oVersStr = oldVersion,
+                                        .checksum = checksum,
+                                        .nVersStr = newVersion,
+                                        .nSfntCDate = "2014/04/01 09:00:00",
+                                        .nSfntMDate = "2014/04/02 10:30:00",
+                                        .nFileCDate = "2014/04/01 09:00:00",
+                                        .nFileMDate = "2014/04/02 10:30:00",
+                                        .nResMapInfo = "*"});
+    }
     int16_t build(const std::string& src, const std::string& oldVersion,
                   const std::string& newVersion, const std::string& checksum = "*",
                   const SfntData* oldData = nullptr, const SfntData* newData = nullptr) {
-        return FontUpdate::updateResFileResName(
-            kResName, kJapanName, oldVersion, checksum, newVersion, "2014/04/01 09:00:00",
-            "2014/04/02 10:30:00", "2014/04/01 09:00:00", "2014/04/02 10:30:00", "*",
-            oldData ? oldData : oldSet.get(), newData ? newData : newSet.get(), src, dst);
+        return FontUpdate::updateResFileResName(target(oldVersion, newVersion, checksum),
+                                                oldData ? oldData : oldSet.get(),
+                                                newData ? newData : newSet.get(), src, dst);
     }
     std::unique_ptr<ResFile> loaded(const std::string& path) {
         auto resFile = ResFile::initOfContentFile(path);
@@ -93,9 +107,8 @@ protected:
     }
     // Changes a loaded source in memory.
     int16_t change(ResFile& resFile) {
-        return FontUpdate::updateResFileResName(kResName, kJapanName, "1.0.1", "*", "1.0.2",
-                                                "2014/04/01 09:00:00", "2014/04/02 10:30:00",
-                                                oldSet.get(), newSet.get(), resFile);
+        return FontUpdate::updateResFileResName(target("1.0.1", "1.0.2"), oldSet.get(),
+                                                newSet.get(), resFile);
     }
     bool written() const { return platform::macFileExists(dst); }
 
@@ -132,9 +145,7 @@ TEST_F(NewFontConstruction, TheSfntAloneIsRewrittenAsTheWholeChangeRewritesIt) {
     ResItem* sfnt = alone->resItemByIndex(0, kSfnt);
     const Bytes before = *sfnt->resData();
     auto rewrite = [&](ResItem* item, const SfntData* newData) {
-        return FontUpdate::updateSfntResName(kResName, kJapanName, "1.0.1", "1.0.2",
-                                             "2014/04/01 09:00:00", "2014/04/02 10:30:00",
-                                             oldSet.get(), newData, item);
+        return FontUpdate::updateSfntResName(target("1.0.1", "1.0.2"), oldSet.get(), newData, item);
     };
     EXPECT_EQ(rewrite(nullptr, newSet.get()), -1);
     EXPECT_EQ(rewrite(sfnt, nullptr), -1);
@@ -186,6 +197,17 @@ TEST_F(NewFontConstruction, WritesNothingWhenTheFontOrTheVersionsDoNotFit) {
     withName.tables.push_back(*font->tableForTag(fourCC("name")));
     newWithName.tables.push_back(withName.tables.back());
     EXPECT_EQ(build(src, "1.0.1", "1.0.2", "*", &withName, &newWithName), -1);
+    EXPECT_FALSE(written());
+}
+
+TEST_F(NewFontConstruction, AFileDateThatDoesNotReadFailsTheFontItIsUsedOn) {
+    const std::string src = source("1.0.1");
+    UpdateTarget unreadable = target("1.0.1", "1.0.2");
+    unreadable.nFileMDate = "2014/04/31 10:30:00";
+    EXPECT_EQ(FontUpdate::updateResFileResName(UpdateTarget::withTexts(unreadable), oldSet.get(),
+                                               newSet.get(), src, dst),
+              -1)
+        << "the creation date alone must not be applied";
     EXPECT_FALSE(written());
 }
 

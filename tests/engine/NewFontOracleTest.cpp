@@ -4,6 +4,7 @@
 #include "engine/FontUpdate.h"
 
 #include "definition/DefinitionWriter.h"
+#include "definition/UpdateTarget.h"
 #include "sfnt/SfntData.h"
 #include "suitcase/ResFile.h"
 #include "support/SampleFont.h"
@@ -79,11 +80,17 @@ TEST(NewFontOracle, UpdatedSuitcaseReadsAsTheNewVersionElsewhere) {
     const std::string src = sandbox.path("Old");
     const std::string dst = sandbox.path("New");
     ASSERT_EQ(sample::writeSampleSuitcase(src, sample::makeTrueTypeFont(oldFont), suitcase), 0);
-    ASSERT_EQ(FontUpdate::updateResFileResName(
-                  "SampleGothic", "サンプルゴシック", "1.0.1", "*", "1.0.2", "2014/04/01 09:00:00",
-                  "2014/04/02 10:30:00", "2014/04/01 09:00:00", "2014/04/02 10:30:00", "*",
-                  oldData.get(), newData.get(), src, dst),
-              0);
+    const UpdateTarget target = UpdateTarget::withTexts({.resName = "SampleGothic",
+                                                         .japanFullName = "サンプルゴシック",
+                                                         .oVersStr = "1.0.1",
+                                                         .checksum = "*",
+                                                         .nVersStr = "1.0.2",
+                                                         .nSfntCDate = "2014/04/01 09:00:00",
+                                                         .nSfntMDate = "2014/04/02 10:30:00",
+                                                         .nFileCDate = "2014/04/01 09:00:00",
+                                                         .nFileMDate = "2014/04/02 10:30:00",
+                                                         .nResMapInfo = "*"});
+    ASSERT_EQ(FontUpdate::updateResFileResName(target, oldData.get(), newData.get(), src, dst), 0);
 
     auto updated = ResFile::initOfContentFile(dst);
     ASSERT_EQ(updated->loadStatus, 0);

@@ -2,6 +2,7 @@
 
 #include "base/ByteReader.h"
 #include "definition/DefinitionWriter.h"
+#include "definition/UpdateTarget.h"
 #include "sfnt/SfntData.h"
 #include "suitcase/ResFile.h"
 #include "support/SampleFont.h"
@@ -46,6 +47,16 @@ std::unique_ptr<ResFile> model(const std::string& shortVersion, const std::strin
 
 ResItem* item(const ResFile& resFile, uint32_t type) { return resFile.resItemByIndex(0, type); }
 
+// A target for the sample font, as its definition line gives it.
+UpdateTarget target(const std::string& oldVersion, const std::string& newVersion,
+                    const std::string& checksum = "*", const std::string& japanName = kJapanName) {
+    return UpdateTarget::withTexts({.resName = kResName,
+                                    .japanFullName = japanName,
+                                    .oVersStr = oldVersion,
+                                    .checksum = checksum,
+                                    .nVersStr = newVersion});
+}
+
 TEST(UpdateDecisionVers, OldVersionNeedsTheShortStringAndTheLongOneWithItsComma) {
     EXPECT_EQ(FontUpdate::updateNeedOldShortVersString("1.0", *model("1.0", "1.0, (C) X")), 1);
     EXPECT_EQ(FontUpdate::updateNeedOldShortVersString("1.0", *model("1.0", "1.0 (C) X")), 0);
@@ -76,9 +87,7 @@ TEST(UpdateDecisionFond, OneFamilyRecordWithTheNameIsEnoughButAnUnnamedOneEndsTh
     other->resName = "OtherGothic";
     fonds.insert(fonds.begin(), std::move(other));
     const auto set = oldSetData();
-    EXPECT_EQ(FontUpdate::updateNeedResName(kResName, kJapanName, "1.0.1", "1.0.2", "*", set.get(),
-                                            *resFile),
-              1);
+    EXPECT_EQ(FontUpdate::updateNeedResName(target("1.0.1", "1.0.2"), set.get(), *resFile), 1);
 
     fonds.front()->resName.reset();
     EXPECT_EQ(FontUpdate::updateNeedFondNameString(kResName, *resFile), 0);
@@ -88,7 +97,7 @@ class UpdateDecisionSfnt : public ::testing::Test {
 protected:
     int16_t check(const std::string& checksum, const std::string& japanName = kJapanName,
                   const std::string& oldVersion = "1.0.1") {
-        return FontUpdate::updateNeedSfntResName(kResName, japanName, oldVersion, "1.0.2", checksum,
+        return FontUpdate::updateNeedSfntResName(target(oldVersion, "1.0.2", checksum, japanName),
                                                  set.get(), item(*resFile, kSfnt));
     }
     std::string adjustment(const char* format) {
@@ -146,8 +155,7 @@ protected:
         return path;
     }
     int16_t decide(const std::string& path) {
-        return FontUpdate::updateNeedResName(kResName, kJapanName, "1.0.1", "1.0.2", "*", set.get(),
-                                             path);
+        return FontUpdate::updateNeedResName(target("1.0.1", "1.0.2"), set.get(), path);
     }
 
     std::unique_ptr<SfntData> set = oldSetData();

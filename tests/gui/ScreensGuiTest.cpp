@@ -41,7 +41,7 @@ void triggerMenu(WizardHarness& wizard, const char* action) {
 
 std::unique_ptr<UpdateFontItem> foundFont(const std::string& path, uint64_t domain, int64_t size) {
     auto item = std::make_unique<UpdateFontItem>();
-    item->resName = "SampleGothic";
+    item->target.resName = "SampleGothic";
     item->srcPath = path;
     item->pathDomain = domain;
     item->oldFileSize = size;

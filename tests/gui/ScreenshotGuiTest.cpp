@@ -26,7 +26,7 @@ void fillFoundFonts(AppInfo& info, const std::vector<int16_t>& results) {
     const char* names[] = {"DemoGothic", "DemoMincho", "SampleGothic", "DemoGothic-Bold"};
     for (size_t i = 0; i < results.size(); ++i) {
         auto item = std::make_unique<UpdateFontItem>();
-        item->resName = names[i % 4];
+        item->target.resName = names[i % 4];
         item->srcPath = std::string("/fonts/") + names[i % 4];
         item->pathDomain = i % 2 ? kComputerDomain : kUserDomain;
         if (i == 2) item->subDirPath = "Japanese";

@@ -56,9 +56,9 @@ UpdateListViewController::UpdateListViewController() {
 FontTableCell UpdateListViewController::tableViewObjectValueForTableColumnRow(
     const QTableView* table, const QString& identifier, int row) const {
     const UpdateFontItem* item = foundFontOfRow(table, row);
-    if (!item || item->resName.empty() || item->srcPath.empty()) return {QString()};
+    if (!item || item->target.resName.empty() || item->srcPath.empty()) return {QString()};
     if (identifier == "check") return {item->reqUpdate ? 1 : 0};
-    if (identifier == "fontname") return {toQString(item->resName)};
+    if (identifier == "fontname") return {toQString(item->target.resName)};
     if (identifier == "fileplace") return {filePlaceText(*item)};
     if (identifier == "filename") return {fileNameText(*item)};
     if (identifier == "filesize") {
