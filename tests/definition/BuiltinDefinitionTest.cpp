@@ -5,6 +5,7 @@
 #include "definition/ResourceRegistry.h"
 #include "engine/FontUpdate.h"
 #include "shell/AppInfo.h"
+#include "support/Sandbox.h"
 
 #include <gtest/gtest.h>
 
@@ -93,16 +94,12 @@ TEST_F(BuiltinDefinition, ScriptsRebuildTheCacheAndNeverRestart) {
 // Without a desktop notification service the demo's restart still has its say, in the words
 // the wizard then shows.
 TEST_F(BuiltinDefinition, TheRestartExplainsItselfWithoutANotificationService) {
-    const char* saved = std::getenv("DBUS_SESSION_BUS_ADDRESS");
-    const std::optional<std::string> previous =
-        saved ? std::optional<std::string>(saved) : std::nullopt;
-    ::setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus", 1);
     std::string said;
-    EXPECT_TRUE(FontUpdate::restartComputerWithScriptInfo(info.scriptInfo.get(), &said));
-    if (previous)
-        ::setenv("DBUS_SESSION_BUS_ADDRESS", previous->c_str(), 1);
-    else
-        ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
+    {
+        const test::ScopedEnvironment noBus{
+            {"DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus"}};
+        EXPECT_TRUE(FontUpdate::restartComputerWithScriptInfo(info.scriptInfo.get(), &said));
+    }
     EXPECT_NE(said.find("デモ: ここでコンピュータが再起動されます"), std::string::npos) << said;
 }
 

@@ -1,4 +1,5 @@
 #include "definition/DefinitionContainer.h"
+#include "base/ByteWriter.h"
 #include "definition/DefinitionKey.h"
 #include "platform/Crypto.h"
 
@@ -17,18 +18,10 @@ Bytes craft(ByteView payload, const std::string& copyright, size_t skip) {
     (void)deriveDefinitionKey(copyright, key);
     const Bytes cipher = platform::aes256EcbEncrypt(ByteView(key).first(32), payload).value();
     const size_t length = 44 + skip + cipher.size();
-    Bytes out{0,
-              1,
-              0,
-              0,
-              uint8_t(length >> 24),
-              uint8_t(length >> 16),
-              uint8_t(length >> 8),
-              uint8_t(length),
-              uint8_t(skip >> 24),
-              uint8_t(skip >> 16),
-              uint8_t(skip >> 8),
-              uint8_t(skip)};
+    ByteWriter header;
+    for (uint32_t word : {0x00010000u, uint32_t(length), uint32_t(skip)})
+        header.writeU32(word);
+    Bytes out = header.take();
     out.resize(28, 0);
     for (size_t i = 0; i < skip; ++i)
         out.push_back(uint8_t(i * 7));
@@ -60,15 +53,11 @@ TEST(DefinitionKey, SixteenHighDigitsThenZeros) {
     key.fill(0xEE);
     ASSERT_TRUE(deriveDefinitionKey("Example", key));
     // MD5("<fupd>Example</fupd>") computed independently: its bytes' high hex digits.
-    const std::string seed =
-        std::string(kKeyOpeningMarker) + "Example" + std::string(kKeyClosingMarker);
-    const auto digest = platform::md5(asBytes(seed)).value();
+    const auto digest = platform::md5(asBytes("<fupd>Example</fupd>")).value();
     for (size_t i = 0; i < 16; ++i)
         EXPECT_EQ(key[i], "0123456789abcdef"[digest[i] >> 4]) << i;
     for (size_t i = 16; i < 33; ++i)
         EXPECT_EQ(key[i], 0) << i;
-    EXPECT_EQ(kKeyOpeningMarker.size(), 6u);
-    EXPECT_EQ(kKeyClosingMarker.size(), 7u);
 }
 
 TEST(DefinitionKey, RefusesSmallBuffersAndEmptyCopyright) {

@@ -1,5 +1,6 @@
 #include "platform/ForkStorage.h"
 #include "base/AppleDouble.h"
+#include "base/ByteWriter.h"
 #include "platform/FileAttributes.h"
 #include "platform/MacFiles.h"
 #include "platform/OSStatus.h"
@@ -258,18 +259,15 @@ TEST_F(ForkStorage, WritingAForkThatIsNotLastRewritesTheCompanionFirst) {
     auto layout = parseLayout(ours, ours.size());
     ASSERT_TRUE(layout);
     // Swap the entries' places: fork at 50, Finder info after it.
-    Bytes swapped(ours.begin(), ours.begin() + 26);
-    ByteView finder(ours.data() + layout->find(FinderInfoEntry)->offset, 32);
-    auto put32 = [&swapped](uint32_t v) {
-        for (int i = 3; i >= 0; --i)
-            swapped.push_back(uint8_t(v >> (8 * i)));
-    };
-    put32(ResourceForkEntry), put32(50), put32(2);
-    put32(FinderInfoEntry), put32(52), put32(32);
-    swapped.push_back(9), swapped.push_back(9);
-    swapped.insert(swapped.end(), finder.begin(), finder.end());
+    ByteWriter swapped;
+    swapped.writeBytes(ByteView(ours).first(26));
+    for (uint32_t word :
+         {uint32_t(ResourceForkEntry), 50u, 2u, uint32_t(FinderInfoEntry), 52u, 32u})
+        swapped.writeU32(word);
+    swapped.writeBytes(Bytes{9, 9});
+    swapped.writeBytes(ByteView(ours).subspan(layout->find(FinderInfoEntry)->offset, 32));
     test::writeWholeFile(sandbox.path("Mac"), {});
-    test::writeWholeFile(sandbox.path("._Mac"), swapped);
+    test::writeWholeFile(sandbox.path("._Mac"), swapped.bytes());
     {
         ScopedFork fork(sandbox.path("Mac"), fsRdWrPerm);
         ASSERT_TRUE(fork.isOpen());

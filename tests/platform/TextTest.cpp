@@ -1,9 +1,9 @@
 #include "platform/Text.h"
 
+#include "support/Sandbox.h"
+
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdlib>
 #include <optional>
 #include <string>
 
@@ -24,28 +24,24 @@ const Bytes kHiraginoKakuGoSjis{0x83, 0x71, 0x83, 0x89, 0x83, 0x4D,
                                 0x83, 0x6D, 0x8A, 0x70, 0x83, 0x53};
 const std::string kHiraginoKakuGo = "ヒラギノ角ゴ";
 
-TEST(TextShiftJis, EncodesAndDecodesJapaneseText) {
+TEST(TextShiftJis, EncodesAndDecodesJapaneseTextOrFails) {
     EXPECT_EQ(utf8ToShiftJis(kHiraginoKakuGo), kHiraginoKakuGoSjis);
     EXPECT_EQ(shiftJisToUtf8(kHiraginoKakuGoSjis), kHiraginoKakuGo);
     // Half-width katakana are single bytes.
     EXPECT_EQ(shiftJisToUtf8(Bytes{0xB1, 0xDE}), "ｱﾞ");
-}
-
-TEST(TextShiftJis, FailsInsteadOfSubstitutingWhatItCannotConvert) {
+    // It fails instead of substituting what it cannot convert.
     EXPECT_EQ(shiftJisToUtf8(Bytes{0x82, 0x20}), std::nullopt); // lead byte, bad trail byte
     EXPECT_EQ(utf8ToShiftJis("한"), std::nullopt);
     EXPECT_EQ(utf8ToShiftJis("\x80"), std::nullopt); // ill-formed UTF-8
 }
 
-TEST(TextUtf16be, RoundTripsASurrogatePairAndKeepsAByteOrderMark) {
+TEST(TextUtf16be, RoundTripsASurrogatePairKeepsAByteOrderMarkAndFailsOnBadInput) {
     // U+20BB7 is outside the BMP: high surrogate D842, low surrogate DFB7.
     const std::string text = "\uFEFFA\U00020BB7";
     const Bytes encoded{0xFE, 0xFF, 0x00, 0x41, 0xD8, 0x42, 0xDF, 0xB7};
     EXPECT_EQ(utf8ToUtf16be(text), encoded);
     EXPECT_EQ(utf16beToUtf8(encoded), text);
-}
-
-TEST(TextUtf16be, FailsOnOddLengthUnpairedSurrogatesAndBadUtf8) {
+    // Odd lengths, unpaired surrogates and bad UTF-8 fail.
     EXPECT_EQ(utf16beToUtf8(Bytes{0x00, 0x41, 0x00}), std::nullopt);
     EXPECT_EQ(utf16beToUtf8(Bytes{0x00, 0x41, 0xD8, 0x42}), std::nullopt); // high at the end
     EXPECT_EQ(utf8ToUtf16be("\xED\xA0\x80"), std::nullopt); // a surrogate encoded as UTF-8
@@ -78,32 +74,10 @@ TEST(TextToNFC, ComposesWithoutCompatibilityFolding) {
     EXPECT_EQ(toNFC("\xE3\x81"), std::nullopt);
 }
 
-// The three variables a POSIX program takes its collation from, set for one test and restored.
-class CollationEnvironment {
-public:
-    CollationEnvironment(const char* all, const char* collate, const char* lang) {
-        const std::array<const char*, 3> values{all, collate, lang};
-        for (size_t i = 0; i < kNames.size(); ++i) {
-            if (const char* old = std::getenv(kNames[i])) saved_[i] = old;
-            if (values[i])
-                setenv(kNames[i], values[i], 1);
-            else
-                unsetenv(kNames[i]);
-        }
-    }
-    ~CollationEnvironment() {
-        for (size_t i = 0; i < kNames.size(); ++i) {
-            if (saved_[i])
-                setenv(kNames[i], saved_[i]->c_str(), 1);
-            else
-                unsetenv(kNames[i]);
-        }
-    }
-
-private:
-    static constexpr std::array<const char*, 3> kNames{"LC_ALL", "LC_COLLATE", "LANG"};
-    std::array<std::optional<std::string>, 3> saved_;
-};
+// The three variables a POSIX program takes its collation from, set for one scope.
+test::ScopedEnvironment collation(const char* all, const char* collate, const char* lang) {
+    return {{"LC_ALL", all}, {"LC_COLLATE", collate}, {"LANG", lang}};
+}
 
 bool before(const char* a, const char* b) {
     const platform::TextCollator collator;
@@ -113,27 +87,27 @@ bool before(const char* a, const char* b) {
 // Swedish sorts ö after z, German beside o: which one applies shows which variable was read.
 TEST(TextCollator, FollowsLcAllThenLcCollateThenLang) {
     {
-        CollationEnvironment environment("sv_SE.UTF-8", "de_DE.UTF-8", "de_DE.UTF-8");
+        const auto environment = collation("sv_SE.UTF-8", "de_DE.UTF-8", "de_DE.UTF-8");
         EXPECT_TRUE(before("z", "ö"));
     }
     {
-        CollationEnvironment environment(nullptr, "sv_SE.UTF-8", "de_DE.UTF-8");
+        const auto environment = collation(nullptr, "sv_SE.UTF-8", "de_DE.UTF-8");
         EXPECT_TRUE(before("z", "ö"));
     }
     {
-        CollationEnvironment environment(nullptr, nullptr, "de_DE.UTF-8@euro");
+        const auto environment = collation(nullptr, nullptr, "de_DE.UTF-8@euro");
         EXPECT_TRUE(before("ö", "z"));
     }
     {
         // C names no language: the Unicode default order, not the bytes (which put "B" first).
-        CollationEnvironment environment("C", nullptr, nullptr);
+        const auto environment = collation("C", nullptr, nullptr);
         EXPECT_TRUE(before("a", "B"));
         EXPECT_TRUE(before("é", "f"));
     }
 }
 
 TEST(TextCollator, OrdersEveryPairOfDifferentTextsOneWay) {
-    CollationEnvironment environment("ja_JP.UTF-8", nullptr, nullptr);
+    const auto environment = collation("ja_JP.UTF-8", nullptr, nullptr);
     const platform::TextCollator collator;
     // Canonically equal, so equal to the collation: the bytes still tell them apart.
     const std::string composed = "が", decomposed = "か\u3099";

@@ -179,12 +179,10 @@ TEST(SfntData, ParseAcceptsNoTablesAndRejectsRecordsItCannotHonour) {
     const Bytes good =
         sfntImage({{fourCC("abcd"), pattern(8, 1)}, {fourCC("efgh"), pattern(8, 2)}});
     const auto damaged = [&good](size_t offset, uint32_t value) {
-        Bytes bytes = good;
-        bytes[offset] = static_cast<uint8_t>(value >> 24);
-        bytes[offset + 1] = static_cast<uint8_t>(value >> 16);
-        bytes[offset + 2] = static_cast<uint8_t>(value >> 8);
-        bytes[offset + 3] = static_cast<uint8_t>(value);
-        return bytes;
+        ByteWriter w;
+        w.writeBytes(good);
+        EXPECT_TRUE(w.patchU32(offset, value));
+        return w.take();
     };
     // Records may share bytes, but together the tables cannot hold more than the font does.
     const auto sharing = [](uint16_t records) {

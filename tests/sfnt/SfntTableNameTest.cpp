@@ -98,15 +98,6 @@ TEST(SfntTableName, WindowsVersionStringIsUtf16BigEndian) {
     EXPECT_EQ(name.nameItems[0].nameString(), "Version 1.0.2");
 }
 
-TEST(SfntTableName, MacintoshRecordsAreShiftJisWhateverTheLanguage) {
-    const Bytes gothic{0x83, 0x53, 0x83, 0x56, 0x83, 0x62, 0x83, 0x4E}; // ゴシック
-    SfntTableNameItem english = item(1, 0, 0, 4, gothic);
-    EXPECT_EQ(english.nameString(), "ゴシック");
-    english.nameData.clear();
-    ASSERT_TRUE(english.setNameString("ゴシック"));
-    EXPECT_EQ(english.nameData, gothic);
-}
-
 TEST(SfntTableName, AnItemIsMadeWithItsIdsAndACopyOfBytesARecordCanDescribe) {
     const Bytes bytes{0x00, 0x41, 0x00, 0x42};
     const auto made = SfntTableNameItem::initWithPlatformID(3, 1, 0x411, 5, bytes);
@@ -119,29 +110,25 @@ TEST(SfntTableName, AnItemIsMadeWithItsIdsAndACopyOfBytesARecordCanDescribe) {
     EXPECT_FALSE(SfntTableNameItem::initWithPlatformID(3, 1, 0x411, 5, Bytes(0x10000, 0x20)));
 }
 
-TEST(SfntTableName, OtherPlatformsHaveNoTextButKeepTheirBytes) {
-    SfntTableName name;
-    name.nameItems = {item(2, 0, 0, 1, {0x41, 0x42, 0xFF})};
-    EXPECT_EQ(name.nameItems[0].nameString(), std::nullopt);
-    EXPECT_FALSE(name.nameItems[0].setNameString("AB"));
-    EXPECT_EQ(name.nameItems[0].nameData, (Bytes{0x41, 0x42, 0xFF}));
-}
+// Macintosh records are Shift_JIS whatever the language; other platforms have no text but keep
+// their bytes; a text that cannot be stored leaves the bytes as they were.
+TEST(SfntTableName, TextIsStoredInThePlatformsEncodingOrNotAtAll) {
+    const Bytes gothic{0x83, 0x53, 0x83, 0x56, 0x83, 0x62, 0x83, 0x4E}; // ゴシック
+    SfntTableNameItem english = item(1, 0, 0, 4, gothic);
+    EXPECT_EQ(english.nameString(), "ゴシック");
+    english.nameData.clear();
+    ASSERT_TRUE(english.setNameString("ゴシック"));
+    EXPECT_EQ(english.nameData, gothic);
 
-TEST(SfntTableName, TextThatCannotBeStoredLeavesTheBytes) {
+    SfntTableNameItem other = item(2, 0, 0, 1, {0x41, 0x42, 0xFF});
+    EXPECT_EQ(other.nameString(), std::nullopt);
+    EXPECT_FALSE(other.setNameString("AB"));
+    EXPECT_EQ(other.nameData, (Bytes{0x41, 0x42, 0xFF}));
+
     SfntTableNameItem mac = item(1, 1, 11, 4, {'A'});
     EXPECT_FALSE(mac.setNameString("한국어")) << "Hangul has no Shift_JIS form";
     EXPECT_FALSE(mac.setNameString("")) << "a length-0 record would end the table";
     EXPECT_EQ(mac.nameData, Bytes{'A'});
-}
-
-TEST(SfntTableName, AnEmptyTableParsesButIsNotWritten) {
-    const auto name = SfntTableName::initWithNameData(rawNameTable({}, {}));
-    ASSERT_NE(name, nullptr);
-    EXPECT_EQ(name->countOfNameItem(), 0);
-    SfntTable table;
-    table.tableData = {9};
-    EXPECT_FALSE(SfntTableName::setSfntTableName(*name, table));
-    EXPECT_EQ(table.tableData, Bytes{9});
 }
 
 TEST(SfntTableName, ARecordOfLengthZeroEndsTheTable) {
@@ -167,13 +154,21 @@ TEST(SfntTableName, RecordsAndStringsOutsideTheTableFailTheParse) {
     EXPECT_EQ(SfntTableName::initWithNameData(missingRecord), nullptr);
 }
 
-TEST(SfntTableName, WritingRefusesTablesBeyondSixteenBitOffsets) {
+// An empty table parses but is not written, nor is one past 16-bit offsets; a refused write
+// leaves the table's bytes.
+TEST(SfntTableName, WritingRefusesEmptyTablesAndTablesBeyondSixteenBitOffsets) {
+    const auto empty = SfntTableName::initWithNameData(rawNameTable({}, {}));
+    ASSERT_NE(empty, nullptr);
+    EXPECT_EQ(empty->countOfNameItem(), 0);
+    SfntTable table;
+    table.tableData = {9};
+    EXPECT_FALSE(SfntTableName::setSfntTableName(*empty, table));
+    EXPECT_EQ(table.tableData, Bytes{9});
+
     SfntTableName name;
     name.nameItems = {item(2, 0, 0, 1, Bytes(40000, 1)), item(2, 0, 0, 2, Bytes(25505, 2))};
-    SfntTable table;
     ASSERT_TRUE(SfntTableName::setSfntTableName(name, table));
     EXPECT_EQ(table.tableData.size(), 65535u);
-
     name.nameItems[1].nameData.push_back(3);
     table.tableData = {9};
     EXPECT_FALSE(SfntTableName::setSfntTableName(name, table));

@@ -1,8 +1,11 @@
 #include "sfnt/Tools.h"
 
+#include "support/Sandbox.h"
+
 #include <gtest/gtest.h>
 #include <unicode/timezone.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -26,25 +29,21 @@ constexpr sys_seconds kAprilFirst = sys_days{2014y / April / 1} + 30min;
 // re-detected from TZ on the way in and on the way out.
 class ProcessTimeZone {
 public:
-    explicit ProcessTimeZone(const char* zone) {
-        if (const char* previous = std::getenv("TZ")) saved_ = previous;
-        apply(zone);
+    explicit ProcessTimeZone(const char* zone)
+        : tz_(std::in_place, {std::pair<const char*, const char*>{"TZ", zone}}) {
+        redetect();
     }
-    ~ProcessTimeZone() { apply(saved_ ? saved_->c_str() : nullptr); }
-    ProcessTimeZone(const ProcessTimeZone&) = delete;
-    ProcessTimeZone& operator=(const ProcessTimeZone&) = delete;
+    ~ProcessTimeZone() {
+        tz_.reset();
+        redetect();
+    }
 
 private:
-    static void apply(const char* zone) {
-        if (zone) {
-            setenv("TZ", zone, 1);
-        } else {
-            unsetenv("TZ");
-        }
+    static void redetect() {
         tzset();
         icu::TimeZone::adoptDefault(icu::TimeZone::detectHostTimeZone());
     }
-    std::optional<std::string> saved_;
+    std::optional<test::ScopedEnvironment> tz_;
 };
 
 // ---- version texts ------------------------------------------------------------------------
@@ -56,43 +55,41 @@ TEST(ToolsVersNumberString, TakesTheFirstRunOfDigitsAndDotsStartingWithADigit) {
     EXPECT_EQ(Tools::versNumberStringFromVersString("Version ABC"), std::nullopt);
 }
 
-TEST(ToolsVersFromVersString, ShiftsEachComponentInByEightBitsUnmasked) {
-    EXPECT_EQ(Tools::versFromVersString("1.0.1"), 0x010001u);
-    EXPECT_EQ(Tools::versFromVersString("4294967295"), 0xFFFFFFFFu);
-    // A component above 255 spills into its neighbour.
-    EXPECT_EQ(Tools::versFromVersString("1.300"), 0x12Cu);
+TEST(ToolsVersFromVersString, ShiftsComponentsInByEightBitsAndIsZeroForWhatItCannotRead) {
+    const std::pair<const char*, uint32_t> cases[] = {
+        {"1.0.1", 0x010001u},
+        {"4294967295", 0xFFFFFFFFu},
+        {"1.300", 0x12Cu}, // a component above 255 spills into its neighbour, unmasked
+        // Blanks are trimmed and one trailing character, a whole UTF-8 sequence, dropped.
+        {" 1.2\t", 0x0102u},
+        {"1.0.1b", 0x010001u},
+        {"1.2\u3000", 0x0102u},
+        {"1.0.1ab", 0u},
+        {"0", 0u},
+        {"1..1", 0u},
+        {"4294967296", 0u},
+        // Nine components shift the leading 1 out of 64 bits: a wrapping implementation gives 1.
+        {"1.0.0.0.0.0.0.0.1", 0u},
+    };
+    for (const auto& [text, vers] : cases)
+        EXPECT_EQ(Tools::versFromVersString(text), vers) << text;
 }
 
-TEST(ToolsVersFromVersString, TrimsBlanksAndDropsOneTrailingCharacter) {
-    EXPECT_EQ(Tools::versFromVersString(" 1.2\t"), 0x0102u);
-    EXPECT_EQ(Tools::versFromVersString("1.0.1b"), 0x010001u);
-    // The dropped character is a whole UTF-8 sequence, and only one goes.
-    EXPECT_EQ(Tools::versFromVersString("1.2\u3000"), 0x0102u);
-    EXPECT_EQ(Tools::versFromVersString("1.0.1ab"), 0u);
-}
-
-TEST(ToolsVersFromVersString, IsZeroForUnreadableOrOutOfRangeTexts) {
-    EXPECT_EQ(Tools::versFromVersString("0"), 0u);
-    EXPECT_EQ(Tools::versFromVersString("1..1"), 0u);
-    EXPECT_EQ(Tools::versFromVersString("4294967296"), 0u);
-    // Nine components shift the leading 1 out of 64 bits: a wrapping implementation gives 1.
-    EXPECT_EQ(Tools::versFromVersString("1.0.0.0.0.0.0.0.1"), 0u);
-}
-
-TEST(ToolsIncrementVersString, RaisesTheLastNumberKeepingItsWidth) {
-    EXPECT_EQ(Tools::incrementVersString("1"), "1.0.1");
-    EXPECT_EQ(Tools::incrementVersString("1.0"), "1.0.1");
-    EXPECT_EQ(Tools::incrementVersString("1.00"), "1.01");
-    EXPECT_EQ(Tools::incrementVersString("1.09"), "1.10");
-    EXPECT_EQ(Tools::incrementVersString("1.2.9"), "1.2.10");
-    EXPECT_EQ(Tools::incrementVersString("2.1.099"), "2.1.100");
-}
-
-TEST(ToolsIncrementVersString, IsMissingForTextsItCannotRaiseSafely) {
-    EXPECT_EQ(Tools::incrementVersString("1..1"), std::nullopt);
-    EXPECT_EQ(Tools::incrementVersString("1.2.3.4"), std::nullopt);
-    // Raising past 16 bits would wrap to 0 and lower the version.
-    EXPECT_EQ(Tools::incrementVersString("1.0.65535"), std::nullopt);
+TEST(ToolsIncrementVersString, RaisesTheLastNumberKeepingItsWidthOrIsMissingWhenItCannot) {
+    const std::pair<const char*, std::optional<std::string>> cases[] = {
+        {"1", "1.0.1"},
+        {"1.0", "1.0.1"},
+        {"1.00", "1.01"},
+        {"1.09", "1.10"},
+        {"1.2.9", "1.2.10"},
+        {"2.1.099", "2.1.100"},
+        {"1..1", std::nullopt},
+        {"1.2.3.4", std::nullopt},
+        // Raising past 16 bits would wrap to 0 and lower the version.
+        {"1.0.65535", std::nullopt},
+    };
+    for (const auto& [text, raised] : cases)
+        EXPECT_EQ(Tools::incrementVersString(text), raised) << text;
 }
 
 TEST(ToolsReplaceOldShortVersNumStr, ReplacesOnlyTheFirstOccurrence) {
@@ -103,20 +100,10 @@ TEST(ToolsReplaceOldShortVersNumStr, ReplacesOnlyTheFirstOccurrence) {
 
 // ---- dates --------------------------------------------------------------------------------
 
-TEST(ToolsDateFromDateString, ReadsTheTextAsJapanTimeWhateverTheProcessZone) {
+// The text is Japan time whatever the process zone, and the parser outlives a call: no field of
+// one text, and no failure, may reach the next.
+TEST(ToolsDateFromDateString, EachTextReadsAloneAsJapanTimeWhateverWasReadBefore) {
     ProcessTimeZone utc("UTC");
-    EXPECT_EQ(Tools::dateFromDateString("2014/04/01 09:30:00"), kAprilFirst);
-}
-
-TEST(ToolsDateFromDateString, RejectsInvalidDatesAndTextsOfAnotherShape) {
-    EXPECT_EQ(Tools::dateFromDateString("2015/02/29 12:00:00"), std::nullopt);
-    // ICU's parser would skip the leading blank.
-    EXPECT_EQ(Tools::dateFromDateString(" 2014/04/01 09:30:00"), std::nullopt);
-    EXPECT_EQ(Tools::longDateTimeFromDateString("2015/02/29 12:00:00"), 0);
-}
-
-TEST(ToolsDateFromDateString, EachTextReadsAloneWhateverWasReadBefore) {
-    // The parser outlives a call: no field of one text, and no failure, may reach the next.
     struct Case {
         const char* text;
         std::optional<sys_seconds> date;
@@ -125,9 +112,11 @@ TEST(ToolsDateFromDateString, EachTextReadsAloneWhateverWasReadBefore) {
         {"2015/12/31 23:59:59", sys_days{2015y / December / 31} + 23h + 59min + 59s - 9h},
         {"2016/02/30 10:00:00", std::nullopt},
         {"2016/02/29 00:00:00", sys_days{2016y / February / 29} - 9h},
+        {"2015/02/29 12:00:00", std::nullopt},
         {"2014/13/01 09:30:00", std::nullopt},
         {"1904/01/01 09:00:00", sys_days{1904y / January / 1}},
         {"2014/04/01 24:00:00", std::nullopt},
+        {" 2014/04/01 09:30:00", std::nullopt}, // ICU's parser would skip the leading blank
         {"2014/04/01 09:30:00", kAprilFirst},
     };
     for (int round = 0; round < 2; ++round) {
@@ -150,21 +139,17 @@ TEST(ToolsDateFromDateString, ManyTextsReadInTurnEachGiveTheirOwnDate) {
     }
 }
 
-TEST(ToolsDateStringFromDate, FormatsInTheProcessTimeZone) {
+TEST(ToolsDateStringFromDate, FormatsInTheProcessTimeZoneAndIsMissingForDatesItCannotShow) {
     {
         ProcessTimeZone utc("UTC");
         EXPECT_EQ(Tools::dateStringFromDate(kAprilFirst), "2014/04/01 00:30:00");
+        EXPECT_EQ(Tools::dateStringFromDate(std::nullopt), std::nullopt);
+        // The text has no era: year 0 would print as year 1.
+        EXPECT_EQ(Tools::dateStringFromDate(sys_days{0y / June / 1}), std::nullopt);
+        EXPECT_EQ(Tools::dateStringFromDate(sys_seconds::max()), std::nullopt);
     }
     ProcessTimeZone tokyo("Asia/Tokyo");
     EXPECT_EQ(Tools::dateStringFromDate(kAprilFirst), "2014/04/01 09:30:00");
-}
-
-TEST(ToolsDateStringFromDate, IsMissingForDatesTheTextCannotShow) {
-    ProcessTimeZone utc("UTC");
-    EXPECT_EQ(Tools::dateStringFromDate(std::nullopt), std::nullopt);
-    // The text has no era: year 0 would print as year 1.
-    EXPECT_EQ(Tools::dateStringFromDate(sys_days{0y / June / 1}), std::nullopt);
-    EXPECT_EQ(Tools::dateStringFromDate(sys_seconds::max()), std::nullopt);
 }
 
 TEST(ToolsTodayZeroTimeDateString, IsTodayInTheProcessZoneAtMidnight) {
@@ -183,20 +168,19 @@ TEST(ToolsTodayZeroTimeDateString, IsTodayInTheProcessZoneAtMidnight) {
     EXPECT_TRUE(*today == before || *today == tokyoDay()) << *today;
 }
 
-TEST(ToolsLongDateTime, CountsSecondsSince1904PlusNineHoursAndGivesZeroOnOverflow) {
+// Seconds since 1904 plus nine hours, zero where they cannot be had; read back, the nine hours
+// come off only above 32400.
+TEST(ToolsLongDateTime, CountsSecondsSince1904InJapanTimeBothWays) {
+    ProcessTimeZone utc("UTC");
     EXPECT_EQ(Tools::longDateTimeFromDate(kEpoch1904), 32400);
     EXPECT_EQ(Tools::longDateTimeFromDate(std::nullopt), 0);
     EXPECT_EQ(Tools::longDateTimeFromDate(sys_seconds::max()), 0);
-}
-
-TEST(ToolsDateFromLongDateTime, SubtractsNineHoursOnlyAbove32400) {
+    EXPECT_EQ(Tools::longDateTimeFromDateString("2015/02/29 12:00:00"), 0);
     EXPECT_EQ(Tools::dateFromLongDateTime(32401), kEpoch1904 + 1s);
     EXPECT_EQ(Tools::dateFromLongDateTime(32400), kEpoch1904 + 32400s);
     // The 1904 epoch lies before 1970, so the most negative counts fall outside sys_seconds.
     EXPECT_EQ(Tools::dateFromLongDateTime(std::numeric_limits<int64_t>::min()), std::nullopt);
-}
-
-TEST(ToolsDateStringFromLongDateTime, RoundTripsADateTextOnAJapanTimeSystem) {
+    // Formatting follows the process zone: on a Japan time system the text round-trips.
     ProcessTimeZone tokyo("Asia/Tokyo");
     const int64_t longDateTime = Tools::longDateTimeFromDateString("2014/04/01 09:30:00");
     EXPECT_EQ(longDateTime, (sys_days{2014y / April / 1} + 9h + 30min - kEpoch1904).count());
@@ -205,9 +189,13 @@ TEST(ToolsDateStringFromLongDateTime, RoundTripsADateTextOnAJapanTimeSystem) {
 
 // ---- fingerprints -------------------------------------------------------------------------
 
+// A buffer shorter than a digest is refused and left alone; a longer one is zero-filled only up to
+// the size given.
 TEST(ToolsMd5FromDatePtr, WritesTheDigestAndZeroFillsOnlyUpToTheGivenSize) {
     std::array<uint8_t, 21> buffer;
     buffer.fill(0xAA);
+    EXPECT_FALSE(Tools::md5FromDatePtr(asBytes("abc"), std::span(buffer).first(15)));
+    EXPECT_TRUE(std::ranges::all_of(buffer, [](uint8_t b) { return b == 0xAA; }));
     ASSERT_TRUE(Tools::md5FromDatePtr(asBytes("abc"), std::span(buffer).first(20)));
     // RFC 1321: MD5("abc").
     const std::array<uint8_t, 21> expected{0x90, 0x01, 0x50, 0x98, 0x3c, 0xd2, 0x4f,
@@ -216,20 +204,9 @@ TEST(ToolsMd5FromDatePtr, WritesTheDigestAndZeroFillsOnlyUpToTheGivenSize) {
     EXPECT_EQ(buffer, expected);
 }
 
-TEST(ToolsMd5FromDatePtr, RefusesABufferShorterThanADigestAndLeavesItAlone) {
-    std::array<uint8_t, 15> buffer;
-    buffer.fill(0xAA);
-    const std::array<uint8_t, 15> before = buffer;
-    EXPECT_FALSE(Tools::md5FromDatePtr(asBytes("abc"), buffer));
-    EXPECT_EQ(buffer, before);
-}
-
-TEST(ToolsMd5StringFromDatePtr, GivesThirtyTwoUppercaseHexDigitsEvenForNoData) {
+TEST(ToolsHexStrings, AreUppercaseTwoDigitsPerByteAndADigestHasThirtyTwoEvenForNoData) {
     EXPECT_EQ(Tools::md5StringFromDatePtr(asBytes("abc")), "900150983CD24FB0D6963F7D28E17F72");
     EXPECT_EQ(Tools::md5StringFromDatePtr({}), "D41D8CD98F00B204E9800998ECF8427E");
-}
-
-TEST(ToolsHexStringFromDatePtr, WritesTwoUppercaseDigitsPerByte) {
     EXPECT_EQ(Tools::hexStringFromDatePtr(Bytes{0x0A, 0xFF}), "0AFF");
     EXPECT_EQ(Tools::hexStringFromDatePtr({}), std::nullopt);
 }

@@ -34,30 +34,38 @@ using namespace platform;
 constexpr size_t kMapAt = 24;
 constexpr size_t kNameAt = kMapAt + 50;
 
-Bytes oneResourceFork(ByteView name = asBytes("A")) {
-    const uint32_t mapLength = 51 + static_cast<uint32_t>(name.size());
+// A map in Inside Macintosh's layout after its 24-byte header (the given bytes, zero-filled):
+// type list at 28, one 'TEST' whose reference list starts 10 bytes into the type list, the
+// reference, and its name list at 50.
+Bytes oneReferenceMap(ByteView header, int16_t id, uint32_t attributesAndOffset, uint32_t handle,
+                      ByteView name) {
     ByteWriter w;
-    for (uint32_t word : {16u, 24u, 8u, mapLength})
-        w.writeU32(word);
-    w.writeU32(4);
-    w.writeBytes(asBytes("abcd"));
-    for (uint32_t word : {16u, 24u, 8u, mapLength})
-        w.writeU32(word);
-    w.writeU32(0);
-    w.writeU16(0);
-    w.writeU16(0);
-    w.writeU16(28);
-    w.writeU16(50);
-    w.writeU16(0);
+    w.writeBytes(header);
+    w.writeZeros(24 - header.size());
+    for (uint16_t half : {28, 50, 0})
+        w.writeU16(half);
     w.writeU32(fourCC("TEST"));
     w.writeU16(0);
     w.writeU16(10);
-    w.writeI16(128);
+    w.writeI16(id);
     w.writeU16(0);
-    w.writeU32(0x40000000);
-    w.writeU32(0);
+    w.writeU32(attributesAndOffset);
+    w.writeU32(handle);
     w.writeU8(static_cast<uint8_t>(name.size()));
     w.writeBytes(name);
+    return w.take();
+}
+
+Bytes oneResourceFork(ByteView name = asBytes("A")) {
+    const uint32_t mapLength = 51 + static_cast<uint32_t>(name.size());
+    ByteWriter header;
+    for (uint32_t word : {16u, 24u, 8u, mapLength})
+        header.writeU32(word);
+    ByteWriter w;
+    w.writeBytes(header.bytes());
+    w.writeU32(4);
+    w.writeBytes(asBytes("abcd"));
+    w.writeBytes(oneReferenceMap(header.bytes(), 128, 0x40000000, 0, name));
     return w.take();
 }
 
@@ -104,23 +112,25 @@ TEST_F(ResFileReader, LoadsTypesReferencesAndNamesButNoDataUntilAsked) {
 }
 
 TEST_F(ResFileReader, FailsWithTheCodeOfTheFirstBrokenStructure) {
-    Bytes nameTooLong = oneResourceFork();
-    nameTooLong[kNameAt] = 2; // the name's last byte would lie past the map
-    EXPECT_EQ(loadStatusOf(nameTooLong), resErrSwapBounds);
-
-    Bytes shortMap = oneResourceFork();
-    shortMap[15] = 27; // fork header map length: one byte short of the map header
-    EXPECT_EQ(loadStatusOf(shortMap), resErrSwapBounds);
-
+    const Bytes good = oneResourceFork();
+    struct Case {
+        const char* what;
+        size_t at;
+        uint8_t value;
+        int16_t status;
+    };
+    const Case cases[] = {
+        {"the name's last byte past the map", kNameAt, 2, resErrSwapBounds},
+        {"map length one byte short of the map header", 15, 27, resErrSwapBounds},
+        {"map length one byte past the fork", 15, uint8_t(good[15] + 1), resErrMapRead},
+        {"the map copy's data offset past the fork", kMapAt + 3, 0xF0, resErrLengthWord},
+    };
+    for (const Case& c : cases) {
+        Bytes fork = good;
+        fork[c.at] = c.value;
+        EXPECT_EQ(loadStatusOf(fork), c.status) << c.what;
+    }
     EXPECT_EQ(loadStatusOf(oneResourceFork(Bytes{0x82, 0x20})), resErrNameDecoding);
-
-    Bytes mapPastFork = oneResourceFork();
-    mapPastFork[15] += 1;
-    EXPECT_EQ(loadStatusOf(mapPastFork), resErrMapRead);
-
-    Bytes lengthWordPastFork = oneResourceFork();
-    lengthWordPastFork[kMapAt + 3] = 0xF0; // the map copy's data offset
-    EXPECT_EQ(loadStatusOf(lengthWordPastFork), resErrLengthWord);
 }
 
 TEST_F(ResFileReader, TakesDataPositionsFromTheMapsCopyOfTheHeader) {
@@ -316,24 +326,9 @@ TEST(ResFileMap, RefusesMoreReferencesThanTheMapCouldHoldSideBySide) {
 }
 
 TEST(ResFileMap, AReferenceReadsAndWritesAtItsPublishedOffsets) {
-    // Inside Macintosh's map: header, type list at 28, one type whose reference list starts 10
-    // bytes into the type list, the name list right after that one reference.
-    ByteWriter w;
-    w.writeZeros(24);
-    w.writeU16(28); // type list offset
-    w.writeU16(50); // name list offset
-    w.writeU16(0);  // one type
-    w.writeU32(fourCC("TEST"));
-    w.writeU16(0);          // one reference
-    w.writeU16(10);         // its list, from the type list
-    w.writeI16(-2);         // resource ID
-    w.writeU16(0);          // name offset
-    w.writeU32(0x20123456); // attributes 0x20, data at 0x123456
-    w.writeU32(0xAABBCCDD); // handle
-    w.writeU8(2);
-    w.writeBytes(asBytes("AB"));
+    const Bytes bytes = oneReferenceMap({}, -2, 0x20123456, 0xAABBCCDD, asBytes("AB"));
     ResMap map;
-    ASSERT_EQ(ResFile::swapResMapStructBigToHostFrom(w.bytes(), map), resNoErr);
+    ASSERT_EQ(ResFile::swapResMapStructBigToHostFrom(bytes, map), resNoErr);
     ASSERT_EQ(map.types.size(), 1u);
     ASSERT_EQ(map.types[0].references.size(), 1u);
     const ResMapReference& reference = map.types[0].references[0];
@@ -344,18 +339,15 @@ TEST(ResFileMap, AReferenceReadsAndWritesAtItsPublishedOffsets) {
     EXPECT_EQ(reference.name, Bytes({'A', 'B'}));
     Bytes written;
     ASSERT_EQ(ResFile::swapResMapStructHostToBigFrom(map, written), resNoErr);
-    EXPECT_EQ(written, w.bytes());
+    EXPECT_EQ(written, bytes);
 
     map.types[0].references[0].dataOffset = 0x1000000;
     EXPECT_EQ(ResFile::swapResMapStructHostToBigFrom(map, written), resErrSwapArgument)
         << "data offsets have 24 bits";
 }
 
-class ResFileForkAccess : public test::SandboxTest {};
-
-TEST_F(ResFileForkAccess, ReadsRefuseBadArgumentsAndReportTheEndOfTheFork) {
-    const std::string path = sandbox.path("Font");
-    ASSERT_EQ(sample::writeForkFile(path, oneResourceFork()), noErr);
+TEST_F(ResFileReader, ForkReadsRefuseBadArgumentsAndReportTheEndOfTheFork) {
+    const std::string path = macFile("Font", oneResourceFork());
     ScopedFork fork(path, fsRdPerm);
     ASSERT_TRUE(fork.isOpen());
     std::array<uint8_t, 4> buffer{};

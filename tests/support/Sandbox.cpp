@@ -11,34 +11,44 @@ namespace fs = std::filesystem;
 namespace fu::test {
 
 namespace {
-const char* const kOverridden[] = {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME",
-                                   "FONTUPDATER_SYSTEM_FONTS"};
+void setOrUnset(const std::string& name, const char* value) {
+    if (value)
+        setenv(name.c_str(), value, 1);
+    else
+        unsetenv(name.c_str());
+}
+} // namespace
+
+ScopedEnvironment::ScopedEnvironment(
+    std::initializer_list<std::pair<const char*, const char*>> values) {
+    for (const auto& [name, value] : values) {
+        const char* old = std::getenv(name);
+        saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+        setOrUnset(name, value);
+    }
+}
+
+ScopedEnvironment::~ScopedEnvironment() {
+    for (auto it = saved_.rbegin(); it != saved_.rend(); ++it)
+        setOrUnset(it->first, it->second ? it->second->c_str() : nullptr);
 }
 
 Sandbox::Sandbox() {
     std::string pattern = (fs::temp_directory_path() / "fu-sandbox-XXXXXX").string();
     if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
     root_ = pattern;
-    for (const char* name : kOverridden) {
-        const char* old = std::getenv(name);
-        savedEnvironment_[name] = old ? std::optional<std::string>(old) : std::nullopt;
-    }
     fs::create_directories(path("home/.local/share"));
     fs::create_directories(path("home/.config"));
     fs::create_directories(path("system-fonts"));
-    setenv("HOME", path("home").c_str(), 1);
-    setenv("XDG_DATA_HOME", path("home/.local/share").c_str(), 1);
-    setenv("XDG_CONFIG_HOME", path("home/.config").c_str(), 1);
-    setenv("FONTUPDATER_SYSTEM_FONTS", path("system-fonts").c_str(), 1);
+    environment_.emplace(std::initializer_list<std::pair<const char*, const char*>>{
+        {"HOME", path("home").c_str()},
+        {"XDG_DATA_HOME", path("home/.local/share").c_str()},
+        {"XDG_CONFIG_HOME", path("home/.config").c_str()},
+        {"FONTUPDATER_SYSTEM_FONTS", path("system-fonts").c_str()}});
 }
 
 Sandbox::~Sandbox() {
-    for (const auto& [name, value] : savedEnvironment_) {
-        if (value)
-            setenv(name.c_str(), value->c_str(), 1);
-        else
-            unsetenv(name.c_str());
-    }
+    environment_.reset();
     std::error_code ignored;
     // Some tests lock files; the sandbox must still go away.
     fs::permissions(root_, fs::perms::owner_all, fs::perm_options::add, ignored);

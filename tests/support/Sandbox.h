@@ -6,11 +6,25 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
+#include <initializer_list>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace fu::test {
+
+// Sets environment variables (nullptr unsets one) for one scope, and puts them back after it.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(std::initializer_list<std::pair<const char*, const char*>> values);
+    ~ScopedEnvironment();
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+private:
+    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
 
 class Sandbox {
 public:
@@ -29,7 +43,7 @@ public:
 
 private:
     std::string root_;
-    std::map<std::string, std::optional<std::string>> savedEnvironment_;
+    std::optional<ScopedEnvironment> environment_;
 };
 
 // Fixture form for TEST_F.
