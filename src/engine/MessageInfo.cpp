@@ -13,34 +13,41 @@ constexpr const char* kSearchErrorGeneralMessage = "フォント検索中にエ�
 // Registered after the search's general range, in this order. A look-up answers the first
 // registration of a code, so the order is part of the table.
 constexpr MessageEntry messageTable[] = {
-    {SearchErrorFontsFolders, "フォント検索エラー：Fontsフォルダの情報がセットアップできません。"},
-    {SearchErrorLocalFontsFolder,
+    {SearchStatus::SearchErrorFontsFolders,
+     "フォント検索エラー：Fontsフォルダの情報がセットアップできません。"},
+    {SearchStatus::SearchErrorLocalFontsFolder,
      "フォント検索エラー：ローカルFontsフォルダの情報がセットアップできません。"},
-    {SearchErrorUserFontsFolder,
+    {SearchStatus::SearchErrorUserFontsFolder,
      "フォント検索エラー：ユーザFontsフォルダの情報がセットアップできません。"},
-    {SearchErrorDomainMasks, "フォント検索エラー：DomainMask情報がセットアップできません。"},
-    {SearchErrorLocalDomainMask,
+    {SearchStatus::SearchErrorDomainMasks,
+     "フォント検索エラー：DomainMask情報がセットアップできません。"},
+    {SearchStatus::SearchErrorLocalDomainMask,
      "フォント検索エラー：ローカルDomainMask情報がセットアップできません。"},
-    {SearchErrorUserDomainMask,
+    {SearchStatus::SearchErrorUserDomainMask,
      "フォント検索エラー：ユーザDomainMask情報がセットアップできません。"},
-    {SearchErrorOldSfntData, "フォント検索エラー：旧フォントのsfnt情報がセットアップできません。"},
-    {SearchErrorNewSfntData, "フォント検索エラー：新フォントのsfnt情報がセットアップできません。"},
-    {SearchErrorWalkFailed, "フォント検索エラー：対象フォントの確認処理が完了できませんでした。"},
-    {UpdateErrorGeneral, "アップデート中にエラーが発生しました。"},
-    {UpdateErrorNoAppState, "アップデート中にエラーが発生しました。"},
-    {UpdateErrorNothingRequested, "アップデートエラー：アップデート要求フォントがありません。"},
-    {UpdateErrorItemFetch, "アップデートエラー：アップデート対象項目の取得に失敗しました。"},
-    {CacheRebuildRequestFailed, "フォントキャッシュの再構築要求に失敗しました。"},
-    {CacheRebuildRequestFailedLast, "フォントキャッシュの再構築要求に失敗しました。"},
-    {UpdateErrorBackupFolder,
+    {SearchStatus::SearchErrorOldSfntData,
+     "フォント検索エラー：旧フォントのsfnt情報がセットアップできません。"},
+    {SearchStatus::SearchErrorNewSfntData,
+     "フォント検索エラー：新フォントのsfnt情報がセットアップできません。"},
+    {SearchStatus::SearchErrorWalkFailed,
+     "フォント検索エラー：対象フォントの確認処理が完了できませんでした。"},
+    {UpdateStatus::UpdateErrorGeneral, "アップデート中にエラーが発生しました。"},
+    {UpdateStatus::UpdateErrorNoAppState, "アップデート中にエラーが発生しました。"},
+    {UpdateStatus::UpdateErrorNothingRequested,
+     "アップデートエラー：アップデート要求フォントがありません。"},
+    {UpdateStatus::UpdateErrorItemFetch,
+     "アップデートエラー：アップデート対象項目の取得に失敗しました。"},
+    {UpdateStatus::CacheRebuildRequestFailed, "フォントキャッシュの再構築要求に失敗しました。"},
+    {UpdateStatus::CacheRebuildRequestFailedLast, "フォントキャッシュの再構築要求に失敗しました。"},
+    {UpdateStatus::UpdateErrorBackupFolder,
      "「古いフォント項目」フォルダのセットアップに失敗したためアップデートは行われませんでした。"},
-    {UpdateErrorTempSetup,
+    {UpdateStatus::UpdateErrorTempSetup,
      "作業用一時フォルダのセットアップに失敗したためアップデートを実行できませんでした。"},
-    {UpdateErrorTempCreate,
+    {UpdateStatus::UpdateErrorTempCreate,
      "作業用一時フォルダの作成に失敗したためアップデートを実行できませんでした。"},
-    {UpdateErrorTempAttributes,
+    {UpdateStatus::UpdateErrorTempAttributes,
      "作業用一時フォルダのフォルダ属性取得に失敗したためアップデートを実行できませんでした。"},
-    {UpdateErrorTempLocked,
+    {UpdateStatus::UpdateErrorTempLocked,
      "作業用一時フォルダがロックされているためアップデートを実行できませんでした。"},
     {FontErrorGeneral, "エラーのためアップデートは行われませんでした。"},
     {FontErrorNotFound, "ファイルが見つからないためアップデートは行われませんでした。"},
@@ -107,7 +114,8 @@ bool MessageInfo::setupMessageItems() {
     const size_t before = messageItems.size();
     bool added = true;
     try {
-        for (int status = SearchErrorGeneral; added && status <= SearchErrorGeneralLast; ++status) {
+        for (int status = code(SearchStatus::SearchErrorGeneral);
+             added && status <= code(SearchStatus::SearchErrorGeneralLast); ++status) {
             added = addItemWithStatusCode(static_cast<int16_t>(status), kSearchErrorGeneralMessage);
         }
         for (const MessageEntry& entry : messageTable) {
@@ -144,11 +152,11 @@ std::optional<std::string> MessageInfo::messageOfStatusCode(int16_t status) cons
 
 int16_t fontMessageCodeOfItemResult(int16_t result) {
     switch (result) {
-    case ItemTempSetupFailed: return UpdateErrorTempSetup;
+    case ItemTempSetupFailed: return code(UpdateStatus::UpdateErrorTempSetup);
     case ItemReadOldFailed: return FontErrorReadOld;
     case ItemBackupFolderFailed: return FontErrorBackupFolder;
-    case ItemTempFolderLocked: return UpdateErrorTempLocked;
-    case ItemTempFolderAttributes: return UpdateErrorTempAttributes;
+    case ItemTempFolderLocked: return code(UpdateStatus::UpdateErrorTempLocked);
+    case ItemTempFolderAttributes: return code(UpdateStatus::UpdateErrorTempAttributes);
     case ItemFontsFolderLocked: return FontErrorFontsFolderLocked;
     case ItemFontsFolderAttributes: return FontErrorFontsFolderAttributes;
     case ItemMoveNewToFontsFailed: return FontErrorMoveNewToFonts;
