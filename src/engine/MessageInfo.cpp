@@ -49,47 +49,58 @@ constexpr MessageEntry messageTable[] = {
      "作業用一時フォルダのフォルダ属性取得に失敗したためアップデートを実行できませんでした。"},
     {UpdateStatus::UpdateErrorTempLocked,
      "作業用一時フォルダがロックされているためアップデートを実行できませんでした。"},
-    {FontErrorGeneral, "エラーのためアップデートは行われませんでした。"},
-    {FontErrorNotFound, "ファイルが見つからないためアップデートは行われませんでした。"},
-    {FontErrorReadOld, "旧フォントの読み込みに失敗したためアップデートは行われませんでした。"},
-    {FontErrorBackupFolder,
+    {FontMessage::FontErrorGeneral, "エラーのためアップデートは行われませんでした。"},
+    {FontMessage::FontErrorNotFound,
+     "ファイルが見つからないためアップデートは行われませんでした。"},
+    {FontMessage::FontErrorReadOld,
+     "旧フォントの読み込みに失敗したためアップデートは行われませんでした。"},
+    {FontMessage::FontErrorBackupFolder,
      "「古いフォント項目」フォルダのセットアップに失敗したためアップデートは行われませんでした。"},
-    {FontErrorFontsFolderLocked,
+    {FontMessage::FontErrorFontsFolderLocked,
      "Fontsフォルダがロックされているためアップデートは行われませんでした。"},
-    {FontErrorFontsFolderAttributes,
+    {FontMessage::FontErrorFontsFolderAttributes,
      "Fontsフォルダのフォルダ属性取得に失敗したためアップデートは行われませんでした。"},
-    {FontErrorFileAttributes, "ファイル属性の取得に失敗したためアップデートは行われませんでした。"},
-    {FontErrorFileLocked, "ファイルがロックされているためアップデートは行われませんでした。"},
-    {FontErrorNotSuitcase,
+    {FontMessage::FontErrorFileAttributes,
+     "ファイル属性の取得に失敗したためアップデートは行われませんでした。"},
+    {FontMessage::FontErrorFileLocked,
+     "ファイルがロックされているためアップデートは行われませんでした。"},
+    {FontMessage::FontErrorNotSuitcase,
      "フォントスーツケース形式のファイルではないためアップデートは行われませんでした。"},
-    {FontErrorVersRead, "バージョン(vers)情報取得に失敗したためアップデートは行われませんでした。"},
-    {FontErrorVersMultiple,
+    {FontMessage::FontErrorVersRead,
+     "バージョン(vers)情報取得に失敗したためアップデートは行われませんでした。"},
+    {FontMessage::FontErrorVersMultiple,
      "ファイルに複数のバージョン(vers)"
      "情報が含まれています。非対応形式のためアップデートは行われませんでした。"},
-    {FontErrorVersBuild,
+    {FontMessage::FontErrorVersBuild,
      "新フォントのバージョン(vers)情報生成に失敗したためアップデートは行われませんでした。"},
-    {FontErrorFondRead, "リソース(FOND)情報取得に失敗したためアップデートは行われませんでした。"},
-    {FontErrorFondMultiple,
+    {FontMessage::FontErrorFondRead,
+     "リソース(FOND)情報取得に失敗したためアップデートは行われませんでした。"},
+    {FontMessage::FontErrorFondMultiple,
      "ファイルに複数のフォント(FOND)"
      "情報が含まれています。非対応形式のためアップデートは行われませんでした。"},
-    {FontErrorFondVerify, "フォント(FOND)情報検証に失敗したためアップデートは行われませんでした。"},
-    {FontErrorFondBuild,
+    {FontMessage::FontErrorFondVerify,
+     "フォント(FOND)情報検証に失敗したためアップデートは行われませんでした。"},
+    {FontMessage::FontErrorFondBuild,
      "新フォントのフォント(FOND)情報生成に失敗したためアップデートは行われませんでした。"},
-    {FontErrorSfntRead, "リソース(sfnt)情報取得に失敗したためアップデートは行われませんでした。"},
-    {FontErrorSfntMultiple,
+    {FontMessage::FontErrorSfntRead,
+     "リソース(sfnt)情報取得に失敗したためアップデートは行われませんでした。"},
+    {FontMessage::FontErrorSfntMultiple,
      "ファイルに複数のフォント(sfnt)"
      "情報が含まれています。非対応形式のためアップデートは行われませんでした。"},
-    {FontErrorSfntVerify, "フォント(sfnt)情報検証に失敗したためアップデートは行われませんでした。"},
-    {FontErrorSfntBuild,
+    {FontMessage::FontErrorSfntVerify,
+     "フォント(sfnt)情報検証に失敗したためアップデートは行われませんでした。"},
+    {FontMessage::FontErrorSfntBuild,
      "新フォントのフォント(sfnt)情報生成に失敗したためアップデートは行われませんでした。"},
-    {FontErrorTempFileRemove, "作業用フォルダに存在する同名の一時ファイルを削除できないためアップデ"
-                              "ートは行われませんでした。"},
-    {FontErrorWriteNew, "新フォントの書き出しに失敗したためアップデートは行われませんでした。"},
-    {FontErrorVerifyNew,
+    {FontMessage::FontErrorTempFileRemove,
+     "作業用フォルダに存在する同名の一時ファイルを削除できないためアップデ"
+     "ートは行われませんでした。"},
+    {FontMessage::FontErrorWriteNew,
+     "新フォントの書き出しに失敗したためアップデートは行われませんでした。"},
+    {FontMessage::FontErrorVerifyNew,
      "新フォント書き出し後の検証に失敗したためアップデートは行われませんでした。"},
-    {FontErrorMoveOldToTrash,
+    {FontMessage::FontErrorMoveOldToTrash,
      "旧フォントをゴミ箱に移動することができないためアップデートは行われませんでした。"},
-    {FontErrorMoveNewToFonts, "新フォントをFontsフォルダに移動できませんでした。"},
+    {FontMessage::FontErrorMoveNewToFonts, "新フォントをFontsフォルダに移動できませんでした。"},
 };
 
 } // namespace
@@ -150,13 +161,14 @@ std::optional<std::string> MessageInfo::messageOfStatusCode(int16_t status) cons
     return std::nullopt;
 }
 
-int16_t fontMessageCodeOfItemResult(int16_t result) {
+FontMessage fontMessageCodeOfItemResult(int16_t result) {
+    using enum FontMessage;
     switch (result) {
-    case ItemTempSetupFailed: return code(UpdateStatus::UpdateErrorTempSetup);
+    case ItemTempSetupFailed: return UpdateErrorTempSetup;
     case ItemReadOldFailed: return FontErrorReadOld;
     case ItemBackupFolderFailed: return FontErrorBackupFolder;
-    case ItemTempFolderLocked: return code(UpdateStatus::UpdateErrorTempLocked);
-    case ItemTempFolderAttributes: return code(UpdateStatus::UpdateErrorTempAttributes);
+    case ItemTempFolderLocked: return UpdateErrorTempLocked;
+    case ItemTempFolderAttributes: return UpdateErrorTempAttributes;
     case ItemFontsFolderLocked: return FontErrorFontsFolderLocked;
     case ItemFontsFolderAttributes: return FontErrorFontsFolderAttributes;
     case ItemMoveNewToFontsFailed: return FontErrorMoveNewToFonts;

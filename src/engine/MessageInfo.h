@@ -16,8 +16,8 @@ namespace fu {
 struct MessageEntry {
     constexpr MessageEntry(OperationStatus status, const char* message)
         : status(code(status)), message(message) {}
-    constexpr MessageEntry(int16_t status, const char* message)
-        : status(status), message(message) {}
+    constexpr MessageEntry(FontMessage status, const char* message)
+        : status(code(status)), message(message) {}
 
     int16_t status;
     const char* message;
@@ -55,10 +55,12 @@ public:
     [[nodiscard]] std::optional<std::string> messageOfStatusCode(OperationStatus status) const {
         return messageOfStatusCode(code(status));
     }
+    [[nodiscard]] std::optional<std::string> messageOfStatusCode(FontMessage status) const {
+        return messageOfStatusCode(code(status));
+    }
 };
 
-// The font message code (FontError…) shown beside a font whose updateResult is this non-zero
-// per-font code.
-[[nodiscard]] int16_t fontMessageCodeOfItemResult(int16_t result);
+// The font message shown beside a font whose updateResult is this non-zero per-font code.
+[[nodiscard]] FontMessage fontMessageCodeOfItemResult(int16_t result);
 
 } // namespace fu

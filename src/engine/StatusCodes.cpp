@@ -45,6 +45,40 @@ const char* nameOf(UpdateStatus status) {
     return nullptr;
 }
 
+const char* nameOf(FontMessage message) {
+    switch (message) {
+    case FontMessage::FontErrorGeneral: return "FontErrorGeneral";
+    case FontMessage::FontErrorNotFound: return "FontErrorNotFound";
+    case FontMessage::FontErrorReadOld: return "FontErrorReadOld";
+    case FontMessage::FontErrorVersRead: return "FontErrorVersRead";
+    case FontMessage::FontErrorVersMultiple: return "FontErrorVersMultiple";
+    case FontMessage::FontErrorVersBuild: return "FontErrorVersBuild";
+    case FontMessage::FontErrorFondRead: return "FontErrorFondRead";
+    case FontMessage::FontErrorFondMultiple: return "FontErrorFondMultiple";
+    case FontMessage::FontErrorFondVerify: return "FontErrorFondVerify";
+    case FontMessage::FontErrorFondBuild: return "FontErrorFondBuild";
+    case FontMessage::FontErrorSfntRead: return "FontErrorSfntRead";
+    case FontMessage::FontErrorSfntMultiple: return "FontErrorSfntMultiple";
+    case FontMessage::FontErrorSfntVerify: return "FontErrorSfntVerify";
+    case FontMessage::FontErrorSfntBuild: return "FontErrorSfntBuild";
+    case FontMessage::FontErrorBackupFolder: return "FontErrorBackupFolder";
+    case FontMessage::FontErrorFontsFolderAttributes: return "FontErrorFontsFolderAttributes";
+    case FontMessage::FontErrorFontsFolderLocked: return "FontErrorFontsFolderLocked";
+    case FontMessage::FontErrorFileAttributes: return "FontErrorFileAttributes";
+    case FontMessage::FontErrorFileLocked: return "FontErrorFileLocked";
+    case FontMessage::FontErrorNotSuitcase: return "FontErrorNotSuitcase";
+    case FontMessage::FontErrorTempFileRemove: return "FontErrorTempFileRemove";
+    case FontMessage::FontErrorWriteNew: return "FontErrorWriteNew";
+    case FontMessage::FontErrorMoveOldToTrash: return "FontErrorMoveOldToTrash";
+    case FontMessage::FontErrorMoveNewToFonts: return "FontErrorMoveNewToFonts";
+    case FontMessage::FontErrorVerifyNew: return "FontErrorVerifyNew";
+    case FontMessage::UpdateErrorTempSetup: return "UpdateErrorTempSetup";
+    case FontMessage::UpdateErrorTempAttributes: return "UpdateErrorTempAttributes";
+    case FontMessage::UpdateErrorTempLocked: return "UpdateErrorTempLocked";
+    }
+    return nullptr;
+}
+
 std::ostream& printCode(std::ostream& out, int16_t number, const char* name) {
     out << number;
     if (name) out << ' ' << name;
@@ -59,6 +93,10 @@ std::ostream& operator<<(std::ostream& out, SearchStatus status) {
 
 std::ostream& operator<<(std::ostream& out, UpdateStatus status) {
     return printCode(out, code(status), nameOf(status));
+}
+
+std::ostream& operator<<(std::ostream& out, FontMessage message) {
+    return printCode(out, code(message), nameOf(message));
 }
 
 std::ostream& operator<<(std::ostream& out, const OperationStatus& status) {

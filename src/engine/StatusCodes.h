@@ -1,8 +1,9 @@
 // The status codes of the search, the update run and the per-font results: the one place where
-// their names and numbers are fixed. Each family is an enum class of its own, so that a code of
-// one cannot be passed where another is meant; the numbers are only reached through code() where
-// a status is printed, stored or looked up by number. The suitcase layer's own codes live in its
-// headers.
+// their names and numbers are fixed. The search, update and font message families are enum
+// classes of their own, so that a code of one cannot be passed where another is meant; their
+// numbers are only reached through code() where a status is printed, stored or looked up by
+// number. The per-font results are still plain numbers, with StatusOK as their success. The
+// suitcase layer's own codes live in its headers.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +12,7 @@
 
 namespace fu {
 
+// Success of a per-font step; the enum families have a StatusOK of their own.
 inline constexpr int16_t StatusOK = 0;
 
 // Search operation codes. -1000 … -993 are one failure with one message; the range's ends are
@@ -95,32 +97,43 @@ using OperationStatus = std::variant<SearchStatus, UpdateStatus>;
 
 std::ostream& operator<<(std::ostream& out, const OperationStatus& status);
 
-// Font message codes: the text shown next to a font that was not updated.
-inline constexpr int16_t FontErrorGeneral = -484;
-inline constexpr int16_t FontErrorNotFound = -483;
-inline constexpr int16_t FontErrorReadOld = -482;
-inline constexpr int16_t FontErrorVersRead = -481;
-inline constexpr int16_t FontErrorVersMultiple = -480;
-inline constexpr int16_t FontErrorVersBuild = -479;
-inline constexpr int16_t FontErrorFondRead = -478;
-inline constexpr int16_t FontErrorFondMultiple = -477;
-inline constexpr int16_t FontErrorFondVerify = -476;
-inline constexpr int16_t FontErrorFondBuild = -475;
-inline constexpr int16_t FontErrorSfntRead = -474;
-inline constexpr int16_t FontErrorSfntMultiple = -473;
-inline constexpr int16_t FontErrorSfntVerify = -472;
-inline constexpr int16_t FontErrorSfntBuild = -471;
-inline constexpr int16_t FontErrorBackupFolder = -470;
-inline constexpr int16_t FontErrorFontsFolderAttributes = -469;
-inline constexpr int16_t FontErrorFontsFolderLocked = -468;
-inline constexpr int16_t FontErrorFileAttributes = -467;
-inline constexpr int16_t FontErrorFileLocked = -466;
-inline constexpr int16_t FontErrorNotSuitcase = -465;
-inline constexpr int16_t FontErrorTempFileRemove = -464;
-inline constexpr int16_t FontErrorWriteNew = -463;
-inline constexpr int16_t FontErrorMoveOldToTrash = -462;
-inline constexpr int16_t FontErrorMoveNewToFonts = -461;
-inline constexpr int16_t FontErrorVerifyNew = -460;
+// Font message codes: the text shown next to a font that was not updated. Three failures of a
+// font's temporary folder show the run's own texts for it, so their update codes are borrowed
+// here under the same names and numbers.
+enum class FontMessage : int16_t {
+    FontErrorGeneral = -484,
+    FontErrorNotFound = -483,
+    FontErrorReadOld = -482,
+    FontErrorVersRead = -481,
+    FontErrorVersMultiple = -480,
+    FontErrorVersBuild = -479,
+    FontErrorFondRead = -478,
+    FontErrorFondMultiple = -477,
+    FontErrorFondVerify = -476,
+    FontErrorFondBuild = -475,
+    FontErrorSfntRead = -474,
+    FontErrorSfntMultiple = -473,
+    FontErrorSfntVerify = -472,
+    FontErrorSfntBuild = -471,
+    FontErrorBackupFolder = -470,
+    FontErrorFontsFolderAttributes = -469,
+    FontErrorFontsFolderLocked = -468,
+    FontErrorFileAttributes = -467,
+    FontErrorFileLocked = -466,
+    FontErrorNotSuitcase = -465,
+    FontErrorTempFileRemove = -464,
+    FontErrorWriteNew = -463,
+    FontErrorMoveOldToTrash = -462,
+    FontErrorMoveNewToFonts = -461,
+    FontErrorVerifyNew = -460,
+    UpdateErrorTempSetup = code(UpdateStatus::UpdateErrorTempSetup),
+    UpdateErrorTempAttributes = code(UpdateStatus::UpdateErrorTempAttributes),
+    UpdateErrorTempLocked = code(UpdateStatus::UpdateErrorTempLocked),
+};
+
+[[nodiscard]] constexpr int16_t code(FontMessage message) { return static_cast<int16_t>(message); }
+
+std::ostream& operator<<(std::ostream& out, FontMessage message);
 
 // Per-font result codes, kept in a found font's updateResult (0 = updated). Never shown as they
 // are: AppDelegate maps them to font message codes. -2997 is unnamed and maps like any unknown

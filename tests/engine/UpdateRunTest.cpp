@@ -369,7 +369,7 @@ TEST_F(UpdateRun, FontsTheRunNeverCameToAreNotReportedAsDone) {
     for (const auto& font : info.updateFontInfo->updateFontItems) {
         EXPECT_EQ(font->updateResult, ItemNotAttempted) << font->srcPath;
         EXPECT_EQ(installedVersion(font->srcPath), "1.0.1");
-        EXPECT_EQ(fontMessageCodeOfItemResult(font->updateResult), FontErrorGeneral);
+        EXPECT_EQ(fontMessageCodeOfItemResult(font->updateResult), FontMessage::FontErrorGeneral);
     }
     EXPECT_EQ(test::readWholeFile(temp), Bytes{7}) << "what stood in the way is left alone";
 
@@ -454,7 +454,8 @@ protected:
         EXPECT_EQ(fonts[0]->updateResult, StatusOK);
         EXPECT_EQ(installedVersion(fonts[0]->srcPath), "1.0.2");
         EXPECT_EQ(fonts[1]->updateResult, ItemBackupFolderFailed);
-        EXPECT_EQ(fontMessageCodeOfItemResult(fonts[1]->updateResult), FontErrorBackupFolder);
+        EXPECT_EQ(fontMessageCodeOfItemResult(fonts[1]->updateResult),
+                  FontMessage::FontErrorBackupFolder);
         EXPECT_EQ(installedVersion(fonts[1]->srcPath), "1.0.1");
         second = platform::lastPathComponent(fonts[1]->srcPath);
     }

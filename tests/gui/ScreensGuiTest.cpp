@@ -277,7 +277,7 @@ void ScreensGuiTest::resultTablesMarkEachFont() {
         AppDelegate::updateItemStatusFromUpdateFontItemResult(ItemFileLocked));
     QCOMPARE(model.index(1, 3).data().toString(),
              QString::fromStdString(lockedMessage.value_or("?")));
-    const auto general = info.messageInfo->messageOfStatusCode(FontErrorGeneral);
+    const auto general = info.messageInfo->messageOfStatusCode(FontMessage::FontErrorGeneral);
     QCOMPARE(model.index(2, 3).data().toString(),
              general ? QString::fromStdString(*general)
                      : QString("エラーのためアップデートは行われませんでした。"));
