@@ -12,6 +12,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <unistd.h>
 
 using namespace fu;
@@ -23,7 +24,7 @@ class Outcome : public UpdateManagerDelegate {
 public:
     void processProgress(const UpdateResult&) override {}
     void processComplete(const UpdateResult& result) override { status = result.status; }
-    int16_t status = -1;
+    std::optional<OperationStatus> status;
 };
 
 int runProgram(const char* program, std::initializer_list<const char*> arguments) {
@@ -97,7 +98,7 @@ int main() {
         state.setupUpdateManager();
         state.updateManager->delegate = &outcome;
         state.updateManager->exeUpdateRequestedFont();
-        return outcome.status == 0 ? 0 : 3;
+        return outcome.status == UpdateStatus::StatusOK ? 0 : 3;
     });
 
     std::printf("suitcase fork: %.1f MB\n", double(fs::file_size(fork)) / 1e6);

@@ -50,25 +50,34 @@ std::unique_ptr<EngineSession> loadSession(const EngineOptions& options) {
     return session;
 }
 
-// The search as the checking screen runs it: 0 with the fonts found, or the status.
-int16_t search(EngineSession& session, const EngineOptions& options, PrintingDelegate& delegate) {
+// What a run reported, or `otherwise` when it reported nothing of that family.
+template <class Status>
+Status completionStatus(const PrintingDelegate& delegate, Status otherwise) {
+    const Status* status =
+        delegate.completion ? std::get_if<Status>(&delegate.completion->status) : nullptr;
+    return status ? *status : otherwise;
+}
+
+// The search as the checking screen runs it: StatusOK with the fonts found, or the status.
+SearchStatus search(EngineSession& session, const EngineOptions& options,
+                    PrintingDelegate& delegate) {
     UpdateContext& info = session.context;
     UpdateManager& manager = session.manager;
     manager.delegate = &delegate;
     if (options.folder.empty()) {
         manager.findUpdateNecessaryFont();
-        return delegate.completion ? delegate.completion->status : int16_t(-1000);
+        return completionStatus(delegate, SearchStatus::SearchErrorGeneral);
     }
     info.setupUpdateFontInfo();
-    const int16_t status =
+    const SearchStatus status =
         manager.findUpdateFontInfo(info.updateFontInfo.get(), info.updateSfntSetInfo.get(),
                                    info.updateTargetInfo.get(), options.folder);
-    info.updateFontInfo->setRequestUpdateAll(status == 0 &&
+    info.updateFontInfo->setRequestUpdateAll(status == SearchStatus::StatusOK &&
                                              info.updateFontInfo->countOfUpdateFontItemAll() > 0);
     return status;
 }
 
-std::string messageOf(int16_t status) {
+template <class Status> std::string messageOf(Status status) {
     static const MessageInfo messages;
     return messages.messageOfStatusCode(status).value_or("");
 }
@@ -84,14 +93,16 @@ Json fontJson(const UpdateFontItem& item) {
                              uint64_t(std::max<int64_t>(item.oldFileSize, 0)), false)}};
 }
 
-void printFound(const UpdateFontInfo& fonts, int16_t status, bool json) {
+void printFound(const UpdateFontInfo& fonts, SearchStatus status, bool json) {
     if (json) {
         Json found = Json::array();
         for (const auto& item : fonts.updateFontItems)
             found.push_back(fontJson(*item));
-        std::cout
-            << Json{{"fonts", found}, {"status", status}, {"message", messageOf(status)}}.dump(2)
-            << '\n';
+        std::cout << Json{{"fonts", found},
+                          {"status", code(status)},
+                          {"message", messageOf(status)}}
+                         .dump(2)
+                  << '\n';
         return;
     }
     for (const auto& item : fonts.updateFontItems) {
@@ -101,7 +112,7 @@ void printFound(const UpdateFontInfo& fonts, int16_t status, bool json) {
                   << item->subDirPath.value_or("") << "\tset " << item->sfntSetIndex << "\t"
                   << font["size"].get<std::string>() << '\n';
     }
-    std::cout << "status " << status;
+    std::cout << "status " << code(status);
     if (const std::string message = messageOf(status); !message.empty())
         std::cout << ": " << message;
     std::cout << "\n" << fonts.countOfUpdateFontItemAll() << " font(s) found\n";
@@ -127,9 +138,9 @@ int runSearch(const EngineOptions& options) {
     const std::unique_ptr<EngineSession> session = loadSession(options);
     if (!session) return 1;
     PrintingDelegate delegate;
-    const int16_t status = search(*session, options, delegate);
+    const SearchStatus status = search(*session, options, delegate);
     printFound(*session->context.updateFontInfo, status, options.json);
-    return status == 0 ? 0 : 1;
+    return status == SearchStatus::StatusOK ? 0 : 1;
 }
 
 bool confirmed(const UpdateContext& info) {
@@ -144,9 +155,9 @@ int runApply(const EngineOptions& options) {
     const std::unique_ptr<EngineSession> session = loadSession(options);
     if (!session) return 1;
     PrintingDelegate delegate;
-    const int16_t status = search(*session, options, delegate);
+    const SearchStatus status = search(*session, options, delegate);
     UpdateFontInfo& fonts = *session->context.updateFontInfo;
-    if (status != 0) {
+    if (status != SearchStatus::StatusOK) {
         printFound(fonts, status, options.json);
         return 1;
     }
@@ -173,8 +184,7 @@ int runApply(const EngineOptions& options) {
     }
     delegate.completion.reset();
     manager.exeUpdateRequestedFont();
-    const int16_t outcome =
-        delegate.completion ? delegate.completion->status : int16_t(UpdateErrorGeneral);
+    const UpdateStatus outcome = completionStatus(delegate, UpdateStatus::UpdateErrorGeneral);
 
     Json results = Json::array();
     for (const auto& item : fonts.updateFontItems) {
@@ -189,13 +199,15 @@ int runApply(const EngineOptions& options) {
                       << (message.empty() ? "" : "\t" + message) << '\n';
     }
     if (options.json)
-        std::cout << Json{{"fonts", results}, {"outcome", outcome}, {"message", messageOf(outcome)}}
+        std::cout << Json{{"fonts", results},
+                          {"outcome", code(outcome)},
+                          {"message", messageOf(outcome)}}
                          .dump(2)
                   << '\n';
     else
-        std::cout << "outcome " << outcome
+        std::cout << "outcome " << code(outcome)
                   << (messageOf(outcome).empty() ? "" : ": " + messageOf(outcome)) << '\n';
-    return outcome == 0 ? 0 : 1;
+    return outcome == UpdateStatus::StatusOK ? 0 : 1;
 }
 
 struct RestoreOptions {

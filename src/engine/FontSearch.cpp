@@ -292,10 +292,13 @@ void FontSearch::report(int64_t count, std::optional<std::string> text) const {
     if (progress_) progress_(UpdateResult::updateResultWithCount(count, std::move(text), nullptr));
 }
 
-int16_t FontSearch::run() {
-    if (!updateFontInfo_) return -997;
-    if (!updateSfntSetInfo_ || updateSfntSetInfo_->countOfUpdateSfntSetItem() == 0) return -996;
-    if (!updateTargetInfo_ || updateTargetInfo_->countOfUpdateTargetItem() == 0) return -994;
+SearchStatus FontSearch::run() {
+    using enum SearchStatus;
+    if (!updateFontInfo_) return searchErrorInGeneralRange(-997);
+    if (!updateSfntSetInfo_ || updateSfntSetInfo_->countOfUpdateSfntSetItem() == 0)
+        return searchErrorInGeneralRange(-996);
+    if (!updateTargetInfo_ || updateTargetInfo_->countOfUpdateTargetItem() == 0)
+        return searchErrorInGeneralRange(-994);
 
     std::vector<std::pair<std::string, uint64_t>> folders;
     if (!findTargetDirPath_.empty()) {
@@ -337,10 +340,10 @@ int16_t FontSearch::run() {
         std::optional<FoundTree> tree;
         for (int64_t t = 0; t < targetCount; ++t) {
             const UpdateTargetItem* target = targets[size_t(t)];
-            if (!target) return -993;
+            if (!target) return searchErrorInGeneralRange(-993);
             for (int64_t s = 0; s < setCount; ++s) {
                 const UpdateSfntSetItem* set = sets[size_t(s)];
-                if (!set) return -995;
+                if (!set) return searchErrorInGeneralRange(-995);
                 if (!set->oSfntData) return SearchErrorOldSfntData;
                 if (!set->nSfntData) return SearchErrorNewSfntData;
                 // A target that lacks a field cannot be searched for; it makes the walk fail.

@@ -23,8 +23,8 @@ public:
                const UpdateTargetInfo* updateTargetInfo, std::string findTargetDirPath,
                Progress progress);
 
-    // 0, or the search status code of the first failure (-997 ... -984).
-    [[nodiscard]] int16_t run();
+    // StatusOK, or the search status of the first failure (-997 ... -984).
+    [[nodiscard]] SearchStatus run();
 
     // The computer's Fonts folder is not looked into; its share of the progress passes at once.
     void leaveOutComputerFolder() { searchComputerFolder_ = false; }

@@ -75,7 +75,7 @@ int16_t FontUpdate::findUpdateFontInfo(UpdateFontInfo* updateFontInfo,
                                        const std::string& findTargetDirPath) {
     return FontSearch(updateFontInfo, updateSfntSetInfo, updateTargetInfo, findTargetDirPath,
                       nullptr)
-                       .run() == StatusOK
+                       .run() == SearchStatus::StatusOK
                ? 0
                : -1;
 }

@@ -13,76 +13,94 @@ constexpr const char* kSearchErrorGeneralMessage = "フォント検索中にエ�
 // Registered after the search's general range, in this order. A look-up answers the first
 // registration of a code, so the order is part of the table.
 constexpr MessageEntry messageTable[] = {
-    {SearchErrorFontsFolders, "フォント検索エラー：Fontsフォルダの情報がセットアップできません。"},
-    {SearchErrorLocalFontsFolder,
+    {SearchStatus::SearchErrorFontsFolders,
+     "フォント検索エラー：Fontsフォルダの情報がセットアップできません。"},
+    {SearchStatus::SearchErrorLocalFontsFolder,
      "フォント検索エラー：ローカルFontsフォルダの情報がセットアップできません。"},
-    {SearchErrorUserFontsFolder,
+    {SearchStatus::SearchErrorUserFontsFolder,
      "フォント検索エラー：ユーザFontsフォルダの情報がセットアップできません。"},
-    {SearchErrorDomainMasks, "フォント検索エラー：DomainMask情報がセットアップできません。"},
-    {SearchErrorLocalDomainMask,
+    {SearchStatus::SearchErrorDomainMasks,
+     "フォント検索エラー：DomainMask情報がセットアップできません。"},
+    {SearchStatus::SearchErrorLocalDomainMask,
      "フォント検索エラー：ローカルDomainMask情報がセットアップできません。"},
-    {SearchErrorUserDomainMask,
+    {SearchStatus::SearchErrorUserDomainMask,
      "フォント検索エラー：ユーザDomainMask情報がセットアップできません。"},
-    {SearchErrorOldSfntData, "フォント検索エラー：旧フォントのsfnt情報がセットアップできません。"},
-    {SearchErrorNewSfntData, "フォント検索エラー：新フォントのsfnt情報がセットアップできません。"},
-    {SearchErrorWalkFailed, "フォント検索エラー：対象フォントの確認処理が完了できませんでした。"},
-    {UpdateErrorGeneral, "アップデート中にエラーが発生しました。"},
-    {UpdateErrorNoAppState, "アップデート中にエラーが発生しました。"},
-    {UpdateErrorNothingRequested, "アップデートエラー：アップデート要求フォントがありません。"},
-    {UpdateErrorItemFetch, "アップデートエラー：アップデート対象項目の取得に失敗しました。"},
-    {CacheRebuildRequestFailed, "フォントキャッシュの再構築要求に失敗しました。"},
-    {CacheRebuildRequestFailedLast, "フォントキャッシュの再構築要求に失敗しました。"},
-    {UpdateErrorBackupFolder,
+    {SearchStatus::SearchErrorOldSfntData,
+     "フォント検索エラー：旧フォントのsfnt情報がセットアップできません。"},
+    {SearchStatus::SearchErrorNewSfntData,
+     "フォント検索エラー：新フォントのsfnt情報がセットアップできません。"},
+    {SearchStatus::SearchErrorWalkFailed,
+     "フォント検索エラー：対象フォントの確認処理が完了できませんでした。"},
+    {UpdateStatus::UpdateErrorGeneral, "アップデート中にエラーが発生しました。"},
+    {UpdateStatus::UpdateErrorNoAppState, "アップデート中にエラーが発生しました。"},
+    {UpdateStatus::UpdateErrorNothingRequested,
+     "アップデートエラー：アップデート要求フォントがありません。"},
+    {UpdateStatus::UpdateErrorItemFetch,
+     "アップデートエラー：アップデート対象項目の取得に失敗しました。"},
+    {UpdateStatus::CacheRebuildRequestFailed, "フォントキャッシュの再構築要求に失敗しました。"},
+    {UpdateStatus::CacheRebuildRequestFailedLast, "フォントキャッシュの再構築要求に失敗しました。"},
+    {UpdateStatus::UpdateErrorBackupFolder,
      "「古いフォント項目」フォルダのセットアップに失敗したためアップデートは行われませんでした。"},
-    {UpdateErrorTempSetup,
+    {UpdateStatus::UpdateErrorTempSetup,
      "作業用一時フォルダのセットアップに失敗したためアップデートを実行できませんでした。"},
-    {UpdateErrorTempCreate,
+    {UpdateStatus::UpdateErrorTempCreate,
      "作業用一時フォルダの作成に失敗したためアップデートを実行できませんでした。"},
-    {UpdateErrorTempAttributes,
+    {UpdateStatus::UpdateErrorTempAttributes,
      "作業用一時フォルダのフォルダ属性取得に失敗したためアップデートを実行できませんでした。"},
-    {UpdateErrorTempLocked,
+    {UpdateStatus::UpdateErrorTempLocked,
      "作業用一時フォルダがロックされているためアップデートを実行できませんでした。"},
-    {FontErrorGeneral, "エラーのためアップデートは行われませんでした。"},
-    {FontErrorNotFound, "ファイルが見つからないためアップデートは行われませんでした。"},
-    {FontErrorReadOld, "旧フォントの読み込みに失敗したためアップデートは行われませんでした。"},
-    {FontErrorBackupFolder,
+    {FontMessage::FontErrorGeneral, "エラーのためアップデートは行われませんでした。"},
+    {FontMessage::FontErrorNotFound,
+     "ファイルが見つからないためアップデートは行われませんでした。"},
+    {FontMessage::FontErrorReadOld,
+     "旧フォントの読み込みに失敗したためアップデートは行われませんでした。"},
+    {FontMessage::FontErrorBackupFolder,
      "「古いフォント項目」フォルダのセットアップに失敗したためアップデートは行われませんでした。"},
-    {FontErrorFontsFolderLocked,
+    {FontMessage::FontErrorFontsFolderLocked,
      "Fontsフォルダがロックされているためアップデートは行われませんでした。"},
-    {FontErrorFontsFolderAttributes,
+    {FontMessage::FontErrorFontsFolderAttributes,
      "Fontsフォルダのフォルダ属性取得に失敗したためアップデートは行われませんでした。"},
-    {FontErrorFileAttributes, "ファイル属性の取得に失敗したためアップデートは行われませんでした。"},
-    {FontErrorFileLocked, "ファイルがロックされているためアップデートは行われませんでした。"},
-    {FontErrorNotSuitcase,
+    {FontMessage::FontErrorFileAttributes,
+     "ファイル属性の取得に失敗したためアップデートは行われませんでした。"},
+    {FontMessage::FontErrorFileLocked,
+     "ファイルがロックされているためアップデートは行われませんでした。"},
+    {FontMessage::FontErrorNotSuitcase,
      "フォントスーツケース形式のファイルではないためアップデートは行われませんでした。"},
-    {FontErrorVersRead, "バージョン(vers)情報取得に失敗したためアップデートは行われませんでした。"},
-    {FontErrorVersMultiple,
+    {FontMessage::FontErrorVersRead,
+     "バージョン(vers)情報取得に失敗したためアップデートは行われませんでした。"},
+    {FontMessage::FontErrorVersMultiple,
      "ファイルに複数のバージョン(vers)"
      "情報が含まれています。非対応形式のためアップデートは行われませんでした。"},
-    {FontErrorVersBuild,
+    {FontMessage::FontErrorVersBuild,
      "新フォントのバージョン(vers)情報生成に失敗したためアップデートは行われませんでした。"},
-    {FontErrorFondRead, "リソース(FOND)情報取得に失敗したためアップデートは行われませんでした。"},
-    {FontErrorFondMultiple,
+    {FontMessage::FontErrorFondRead,
+     "リソース(FOND)情報取得に失敗したためアップデートは行われませんでした。"},
+    {FontMessage::FontErrorFondMultiple,
      "ファイルに複数のフォント(FOND)"
      "情報が含まれています。非対応形式のためアップデートは行われませんでした。"},
-    {FontErrorFondVerify, "フォント(FOND)情報検証に失敗したためアップデートは行われませんでした。"},
-    {FontErrorFondBuild,
+    {FontMessage::FontErrorFondVerify,
+     "フォント(FOND)情報検証に失敗したためアップデートは行われませんでした。"},
+    {FontMessage::FontErrorFondBuild,
      "新フォントのフォント(FOND)情報生成に失敗したためアップデートは行われませんでした。"},
-    {FontErrorSfntRead, "リソース(sfnt)情報取得に失敗したためアップデートは行われませんでした。"},
-    {FontErrorSfntMultiple,
+    {FontMessage::FontErrorSfntRead,
+     "リソース(sfnt)情報取得に失敗したためアップデートは行われませんでした。"},
+    {FontMessage::FontErrorSfntMultiple,
      "ファイルに複数のフォント(sfnt)"
      "情報が含まれています。非対応形式のためアップデートは行われませんでした。"},
-    {FontErrorSfntVerify, "フォント(sfnt)情報検証に失敗したためアップデートは行われませんでした。"},
-    {FontErrorSfntBuild,
+    {FontMessage::FontErrorSfntVerify,
+     "フォント(sfnt)情報検証に失敗したためアップデートは行われませんでした。"},
+    {FontMessage::FontErrorSfntBuild,
      "新フォントのフォント(sfnt)情報生成に失敗したためアップデートは行われませんでした。"},
-    {FontErrorTempFileRemove, "作業用フォルダに存在する同名の一時ファイルを削除できないためアップデ"
-                              "ートは行われませんでした。"},
-    {FontErrorWriteNew, "新フォントの書き出しに失敗したためアップデートは行われませんでした。"},
-    {FontErrorVerifyNew,
+    {FontMessage::FontErrorTempFileRemove,
+     "作業用フォルダに存在する同名の一時ファイルを削除できないためアップデ"
+     "ートは行われませんでした。"},
+    {FontMessage::FontErrorWriteNew,
+     "新フォントの書き出しに失敗したためアップデートは行われませんでした。"},
+    {FontMessage::FontErrorVerifyNew,
      "新フォント書き出し後の検証に失敗したためアップデートは行われませんでした。"},
-    {FontErrorMoveOldToTrash,
+    {FontMessage::FontErrorMoveOldToTrash,
      "旧フォントをゴミ箱に移動することができないためアップデートは行われませんでした。"},
-    {FontErrorMoveNewToFonts, "新フォントをFontsフォルダに移動できませんでした。"},
+    {FontMessage::FontErrorMoveNewToFonts, "新フォントをFontsフォルダに移動できませんでした。"},
 };
 
 } // namespace
@@ -107,7 +125,8 @@ bool MessageInfo::setupMessageItems() {
     const size_t before = messageItems.size();
     bool added = true;
     try {
-        for (int status = SearchErrorGeneral; added && status <= SearchErrorGeneralLast; ++status) {
+        for (int status = code(SearchStatus::SearchErrorGeneral);
+             added && status <= code(SearchStatus::SearchErrorGeneralLast); ++status) {
             added = addItemWithStatusCode(static_cast<int16_t>(status), kSearchErrorGeneralMessage);
         }
         for (const MessageEntry& entry : messageTable) {
@@ -142,7 +161,8 @@ std::optional<std::string> MessageInfo::messageOfStatusCode(int16_t status) cons
     return std::nullopt;
 }
 
-int16_t fontMessageCodeOfItemResult(int16_t result) {
+FontMessage fontMessageCodeOfItemResult(int16_t result) {
+    using enum FontMessage;
     switch (result) {
     case ItemTempSetupFailed: return UpdateErrorTempSetup;
     case ItemReadOldFailed: return FontErrorReadOld;

@@ -1,6 +1,8 @@
 // The code-to-message table: the one Japanese text the user sees for each status code.
 #pragma once
 
+#include "engine/StatusCodes.h"
+
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -9,7 +11,14 @@
 
 namespace fu {
 
+// The table is keyed by number: its codes come from several families, and the general search
+// range is registered number by number.
 struct MessageEntry {
+    constexpr MessageEntry(OperationStatus status, const char* message)
+        : status(code(status)), message(message) {}
+    constexpr MessageEntry(FontMessage status, const char* message)
+        : status(code(status)), message(message) {}
+
     int16_t status;
     const char* message;
 };
@@ -43,10 +52,15 @@ public:
     [[nodiscard]] bool addItem(MessageItem item);
 
     [[nodiscard]] std::optional<std::string> messageOfStatusCode(int16_t status) const;
+    [[nodiscard]] std::optional<std::string> messageOfStatusCode(OperationStatus status) const {
+        return messageOfStatusCode(code(status));
+    }
+    [[nodiscard]] std::optional<std::string> messageOfStatusCode(FontMessage status) const {
+        return messageOfStatusCode(code(status));
+    }
 };
 
-// The font message code (FontError…) shown beside a font whose updateResult is this non-zero
-// per-font code.
-[[nodiscard]] int16_t fontMessageCodeOfItemResult(int16_t result);
+// The font message shown beside a font whose updateResult is this non-zero per-font code.
+[[nodiscard]] FontMessage fontMessageCodeOfItemResult(int16_t result);
 
 } // namespace fu

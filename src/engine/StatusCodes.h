@@ -1,74 +1,139 @@
 // The status codes of the search, the update run and the per-font results: the one place where
-// their names and numbers are fixed. The suitcase layer's own codes live in its headers.
+// their names and numbers are fixed. The search, update and font message families are enum
+// classes of their own, so that a code of one cannot be passed where another is meant; their
+// numbers are only reached through code() where a status is printed, stored or looked up by
+// number. The per-font results are still plain numbers, with StatusOK as their success. The
+// suitcase layer's own codes live in its headers.
 #pragma once
 
 #include <cstdint>
+#include <iosfwd>
+#include <variant>
 
 namespace fu {
 
+// Success of a per-font step; the enum families have a StatusOK of their own.
 inline constexpr int16_t StatusOK = 0;
 
 // Search operation codes. -1000 … -993 are one failure with one message; the range's ends are
-// named so that the table and range checks can refer to all of it.
-inline constexpr int16_t SearchErrorGeneral = -1000;
-inline constexpr int16_t SearchErrorGeneralLast = -993;
-inline constexpr int16_t SearchErrorFontsFolders = -992;
-inline constexpr int16_t SearchErrorLocalFontsFolder = -991;
-inline constexpr int16_t SearchErrorUserFontsFolder = -990;
-inline constexpr int16_t SearchErrorDomainMasks = -989;
-inline constexpr int16_t SearchErrorLocalDomainMask = -988;
-inline constexpr int16_t SearchErrorUserDomainMask = -987;
-inline constexpr int16_t SearchErrorOldSfntData = -986;
-inline constexpr int16_t SearchErrorNewSfntData = -985;
-inline constexpr int16_t SearchErrorWalkFailed = -984;
+// named so that the table and range checks can refer to all of it. The codes inside the range
+// that have no name of their own are made with searchErrorInGeneralRange.
+enum class SearchStatus : int16_t {
+    StatusOK = 0,
+    SearchErrorGeneral = -1000,
+    SearchErrorGeneralLast = -993,
+    SearchErrorFontsFolders = -992,
+    SearchErrorLocalFontsFolder = -991,
+    SearchErrorUserFontsFolder = -990,
+    SearchErrorDomainMasks = -989,
+    SearchErrorLocalDomainMask = -988,
+    SearchErrorUserDomainMask = -987,
+    SearchErrorOldSfntData = -986,
+    SearchErrorNewSfntData = -985,
+    SearchErrorWalkFailed = -984,
+};
 
-// Update operation codes: a run that ended early. -496 is taken but has neither a name nor a
-// message; a run never reports it.
-inline constexpr int16_t UpdateErrorGeneral = -500;
-inline constexpr int16_t UpdateErrorNoAppState = -499;
-inline constexpr int16_t UpdateErrorNothingRequested = -498;
-inline constexpr int16_t UpdateErrorItemFetch = -497;
-// -495 and -494 share one name and one message.
-inline constexpr int16_t CacheRebuildRequestFailed = -495;
-inline constexpr int16_t CacheRebuildRequestFailedLast = -494;
-inline constexpr int16_t UpdateErrorBackupFolder = -489;
-inline constexpr int16_t UpdateErrorTempSetup = -488;
-inline constexpr int16_t UpdateErrorTempCreate = -487;
-inline constexpr int16_t UpdateErrorTempAttributes = -486;
-inline constexpr int16_t UpdateErrorTempLocked = -485;
+// The number, where a search status is printed, written or keyed by number.
+[[nodiscard]] constexpr int16_t code(SearchStatus status) { return static_cast<int16_t>(status); }
 
-// Outcome codes of a completed update run. They carry no message: each selects a result scene.
-inline constexpr int16_t UpdatePartialCacheOK = -493;
-inline constexpr int16_t UpdatePartialCacheFailed = -492;
-inline constexpr int16_t UpdateAllCacheFailed = -491;
-inline constexpr int16_t UpdateNoneUpdated = -490;
+[[nodiscard]] constexpr bool isInSearchErrorGeneralRange(int16_t number) {
+    return number >= code(SearchStatus::SearchErrorGeneral) &&
+           number <= code(SearchStatus::SearchErrorGeneralLast);
+}
 
-// Font message codes: the text shown next to a font that was not updated.
-inline constexpr int16_t FontErrorGeneral = -484;
-inline constexpr int16_t FontErrorNotFound = -483;
-inline constexpr int16_t FontErrorReadOld = -482;
-inline constexpr int16_t FontErrorVersRead = -481;
-inline constexpr int16_t FontErrorVersMultiple = -480;
-inline constexpr int16_t FontErrorVersBuild = -479;
-inline constexpr int16_t FontErrorFondRead = -478;
-inline constexpr int16_t FontErrorFondMultiple = -477;
-inline constexpr int16_t FontErrorFondVerify = -476;
-inline constexpr int16_t FontErrorFondBuild = -475;
-inline constexpr int16_t FontErrorSfntRead = -474;
-inline constexpr int16_t FontErrorSfntMultiple = -473;
-inline constexpr int16_t FontErrorSfntVerify = -472;
-inline constexpr int16_t FontErrorSfntBuild = -471;
-inline constexpr int16_t FontErrorBackupFolder = -470;
-inline constexpr int16_t FontErrorFontsFolderAttributes = -469;
-inline constexpr int16_t FontErrorFontsFolderLocked = -468;
-inline constexpr int16_t FontErrorFileAttributes = -467;
-inline constexpr int16_t FontErrorFileLocked = -466;
-inline constexpr int16_t FontErrorNotSuitcase = -465;
-inline constexpr int16_t FontErrorTempFileRemove = -464;
-inline constexpr int16_t FontErrorWriteNew = -463;
-inline constexpr int16_t FontErrorMoveOldToTrash = -462;
-inline constexpr int16_t FontErrorMoveNewToFonts = -461;
-inline constexpr int16_t FontErrorVerifyNew = -460;
+// One of the general range's unnamed codes; a number outside the range does not compile.
+[[nodiscard]] consteval SearchStatus searchErrorInGeneralRange(int16_t number) {
+    if (!isInSearchErrorGeneralRange(number)) throw "outside the search's general range";
+    return SearchStatus{number};
+}
+
+// "-984 SearchErrorWalkFailed", the name left out for a code that has none.
+std::ostream& operator<<(std::ostream& out, SearchStatus status);
+
+// Update operation codes: a run that ended early, or, from -493 to -490, the outcome of a run
+// that completed. They are one family because one run returns either. -496 is taken but has
+// neither a name nor a message; a run never reports it.
+enum class UpdateStatus : int16_t {
+    StatusOK = 0,
+    UpdateErrorGeneral = -500,
+    UpdateErrorNoAppState = -499,
+    UpdateErrorNothingRequested = -498,
+    UpdateErrorItemFetch = -497,
+    // -495 and -494 share one name and one message.
+    CacheRebuildRequestFailed = -495,
+    CacheRebuildRequestFailedLast = -494,
+    // Outcomes of a completed run. They carry no message: each selects a result scene.
+    UpdatePartialCacheOK = -493,
+    UpdatePartialCacheFailed = -492,
+    UpdateAllCacheFailed = -491,
+    UpdateNoneUpdated = -490,
+    UpdateErrorBackupFolder = -489,
+    UpdateErrorTempSetup = -488,
+    UpdateErrorTempCreate = -487,
+    UpdateErrorTempAttributes = -486,
+    UpdateErrorTempLocked = -485,
+};
+
+[[nodiscard]] constexpr int16_t code(UpdateStatus status) { return static_cast<int16_t>(status); }
+
+std::ostream& operator<<(std::ostream& out, UpdateStatus status);
+
+// What UpdateResult carries: the status of a search or of an update run, whichever reports.
+using OperationStatus = std::variant<SearchStatus, UpdateStatus>;
+
+[[nodiscard]] constexpr int16_t code(OperationStatus status) {
+    return std::visit([](auto held) { return code(held); }, status);
+}
+
+// A result compares equal only to a status of its own family.
+[[nodiscard]] constexpr bool operator==(const OperationStatus& status, SearchStatus search) {
+    const auto* held = std::get_if<SearchStatus>(&status);
+    return held && *held == search;
+}
+[[nodiscard]] constexpr bool operator==(const OperationStatus& status, UpdateStatus update) {
+    const auto* held = std::get_if<UpdateStatus>(&status);
+    return held && *held == update;
+}
+
+std::ostream& operator<<(std::ostream& out, const OperationStatus& status);
+
+// Font message codes: the text shown next to a font that was not updated. Three failures of a
+// font's temporary folder show the run's own texts for it, so their update codes are borrowed
+// here under the same names and numbers.
+enum class FontMessage : int16_t {
+    FontErrorGeneral = -484,
+    FontErrorNotFound = -483,
+    FontErrorReadOld = -482,
+    FontErrorVersRead = -481,
+    FontErrorVersMultiple = -480,
+    FontErrorVersBuild = -479,
+    FontErrorFondRead = -478,
+    FontErrorFondMultiple = -477,
+    FontErrorFondVerify = -476,
+    FontErrorFondBuild = -475,
+    FontErrorSfntRead = -474,
+    FontErrorSfntMultiple = -473,
+    FontErrorSfntVerify = -472,
+    FontErrorSfntBuild = -471,
+    FontErrorBackupFolder = -470,
+    FontErrorFontsFolderAttributes = -469,
+    FontErrorFontsFolderLocked = -468,
+    FontErrorFileAttributes = -467,
+    FontErrorFileLocked = -466,
+    FontErrorNotSuitcase = -465,
+    FontErrorTempFileRemove = -464,
+    FontErrorWriteNew = -463,
+    FontErrorMoveOldToTrash = -462,
+    FontErrorMoveNewToFonts = -461,
+    FontErrorVerifyNew = -460,
+    UpdateErrorTempSetup = code(UpdateStatus::UpdateErrorTempSetup),
+    UpdateErrorTempAttributes = code(UpdateStatus::UpdateErrorTempAttributes),
+    UpdateErrorTempLocked = code(UpdateStatus::UpdateErrorTempLocked),
+};
+
+[[nodiscard]] constexpr int16_t code(FontMessage message) { return static_cast<int16_t>(message); }
+
+std::ostream& operator<<(std::ostream& out, FontMessage message);
 
 // Per-font result codes, kept in a found font's updateResult (0 = updated). Never shown as they
 // are: AppDelegate maps them to font message codes. -2997 is unnamed and maps like any unknown

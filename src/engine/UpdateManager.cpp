@@ -41,10 +41,10 @@ int64_t UpdateManager::progressMaxOfFindUpdateNecessaryFont() const {
     return FontSearch::progressMaximum(info->updateSfntSetInfo.get(), info->updateTargetInfo.get());
 }
 
-int16_t UpdateManager::findUpdateFontInfo(UpdateFontInfo* updateFontInfo,
-                                          const UpdateSfntSetInfo* updateSfntSetInfo,
-                                          const UpdateTargetInfo* updateTargetInfo,
-                                          const std::string& findTargetDirPath) {
+SearchStatus UpdateManager::findUpdateFontInfo(UpdateFontInfo* updateFontInfo,
+                                               const UpdateSfntSetInfo* updateSfntSetInfo,
+                                               const UpdateTargetInfo* updateTargetInfo,
+                                               const std::string& findTargetDirPath) {
     FontSearch search(updateFontInfo, updateSfntSetInfo, updateTargetInfo, findTargetDirPath,
                       // Its texts are looked up here, in this run's table.
                       [this](const UpdateResult& result) { progress(result.count, result.text); });
@@ -57,14 +57,17 @@ int16_t UpdateManager::findUpdateFontInfo(UpdateFontInfo* updateFontInfo,
 
 void UpdateManager::findUpdateNecessaryFont() {
     UpdateContext* info = context;
-    if (!info) return complete(UpdateResult::updateResultWithStatusCode(-999, messages()));
+    if (!info)
+        return complete(
+            UpdateResult::updateResultWithStatusCode(searchErrorInGeneralRange(-999), messages()));
     if (!info->setupUpdateFontInfo())
-        return complete(UpdateResult::updateResultWithStatusCode(-998, messages()));
-    const int16_t status =
+        return complete(
+            UpdateResult::updateResultWithStatusCode(searchErrorInGeneralRange(-998), messages()));
+    const SearchStatus status =
         findUpdateFontInfo(info->updateFontInfo.get(), info->updateSfntSetInfo.get(),
                            info->updateTargetInfo.get(), "");
     UpdateResult result = UpdateResult::updateResultWithStatusCode(status, messages());
-    if (status == StatusOK) {
+    if (status == SearchStatus::StatusOK) {
         const int64_t found = info->updateFontInfo->countOfUpdateFontItemAll();
         info->updateFontInfo->setRequestUpdateAll(found > 0);
         result.count = found;
@@ -117,22 +120,22 @@ bool UpdateManager::removeTemporaryDirectory() {
     return removed;
 }
 
-int16_t UpdateManager::runUpdate(bool& cacheFailed) {
+UpdateStatus UpdateManager::runUpdate(bool& cacheFailed) {
     UpdateContext* info = context;
     UpdateFontInfo* fonts = info->updateFontInfo.get();
     if (!fonts || !fonts->rebuildOfUpdateFontItemRequestUpdate() ||
         fonts->countOfUpdateFontItemAll() == 0)
-        return UpdateErrorNothingRequested;
+        return UpdateStatus::UpdateErrorNothingRequested;
     // A result left from an earlier run on this list would pass for this run's if it ended early.
     for (const auto& item : fonts->updateFontItems)
         item->updateResult = ItemNotAttempted;
-    if (!setupTemporaryDirectory()) return UpdateErrorTempSetup;
+    if (!setupTemporaryDirectory()) return UpdateStatus::UpdateErrorTempSetup;
     if (!info->temporaryDirPath || info->temporaryDirPath->empty())
-        return UpdateErrorTempAttributes;
+        return UpdateStatus::UpdateErrorTempAttributes;
     switch (FontUpdate::checkLoeckedTempFolderOfDirPath(*info->temporaryDirPath)) {
     case StatusOK: break;
-    case ItemTempFolderLocked: return UpdateErrorTempLocked;
-    default: return UpdateErrorTempAttributes;
+    case ItemTempFolderLocked: return UpdateStatus::UpdateErrorTempLocked;
+    default: return UpdateStatus::UpdateErrorTempAttributes;
     }
 
     Authorization* authorization = info->authorization.get();
@@ -142,7 +145,7 @@ int16_t UpdateManager::runUpdate(bool& cacheFailed) {
     int64_t attempted = 0, updated = 0, done = 0;
     for (int64_t index = 0; index < fonts->countOfUpdateFontItemAll(); ++index) {
         UpdateFontItem* item = fonts->updateFontItemAtIndex(index);
-        if (!item) return UpdateErrorItemFetch;
+        if (!item) return UpdateStatus::UpdateErrorItemFetch;
         item->updateResult = StatusOK;
         ++attempted;
 
@@ -183,6 +186,7 @@ int16_t UpdateManager::runUpdate(bool& cacheFailed) {
                           : FontUpdate::clearFontCacheUserWithScriptInfo(info->scriptInfo.get());
         cacheFailed = !rebuilt;
     }
+    using enum UpdateStatus;
     if (updated == 0) return UpdateNoneUpdated;
     if (updated == attempted) return cacheFailed ? UpdateAllCacheFailed : StatusOK;
     return cacheFailed ? UpdatePartialCacheFailed : UpdatePartialCacheOK;
@@ -190,10 +194,10 @@ int16_t UpdateManager::runUpdate(bool& cacheFailed) {
 
 void UpdateManager::exeUpdateRequestedFont() {
     if (!context)
-        return complete(
-            UpdateResult::updateResultWithStatusCode(UpdateErrorNoAppState, messages()));
+        return complete(UpdateResult::updateResultWithStatusCode(
+            UpdateStatus::UpdateErrorNoAppState, messages()));
     bool cacheFailed = false;
-    const int16_t status = runUpdate(cacheFailed);
+    const UpdateStatus status = runUpdate(cacheFailed);
     platform::releaseSpareBulkBuffers();
     stopAuthorization();
     removeTemporaryDirectory();

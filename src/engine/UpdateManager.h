@@ -49,10 +49,10 @@ public:
     // The whole search into the context's found-font list.
     void findUpdateNecessaryFont();
     // The drive: 0 or a search status code; only the given folder (as the user's) when non-empty.
-    [[nodiscard]] int16_t findUpdateFontInfo(UpdateFontInfo* updateFontInfo,
-                                             const UpdateSfntSetInfo* updateSfntSetInfo,
-                                             const UpdateTargetInfo* updateTargetInfo,
-                                             const std::string& findTargetDirPath);
+    [[nodiscard]] SearchStatus findUpdateFontInfo(UpdateFontInfo* updateFontInfo,
+                                                  const UpdateSfntSetInfo* updateSfntSetInfo,
+                                                  const UpdateTargetInfo* updateTargetInfo,
+                                                  const std::string& findTargetDirPath);
 
     // ---- Update run ----
     void exeUpdateRequestedFont();
@@ -113,7 +113,7 @@ private:
     [[nodiscard]] const MessageInfo* messages() const;
     void progress(int64_t count, std::optional<std::string> text) const;
     void complete(const UpdateResult& result) const;
-    [[nodiscard]] int16_t runUpdate(bool& cacheFailed);
+    [[nodiscard]] UpdateStatus runUpdate(bool& cacheFailed);
 };
 
 } // namespace fu

@@ -188,7 +188,7 @@ bool UpdateManager::createUserFontWithUpdateTargetInfo(
     auto found = std::make_unique<UpdateFontInfo>();
     // The delegate belongs to whichever screen set it last; the batch reports through its log.
     if (FontSearch(found.get(), info->updateSfntSetInfo.get(), updateTargetInfo, srcDirPath, {})
-            .run() != StatusOK)
+            .run() != SearchStatus::StatusOK)
         return refuse("[エラー] フォントの検索でエラーが発生しました。\n");
 
     createFontLogText.clear();

@@ -7,12 +7,12 @@
 
 namespace fu {
 
-UpdateResult UpdateResult::updateResultWithStatusCode(int16_t status,
+UpdateResult UpdateResult::updateResultWithStatusCode(OperationStatus status,
                                                       const MessageInfo* messageInfo) {
     return updateResultWithStatusCode(status, 0, std::nullopt, messageInfo);
 }
 
-UpdateResult UpdateResult::updateResultWithStatusCode(int16_t status, int64_t count,
+UpdateResult UpdateResult::updateResultWithStatusCode(OperationStatus status, int64_t count,
                                                       std::optional<std::string> text,
                                                       const MessageInfo* messageInfo) {
     UpdateResult result;
@@ -21,13 +21,13 @@ UpdateResult UpdateResult::updateResultWithStatusCode(int16_t status, int64_t co
     if (text)
         result.text = std::move(text);
     else if (messageInfo)
-        result.text = messageInfo->messageOfStatusCode(status);
+        result.text = messageInfo->messageOfStatusCode(code(status));
     return result;
 }
 
 UpdateResult UpdateResult::updateResultWithCount(int64_t count, std::optional<std::string> text,
                                                  const MessageInfo* messageInfo) {
-    return updateResultWithStatusCode(StatusOK, count, std::move(text), messageInfo);
+    return updateResultWithStatusCode(SearchStatus::StatusOK, count, std::move(text), messageInfo);
 }
 
 UpdateResult UpdateResult::updateResultWithCount(int64_t count) {

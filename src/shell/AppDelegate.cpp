@@ -81,7 +81,7 @@ std::unique_ptr<AppInfo> AppDelegate::releaseAppInfo() {
     return std::exchange(heldAppInfo(), nullptr);
 }
 
-int16_t AppDelegate::updateItemStatusFromUpdateFontItemResult(int16_t result) {
+FontMessage AppDelegate::updateItemStatusFromUpdateFontItemResult(int16_t result) {
     return fontMessageCodeOfItemResult(result);
 }
 

@@ -2,6 +2,7 @@
 // the application state.
 #pragma once
 
+#include "engine/StatusCodes.h"
 #include "shell/AppInfo.h"
 #include "shell/AppWindow.h"
 #include "shell/ViewController.h"
@@ -31,8 +32,8 @@ public:
     // Hands the held state to the caller and leaves none installed.
     [[nodiscard]] static std::unique_ptr<AppInfo> releaseAppInfo();
 
-    // The font message code shown for a font's non-zero updateResult.
-    [[nodiscard]] static int16_t updateItemStatusFromUpdateFontItemResult(int16_t result);
+    // The font message shown for a font's non-zero updateResult.
+    [[nodiscard]] static FontMessage updateItemStatusFromUpdateFontItemResult(int16_t result);
 
     // ---- Platform callbacks ----
 

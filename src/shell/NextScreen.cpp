@@ -1,17 +1,17 @@
 #include "shell/NextScreen.h"
 
-#include "engine/StatusCodes.h"
 #include "shell/AppDelegate.h"
 #include "shell/ViewNumbers.h"
 
 namespace fu {
 
-int64_t viewNoAfterSearch(int16_t status, int64_t foundCount) {
-    if (status != StatusOK) return ErrorView;
+int64_t viewNoAfterSearch(SearchStatus status, int64_t foundCount) {
+    if (status != SearchStatus::StatusOK) return ErrorView;
     return foundCount > 0 ? UpdateListView : NotFoundView;
 }
 
-int64_t viewNoAfterUpdate(int16_t status) {
+int64_t viewNoAfterUpdate(UpdateStatus status) {
+    using enum UpdateStatus;
     switch (status) {
     case StatusOK: return SuccessView;
     case UpdateAllCacheFailed: return SuccessPlusView;

@@ -2,6 +2,8 @@
 // the next screen is made here, away from the toolkit, so that it can be checked on its own.
 #pragma once
 
+#include "engine/StatusCodes.h"
+
 #include <cstdint>
 
 namespace fu {
@@ -11,11 +13,11 @@ class UpdateResult;
 
 // After a search: its error screen when it failed, else the list of what it found, or the word
 // that there is nothing to update.
-[[nodiscard]] int64_t viewNoAfterSearch(int16_t status, int64_t foundCount);
+[[nodiscard]] int64_t viewNoAfterSearch(SearchStatus status, int64_t foundCount);
 
 // After an update run, by its outcome code: success, one of the screens for fonts left out or a
 // cache rebuild that failed, or the error screen for a run that ended early.
-[[nodiscard]] int64_t viewNoAfterUpdate(int16_t status);
+[[nodiscard]] int64_t viewNoAfterUpdate(UpdateStatus status);
 
 // Goes to the chosen screen: the course's next one (the list, success), an outcome screen off
 // the course, or the error screen showing `result`. Any other number moves nothing.

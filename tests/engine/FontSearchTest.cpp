@@ -62,7 +62,7 @@ TEST_F(FontSearchRun, FindsFontsInBothFoldersWithTheirPlace) {
 
     test::EngineState& info = test::installAppState(sample);
     const UpdateResult result = search(info);
-    EXPECT_EQ(result.status, StatusOK);
+    EXPECT_EQ(result.status, SearchStatus::StatusOK);
     ASSERT_EQ(result.count, 3);
     EXPECT_EQ(maximum, 2 * FontSearch::kStepsPerPair) << "one target x one set x two folders";
 
@@ -123,7 +123,7 @@ TEST_F(FontSearchRun, OneWalkListsWhatAWalkPerPairLists) {
 
     test::EngineState& info = test::installAppState(sample);
     ASSERT_EQ(info.updateTargetInfo->countOfUpdateTargetItem(), 2);
-    ASSERT_EQ(search(info).status, StatusOK);
+    ASSERT_EQ(search(info).status, SearchStatus::StatusOK);
     UpdateFontInfo perPair;
     for (int64_t t = 0; t < 2; ++t)
         for (uint64_t s = 0; s < 2; ++s)
@@ -150,7 +150,7 @@ TEST_F(FontSearchRun, AnAbsentFontsFolderIsEmptyAnUnlistableOneFails) {
     test::EngineState& info = test::installAppState(sample);
     ASSERT_FALSE(std::filesystem::exists(userFonts()));
     UpdateResult result = search(info);
-    EXPECT_EQ(result.status, StatusOK);
+    EXPECT_EQ(result.status, SearchStatus::StatusOK);
     EXPECT_EQ(result.count, 1) << "the computer's font is found without a user Fonts folder";
     EXPECT_EQ(delegate.progress.back().count, maximum);
 
@@ -159,14 +159,15 @@ TEST_F(FontSearchRun, AnAbsentFontsFolderIsEmptyAnUnlistableOneFails) {
     test::installOldSuitcase(sample, userFonts() + "/Gothic");
     delegate.completions.clear();
     result = search(info);
-    EXPECT_EQ(result.status, StatusOK);
+    EXPECT_EQ(result.status, SearchStatus::StatusOK);
     EXPECT_EQ(result.count, 1) << "nor the user's without a computer Fonts folder";
 
     // A plain file where the Fonts folder should be: something is there, and it lists nothing.
     test::writeWholeFile(computerFonts(), Bytes{1});
     delegate.completions.clear();
-    EXPECT_EQ(search(info).status, SearchErrorWalkFailed);
-    EXPECT_TRUE(test::currentAppState()->messageInfo->messageOfStatusCode(SearchErrorWalkFailed));
+    EXPECT_EQ(search(info).status, SearchStatus::SearchErrorWalkFailed);
+    EXPECT_TRUE(test::currentAppState()->messageInfo->messageOfStatusCode(
+        SearchStatus::SearchErrorWalkFailed));
     EXPECT_TRUE(std::filesystem::is_regular_file(computerFonts())) << "the search changes nothing";
     std::filesystem::remove(computerFonts());
 
@@ -175,7 +176,7 @@ TEST_F(FontSearchRun, AnAbsentFontsFolderIsEmptyAnUnlistableOneFails) {
     EXPECT_EQ(info.updateManager->findUpdateFontInfo(
                   info.updateFontInfo.get(), info.updateSfntSetInfo.get(),
                   info.updateTargetInfo.get(), sandbox.path("nowhere")),
-              SearchErrorWalkFailed);
+              SearchStatus::SearchErrorWalkFailed);
 }
 
 TEST_F(FontSearchRun, AFontsFolderWithoutReadRightsFails) {
@@ -184,19 +185,19 @@ TEST_F(FontSearchRun, AFontsFolderWithoutReadRightsFails) {
     std::filesystem::create_directories(computerFonts());
     std::filesystem::permissions(userFonts(), std::filesystem::perms::none);
     test::EngineState& info = test::installAppState(sample);
-    const int16_t status = search(info).status;
+    const OperationStatus status = search(info).status;
     std::filesystem::permissions(userFonts(), std::filesystem::perms::owner_all);
-    EXPECT_EQ(status, SearchErrorWalkFailed);
+    EXPECT_EQ(status, SearchStatus::SearchErrorWalkFailed);
 }
 
 TEST_F(FontSearchRun, MissingDefinitionPartsEndTheSearch) {
     test::EngineState& info = test::installAppState(sample);
     info.updateTargetInfo.reset();
-    EXPECT_EQ(search(info).status, -994);
+    EXPECT_EQ(search(info).status, searchErrorInGeneralRange(-994));
     EXPECT_EQ(maximum, 0);
     info.updateSfntSetInfo.reset();
     delegate.completions.clear();
-    EXPECT_EQ(search(info).status, -996);
+    EXPECT_EQ(search(info).status, searchErrorInGeneralRange(-996));
 
     test::clearAppState();
     UpdateManager orphan;
@@ -204,7 +205,7 @@ TEST_F(FontSearchRun, MissingDefinitionPartsEndTheSearch) {
     delegate.completions.clear();
     orphan.findUpdateNecessaryFont();
     ASSERT_EQ(delegate.completions.size(), 1u);
-    EXPECT_EQ(delegate.completions[0].status, -999);
+    EXPECT_EQ(delegate.completions[0].status, searchErrorInGeneralRange(-999));
 }
 
 // The checking screen's bar runs from 0 to the maximum it was given. It must move while the
@@ -222,7 +223,7 @@ TEST_F(FontSearchRun, ProgressRisesSteadilyWhileTheFilesAreLookedAt) {
     }
     test::EngineState& info = test::installAppState(sample);
     const UpdateResult result = search(info);
-    ASSERT_EQ(result.status, StatusOK);
+    ASSERT_EQ(result.status, SearchStatus::StatusOK);
     EXPECT_EQ(result.count, 2);
     ASSERT_GT(maximum, 0);
 
@@ -289,7 +290,7 @@ TEST_F(FontSearchRun, TheListReadsAsTheFolderTreeInTheLocalesOrder) {
     for (const char* locale : {"ja_JP.UTF-8", "C"}) {
         ScopedEnvironment collation("LC_ALL", locale);
         delegate.completions.clear();
-        ASSERT_EQ(search(info).status, StatusOK);
+        ASSERT_EQ(search(info).status, SearchStatus::StatusOK);
         std::vector<std::string> listed;
         for (const auto& item : info.updateFontInfo->updateFontItems)
             listed.push_back(item->srcPath);
@@ -335,8 +336,8 @@ TEST_F(FontSearchRun, HostileFilesBesideAFontCostTheSearchNeitherAHangNorMemory)
         [this, &info] {
             test::ChildChecks checks;
             const UpdateResult result = search(info);
-            checks.expect(result.status == StatusOK,
-                          "search status " + std::to_string(result.status));
+            checks.expect(result.status == SearchStatus::StatusOK,
+                          "search status " + std::to_string(code(result.status)));
             checks.expect(result.count == 1, "found " + std::to_string(result.count) + " fonts");
             const UpdateFontItem* found = info.updateFontInfo->updateFontItemAtIndex(0);
             checks.expect(found && found->srcPath == userFonts() + "/Gothic",
@@ -440,8 +441,8 @@ TEST_F(FontSearchRun, ManyReferencesToOneLargeRecordAreDecidedOneAtATime) {
         [this, &info, &path] {
             test::ChildChecks checks;
             const UpdateResult result = search(info);
-            checks.expect(result.status == StatusOK,
-                          "search status " + std::to_string(result.status));
+            checks.expect(result.status == SearchStatus::StatusOK,
+                          "search status " + std::to_string(code(result.status)));
             const UpdateFontItem* found = info.updateFontInfo->updateFontItemAtIndex(0);
             checks.expect(result.count == 1 && found && found->srcPath == path,
                           "the installed font is found");
@@ -526,8 +527,8 @@ TEST_F(FontSearchRun, EveryKindOfItemIsListedAsTheWalkPerPairListsIt) {
         [this, &info] {
             test::ChildChecks checks;
             const UpdateResult result = search(info);
-            checks.expect(result.status == StatusOK,
-                          "search status " + std::to_string(result.status));
+            checks.expect(result.status == SearchStatus::StatusOK,
+                          "search status " + std::to_string(code(result.status)));
             UpdateFontInfo perPair;
             for (int64_t t = 0; t < 3; ++t) {
                 const UpdateTargetItem* target = info.updateTargetInfo->updateTargetItemAtIndex(t);
@@ -556,7 +557,7 @@ TEST_F(FontSearchRun, AFontsFolderThatIsALinkIsSearchedWhereItLeads) {
     std::filesystem::create_directory_symlink(sandbox.path("elsewhere"), userFonts());
     test::EngineState& info = test::installAppState(sample);
     const UpdateResult result = search(info);
-    ASSERT_EQ(result.status, StatusOK);
+    ASSERT_EQ(result.status, SearchStatus::StatusOK);
     ASSERT_EQ(result.count, 1);
     EXPECT_EQ(info.updateFontInfo->updateFontItemAtIndex(0)->srcPath, userFonts() + "/Sub/Gothic");
     EXPECT_EQ(info.updateFontInfo->updateFontItemAtIndex(0)->subDirPath, "Sub");
@@ -586,8 +587,8 @@ TEST_F(FontSearchRun, ATreeOfMoreFoldersThanOpenDescriptorsIsSearchedWhole) {
             const struct rlimit few { 64, 64 };
             checks.expect(::setrlimit(RLIMIT_NOFILE, &few) == 0, "setrlimit failed");
             const UpdateResult result = search(info);
-            checks.expect(result.status == StatusOK,
-                          "search status " + std::to_string(result.status));
+            checks.expect(result.status == SearchStatus::StatusOK,
+                          "search status " + std::to_string(code(result.status)));
             checks.expect(result.count == 200,
                           "found " + std::to_string(result.count) + " of 200 fonts");
             return checks.report();

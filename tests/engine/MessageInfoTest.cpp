@@ -28,9 +28,11 @@ TEST(MessageInfoTable, RegistersTheGeneralSearchRangeThenTheTableInOrder) {
 // A code a screen can be handed without a text shows an empty message box.
 TEST(MessageInfoTable, EveryErrorAScreenShowsHasAText) {
     const MessageInfo info;
-    for (int16_t status = SearchErrorGeneral; status <= SearchErrorWalkFailed; ++status)
+    for (int16_t status = code(SearchStatus::SearchErrorGeneral);
+         status <= code(SearchStatus::SearchErrorWalkFailed); ++status)
         EXPECT_TRUE(info.messageOfStatusCode(status)) << status;
-    for (int16_t status :
+    using enum UpdateStatus;
+    for (UpdateStatus status :
          {UpdateErrorGeneral, UpdateErrorNoAppState, UpdateErrorNothingRequested,
           UpdateErrorItemFetch, CacheRebuildRequestFailed, CacheRebuildRequestFailedLast,
           UpdateErrorBackupFolder, UpdateErrorTempSetup, UpdateErrorTempCreate,
@@ -38,7 +40,7 @@ TEST(MessageInfoTable, EveryErrorAScreenShowsHasAText) {
         EXPECT_TRUE(info.messageOfStatusCode(status)) << status;
     // Whatever a font's own result, the list shows a text beside it.
     for (int result = -3100; result < 0; ++result) {
-        const int16_t shown = fontMessageCodeOfItemResult(int16_t(result));
+        const FontMessage shown = fontMessageCodeOfItemResult(int16_t(result));
         EXPECT_TRUE(info.messageOfStatusCode(shown)) << result << " shows " << shown;
     }
 }

@@ -48,6 +48,14 @@ public:
     std::vector<UpdateResult> progress, completions;
 };
 
+// The run's outcome; a number no run gives when it reported nothing or something else.
+UpdateStatus outcomeOf(const Collect& run) {
+    const UpdateStatus* status = run.completions.empty()
+                                     ? nullptr
+                                     : std::get_if<UpdateStatus>(&run.completions.back().status);
+    return status ? *status : UpdateStatus{0x7FFF};
+}
+
 class UpdateRun : public test::SandboxTest {
 protected:
     void TearDown() override {
@@ -62,7 +70,7 @@ protected:
 
     // Search, then update everything found; the run's outcome. With rights, they are taken
     // before the run as the list screen takes them.
-    int16_t searchAndUpdate(bool withRights = false) {
+    UpdateStatus searchAndUpdate(bool withRights = false) {
         test::EngineState& info = test::installAppState(sample);
         info.setupUpdateManager();
         Collect search;
@@ -78,17 +86,17 @@ protected:
         }
         info.updateManager->exeUpdateRequestedFont();
         EXPECT_EQ(run.completions.size(), 1u);
-        return run.completions.empty() ? int16_t(0x7FFF) : run.completions.back().status;
+        return outcomeOf(run);
     }
     // Another run over the list the last one left; its outcome.
-    int16_t updateAgain() {
+    UpdateStatus updateAgain() {
         test::EngineState& info = *test::currentAppState();
         info.setupUpdateManager();
         info.updateManager->delegate = &run;
         run.completions.clear();
         info.updateManager->exeUpdateRequestedFont();
         EXPECT_EQ(run.completions.size(), 1u);
-        return run.completions.empty() ? int16_t(0x7FFF) : run.completions.back().status;
+        return outcomeOf(run);
     }
     std::string trashInfo(const std::string& name) const {
         std::ifstream info(trash() + "/info/" + name + ".trashinfo");
@@ -113,7 +121,7 @@ protected:
 TEST_F(UpdateRun, OneUserFontIsReplacedAndTheOldOneGoesToTheTrash) {
     fs::create_directories(userFonts());
     test::installOldSuitcase(sample, userFonts() + "/Gothic");
-    ASSERT_EQ(searchAndUpdate(), StatusOK);
+    ASSERT_EQ(searchAndUpdate(), UpdateStatus::StatusOK);
 
     EXPECT_EQ(installedVersion(userFonts() + "/Gothic"), "1.0.2");
     const std::string backup = trash() + "/files/" + backupName() + "/ユーザ/Gothic";
@@ -135,9 +143,9 @@ TEST_F(UpdateRun, OneUserFontIsReplacedAndTheOldOneGoesToTheTrash) {
 TEST_F(UpdateRun, ASecondRunTheSameDayGetsANumberedBackupFolder) {
     fs::create_directories(userFonts());
     test::installOldSuitcase(sample, userFonts() + "/Gothic");
-    ASSERT_EQ(searchAndUpdate(), StatusOK);
+    ASSERT_EQ(searchAndUpdate(), UpdateStatus::StatusOK);
     test::installOldSuitcase(sample, userFonts() + "/Other Gothic");
-    ASSERT_EQ(searchAndUpdate(), StatusOK);
+    ASSERT_EQ(searchAndUpdate(), UpdateStatus::StatusOK);
     EXPECT_TRUE(
         platform::macFileExists(trash() + "/files/" + backupName(".1") + "/ユーザ/Other Gothic"));
     EXPECT_TRUE(fs::exists(trash() + "/info/" + backupName(".1") + ".trashinfo"));
@@ -155,7 +163,7 @@ TEST_F(UpdateRun, OneFailingFontOfThreeGivesAPartialOutcome) {
         newer.shortVersion = "1.0.3";
         ASSERT_EQ(sample::writeSampleSuitcase(userFonts() + "/B", sample.oldFont, newer), 0);
     };
-    EXPECT_EQ(searchAndUpdate(), UpdatePartialCacheOK);
+    EXPECT_EQ(searchAndUpdate(), UpdateStatus::UpdatePartialCacheOK);
     const auto& fonts = test::currentAppState()->updateFontInfo->updateFontItems;
     ASSERT_EQ(fonts.size(), 3u);
     for (const auto& font : fonts) {
@@ -171,7 +179,7 @@ TEST_F(UpdateRun, NoFontUpdatedMeansNoCacheRebuild) {
     fs::create_directories(userFonts());
     test::installOldSuitcase(sample, userFonts() + "/A");
     beforeUpdate = [this] { fs::remove(userFonts() + "/A"); };
-    EXPECT_EQ(searchAndUpdate(), UpdateNoneUpdated);
+    EXPECT_EQ(searchAndUpdate(), UpdateStatus::UpdateNoneUpdated);
     EXPECT_FALSE(fs::exists(test::cacheMarker(sandbox)));
 }
 
@@ -185,10 +193,10 @@ TEST_F(UpdateRun, AComputerFontMovesThroughTheHelper) {
     test::installOldSuitcase(sample, computer);
     fs::create_directories(userFonts());
 
-    const int16_t outcome = searchAndUpdate(true);
+    const UpdateStatus outcome = searchAndUpdate(true);
     const test::EngineState& info = *test::currentAppState();
-    EXPECT_EQ(outcome, StatusOK) << "font result "
-                                 << info.updateFontInfo->updateFontItemAtIndex(0)->updateResult;
+    EXPECT_EQ(outcome, UpdateStatus::StatusOK)
+        << "font result " << info.updateFontInfo->updateFontItemAtIndex(0)->updateResult;
     EXPECT_TRUE(fs::exists(sandbox.path("launched")));
     EXPECT_EQ(installedVersion(computer), "1.0.2");
     EXPECT_EQ(installedVersion(trash() + "/files/" + backupName() + "/コンピュータ/Sub/Gothic"),
@@ -226,7 +234,7 @@ TEST_F(UpdateRun, TheTrashRecordsTheDesktopAsTheBackupsOrigin) {
     test::installOldSuitcase(sample, userFonts() + "/Gothic");
     test::installOldSuitcase(sample, sandbox.path("system-fonts/Gothic"));
     useRecordingElevation();
-    ASSERT_EQ(searchAndUpdate(true), StatusOK);
+    ASSERT_EQ(searchAndUpdate(true), UpdateStatus::StatusOK);
     ASSERT_TRUE(
         platform::macFileExists(trash() + "/files/" + backupName() + "/コンピュータ/Gothic"));
 
@@ -261,7 +269,7 @@ TEST_F(UpdateRun, AFailedCacheRebuildIsReportedButUndoesNothing) {
     sample = test::makeEngineSample(sandbox, "UserChacheRemove\t/bin/false\n");
     fs::create_directories(userFonts());
     test::installOldSuitcase(sample, userFonts() + "/Gothic");
-    EXPECT_EQ(searchAndUpdate(), UpdateAllCacheFailed);
+    EXPECT_EQ(searchAndUpdate(), UpdateStatus::UpdateAllCacheFailed);
     EXPECT_EQ(installedVersion(userFonts() + "/Gothic"), "1.0.2");
 }
 
@@ -276,7 +284,7 @@ TEST_F(UpdateRun, ALeftoverInTheTemporaryFolderIsRemovedFirst) {
         test::writeWholeFile(temp + "/Gothic", Bytes{1, 2, 3});
         test::writeWholeFile(temp + "/._Gothic", Bytes{4});
     };
-    EXPECT_EQ(searchAndUpdate(), StatusOK);
+    EXPECT_EQ(searchAndUpdate(), UpdateStatus::StatusOK);
     EXPECT_FALSE(fs::exists(temp));
 }
 
@@ -313,10 +321,10 @@ TEST_F(UpdateRun, ALockedFontIsLeftUntouched) {
     const std::string path = userFonts() + "/Locked";
     if (std::system(("chattr +i '" + path + "' 2>/dev/null").c_str()) != 0)
         GTEST_SKIP() << "this file system or user cannot set the immutable flag";
-    const int16_t outcome = searchAndUpdate();
+    const UpdateStatus outcome = searchAndUpdate();
     EXPECT_EQ(std::system(("chattr -i '" + path + "'").c_str()), 0)
         << "the sandbox could not be removed";
-    EXPECT_EQ(outcome, UpdateNoneUpdated);
+    EXPECT_EQ(outcome, UpdateStatus::UpdateNoneUpdated);
     EXPECT_EQ(test::currentAppState()->updateFontInfo->updateFontItemAtIndex(0)->updateResult,
               ItemFileLocked);
     EXPECT_EQ(installedVersion(path), "1.0.1");
@@ -329,7 +337,7 @@ TEST_F(UpdateRun, NothingRequestedEndsBeforeAnyFolderIsMade) {
     info.updateManager->delegate = &run;
     info.updateManager->exeUpdateRequestedFont();
     ASSERT_EQ(run.completions.size(), 1u);
-    EXPECT_EQ(run.completions[0].status, UpdateErrorNothingRequested);
+    EXPECT_EQ(run.completions[0].status, UpdateStatus::UpdateErrorNothingRequested);
     EXPECT_FALSE(fs::exists(sandbox.path("home/.local/share/org.fontupdater.FontUpdater.temp")));
 }
 
@@ -342,7 +350,7 @@ TEST_F(UpdateRun, AFailingPrivilegedCacheScriptIsAFailedRebuild) {
     useRecordingElevation();
     const std::string computer = sandbox.path("system-fonts/Gothic");
     test::installOldSuitcase(sample, computer);
-    EXPECT_EQ(searchAndUpdate(true), UpdateAllCacheFailed);
+    EXPECT_EQ(searchAndUpdate(true), UpdateStatus::UpdateAllCacheFailed);
     EXPECT_TRUE(fs::exists(sandbox.path("launched")));
     EXPECT_EQ(installedVersion(computer), "1.0.2") << "a failed rebuild undoes nothing";
 }
@@ -355,25 +363,25 @@ TEST_F(UpdateRun, FontsTheRunNeverCameToAreNotReportedAsDone) {
         test::installOldSuitcase(sample, userFonts() + "/" + name);
     const std::string temp = sandbox.path("home/.local/share/org.fontupdater.FontUpdater.temp");
     beforeUpdate = [&] { test::writeWholeFile(temp, Bytes{7}); };
-    EXPECT_EQ(searchAndUpdate(), UpdateErrorTempSetup);
+    EXPECT_EQ(searchAndUpdate(), UpdateStatus::UpdateErrorTempSetup);
     test::EngineState& info = *test::currentAppState();
     ASSERT_EQ(info.updateFontInfo->countOfUpdateFontItemAll(), 2);
     for (const auto& font : info.updateFontInfo->updateFontItems) {
         EXPECT_EQ(font->updateResult, ItemNotAttempted) << font->srcPath;
         EXPECT_EQ(installedVersion(font->srcPath), "1.0.1");
-        EXPECT_EQ(fontMessageCodeOfItemResult(font->updateResult), FontErrorGeneral);
+        EXPECT_EQ(fontMessageCodeOfItemResult(font->updateResult), FontMessage::FontErrorGeneral);
     }
     EXPECT_EQ(test::readWholeFile(temp), Bytes{7}) << "what stood in the way is left alone";
 
     // Once the way is clear every font the run does attempt ends with its own result...
     fs::remove(temp);
-    EXPECT_EQ(updateAgain(), StatusOK);
+    EXPECT_EQ(updateAgain(), UpdateStatus::StatusOK);
     for (const auto& font : info.updateFontInfo->updateFontItems)
         EXPECT_EQ(font->updateResult, StatusOK);
 
     // ...and a later run on the same list that stops early does not pass those off as its own.
     test::writeWholeFile(temp, Bytes{7});
-    EXPECT_EQ(updateAgain(), UpdateErrorTempSetup);
+    EXPECT_EQ(updateAgain(), UpdateStatus::UpdateErrorTempSetup);
     for (const auto& font : info.updateFontInfo->updateFontItems)
         EXPECT_EQ(font->updateResult, ItemNotAttempted);
 }
@@ -402,13 +410,13 @@ TEST_F(UpdateRun, AWorkFolderThatIsNotOursAloneStopsTheRun) {
         fs::create_directory(temp);
         fs::permissions(temp, fs::perms::all, fs::perm_options::replace);
     };
-    EXPECT_EQ(searchAndUpdate(), UpdateErrorTempSetup);
+    EXPECT_EQ(searchAndUpdate(), UpdateStatus::UpdateErrorTempSetup);
     expectStoppedBeforeTheFont("open to everyone");
     EXPECT_EQ(fs::status(temp).permissions(), fs::perms::all) << "not repaired, not removed";
 
     fs::remove(temp);
     fs::create_directory_symlink(elsewhere, temp);
-    EXPECT_EQ(updateAgain(), UpdateErrorTempSetup);
+    EXPECT_EQ(updateAgain(), UpdateStatus::UpdateErrorTempSetup);
     expectStoppedBeforeTheFont("a link to a folder of ours");
     EXPECT_TRUE(fs::is_symlink(temp));
 
@@ -417,12 +425,13 @@ TEST_F(UpdateRun, AWorkFolderThatIsNotOursAloneStopsTheRun) {
         fs::create_directory(temp);
         fs::permissions(temp, fs::perms::owner_all, fs::perm_options::replace);
         ASSERT_EQ(::chown(temp.c_str(), 4242, 4242), 0);
-        EXPECT_EQ(updateAgain(), UpdateErrorTempSetup);
+        EXPECT_EQ(updateAgain(), UpdateStatus::UpdateErrorTempSetup);
         expectStoppedBeforeTheFont("another user's folder");
         fs::remove(temp);
     }
 
-    EXPECT_EQ(updateAgain(), StatusOK) << "once the place is clear the run makes its own folder";
+    EXPECT_EQ(updateAgain(), UpdateStatus::StatusOK)
+        << "once the place is clear the run makes its own folder";
     EXPECT_EQ(installedVersion(font), "1.0.2");
 }
 
@@ -439,13 +448,14 @@ protected:
         run.onProgress = [&](const UpdateResult& step) {
             if (step.count == 1 && !step.text) change(backup);
         };
-        EXPECT_EQ(searchAndUpdate(), UpdatePartialCacheOK);
+        EXPECT_EQ(searchAndUpdate(), UpdateStatus::UpdatePartialCacheOK);
         const auto& fonts = test::currentAppState()->updateFontInfo->updateFontItems;
         ASSERT_EQ(fonts.size(), 2u);
         EXPECT_EQ(fonts[0]->updateResult, StatusOK);
         EXPECT_EQ(installedVersion(fonts[0]->srcPath), "1.0.2");
         EXPECT_EQ(fonts[1]->updateResult, ItemBackupFolderFailed);
-        EXPECT_EQ(fontMessageCodeOfItemResult(fonts[1]->updateResult), FontErrorBackupFolder);
+        EXPECT_EQ(fontMessageCodeOfItemResult(fonts[1]->updateResult),
+                  FontMessage::FontErrorBackupFolder);
         EXPECT_EQ(installedVersion(fonts[1]->srcPath), "1.0.1");
         second = platform::lastPathComponent(fonts[1]->srcPath);
     }

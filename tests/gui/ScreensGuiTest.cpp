@@ -86,12 +86,15 @@ void ScreensGuiTest::anUpdateRunLeadsToTheScreenOfItsOutcome_data() {
     QTest::addColumn<int>("status");
     QTest::addColumn<int>("view");
     QTest::newRow("all updated") << 0 << int(SuccessView);
-    QTest::newRow("cache failed") << int(UpdateAllCacheFailed) << int(SuccessPlusView);
-    QTest::newRow("some failed") << int(UpdatePartialCacheOK) << int(SomeErrorView);
+    QTest::newRow("cache failed") << int(code(UpdateStatus::UpdateAllCacheFailed))
+                                  << int(SuccessPlusView);
+    QTest::newRow("some failed") << int(code(UpdateStatus::UpdatePartialCacheOK))
+                                 << int(SomeErrorView);
     QTest::newRow("some failed, cache failed")
-        << int(UpdatePartialCacheFailed) << int(SomeErrorPlusView);
-    QTest::newRow("none updated") << int(UpdateNoneUpdated) << int(AllErrorView);
-    QTest::newRow("run failed") << int(UpdateErrorTempCreate) << int(ErrorView);
+        << int(code(UpdateStatus::UpdatePartialCacheFailed)) << int(SomeErrorPlusView);
+    QTest::newRow("none updated") << int(code(UpdateStatus::UpdateNoneUpdated))
+                                  << int(AllErrorView);
+    QTest::newRow("run failed") << int(code(UpdateStatus::UpdateErrorTempCreate)) << int(ErrorView);
 }
 
 void ScreensGuiTest::anUpdateRunLeadsToTheScreenOfItsOutcome() {
@@ -104,7 +107,7 @@ void ScreensGuiTest::anUpdateRunLeadsToTheScreenOfItsOutcome() {
     {
         qt::UpdateNowViewController screen; // reports as the update screen would
         screen.processComplete(UpdateResult::updateResultWithStatusCode(
-            int16_t(status), wizard.info().messageInfo.get()));
+            UpdateStatus{int16_t(status)}, wizard.info().messageInfo.get()));
         QCOMPARE(wizard.viewNo(), ReadMeView); // the move waits for the report to return
         QVERIFY(wizard.waitForView(view, 2000));
     }
@@ -127,12 +130,12 @@ void ScreensGuiTest::aSearchLeadsToTheListNotFoundOrError() {
         screen.processComplete(result);
         return wizard.waitForView(expected, 2000);
     };
-    QVERIFY(report(UpdateResult::updateResultWithStatusCode(SearchErrorUserFontsFolder,
-                                                            wizard.info().messageInfo.get()),
+    QVERIFY(report(UpdateResult::updateResultWithStatusCode(
+                       SearchStatus::SearchErrorUserFontsFolder, wizard.info().messageInfo.get()),
                    ErrorView));
-    QCOMPARE(
-        wizard.screen<qt::ErrorViewController>()->messageText->text(),
-        QString::fromStdString(*info.messageInfo->messageOfStatusCode(SearchErrorUserFontsFolder)));
+    QCOMPARE(wizard.screen<qt::ErrorViewController>()->messageText->text(),
+             QString::fromStdString(
+                 *info.messageInfo->messageOfStatusCode(SearchStatus::SearchErrorUserFontsFolder)));
     (void)info.setupUpdateFontInfo();
     QVERIFY(report(UpdateResult::updateResultWithCount(0), NotFoundView));
     QVERIFY(info.updateFontInfo->addUpdateFontItem(foundFont("/fonts/A", kUserDomain, 1000)));
@@ -274,7 +277,7 @@ void ScreensGuiTest::resultTablesMarkEachFont() {
         AppDelegate::updateItemStatusFromUpdateFontItemResult(ItemFileLocked));
     QCOMPARE(model.index(1, 3).data().toString(),
              QString::fromStdString(lockedMessage.value_or("?")));
-    const auto general = info.messageInfo->messageOfStatusCode(FontErrorGeneral);
+    const auto general = info.messageInfo->messageOfStatusCode(FontMessage::FontErrorGeneral);
     QCOMPARE(model.index(2, 3).data().toString(),
              general ? QString::fromStdString(*general)
                      : QString("エラーのためアップデートは行われませんでした。"));

@@ -106,8 +106,8 @@ void ScreenshotGuiTest::everyScreenAndSheet() {
         QVERIFY(delegate.changeToNewView(result.view, result.title));
         QVERIFY(saveScreenshot(wizard.window, result.file));
     }
-    delegate.errorScene(UpdateResult::updateResultWithStatusCode(SearchErrorLocalFontsFolder,
-                                                                 wizard.info().messageInfo.get()));
+    delegate.errorScene(UpdateResult::updateResultWithStatusCode(
+        SearchStatus::SearchErrorLocalFontsFolder, wizard.info().messageInfo.get()));
     QCOMPARE(wizard.viewNo(), ErrorView);
     QVERIFY(saveScreenshot(wizard.window, "98-Error"));
 

@@ -24,9 +24,9 @@ TEST(AppDelegateStatus, ListedResultsGiveTheirMessageCodeAndEveryOtherValueTheGe
          result <= std::numeric_limits<int16_t>::max(); ++result) {
         const auto listed = listedMapping.find(result);
         const int expected = listed == listedMapping.end() ? -484 : listed->second;
-        ASSERT_EQ(
-            AppDelegate::updateItemStatusFromUpdateFontItemResult(static_cast<int16_t>(result)),
-            expected)
+        ASSERT_EQ(code(AppDelegate::updateItemStatusFromUpdateFontItemResult(
+                      static_cast<int16_t>(result))),
+                  expected)
             << result;
     }
 }

@@ -22,7 +22,7 @@ namespace {
 
 // What the screens were asked to do, across every controller made.
 struct ControllerLog {
-    std::vector<int16_t> resultsReceived;
+    std::vector<OperationStatus> resultsReceived;
     int startupMessages = 0;
     int updates = 0;
     std::vector<std::string> discardAsks;
@@ -123,10 +123,11 @@ TEST_F(SceneFlow, TheCourseRunsForwardAndBackPassesTheProgressScreens) {
 
 TEST_F(SceneFlow, TheErrorScreenGetsTheOutcomeBeforeItShows) {
     launch();
-    delegate.errorScene(UpdateResult::updateResultWithStatusCode(-2000, info().messageInfo.get()));
+    const UpdateStatus failed = UpdateStatus::UpdateErrorItemFetch;
+    delegate.errorScene(UpdateResult::updateResultWithStatusCode(failed, info().messageInfo.get()));
     EXPECT_EQ(window.shownViewNo, ErrorView);
-    EXPECT_EQ(log.resultsReceived, std::vector<int16_t>{-2000});
-    EXPECT_EQ(info().updateManagerResult->status, -2000);
+    EXPECT_EQ(log.resultsReceived, std::vector<OperationStatus>{failed});
+    EXPECT_EQ(info().updateManagerResult->status, failed);
 }
 
 TEST_F(SceneFlow, TheViewSwitchRefusesWhatItCannotShow) {
@@ -249,8 +250,8 @@ TEST_F(SceneFlow, StartSceneLeavesARunOrItsOutcomeAlone) {
         EXPECT_EQ(window.shownViewNo, ReadMeView) << busy;
     }
     info().curViewNo = AllErrorView;
-    info().updateManagerResult =
-        UpdateResult::updateResultWithStatusCode(-490, info().messageInfo.get());
+    info().updateManagerResult = UpdateResult::updateResultWithStatusCode(
+        UpdateStatus::UpdateNoneUpdated, info().messageInfo.get());
     delegate.startScene();
     EXPECT_EQ(info().curViewNo, ReadMeView);
     EXPECT_FALSE(info().updateManagerResult);
@@ -351,16 +352,16 @@ TEST_F(SceneFlow, ADefinitionHandedOverDuringARunWaitsUntilItsOutcomeIsLeft) {
 TEST_F(SceneFlow, AFinishedUpdateRunMovesToTheScreenItsOutcomeChose) {
     launch();
     const struct {
-        int16_t status;
+        UpdateStatus status;
         int64_t view;
         const char* title;
     } outcomes[] = {
-        {StatusOK, SuccessView, "アップデート完了"},
-        {UpdateAllCacheFailed, SuccessPlusView, "アップデート完了"},
-        {UpdatePartialCacheOK, SomeErrorView, "アップデート結果"},
-        {UpdatePartialCacheFailed, SomeErrorPlusView, "アップデート結果"},
-        {UpdateNoneUpdated, AllErrorView, "アップデート結果"},
-        {UpdateErrorTempCreate, ErrorView, "エラー"},
+        {UpdateStatus::StatusOK, SuccessView, "アップデート完了"},
+        {UpdateStatus::UpdateAllCacheFailed, SuccessPlusView, "アップデート完了"},
+        {UpdateStatus::UpdatePartialCacheOK, SomeErrorView, "アップデート結果"},
+        {UpdateStatus::UpdatePartialCacheFailed, SomeErrorPlusView, "アップデート結果"},
+        {UpdateStatus::UpdateNoneUpdated, AllErrorView, "アップデート結果"},
+        {UpdateStatus::UpdateErrorTempCreate, ErrorView, "エラー"},
     };
     for (const auto& outcome : outcomes) {
         info().sceneInfo->sceneIndex = 4; // the update screen's place in the course
@@ -371,7 +372,8 @@ TEST_F(SceneFlow, AFinishedUpdateRunMovesToTheScreenItsOutcomeChose) {
         EXPECT_EQ(window.shownViewNo, outcome.view) << outcome.status;
         EXPECT_EQ(window.title, outcome.title) << outcome.status;
     }
-    EXPECT_EQ(log.resultsReceived, std::vector<int16_t>{UpdateErrorTempCreate});
+    EXPECT_EQ(log.resultsReceived,
+              std::vector<OperationStatus>{UpdateStatus::UpdateErrorTempCreate});
 }
 
 TEST_F(SceneFlow, AFinishedSearchMovesToTheListNothingFoundOrTheError) {
@@ -379,27 +381,30 @@ TEST_F(SceneFlow, AFinishedSearchMovesToTheListNothingFoundOrTheError) {
     delegate.nextScene();
     delegate.nextScene();
     ASSERT_EQ(info().curViewNo, CheckNowView);
-    outcomeScene(delegate, viewNoAfterSearch(StatusOK, 2), UpdateResult::updateResultWithCount(2));
+    outcomeScene(delegate, viewNoAfterSearch(SearchStatus::StatusOK, 2),
+                 UpdateResult::updateResultWithCount(2));
     EXPECT_EQ(info().curViewNo, UpdateListView);
     EXPECT_EQ(window.title, "アップデート対象フォント一覧");
 
     // The outcomes off the course leave the course where the search left it.
     info().sceneInfo->sceneIndex = 2;
     info().curViewNo = CheckNowView;
-    outcomeScene(delegate, viewNoAfterSearch(StatusOK, 0), UpdateResult::updateResultWithCount(0));
+    outcomeScene(delegate, viewNoAfterSearch(SearchStatus::StatusOK, 0),
+                 UpdateResult::updateResultWithCount(0));
     EXPECT_EQ(info().curViewNo, NotFoundView);
     EXPECT_EQ(window.title, "検索結果");
     EXPECT_EQ(info().sceneInfo->sceneIndex, 2);
 
-    outcomeScene(
-        delegate, viewNoAfterSearch(SearchErrorWalkFailed, 2),
-        UpdateResult::updateResultWithStatusCode(SearchErrorWalkFailed, info().messageInfo.get()));
+    outcomeScene(delegate, viewNoAfterSearch(SearchStatus::SearchErrorWalkFailed, 2),
+                 UpdateResult::updateResultWithStatusCode(SearchStatus::SearchErrorWalkFailed,
+                                                          info().messageInfo.get()));
     EXPECT_EQ(info().curViewNo, ErrorView);
-    EXPECT_EQ(info().updateManagerResult->status, SearchErrorWalkFailed);
+    EXPECT_EQ(info().updateManagerResult->status, SearchStatus::SearchErrorWalkFailed);
 
     // A number that is no outcome moves nothing.
-    outcomeScene(delegate, ReadMeView,
-                 UpdateResult::updateResultWithStatusCode(StatusOK, info().messageInfo.get()));
+    outcomeScene(
+        delegate, ReadMeView,
+        UpdateResult::updateResultWithStatusCode(UpdateStatus::StatusOK, info().messageInfo.get()));
     EXPECT_EQ(info().curViewNo, ErrorView);
 }
 

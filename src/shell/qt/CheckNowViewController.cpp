@@ -2,6 +2,7 @@
 
 #include "shell/AppDelegate.h"
 #include "shell/NextScreen.h"
+#include "shell/ViewNumbers.h"
 
 #include "ui_CheckNowViewController.h"
 
@@ -22,7 +23,9 @@ void CheckNowViewController::processComplete(const UpdateResult& result) {
     const AppInfo* info = AppDelegate::appInfo();
     const int64_t found =
         info && info->updateFontInfo ? info->updateFontInfo->countOfUpdateFontItemAll() : 0;
-    showOutcome(viewNoAfterSearch(result.status, found), result);
+    // The search reports only its own statuses; anything else is a failure all the same.
+    const auto* status = std::get_if<SearchStatus>(&result.status);
+    showOutcome(status ? viewNoAfterSearch(*status, found) : ErrorView, result);
 }
 
 } // namespace fu::qt

@@ -33,7 +33,7 @@ FontTableCell ResultTableViewController::tableViewObjectValueForTableColumnRow(
     if (identifier == "fileplace") return {filePlaceText(*item)};
     if (identifier == "comment") {
         if (done) return {QString()};
-        const int16_t code =
+        const FontMessage code =
             AppDelegate::updateItemStatusFromUpdateFontItemResult(item->updateResult);
         const AppInfo* info = AppDelegate::appInfo();
         const std::optional<std::string> message =

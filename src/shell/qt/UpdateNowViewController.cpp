@@ -2,6 +2,7 @@
 
 #include "shell/AppDelegate.h"
 #include "shell/NextScreen.h"
+#include "shell/ViewNumbers.h"
 
 #include "ui_UpdateNowViewController.h"
 
@@ -19,7 +20,9 @@ std::optional<int64_t> UpdateNowViewController::progressMaximum() const {
 }
 
 void UpdateNowViewController::processComplete(const UpdateResult& result) {
-    showOutcome(viewNoAfterUpdate(result.status), result);
+    // The run reports only its own statuses; anything else is a failure all the same.
+    const auto* status = std::get_if<UpdateStatus>(&result.status);
+    showOutcome(status ? viewNoAfterUpdate(*status) : ErrorView, result);
 }
 
 } // namespace fu::qt
