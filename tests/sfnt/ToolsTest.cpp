@@ -130,7 +130,7 @@ TEST(ToolsDateFromDateString, ManyTextsReadInTurnEachGiveTheirOwnDate) {
     std::vector<std::pair<std::string, sys_seconds>> days;
     for (unsigned day = 1; day <= 28; ++day) {
         char text[32];
-        std::snprintf(text, sizeof text, "2019/02/%02u 21:15:00", day);
+        ASSERT_EQ(std::snprintf(text, sizeof text, "2019/02/%02u 21:15:00", day), 19);
         days.emplace_back(text, sys_days{2019y / February / day} + 12h + 15min);
     }
     for (size_t stride : {size_t{1}, size_t{27}, size_t{5}, size_t{1}}) {
@@ -158,8 +158,9 @@ TEST(ToolsTodayZeroTimeDateString, IsTodayInTheProcessZoneAtMidnight) {
     auto tokyoDay = [] {
         const year_month_day day{floor<days>(system_clock::now() + 9h)};
         char text[32];
-        std::snprintf(text, sizeof text, "%04d/%02u/%02u 00:00:00", int(day.year()),
-                      unsigned(day.month()), unsigned(day.day()));
+        EXPECT_EQ(std::snprintf(text, sizeof text, "%04d/%02u/%02u 00:00:00", int(day.year()),
+                                unsigned(day.month()), unsigned(day.day())),
+                  19);
         return std::string(text);
     };
     const std::string before = tokyoDay();

@@ -74,7 +74,7 @@ protected:
     void TearDown() override { EXPECT_EQ(openForkCount(), 0u) << "a fork was left open"; }
 
     std::string macFile(const std::string& name, ByteView fork, uint32_t type = fourCC("FFIL")) {
-        const std::string path = sandbox.path(name);
+        std::string path = sandbox.path(name);
         EXPECT_EQ(sample::writeForkFile(path, fork, type), noErr);
         return path;
     }
@@ -320,7 +320,7 @@ TEST(ResFileMap, RefusesMoreReferencesThanTheMapCouldHoldSideBySide) {
         w.writeU16(7);
         w.writeU16(2 + 200 * 8);
     }
-    w.writeZeros(12 * 8);
+    w.writeZeros(size_t{12} * 8);
     ResMap map;
     EXPECT_EQ(ResFile::swapResMapStructBigToHostFrom(w.bytes(), map), resErrSwapBounds);
 }
