@@ -326,8 +326,7 @@ TEST_F(FontSearchRun, HostileFilesBesideAFontCostTheSearchNeitherAHangNorMemory)
     std::filesystem::remove(userFonts() + "/FifoData");
     test::makeFifo(userFonts() + "/FifoData");
     constexpr uint64_t kSparseFork = uint64_t{2} << 30;
-    test::writeSparseCompanion(userFonts() + "/._Sparse", kSparseFork,
-                               test::forkHeaderClaimingAMapOf(kSparseFork));
+    test::writeSparseSuitcaseCompanion(userFonts() + "/._Sparse", kSparseFork);
     const Bytes sparseStart = test::fileStart(userFonts() + "/._Sparse", 4096);
     std::filesystem::create_directories(computerFonts());
     test::EngineState& info = test::installAppState(sample);
@@ -517,8 +516,7 @@ TEST_F(FontSearchRun, EveryKindOfItemIsListedAsTheWalkPerPairListsIt) {
     test::makeFifo(fonts + "/._Piped");
     test::writeWholeFile(fonts + "/Sparse", {});
     constexpr uint64_t kSparseFork = uint64_t{2} << 30;
-    test::writeSparseCompanion(fonts + "/._Sparse", kSparseFork,
-                               test::forkHeaderClaimingAMapOf(kSparseFork));
+    test::writeSparseSuitcaseCompanion(fonts + "/._Sparse", kSparseFork);
     std::filesystem::create_directories(computerFonts());
     test::EngineState& info = test::installAppState(sample);
     ASSERT_EQ(info.updateTargetInfo->countOfUpdateTargetItem(), 3);

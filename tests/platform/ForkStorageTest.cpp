@@ -210,8 +210,7 @@ TEST_F(ForkStorage, AForkLongerThanAResourceForkCanBeIsNeitherOpenedNorWritten) 
     const uint64_t longest = kMaxResourceForkLength;
     for (const char* name : {"Sparse", "Longest", "OneMore"})
         test::writeWholeFile(sandbox.path(name), {});
-    test::writeSparseCompanion(sandbox.path("._Sparse"), uint64_t{2} << 30,
-                               test::forkHeaderClaimingAMapOf(uint64_t{2} << 30));
+    test::writeSparseSuitcaseCompanion(sandbox.path("._Sparse"), uint64_t{2} << 30);
     test::writeSparseCompanion(sandbox.path("._Longest"), longest, Bytes{1, 2, 3});
     test::writeSparseCompanion(sandbox.path("._OneMore"), longest + 1, Bytes{1, 2, 3});
     const Bytes sparseStart = test::fileStart(sandbox.path("._Sparse"), 4096);

@@ -251,11 +251,9 @@ TEST_F(SearchFolderTree, TheLeanReaderAnswersAsTheFullReadsForEveryKindOfItem) {
     fs::create_directory(at("._FolderCompanion"));
     // Sparse companions: a fork longer than any resource fork, and the longest that opens.
     write("Sparse", {});
-    test::writeSparseCompanion(at("._Sparse"), uint64_t{2} << 30,
-                               test::forkHeaderClaimingAMapOf(uint64_t{2} << 30));
+    test::writeSparseSuitcaseCompanion(at("._Sparse"), uint64_t{2} << 30);
     write("LongestSparse", {});
-    test::writeSparseCompanion(at("._LongestSparse"), kMaxResourceForkLength,
-                               test::forkHeaderClaimingAMapOf(kMaxResourceForkLength));
+    test::writeSparseSuitcaseCompanion(at("._LongestSparse"), kMaxResourceForkLength);
     // Locked out: a companion, a data file, a folder.
     write("Locked", {});
     write("._Locked", suitcaseCompanion);

@@ -70,6 +70,10 @@ Bytes forkHeaderClaimingAMapOf(uint64_t forkLength) {
     return w.take();
 }
 
+void writeSparseSuitcaseCompanion(const std::string& companionPath, uint64_t forkLength) {
+    writeSparseCompanion(companionPath, forkLength, forkHeaderClaimingAMapOf(forkLength));
+}
+
 Bytes fileStart(const std::string& path, size_t count) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) fail("open", path);

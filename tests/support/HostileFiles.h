@@ -24,6 +24,10 @@ void writeSparseCompanion(const std::string& companionPath, uint64_t forkLength,
 // claims everything from there to the end of a fork of `forkLength` bytes.
 [[nodiscard]] Bytes forkHeaderClaimingAMapOf(uint64_t forkLength);
 
+// A sparse companion whose fork is `forkLength` bytes and whose map claims all of it past the
+// header: the largest map a file that small on disk can claim.
+void writeSparseSuitcaseCompanion(const std::string& companionPath, uint64_t forkLength);
+
 // The first `count` bytes of a file, to show that reading it changed nothing.
 [[nodiscard]] Bytes fileStart(const std::string& path, size_t count);
 
