@@ -54,6 +54,27 @@ std::optional<Layout> parseLayout(ByteView headerBytes, uint64_t fileSize) {
             return std::nullopt;
         layout.entries.push_back(*entry);
     }
+    // Entries may neither lie inside the header and descriptors nor overlap one another: the
+    // Finder info and the dates are rewritten in place and the fork is appended to, which would
+    // overwrite the descriptors, the magic or another entry. An empty entry may sit where another
+    // begins or ends; other programs' empty entries of kinds we never write may sit anywhere.
+    std::vector<const EntryDescriptor*> byOffset;
+    byOffset.reserve(layout.entries.size());
+    for (const EntryDescriptor& entry : layout.entries) {
+        const bool written = entry.id == ResourceForkEntry || entry.id == FinderInfoEntry ||
+                             entry.id == FileDatesEntry;
+        if (entry.length == 0 && !written) continue;
+        if (entry.offset < headerSizeFor(header->entryCount)) return std::nullopt;
+        byOffset.push_back(&entry);
+    }
+    std::sort(byOffset.begin(), byOffset.end(), [](const auto* a, const auto* b) {
+        return a->offset != b->offset ? a->offset < b->offset : a->length < b->length;
+    });
+    uint64_t end = 0;
+    for (const EntryDescriptor* entry : byOffset) {
+        if (entry->offset < end) return std::nullopt;
+        end = std::max<uint64_t>(end, uint64_t{entry->offset} + entry->length);
+    }
     return layout;
 }
 

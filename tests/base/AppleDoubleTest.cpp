@@ -84,6 +84,68 @@ TEST(AppleDouble, RefusesDamagedHeaders) {
     EXPECT_FALSE(ad::parseDocument(manyEntries));
 }
 
+// Entries that overlap the header, the descriptors or each other: an in-place rewrite of one
+// (the Finder info) or an append to the fork would overwrite what another says.
+TEST(AppleDouble, RefusesEntriesThatOverlapTheHeaderOrEachOther) {
+    constexpr uint32_t kHeaderEnd = 26 + 2 * 12; // two descriptors
+    struct Case {
+        const char* what;
+        ad::EntryDescriptor finder, fork;
+        bool accepted;
+    };
+    const Case cases[] = {
+        {"side by side",
+         {ad::FinderInfoEntry, kHeaderEnd, 32},
+         {ad::ResourceForkEntry, 82, 10},
+         true},
+        {"an empty fork where the Finder info ends",
+         {ad::FinderInfoEntry, kHeaderEnd, 32},
+         {ad::ResourceForkEntry, 82, 0},
+         true},
+        {"an empty fork where the Finder info begins",
+         {ad::FinderInfoEntry, kHeaderEnd, 32},
+         {ad::ResourceForkEntry, kHeaderEnd, 0},
+         true},
+        {"the Finder info over the fork's descriptor",
+         {ad::FinderInfoEntry, kHeaderEnd - 12, 32},
+         {ad::ResourceForkEntry, 82, 10},
+         false},
+        {"the Finder info over the magic",
+         {ad::FinderInfoEntry, 0, 32},
+         {ad::ResourceForkEntry, 82, 10},
+         false},
+        {"an empty fork at the magic",
+         {ad::FinderInfoEntry, kHeaderEnd, 32},
+         {ad::ResourceForkEntry, 0, 0},
+         false},
+        {"an empty fork inside the descriptors",
+         {ad::FinderInfoEntry, kHeaderEnd, 32},
+         {ad::ResourceForkEntry, kHeaderEnd - 1, 0},
+         false},
+        {"the fork inside the Finder info",
+         {ad::FinderInfoEntry, kHeaderEnd, 32},
+         {ad::ResourceForkEntry, 60, 4},
+         false},
+        {"an empty fork inside the Finder info",
+         {ad::FinderInfoEntry, kHeaderEnd, 32},
+         {ad::ResourceForkEntry, 60, 0},
+         false},
+        {"the fork running into the Finder info",
+         {ad::FinderInfoEntry, 70, 32},
+         {ad::ResourceForkEntry, kHeaderEnd, 21},
+         false},
+    };
+    for (const Case& c : cases) {
+        const Bytes companion = companionWith({c.finder, c.fork}, 102);
+        EXPECT_EQ(bool(ad::parseLayout(companion, companion.size())), c.accepted) << c.what;
+        EXPECT_EQ(bool(ad::parseDocument(companion)), c.accepted) << c.what;
+    }
+    // Another program's empty entries, of kinds never written, may sit anywhere.
+    EXPECT_TRUE(ad::parseDocument(companionWith(
+        {{ad::RealNameEntry, 0, 0}, {ad::FinderInfoEntry, 62, 32}, {ad::ResourceForkEntry, 94, 8}},
+        102)));
+}
+
 TEST(AppleDouble, TruncationAtEveryByteIsRefusedWithoutACrash) {
     const Bytes whole = ad::serializeDocument(sampleDocument());
     for (size_t length = 0; length < whole.size(); ++length) {

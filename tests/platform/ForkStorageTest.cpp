@@ -166,6 +166,42 @@ TEST_F(ForkStorage, OpenFailsForMissingFilesAndDamagedCompanions) {
     EXPECT_EQ(readFork(9999, fsFromStart, 0, std::span<uint8_t>()).status, rfNumErr);
 }
 
+// Companions whose entries overlap the header: writing the Finder info in place would overwrite
+// the fork's descriptor, and appending to a fork "inside" the header the magic. Neither the fork
+// nor the attributes are touched; the companion stays byte for byte.
+TEST_F(ForkStorage, CompanionsWithOverlappingEntriesAreNeitherReadNorWritten) {
+    using namespace appledouble;
+    struct Case {
+        const char* what;
+        uint32_t finderAt, forkAt, forkLength;
+    };
+    for (const Case& c : {Case{"Finder info over the fork descriptor", 38, 82, 4},
+                          Case{"an empty fork at the magic", 50, 0, 0}}) {
+        SCOPED_TRACE(c.what);
+        ByteWriter companion;
+        companion.writeU32(kMagic);
+        companion.writeU32(kVersion2);
+        companion.writeZeros(16);
+        companion.writeU16(2);
+        for (uint32_t word : {uint32_t(FinderInfoEntry), c.finderAt, 32u,
+                              uint32_t(ResourceForkEntry), c.forkAt, c.forkLength})
+            companion.writeU32(word);
+        companion.writeZeros(86 - companion.size());
+        const std::string path = sandbox.path("Overlapping");
+        test::writeWholeFile(path, {});
+        test::writeWholeFile(sandbox.path("._Overlapping"), companion.bytes());
+
+        int16_t status = 0;
+        EXPECT_FALSE(openFork(path, fsRdWrPerm, &status));
+        EXPECT_EQ(status, ioErr);
+        EXPECT_FALSE(openFork(path, fsRdPerm, &status));
+        FileAttributes attributes;
+        attributes.hfsTypeCode = fourCC("TEXT");
+        EXPECT_FALSE(applyAttributes(path, attributes).ok);
+        EXPECT_EQ(test::readWholeFile(sandbox.path("._Overlapping")), companion.bytes());
+    }
+}
+
 // A FIFO where a Mac file or its companion belongs would hold the open (or the read) until
 // somebody wrote to it; a socket or a folder cannot be read as a file at all. Each is refused
 // at once with its own status, and stays as it was.
