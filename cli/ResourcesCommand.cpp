@@ -33,37 +33,46 @@ int listResources(const ResourcesOptions& options) {
     }
     const std::optional<uint32_t> type = attributes ? attributes->hfsTypeCode : std::nullopt;
     const std::optional<uint32_t> creator = attributes ? attributes->hfsCreatorCode : std::nullopt;
+    size_t count = 0;
+    for (const auto& list : resFile.resItemLists)
+        count += list->resItems.size();
 
-    Json resources = Json::array();
-    for (const auto& list : resFile.resItemLists) {
-        for (const auto& item : list->resItems) {
-            resources.push_back({{"type", fourCharCodeText(item->resType)},
-                                 {"id", item->resID},
-                                 {"name", item->resName ? Json(*item->resName) : Json(nullptr)},
-                                 {"attributes", item->resAttr},
-                                 {"length", item->resDataLength}});
-        }
-    }
+    // Written one resource at a time: a fork can list tens of thousands that share one long name,
+    // and a document built whole would hold a copy of it for each.
     if (options.json) {
-        const Json document = {{"path", options.path},
-                               {"type", codeOrNull(type)},
-                               {"creator", codeOrNull(creator)},
-                               {"resources", resources}};
-        std::cout << document.dump(2) << '\n';
+        const Json head = {
+            {"path", options.path}, {"type", codeOrNull(type)}, {"creator", codeOrNull(creator)}};
+        std::string opening = head.dump(2);
+        opening.pop_back(); // the closing brace, written after the resources
+        while (!opening.empty() && opening.back() == '\n')
+            opening.pop_back();
+        std::cout << opening << ",\n  \"resources\": [";
+        const char* separator = "";
+        for (const auto& list : resFile.resItemLists) {
+            for (const auto& item : list->resItems) {
+                const Json resource = {
+                    {"type", fourCharCodeText(item->resType)},
+                    {"id", item->resID},
+                    {"name", item->resName ? Json(*item->resName) : Json(nullptr)},
+                    {"attributes", item->resAttr},
+                    {"length", item->resDataLength}};
+                std::cout << separator << "\n    " << resource.dump();
+                separator = ",";
+            }
+        }
+        std::cout << (count ? "\n  ]\n}\n" : "]\n}\n");
         return 0;
     }
     std::cout << options.path << ": type " << (type ? fourCharCodeText(*type) : "-") << ", creator "
-              << (creator ? fourCharCodeText(*creator) : "-") << ", " << resources.size()
-              << " resources\n";
-    for (const Json& resource : resources) {
-        const std::string attributesText =
-            "0x" + hexNumber(resource["attributes"].get<uint32_t>(), 2);
-        std::cout << "  '" << resource["type"].get<std::string>() << "' "
-                  << resource["id"].get<int>() << "  attributes " << attributesText << "  "
-                  << resource["length"].get<uint32_t>() << " bytes";
-        if (!resource["name"].is_null())
-            std::cout << "  \"" << resource["name"].get<std::string>() << '"';
-        std::cout << '\n';
+              << (creator ? fourCharCodeText(*creator) : "-") << ", " << count << " resources\n";
+    for (const auto& list : resFile.resItemLists) {
+        for (const auto& item : list->resItems) {
+            std::cout << "  '" << fourCharCodeText(item->resType) << "' " << item->resID
+                      << "  attributes 0x" << hexNumber(uint32_t(item->resAttr), 2) << "  "
+                      << item->resDataLength << " bytes";
+            if (item->resName) std::cout << "  \"" << *item->resName << '"';
+            std::cout << '\n';
+        }
     }
     return 0;
 }

@@ -152,7 +152,7 @@ int16_t FontUpdate::setFondResNameWithCheckTargetItem(CheckTargetItem* item, Res
     const Bytes* data = fond ? fond->resData() : nullptr;
     if (!data) return kFailed;
     item->fondMD5 = Tools::md5StringFromDatePtr(*data);
-    item->fondResName = nonEmpty(fond->resName);
+    item->fondResName = nonEmpty(fond->resName.optional());
     return kDone;
 }
 
@@ -173,7 +173,7 @@ int16_t FontUpdate::setSfntResInfoWithCheckTargetItem(CheckTargetItem* item,
     const Bytes* data = sfnt ? sfnt->resData() : nullptr;
     if (!data) return kFailed;
     item->sfntMD5 = Tools::md5StringFromDatePtr(*data);
-    item->sfntResName = nonEmpty(sfnt->resName);
+    item->sfntResName = nonEmpty(sfnt->resName.optional());
 
     const std::unique_ptr<SfntData> font = SfntData::initWithSfntDataNoCopy(*data);
     if (!font) return kDone;

@@ -9,6 +9,7 @@
 #include <array>
 #include <limits>
 #include <new>
+#include <unordered_map>
 
 namespace fu {
 
@@ -51,6 +52,20 @@ bool ResFile::addResItem(std::unique_ptr<ResItem> item) {
 }
 
 ResItemList* ResFile::resItemListByResType(uint32_t resType) const {
+    try {
+        if (indexedLists_ > resItemLists.size()) {
+            listIndex_.clear();
+            indexedLists_ = 0;
+        }
+        for (; indexedLists_ < resItemLists.size(); ++indexedLists_)
+            listIndex_.try_emplace(resItemLists[indexedLists_]->resType, indexedLists_);
+        const auto found = listIndex_.find(resType);
+        if (found == listIndex_.end()) return nullptr;
+        if (ResItemList* list = resItemLists[found->second].get(); list->resType == resType)
+            return list;
+    } catch (const std::bad_alloc&) {
+    }
+    // The lists were reordered behind the index's back, or it could not grow: scan them.
     for (const auto& list : resItemLists)
         if (list->resType == resType) return list.get();
     return nullptr;
@@ -86,9 +101,11 @@ void ResFile::freeAllResData() {
 
 namespace {
 
-// The items of one parsed map, read against an open fork for their length words.
+// The items of one parsed map, read against an open fork for their length words. A name the map
+// shares between references is decoded once, and its text shared by their items.
 int16_t buildItems(platform::ForkRefNum refNum, const std::string& path, const ResMap& map,
                    uint32_t dataAreaOffset, ResFile& resFile) {
+    std::unordered_map<const Bytes*, ResName> decoded;
     // After a clean conversion every structure below is complete; these checks only keep a
     // half-built map from being walked.
     if (map.typeCountField == kResMapNone) return resNoErr;
@@ -97,11 +114,13 @@ int16_t buildItems(platform::ForkRefNum refNum, const std::string& path, const R
         if (static_cast<int64_t>(type.references.size()) != type.referenceCount())
             return resErrMapBounds;
         for (const ResMapReference& reference : type.references) {
-            std::optional<std::string> name;
+            ResName name;
             if (reference.nameOffset != kResMapNoName) {
                 if (!reference.name) return resErrMapBounds;
-                name = platform::shiftJisToUtf8(*reference.name);
-                if (!name) return resErrNameDecoding;
+                auto [known, fresh] = decoded.try_emplace(reference.name.get());
+                if (fresh) known->second = platform::shiftJisToUtf8(*reference.name);
+                if (!known->second) return resErrNameDecoding;
+                name = known->second;
             }
             const uint64_t position = uint64_t{dataAreaOffset} + reference.dataOffset;
             std::array<uint8_t, kResDataLengthSize> word{};

@@ -17,6 +17,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace fu {
@@ -191,6 +192,13 @@ public:
     [[nodiscard]] static bool setCreateDateString(std::string_view createDateString,
                                                   std::string_view modifyDateString,
                                                   ResFile& resFile);
+
+private:
+    // Where each type's list is in resItemLists, so that a map of thousands of types loads in
+    // linear time. Lists appended since the last lookup are indexed by the next one; an entry
+    // that no longer names a list of its type sends the lookup back to a scan.
+    mutable std::unordered_map<uint32_t, size_t> listIndex_;
+    mutable size_t indexedLists_ = 0;
 };
 
 // The names of a census of several at once, each held in its composed canonical form, in which

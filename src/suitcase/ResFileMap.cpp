@@ -9,7 +9,9 @@
 #include "suitcase/ResStatus.h"
 
 #include <limits>
+#include <memory>
 #include <new>
+#include <unordered_map>
 
 namespace fu {
 
@@ -79,10 +81,17 @@ uint64_t referenceOffset(const ResMap& map, const ResMapType& type, uint64_t ind
     return uint64_t{map.typeListOffset} + type.referenceListOffset + index * kResReferenceSize;
 }
 
+// Each distinct name offset is read once and its bytes shared by the references that use it.
+using NameCache = std::unordered_map<uint16_t, ResMapName>;
+
 bool readReference(const MapParser& parser, const ResMap& map, uint64_t offset,
-                   ResMapReference& reference) {
+                   ResMapReference& reference, NameCache& names) {
     if (!parser.read<kResReferenceLayout>(offset, reference)) return false;
     if (reference.nameOffset == kResMapNoName) return true;
+    if (const auto known = names.find(reference.nameOffset); known != names.end()) {
+        reference.name = known->second;
+        return true;
+    }
 
     const uint64_t nameAt = uint64_t{map.nameListOffset} + reference.nameOffset;
     uint8_t length = 0;
@@ -91,7 +100,8 @@ bool readReference(const MapParser& parser, const ResMap& map, uint64_t offset,
     std::optional<ByteReader> name = parser.at(nameAt, kResNameLengthSize + length);
     Bytes bytes;
     if (!name || !name->skip(kResNameLengthSize) || !name->readBytes(length, bytes)) return false;
-    reference.name = std::move(bytes);
+    reference.name = std::make_shared<const Bytes>(std::move(bytes));
+    names.emplace(reference.nameOffset, reference.name);
     return true;
 }
 
@@ -112,6 +122,7 @@ int16_t ResFile::swapResMapStructBigToHostFrom(ByteView swapFrom, ResMap& swapTo
         // map into billions of references; a map may hold no more references than would fit in
         // it side by side.
         uint64_t referenceBudget = parser.size() / kResReferenceSize;
+        NameCache names;
         int16_t status = resNoErr;
         for (int64_t i = 0; i < swapTo.typeCount(); ++i) {
             ResMapType type;
@@ -122,7 +133,8 @@ int16_t ResFile::swapResMapStructBigToHostFrom(ByteView swapFrom, ResMap& swapTo
             for (int64_t j = 0; j < type.referenceCount(); ++j) {
                 ResMapReference reference;
                 if (referenceBudget == 0 ||
-                    !readReference(parser, swapTo, referenceOffset(swapTo, type, j), reference)) {
+                    !readReference(parser, swapTo, referenceOffset(swapTo, type, j), reference,
+                                   names)) {
                     status = resErrSwapBounds;
                     break;
                 }

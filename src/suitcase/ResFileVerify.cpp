@@ -11,6 +11,7 @@
 #include <array>
 #include <limits>
 #include <new>
+#include <unordered_map>
 
 namespace fu {
 
@@ -131,12 +132,14 @@ int16_t ResFile::checkSuitcaseFontResName(const CensusNames& names, platform::Fo
     }
 }
 
-// One walk for every name: each resource name is decoded and composed once and compared with
-// every name, where canonicallyEqual would normalise both for each name.
+// One walk for every name: each distinct resource name is decoded and composed once and compared
+// with every name, where canonicallyEqual would normalise both for each name and each reference.
 int16_t ResFile::checkSuitcaseFontResName(const CensusNames& names, const ResMap& resMap,
                                           std::vector<FontResCensus>& censuses) {
     try {
         censuses.assign(names.size(), {});
+        // Which of the names each distinct name of the map equals; nullopt: it does not decode.
+        std::unordered_map<const Bytes*, std::optional<std::vector<bool>>> matches;
         if (static_cast<uint16_t>(resMap.typeCountField + 1) < 3) return resErrCensus;
         for (const ResMapType& type : resMap.types) {
             if (type.resType == 0) return resErrCensus;
@@ -149,14 +152,23 @@ int16_t ResFile::checkSuitcaseFontResName(const CensusNames& names, const ResMap
                 }
                 if (type.resType != kFondType && type.resType != kSfntType) continue;
                 if (reference.nameOffset == kResMapNoName || !reference.name) return resErrCensus;
-                const std::optional<std::string> name = platform::shiftJisToUtf8(*reference.name);
-                if (!name) return resErrCensus;
-                const std::optional<std::string> composed = platform::toNFC(*name);
-                for (size_t i = 0; i < censuses.size(); ++i) {
-                    if (!composed || !names.composed_[i] || *composed != *names.composed_[i])
-                        continue;
-                    ++(type.resType == kFondType ? censuses[i].fondCount : censuses[i].sfntCount);
+                auto [known, fresh] = matches.try_emplace(reference.name.get());
+                if (fresh) {
+                    const std::optional<std::string> name =
+                        platform::shiftJisToUtf8(*reference.name);
+                    if (name) {
+                        const std::optional<std::string> composed = platform::toNFC(*name);
+                        std::vector<bool>& equal = known->second.emplace(censuses.size(), false);
+                        for (size_t i = 0; i < censuses.size(); ++i)
+                            equal[i] =
+                                composed && names.composed_[i] && *composed == *names.composed_[i];
+                    }
                 }
+                if (!known->second) return resErrCensus;
+                for (size_t i = 0; i < censuses.size(); ++i)
+                    if ((*known->second)[i])
+                        ++(type.resType == kFondType ? censuses[i].fondCount
+                                                     : censuses[i].sfntCount);
             }
         }
     } catch (const std::bad_alloc&) {

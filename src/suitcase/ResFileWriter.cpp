@@ -65,7 +65,7 @@ int16_t ResFile::setupValueOfNewResMapPtr(ResMap& newResMap, uint32_t totalNewRe
                 if (name->size() > 255) return resErrNameTooLong;
                 reference.nameOffset = static_cast<uint16_t>(nameOffset);
                 nameOffset += static_cast<uint32_t>(name->size()) + 1;
-                reference.name = std::move(name);
+                reference.name = std::make_shared<const Bytes>(std::move(*name));
             } else {
                 reference.nameOffset = kResMapNoName;
             }

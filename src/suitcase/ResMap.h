@@ -7,7 +7,7 @@
 #include "base/Bytes.h"
 
 #include <cstdint>
-#include <optional>
+#include <memory>
 #include <vector>
 
 namespace fu {
@@ -24,15 +24,25 @@ inline constexpr size_t kResForkHeaderSize = 16;
 // longer map holds nothing more, and reading no more bounds what a hostile header can cost.
 inline constexpr uint32_t kResMapMaxLength = 1 << 20;
 
+// A name's Shift_JIS bytes without the length byte. References with the same name offset share
+// one copy: a map can point tens of thousands of references at one 255-byte name.
+using ResMapName = std::shared_ptr<const Bytes>;
+
 struct ResMapReference {
     int16_t resID = 0;
     uint16_t nameOffset = kResMapNoName; // from the start of the name list
     uint8_t attributes = 0;              // high byte of the attribute/offset word
     uint32_t dataOffset = 0;             // low 24 bits: the record's offset in the data area
     uint32_t handle = 0;                 // copied unchanged
-    std::optional<Bytes> name;           // Shift_JIS bytes without the length byte
+    ResMapName name;                     // null without a name
 
-    bool operator==(const ResMapReference&) const = default;
+    // Names compare by their bytes, not by which copy they share.
+    bool operator==(const ResMapReference& other) const {
+        return resID == other.resID && nameOffset == other.nameOffset &&
+               attributes == other.attributes && dataOffset == other.dataOffset &&
+               handle == other.handle && bool(name) == bool(other.name) &&
+               (!name || *name == *other.name);
+    }
 };
 
 struct ResMapType {

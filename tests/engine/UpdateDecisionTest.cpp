@@ -89,7 +89,7 @@ TEST(UpdateDecisionFond, OneFamilyRecordWithTheNameIsEnoughButAnUnnamedOneEndsTh
     const auto set = oldSetData();
     EXPECT_EQ(FontUpdate::updateNeedResName(target("1.0.1", "1.0.2"), set.get(), *resFile), 1);
 
-    fonds.front()->resName.reset();
+    fonds.front()->resName = std::nullopt;
     EXPECT_EQ(FontUpdate::updateNeedFondNameString(kResName, *resFile), 0);
 }
 
@@ -105,8 +105,7 @@ protected:
         uint32_t value = 0;
         EXPECT_TRUE(ByteReader(font->tableForTag(fourCC("head"))->tableData).u32At(8, value));
         char text[16];
-        std::snprintf(text, sizeof text, format, value);
-        return text;
+        return std::snprintf(text, sizeof text, format, value) > 0 ? text : "";
     }
 
     std::unique_ptr<ResFile> resFile = model("1.0.1");
@@ -146,7 +145,7 @@ TEST(UpdateDecisionOldData, EveryOldTableMustBeInTheFontWithTheSameBytes) {
 class UpdateDecisionFile : public test::SandboxTest {
 protected:
     std::string suitcase(const std::string& name) {
-        const std::string path = sandbox.path(name);
+        std::string path = sandbox.path(name);
         sample::SampleSuitcaseOptions options;
         options.shortVersion = "1.0.1";
         EXPECT_EQ(

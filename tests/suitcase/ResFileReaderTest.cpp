@@ -252,7 +252,7 @@ TEST_F(ResFileReader, LoadsEveryCorpusForkWithItsResources) {
         std::vector<std::tuple<uint32_t, int16_t, std::optional<std::string>>> listed;
         for (const auto& list : resFile->resItemLists)
             for (const auto& item : list->resItems)
-                listed.emplace_back(item->resType, item->resID, item->resName);
+                listed.emplace_back(item->resType, item->resID, item->resName.optional());
         EXPECT_EQ(listed, corpus.resources);
 
         ResMap map;
@@ -336,7 +336,8 @@ TEST(ResFileMap, AReferenceReadsAndWritesAtItsPublishedOffsets) {
     EXPECT_EQ(reference.attributes, 0x20);
     EXPECT_EQ(reference.dataOffset, 0x123456u);
     EXPECT_EQ(reference.handle, 0xAABBCCDDu);
-    EXPECT_EQ(reference.name, Bytes({'A', 'B'}));
+    ASSERT_TRUE(reference.name);
+    EXPECT_EQ(*reference.name, Bytes({'A', 'B'}));
     Bytes written;
     ASSERT_EQ(ResFile::swapResMapStructHostToBigFrom(map, written), resNoErr);
     EXPECT_EQ(written, bytes);

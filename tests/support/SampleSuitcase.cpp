@@ -140,7 +140,7 @@ std::optional<Bytes> makeSampleTemplateMap(const std::string& resName, int16_t r
         if (types[i] != kVers) {
             reference.attributes = kResPurgeable;
             reference.nameOffset = nameOffset;
-            reference.name = *name;
+            reference.name = std::make_shared<const Bytes>(*name);
             nameOffset = static_cast<uint16_t>(nameOffset + name->size() + 1);
         }
         type.references.push_back(std::move(reference));
