@@ -2,8 +2,10 @@
 // they hold (65,535 types sharing reference lists; 87,000 references sharing one long name), each
 // put in the user's Fonts folder and read by `fupdef resources --json`, `fupdef inspect
 // --definition` and `fupdef search`. Each run prints its time and peak memory against the goal:
-// within a second, and within 64 MB + 4 x the file.
+// within a second, and within 64 MB + 4 x the file. Then the search's own cases: one record named
+// by thousands of references, and a definition of equal targets and sets.
 #include "BenchSupport.h"
+#include "HostileSearchCases.h"
 
 #include "support/DefinitionBuilder.h"
 #include "support/EngineFixture.h"
@@ -115,5 +117,7 @@ int main(int argc, char** argv) {
             std::printf(")\n");
         }
     }
-    return allWithin ? 0 : 1;
+    std::printf("\n");
+    const int searchCases = bench::benchSearchCases();
+    return allWithin && searchCases == 0 ? 0 : 1;
 }

@@ -26,6 +26,12 @@ std::unique_ptr<EngineSession> loadEngineSession(const std::string& path,
     const bool read = bytes && !bytes->empty();
     LoadedDefinition loaded;
     if (read) loaded = loadDefinition(std::move(*bytes), copyright, TrustStore::system());
+    if (read && loaded.containerFailure == ContainerFailure::None &&
+        loaded.payloadFailure != PayloadFailure::None) {
+        std::cerr << "fupdef: " << path
+                  << " refused: " << describePayloadFailure(loaded.payloadFailure) << '\n';
+        return nullptr;
+    }
     if (!read || !loaded.loaded()) {
         std::cerr << "fupdef: " << path
                   << ": the definition cannot be read (fupdef show tells why)\n";

@@ -23,19 +23,6 @@ struct ShowOptions {
     std::string copyright = buildCopyrightString();
 };
 
-const char* describePayloadFailure(PayloadFailure failure) {
-    switch (failure) {
-    case PayloadFailure::None: return "accepted";
-    case PayloadFailure::NotContainer: return "the payload is not a tagged container";
-    case PayloadFailure::ReadMe: return "the payload has no read-me ('rdme')";
-    case PayloadFailure::Targets: return "the payload has no target list ('updp')";
-    case PayloadFailure::Scripts: return "the script section ('scpt') is missing or not UTF-8";
-    case PayloadFailure::Sets: return "the update sets ('sets') are missing or malformed";
-    case PayloadFailure::OutOfMemory: return "there is not enough memory to read the payload";
-    }
-    return "unknown";
-}
-
 Json targetJson(const UpdateTargetItem& item) {
     // A field a parsed line lacks would be empty; every field of a listed target is there.
     auto field = [](const std::string& value) { return Json(value); };

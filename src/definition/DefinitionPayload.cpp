@@ -1,5 +1,6 @@
 #include "definition/DefinitionPayload.h"
 
+#include "definition/DefinitionLimits.h"
 #include "definition/RtfReader.h"
 #include "platform/Text.h"
 #include "sfnt/SfntData.h"
@@ -25,6 +26,25 @@ std::optional<std::string> textOfData(ByteView data) {
 
 } // namespace
 
+std::string describePayloadFailure(PayloadFailure failure) {
+    switch (failure) {
+    case PayloadFailure::None: return "accepted";
+    case PayloadFailure::NotContainer: return "the payload is not a tagged container";
+    case PayloadFailure::ReadMe: return "the payload has no read-me ('rdme')";
+    case PayloadFailure::Targets: return "the payload has no target list ('updp')";
+    case PayloadFailure::Scripts: return "the script section ('scpt') is missing or not UTF-8";
+    case PayloadFailure::Sets: return "the update sets ('sets') are missing or malformed";
+    case PayloadFailure::OutOfMemory: return "there is not enough memory to read the payload";
+    case PayloadFailure::TooManyTargets:
+        return "the definition has more than " + std::to_string(kMaxDefinitionTargets) +
+               " update targets";
+    case PayloadFailure::TooManySets:
+        return "the definition has more than " + std::to_string(kMaxDefinitionSets) +
+               " update sets";
+    }
+    return "unknown";
+}
+
 std::unique_ptr<RichText> readMeOfData(ByteView rtf) {
     if (rtf.empty()) return nullptr;
     auto text = readRtf(rtf);
@@ -35,7 +55,8 @@ std::unique_ptr<RichText> readMeOfData(ByteView rtf) {
 std::unique_ptr<UpdateTargetInfo> updateTargetInfoOfData(ByteView text) {
     const std::optional<std::string> decoded = textOfData(text);
     if (!decoded) return nullptr;
-    return UpdateTargetInfo::initWithUpdateTargetText(*decoded);
+    // One past the limit is enough to refuse the list.
+    return UpdateTargetInfo::initWithUpdateTargetText(*decoded, kMaxDefinitionTargets);
 }
 
 std::unique_ptr<ScriptInfo> scriptInfoOfData(ByteView text) {
@@ -91,11 +112,18 @@ PayloadFailure splitDefinitionPayload(const std::shared_ptr<const Bytes>& buffer
     const ByteView targets = sectionData(*container, kTargetsSectionTag);
     if (targets.empty()) return PayloadFailure::Targets;
     sections.updateTargetInfo = updateTargetInfoOfData(targets);
+    if (sections.updateTargetInfo &&
+        size_t(sections.updateTargetInfo->countOfUpdateTargetItem()) > kMaxDefinitionTargets)
+        return PayloadFailure::TooManyTargets;
 
     sections.scriptInfo = scriptInfoOfData(sectionData(*container, kScriptsSectionTag));
     if (!sections.scriptInfo) return PayloadFailure::Scripts;
-    sections.updateSfntSetInfo =
-        updateSfntSetInfoOfData(sectionData(*container, kSetsSectionTag), buffer);
+    const ByteView sets = sectionData(*container, kSetsSectionTag);
+    // Counted from the section's directory alone, before any set is read.
+    if (const auto setList = SfntData::initWithSfntDataNoCopy(sets);
+        setList && size_t(setList->countOfSfntTable()) > kMaxDefinitionSets)
+        return PayloadFailure::TooManySets;
+    sections.updateSfntSetInfo = updateSfntSetInfoOfData(sets, buffer);
     if (!sections.updateSfntSetInfo) return PayloadFailure::Sets;
     return PayloadFailure::None;
 }

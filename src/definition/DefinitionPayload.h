@@ -14,6 +14,7 @@
 #include "definition/UpdateTargetInfo.h"
 
 #include <memory>
+#include <string>
 #include <string_view>
 
 namespace fu {
@@ -26,7 +27,21 @@ inline constexpr uint32_t kSetNameTag = fourCC("name");
 inline constexpr uint32_t kSetOldTablesTag = fourCC("old ");
 inline constexpr uint32_t kSetNewTablesTag = fourCC("new ");
 
-enum class PayloadFailure { None, NotContainer, ReadMe, Targets, Scripts, Sets, OutOfMemory };
+// TooManyTargets and TooManySets: more than kMaxDefinitionTargets or kMaxDefinitionSets.
+enum class PayloadFailure {
+    None,
+    NotContainer,
+    ReadMe,
+    Targets,
+    Scripts,
+    Sets,
+    OutOfMemory,
+    TooManyTargets,
+    TooManySets
+};
+
+// The reason in words, for the command line and the wizard.
+[[nodiscard]] std::string describePayloadFailure(PayloadFailure failure);
 
 // What a payload gives; a section that failed, and every one after it, stays nil.
 struct DefinitionPayload {
@@ -38,8 +53,9 @@ struct DefinitionPayload {
 
 // Splits a payload into its sections. The read-me and the targets must be there, but what they
 // hold is judged later: an unreadable read-me is nil, a target list without targets finds
-// nothing. With a buffer, the payload lies inside it and the sets' tables share it, so a large
-// table is never copied; without one they keep copies.
+// nothing. Only their number is judged here, before the sets are read. With a buffer, the payload
+// lies inside it and the sets' tables share it, so a large table is never copied; without one they
+// keep copies.
 [[nodiscard]] PayloadFailure splitDefinitionPayload(const std::shared_ptr<const Bytes>& buffer,
                                                     ByteView payload, DefinitionPayload& sections);
 

@@ -47,6 +47,9 @@ struct UpdateTarget {
     // The record with the given texts (the parsed forms it carries are ignored) and their parsed
     // forms.
     [[nodiscard]] static UpdateTarget withTexts(UpdateTarget texts);
+
+    // Equal records decide every font alike.
+    bool operator==(const UpdateTarget&) const = default;
 };
 
 } // namespace fu

@@ -3,6 +3,7 @@
 #include "definition/TextLines.h"
 #include "platform/Text.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -35,9 +36,9 @@ bool UpdateTargetItem::checkPropertys(const UpdateTargetItem* item) {
 }
 
 std::unique_ptr<UpdateTargetInfo>
-UpdateTargetInfo::initWithUpdateTargetText(const std::string& text) {
+UpdateTargetInfo::initWithUpdateTargetText(const std::string& text, size_t targetLimit) {
     auto info = std::make_unique<UpdateTargetInfo>();
-    if (text.empty() || !info->setupWithUpdateTargetText(text)) return nullptr;
+    if (text.empty() || !info->setupWithUpdateTargetText(text, targetLimit)) return nullptr;
     return info;
 }
 
@@ -48,10 +49,15 @@ UpdateTargetInfo::initWithUpdateTargetTextFilePath(const std::string& path) {
     return info;
 }
 
-bool UpdateTargetInfo::setupWithUpdateTargetText(const std::string& text) {
+bool UpdateTargetInfo::setupWithUpdateTargetText(const std::string& text, size_t targetLimit) {
     updateTargetItems.clear();
     if (text.empty()) return false;
-    for (std::string_view line : splitText(text, '\n')) {
+    // Line by line rather than split whole: a text of empty lines holds no list of them.
+    const std::string_view all(text);
+    for (size_t start = 0; start <= all.size();) {
+        const size_t end = std::min(all.find('\n', start), all.size());
+        const std::string_view line = all.substr(start, end - start);
+        start = end + 1;
         const auto fields = splitText(line, '\t');
         if (fields.size() < kTargetFields) continue;
         bool complete = true;
@@ -73,6 +79,7 @@ bool UpdateTargetInfo::setupWithUpdateTargetText(const std::string& text) {
             .nResMapInfo = std::string(fields[9]),
         }));
         updateTargetItems.push_back(std::move(item));
+        if (updateTargetItems.size() > targetLimit) break;
     }
     return !updateTargetItems.empty();
 }

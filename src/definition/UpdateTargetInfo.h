@@ -27,13 +27,16 @@ public:
     std::vector<std::unique_ptr<UpdateTargetItem>> updateTargetItems; // empty = nil
 
     [[nodiscard]] static std::unique_ptr<UpdateTargetInfo>
-    initWithUpdateTargetText(const std::string& text);
+    initWithUpdateTargetText(const std::string& text, size_t targetLimit = SIZE_MAX);
     [[nodiscard]] static std::unique_ptr<UpdateTargetInfo>
     initWithUpdateTargetTextFilePath(const std::string& path);
 
     // Lines of at least ten tab-separated fields, the first ten non-empty, become targets;
-    // every other line is skipped. True when at least one target results.
-    [[nodiscard]] bool setupWithUpdateTargetText(const std::string& text);
+    // every other line is skipped. True when at least one target results. Reading stops once
+    // more than `targetLimit` targets are held, so a text of countless lines costs no more than
+    // it takes to tell that it has too many.
+    [[nodiscard]] bool setupWithUpdateTargetText(const std::string& text,
+                                                 size_t targetLimit = SIZE_MAX);
     [[nodiscard]] bool setupWithUpdateTargetTextPath(const std::string& path);
 
     [[nodiscard]] int64_t countOfUpdateTargetItem() const {

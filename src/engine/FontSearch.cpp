@@ -17,6 +17,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <functional>
+#include <map>
+#include <tuple>
 #include <vector>
 
 namespace fu {
@@ -148,15 +150,52 @@ bool isAbsent(const std::string& folder) {
     return !platform::itemTypeOf(folder, &error) && error == ENOENT;
 }
 
+bool sameSfntData(const SfntData* a, const SfntData* b) {
+    return a == b || (a && b && a->scaler == b->scaler && a->tables == b->tables);
+}
+
+bool sameSet(const UpdateSfntSetItem* a, const UpdateSfntSetItem* b) {
+    return a == b ||
+           (a && b && a->name == b->name && sameSfntData(a->oSfntData.get(), b->oSfntData.get()) &&
+            sameSfntData(a->nSfntData.get(), b->nSfntData.get()));
+}
+
+// For each item, whether no item before it is equal: a pair of a target and a set equal to an
+// earlier pair's decides every file as that pair does and lists nothing of its own. Items are
+// grouped by a cheap key first, so that only items alike in it are compared whole.
+template <typename Item, typename Key, typename Same>
+std::vector<bool> firstOfEquals(const std::vector<const Item*>& items, Key key, Same same) {
+    std::vector<bool> first(items.size(), true);
+    std::map<decltype(key(items[0])), std::vector<size_t>> groups;
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (!items[i]) continue;
+        std::vector<size_t>& group = groups[key(items[i])];
+        for (size_t earlier : group)
+            if (same(items[earlier], items[i])) {
+                first[i] = false;
+                break;
+            }
+        if (first[i]) group.push_back(i);
+    }
+    return first;
+}
+
 // The targets as the decision of a file asks for them: the complete ones, with their names for
-// the census composed once for the whole search.
+// the census composed once for the whole search, and which targets and sets are the first of
+// their equals.
 struct SearchTargets {
     const std::vector<const UpdateTargetItem*>& all;
     std::vector<size_t> complete;
     ResFile::CensusNames names;
+    std::vector<bool> distinctTarget;
+    std::vector<bool> distinctSet;
+    [[nodiscard]] bool decides(size_t t, size_t s) const {
+        return distinctTarget[t] && distinctSet[s];
+    }
 };
 
-SearchTargets searchTargets(const std::vector<const UpdateTargetItem*>& all) {
+SearchTargets searchTargets(const std::vector<const UpdateTargetItem*>& all,
+                            const std::vector<const UpdateSfntSetItem*>& sets) {
     std::vector<size_t> complete;
     std::vector<std::string> resNames;
     for (size_t t = 0; t < all.size(); ++t) {
@@ -165,7 +204,19 @@ SearchTargets searchTargets(const std::vector<const UpdateTargetItem*>& all) {
         complete.push_back(t);
         resNames.push_back(all[t]->resName);
     }
-    return {all, std::move(complete), ResFile::CensusNames(resNames)};
+    auto distinctTarget = firstOfEquals(
+        all,
+        [](const UpdateTargetItem* target) {
+            return std::make_tuple(target->resName, target->japanFullName, target->oVersStr,
+                                   target->nVersStr);
+        },
+        [](const UpdateTargetItem* a, const UpdateTargetItem* b) {
+            return static_cast<const UpdateTarget&>(*a) == static_cast<const UpdateTarget&>(*b);
+        });
+    auto distinctSet = firstOfEquals(
+        sets, [](const UpdateSfntSetItem* set) { return set->name; }, sameSet);
+    return {all, std::move(complete), ResFile::CensusNames(resNames), std::move(distinctTarget),
+            std::move(distinctSet)};
 }
 
 // The file-level decision for every target and set at once: one suitcase check, one census for
@@ -204,7 +255,7 @@ void decideAllPairs(FoundFile& file, const FoundTree& tree, const platform::Sear
         if (!named[t]) continue;
         const UpdateTargetItem& target = *targets.all[t];
         for (size_t s = 0; s < sets.size(); ++s) {
-            if (!sets[s] || !sets[s]->oSfntData) continue;
+            if (!sets[s] || !sets[s]->oSfntData || !targets.decides(t, s)) continue;
             const bool hit =
                 FontUpdate::updateNeedResName(target, sets[s]->oSfntData.get(), *resFile) == 1;
             file.hits[t * sets.size() + s] = hit;
@@ -220,10 +271,9 @@ void decideAllPairs(FoundFile& file, const FoundTree& tree, const platform::Sear
 
 // Decides every file, telling `advance` how many are done at most kStepsPerPair times, however
 // many files there are or pairs they are decided for: each report repaints the screen.
-void decideFiles(FoundTree& tree, const std::vector<const UpdateTargetItem*>& targets,
+void decideFiles(FoundTree& tree, const SearchTargets& searched,
                  const std::vector<const UpdateSfntSetItem*>& sets,
                  const std::function<void(int64_t done, int64_t total)>& advance) {
-    const SearchTargets searched = searchTargets(targets);
     FolderChain chain(tree.folders);
     const int64_t total = int64_t(tree.files.size());
     int64_t step = 0;
@@ -320,6 +370,7 @@ SearchStatus FontSearch::run() {
         targets.push_back(updateTargetInfo_->updateTargetItemAtIndex(t));
     for (int64_t s = 0; s < setCount; ++s)
         sets.push_back(updateSfntSetInfo_->updateSfntSetItemAtIndex(s));
+    const SearchTargets searched = searchTargets(targets, sets);
 
     // Each folder has an equal share of the bar, which its files fill as they are decided.
     const int64_t folderSpan = targetCount * setCount * kStepsPerPair;
@@ -352,11 +403,13 @@ SearchStatus FontSearch::run() {
                     tree.emplace();
                     if (!(standardFolders && isAbsent(folder)) && !collectFiles(folder, *tree))
                         return SearchErrorWalkFailed;
-                    decideFiles(*tree, targets, sets, [&](int64_t done, int64_t total) {
+                    decideFiles(*tree, searched, sets, [&](int64_t done, int64_t total) {
                         reported = progress + done * folderSpan / total;
                         report(reported, std::nullopt);
                     });
                 }
+                // An earlier pair of an equal target and set has listed its fonts already.
+                if (!searched.decides(size_t(t), size_t(s))) continue;
                 const int64_t growth = growthEstimate(*target, *set);
                 for (const FoundFile& file : tree->files) {
                     if (!file.hit(size_t(t) * sets.size() + size_t(s))) continue;

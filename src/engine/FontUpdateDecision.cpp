@@ -12,9 +12,12 @@
 #include "sfnt/VersResource.h"
 #include "suitcase/ResFile.h"
 
+#include <atomic>
 #include <initializer_list>
 #include <optional>
+#include <set>
 #include <string_view>
+#include <tuple>
 
 namespace fu {
 namespace {
@@ -55,22 +58,39 @@ std::optional<VersTexts> readVersTexts(ResItem* versResItem, int16_t& answer) {
     return texts;
 }
 
+std::atomic<uint64_t> resourceReads{0};
+
 // Asks `test` of every resource of the type in map order: the first 1 wins; a missing item or
 // an undecided resource ends the walk with -1, or with 0 when `undecidedIsNo`.
 template <typename Test>
 int16_t overAllResources(ResFile& resFile, uint32_t resType, bool undecidedIsNo, Test test) {
+    // A map may name one large record from any number of references. A test sees only the
+    // reference's name and the bytes it leads to, so a reference with the name and the place of
+    // one already refused is refused unread: each record is read once however often it is
+    // named. What the test loaded is dropped at once, which keeps the walk at one resource's
+    // bytes; data held before (set by a caller) may differ from the file and is always asked.
+    using Place = std::tuple<std::string_view, uint32_t, uint32_t, std::optional<std::string_view>>;
+    std::set<Place> refused;
     const int64_t count = resFile.countOfResType(resType);
     for (int64_t index = 0; index < count; ++index) {
         ResItem* item = resFile.resItemByIndex(index, resType);
         if (!item) return kUndecided;
-        // A map may name one large record from any number of references. Dropping what the test
-        // loaded keeps the walk at one resource's bytes, however many references there are;
-        // data held before (set by a caller) stays.
         const bool held = item->hasResData();
+        std::optional<Place> place;
+        if (!held) {
+            place.emplace(item->resDataFilePath, item->resDataFileOffset, item->resDataLength,
+                          item->resName ? std::optional<std::string_view>(*item->resName)
+                                        : std::nullopt);
+            if (refused.contains(*place)) continue;
+        }
         const int16_t answer = test(item);
-        if (!held) item->freeResData();
+        if (!held && item->hasResData()) {
+            resourceReads.fetch_add(1, std::memory_order_relaxed);
+            item->freeResData();
+        }
         if (answer == kYes) return kYes;
         if (answer != kNo) return undecidedIsNo ? kNo : kUndecided;
+        if (place) refused.insert(*place);
     }
     return kNo;
 }
@@ -162,6 +182,10 @@ NewVersion newVersionOfText(std::string_view newShortVersString) {
 } // namespace
 
 // ---- File and resource level ----
+
+uint64_t FontUpdate::decisionResourceReads() {
+    return resourceReads.load(std::memory_order_relaxed);
+}
 
 int16_t FontUpdate::updateNeedResName(const UpdateTarget& target, const SfntData* oldSfntData,
                                       const std::string& filePath) {

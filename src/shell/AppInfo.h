@@ -29,6 +29,8 @@ public:
     bool noSupportSystem = false; // the running system is older than reqSysVersStr
     bool dispFirstAlert = false;  // the read-me screen's start-up message has been shown
     bool externalFupdef = false;  // a definition was opened from outside
+    // Why the last definition's payload was refused; None when it was not, or failed before.
+    PayloadFailure fupdefPayloadFailure = PayloadFailure::None;
 
     // Lowest supported system version; empty until start-up sets it, and an empty requirement
     // is never met.

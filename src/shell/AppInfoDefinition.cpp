@@ -15,6 +15,7 @@ bool AppInfo::setupUpdaterParam() {
     auto bytes = ResourceRegistry::resourceData("UpdaterParam_OS10_10", "fupdef");
     if (!bytes || bytes->empty()) {
         fupdefFail = true;
+        fupdefPayloadFailure = PayloadFailure::None;
         return false;
     }
     return setupUpdaterParamWithEnData(*bytes);
@@ -25,6 +26,7 @@ bool AppInfo::setupUpateParamWithUrl(const std::string& path) {
     if (!bytes || bytes->empty()) {
         // The previous definition stays; the failure is still what the user must see.
         fupdefFail = true;
+        fupdefPayloadFailure = PayloadFailure::None;
         return false;
     }
     return setupUpdaterParamWithEnData(std::move(*bytes));
@@ -37,6 +39,7 @@ bool AppInfo::setupUpdaterParamWithEnData(ByteView container) {
         copy.assign(container.begin(), container.end());
     } catch (const std::bad_alloc&) {
         fupdefFail = true;
+        fupdefPayloadFailure = PayloadFailure::None;
         return false;
     }
     return setupUpdaterParamWithEnData(std::move(copy));
@@ -52,6 +55,7 @@ bool AppInfo::setupUpdaterParamWithEnData(Bytes&& container) {
     readMeText = std::move(loaded.sections.readMeText);
     adoptDefinition(loaded);
     fupdefFail = !loaded.loaded();
+    fupdefPayloadFailure = loaded.payloadFailure;
     return loaded.loaded();
 }
 

@@ -1,6 +1,8 @@
+#include "definition/DefinitionLimits.h"
 #include "definition/ResourceRegistry.h"
 #include "shell/AppInfo.h"
 #include "support/DefinitionBuilder.h"
+#include "support/HostileSearch.h"
 #include "support/Sandbox.h"
 
 #include <gtest/gtest.h>
@@ -103,6 +105,29 @@ TEST_F(DefinitionLoad, EveryLoadReplacesTheLastOne) {
     // The wrong key is refused like any damage.
     info.appCopyrightStr = "Another";
     EXPECT_FALSE(info.setupUpdaterParamWithEnData(test::sealedDefinition(sources)));
+}
+
+// The wizard names the reason of a definition beyond the limits, and forgets it with the next
+// load, whatever that load's outcome.
+TEST_F(DefinitionLoad, ADefinitionBeyondTheLimitsKeepsItsReason) {
+    const struct {
+        size_t targets;
+        size_t sets;
+        PayloadFailure failure;
+    } cases[] = {
+        {kMaxDefinitionTargets + 1, 1, PayloadFailure::TooManyTargets},
+        {1, kMaxDefinitionSets + 1, PayloadFailure::TooManySets},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.targets << " targets, " << c.sets << " sets");
+        EXPECT_FALSE(info.setupUpdaterParamWithEnData(
+            test::sealedDefinition(test::repeatedTargetsAndSets(sources, c.targets, c.sets))));
+        EXPECT_TRUE(info.fupdefFail);
+        EXPECT_EQ(info.fupdefPayloadFailure, c.failure);
+        EXPECT_FALSE(info.updateSfntSetInfo);
+        ASSERT_TRUE(info.setupUpdaterParamWithEnData(test::sealedDefinition(sources)));
+        EXPECT_EQ(info.fupdefPayloadFailure, PayloadFailure::None);
+    }
 }
 
 TEST_F(DefinitionLoad, AnEmptyExternalFileKeepsThePreviousDefinition) {

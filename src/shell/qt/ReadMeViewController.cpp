@@ -118,6 +118,15 @@ void ReadMeViewController::alertPleaseQuitAllApplication(AppWindow& window) {
 }
 
 void ReadMeViewController::alertFontUpdateDefaineFail(AppWindow& window) {
+    // A definition beyond what a search can bear is whole and well-formed: only its reason tells
+    // its author what to change.
+    const AppInfo* info = AppDelegate::appInfo();
+    if (info && (info->fupdefPayloadFailure == PayloadFailure::TooManyTargets ||
+                 info->fupdefPayloadFailure == PayloadFailure::TooManySets)) {
+        showAlert(window, QString::fromUtf8(kAlertFupdefFail) + "\n\n" +
+                              toQString(describePayloadFailure(info->fupdefPayloadFailure)));
+        return;
+    }
     showAlert(window, kAlertFupdefFail);
 }
 
