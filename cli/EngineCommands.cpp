@@ -188,15 +188,16 @@ int runApply(const EngineOptions& options) {
 
     Json results = Json::array();
     for (const auto& item : fonts.updateFontItems) {
-        const int16_t code = item->updateResult;
-        const std::string message = code == 0 ? "" : messageOf(fontMessageCodeOfItemResult(code));
+        const ItemResult result = item->updateResult;
+        const bool updated = result == ItemResult::StatusOK;
+        const std::string message = updated ? "" : messageOf(fontMessageCodeOfItemResult(result));
         results.push_back({{"path", item->srcPath},
-                           {"updated", code == 0},
-                           {"result", code},
+                           {"updated", updated},
+                           {"result", code(result)},
                            {"message", message}});
         if (!options.json)
-            std::cout << (code == 0 ? "完了" : "未完") << "\t" << code << "\t" << item->srcPath
-                      << (message.empty() ? "" : "\t" + message) << '\n';
+            std::cout << (updated ? "完了" : "未完") << "\t" << code(result) << "\t"
+                      << item->srcPath << (message.empty() ? "" : "\t" + message) << '\n';
     }
     if (options.json)
         std::cout << Json{{"fonts", results},
@@ -252,11 +253,12 @@ int runRestore(const RestoreOptions& options) {
     bool allBack = !restored.empty();
     Json fonts = Json::array();
     for (const auto& font : restored) {
-        allBack = allBack && font.result == 0;
+        const bool back = font.result == ItemResult::StatusOK;
+        allBack = allBack && back;
         fonts.push_back(
-            {{"path", font.fontPath}, {"restored", font.result == 0}, {"result", font.result}});
+            {{"path", font.fontPath}, {"restored", back}, {"result", code(font.result)}});
         if (!options.json)
-            std::cout << (font.result == 0 ? "復元" : "未完") << "\t" << font.result << "\t"
+            std::cout << (back ? "復元" : "未完") << "\t" << code(font.result) << "\t"
                       << font.fontPath << '\n';
     }
     if (options.json) {

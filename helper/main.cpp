@@ -105,21 +105,21 @@ int32_t swap(Session& session, const HelperRequest& request) {
     // The digests are the helper's own: it trusts no fingerprint of its caller.
     const PairDigestScope digests;
     const auto [oldDigest, newDigest] = pairDigests(request.to, request.from);
-    if (!oldDigest || !newDigest) return ItemReadOldFailed;
+    if (!oldDigest || !newDigest) return code(ItemResult::ItemReadOldFailed);
     const std::string folder = platform::parentFolderOf(request.to);
     const JournalRecord plan{
         request.to, folder + "/" + kStagedNewPrefix + platform::lastPathComponent(request.to),
         request.backup, *oldDigest, *newDigest};
     std::string recordPath;
-    if (!session.journal.begin(plan, recordPath)) return ItemMoveNewToFontsFailed;
+    if (!session.journal.begin(plan, recordPath)) return code(ItemResult::ItemMoveNewToFontsFailed);
     // A fresh copy, the helper's own: root's, 0644, whatever bits the caller's file had.
     const FontUpdate::SwapResult swapped = FontUpdate::swapPairOfJournalRecord(
         plan, request.from, FontUpdate::PairStaging::CopyForEveryone, session.openFolder);
-    if (swapped.result == StatusOK)
+    if (swapped.result == ItemResult::StatusOK)
         session.journal.ended(recordPath, {folder, platform::parentFolderOf(request.backup)});
     else if (!swapped.stuck)
         UpdateJournal::forget(recordPath);
-    return swapped.result;
+    return code(swapped.result);
 }
 
 int32_t carryOut(Session& session, const HelperRequest& request) {

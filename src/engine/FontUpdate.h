@@ -2,6 +2,7 @@
 // FontUpdate*.cpp files, one per topic, in the order of the headings below.
 #pragma once
 
+#include "engine/StatusCodes.h"
 #include "platform/MacFiles.h"
 
 #include <cstdint>
@@ -91,27 +92,27 @@ public:
 
     // Loads srcPath, changes it in memory and writes the new file at dstPath (which must not
     // exist).
-    [[nodiscard]] static int16_t updateResFileResName(const UpdateTarget& target,
-                                                      const SfntData* oldSfntData,
-                                                      const SfntData* newSfntData,
-                                                      const std::string& srcPath,
-                                                      const std::string& dstPath);
+    [[nodiscard]] static ItemResult updateResFileResName(const UpdateTarget& target,
+                                                         const SfntData* oldSfntData,
+                                                         const SfntData* newSfntData,
+                                                         const std::string& srcPath,
+                                                         const std::string& dstPath);
     // Changes a loaded file in memory: 'vers', the name table's version strings, the set's tables.
-    [[nodiscard]] static int16_t updateResFileResName(const UpdateTarget& target,
-                                                      const SfntData* oldSfntData,
-                                                      const SfntData* newSfntData,
-                                                      ResFile& resFile);
+    [[nodiscard]] static ItemResult updateResFileResName(const UpdateTarget& target,
+                                                         const SfntData* oldSfntData,
+                                                         const SfntData* newSfntData,
+                                                         ResFile& resFile);
     [[nodiscard]] static std::optional<std::string> makeNewResShortVersStringWithOldVersString(
         const std::string& oldVersString, const std::string& newVersString, ResItem* versResItem);
-    [[nodiscard]] static int16_t updateVersOldVersString(const std::string& oldVersString,
-                                                         const std::string& newVersString,
-                                                         ResItem* versResItem);
+    [[nodiscard]] static ItemResult updateVersOldVersString(const std::string& oldVersString,
+                                                            const std::string& newVersString,
+                                                            ResItem* versResItem);
     [[nodiscard]] static bool
     setMajorMinorFixedwithVersResHeader(VersResHeader& header, const std::string& shortVersString);
-    [[nodiscard]] static int16_t updateSfntResName(const UpdateTarget& target,
-                                                   const SfntData* oldSfntData,
-                                                   const SfntData* newSfntData,
-                                                   ResItem* sfntResItem);
+    [[nodiscard]] static ItemResult updateSfntResName(const UpdateTarget& target,
+                                                      const SfntData* oldSfntData,
+                                                      const SfntData* newSfntData,
+                                                      ResItem* sfntResItem);
 
     // ---- Font search (FontUpdateSearch.cpp) ----
 
@@ -130,28 +131,28 @@ public:
                                                     const std::string& findTargetDirPath);
     [[nodiscard]] static std::optional<std::string> localFontsFolderPath();
     [[nodiscard]] static std::optional<std::string> usersFontsFolderPath();
-    [[nodiscard]] static int16_t checkFileAttributesOfDistPath(const std::string& path);
-    [[nodiscard]] static int16_t checkLoeckedFontsFolderOfDirPath(const std::string& path);
-    [[nodiscard]] static int16_t checkLoeckedTempFolderOfDirPath(const std::string& path);
-    [[nodiscard]] static int16_t
+    [[nodiscard]] static ItemResult checkFileAttributesOfDistPath(const std::string& path);
+    [[nodiscard]] static ItemResult checkLoeckedFontsFolderOfDirPath(const std::string& path);
+    [[nodiscard]] static ItemResult checkLoeckedTempFolderOfDirPath(const std::string& path);
+    [[nodiscard]] static ItemResult
     checkLockedTemporaryDirectoryWithUpdateFontItem(const UpdateFontItem* item);
-    [[nodiscard]] static int16_t setDstPathWithTemporaryDirectoryPath(const std::string& path,
-                                                                      UpdateFontItem* item);
+    [[nodiscard]] static ItemResult setDstPathWithTemporaryDirectoryPath(const std::string& path,
+                                                                         UpdateFontItem* item);
     [[nodiscard]] static std::string sizeStringOfByteSize(uint64_t byteSize, bool requestByte);
 
     // ---- Update execution (FontUpdateMoves.cpp) ----
 
-    [[nodiscard]] static int16_t
+    [[nodiscard]] static ItemResult
     createNewFontOfUpdateFontItem(UpdateFontItem* item, const UpdateSfntSetInfo* updateSfntSetInfo);
-    [[nodiscard]] static int16_t removeTemporaryFileAtPath(const std::string& path);
-    [[nodiscard]] static int16_t moveToTrashUpdateFontItem(UpdateFontItem* item,
-                                                           const std::string& backupDirectoryPath);
-    [[nodiscard]] static int16_t moveToTrashUpdateFontItem(UpdateFontItem* item,
-                                                           const std::string& backupDirectoryPath,
-                                                           Authorization* authorization);
-    [[nodiscard]] static int16_t moveToFontsUpdateFontItem(UpdateFontItem* item);
-    [[nodiscard]] static int16_t moveToFontsUpdateFontItem(UpdateFontItem* item,
-                                                           Authorization* authorization);
+    [[nodiscard]] static ItemResult removeTemporaryFileAtPath(const std::string& path);
+    [[nodiscard]] static ItemResult
+    moveToTrashUpdateFontItem(UpdateFontItem* item, const std::string& backupDirectoryPath);
+    [[nodiscard]] static ItemResult
+    moveToTrashUpdateFontItem(UpdateFontItem* item, const std::string& backupDirectoryPath,
+                              Authorization* authorization);
+    [[nodiscard]] static ItemResult moveToFontsUpdateFontItem(UpdateFontItem* item);
+    [[nodiscard]] static ItemResult moveToFontsUpdateFontItem(UpdateFontItem* item,
+                                                              Authorization* authorization);
     // Where the old pair goes in the backup folder: its domain's sub-folder, its sub-path, a free
     // name. The folders are made on the way.
     [[nodiscard]] static std::optional<std::string>
@@ -166,7 +167,7 @@ public:
     // back in place (the record of the plan must then stay for a repair).
     enum class PairStaging { Move, Link, CopyForEveryone };
     struct SwapResult {
-        int16_t result = 0;
+        ItemResult result = ItemResult::StatusOK;
         bool stuck = false;
     };
     // Opens a folder the swap works in. The user's swap opens its folders plainly; the helper
@@ -183,12 +184,12 @@ public:
                                                             const FolderOpener& openFolder);
     // With keepSource the pair at dstPath is linked, not moved, into the staged name: a backup
     // being restored keeps its own name until the swap is done.
-    [[nodiscard]] static int16_t
+    [[nodiscard]] static ItemResult
     replaceWithNewFontUpdateFontItem(UpdateFontItem* item, const std::string& backupDirectoryPath,
                                      UpdateJournal& journal, bool keepSource = false);
     // The same swap of a font in the computer's folder, carried out whole by the helper; the
     // outcome is read from the files, whatever the helper answered, or if it died.
-    [[nodiscard]] static int16_t
+    [[nodiscard]] static ItemResult
     replaceWithNewFontUpdateFontItem(UpdateFontItem* item, const std::string& backupDirectoryPath,
                                      Authorization* authorization);
     // Puts the fonts of one backup folder back in the Fonts folders they came from, each the way
@@ -197,7 +198,7 @@ public:
     // font's path with 0 or its failure.
     struct RestoredFont {
         std::string fontPath;
-        int16_t result = 0;
+        ItemResult result = ItemResult::StatusOK;
     };
     [[nodiscard]] static std::vector<RestoredFont>
     restoreFontsOfBackupDirectory(const std::string& backupDirectoryPath,
@@ -233,8 +234,9 @@ public:
     stringByAppendTodayWithString(const std::string& name);
     [[nodiscard]] static std::optional<std::string>
     fixExistsPathWithFilePath(const std::string& path);
-    [[nodiscard]] static int16_t makeSubDirectroryWithPath(const std::string& relativePath,
-                                                           const std::string& parentDirectoryPath);
+    [[nodiscard]] static ItemResult
+    makeSubDirectroryWithPath(const std::string& relativePath,
+                              const std::string& parentDirectoryPath);
 
     // ---- Inspection for the authoring tools (FontUpdateInspect.cpp) ----
     // 0 = inspected (what a file is not, such as a suitcase, is recorded in the record's flags);

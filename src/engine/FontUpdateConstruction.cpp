@@ -91,15 +91,16 @@ bool rebuildArgumentsMissing(const UpdateTarget& target, const SfntData* oldSfnt
            sfntResItem->resName != target.resName;
 }
 
-int16_t rebuildSfnt(const UpdateTarget& target, const SfntData* oldSfntData,
-                    const SfntData* newSfntData, std::unique_ptr<SfntData> font,
-                    ResItem& sfntResItem) {
-    if (!font || rebuildArgumentsMissing(target, oldSfntData, newSfntData, &sfntResItem)) return -1;
+ItemResult rebuildSfnt(const UpdateTarget& target, const SfntData* oldSfntData,
+                       const SfntData* newSfntData, std::unique_ptr<SfntData> font,
+                       ResItem& sfntResItem) {
+    if (!font || rebuildArgumentsMissing(target, oldSfntData, newSfntData, &sfntResItem))
+        return ItemResult::ItemFailed;
 
     SfntTable* nameTable = font->tableForTag(kNameTag);
-    if (!nameTable) return -1;
+    if (!nameTable) return ItemResult::ItemFailed;
     std::unique_ptr<SfntTableName> names = SfntTableName::initWithNameData(nameTable->tableData);
-    if (!names || names->countOfNameItem() == 0) return -1;
+    if (!names || names->countOfNameItem() == 0) return ItemResult::ItemFailed;
 
     std::optional<std::string> version;
     if (!target.raisesVersion) {
@@ -113,135 +114,139 @@ int16_t rebuildSfnt(const UpdateTarget& target, const SfntData* oldSfntData,
             }
         }
         const std::optional<std::string> installed = first ? first->nameString() : std::nullopt;
-        if (!installed || installed->empty()) return -1;
+        if (!installed || installed->empty()) return ItemResult::ItemFailed;
         version = raisedVersionText(*installed, target.raiseSuffix);
-        if (!version) return -1;
+        if (!version) return ItemResult::ItemFailed;
     }
 
     bool anyVersionRecord = false;
     for (SfntTableNameItem& item : names->nameItems) {
         if (item.nameID != kVersionNameID) continue;
         anyVersionRecord = true;
-        if (!item.nameString()) return -1;
+        if (!item.nameString()) return ItemResult::ItemFailed;
         // A record whose encoding cannot carry the text keeps its bytes; the re-check after the
         // rebuild then refuses the font.
         (void)item.setNameString(*version);
     }
-    if (!anyVersionRecord) return 0;
-    if (!SfntTableName::setSfntTableName(*names, *nameTable)) return -1;
+    if (!anyVersionRecord) return ItemResult::StatusOK;
+    if (!SfntTableName::setSfntTableName(*names, *nameTable)) return ItemResult::ItemFailed;
 
     for (int64_t index = 0; index < oldSfntData->countOfSfntTable(); ++index) {
         const SfntTable* oldTable = oldSfntData->sfntTableAtIndex(index);
         const SfntTable* newTable = newSfntData->sfntTableAtIndex(index);
-        if (!oldTable || !newTable || oldTable->tag != newTable->tag) return -1;
+        if (!oldTable || !newTable || oldTable->tag != newTable->tag) return ItemResult::ItemFailed;
         const SfntTable* fontTable = font->tableForTag(oldTable->tag);
         // The new table is shared with the definition, not copied: the image copies it once.
         if (!fontTable || !fontTable->isEqualToTableData(oldTable) ||
             !font->replaceTableDataWithSfntTable(*newTable))
-            return -1;
+            return ItemResult::ItemFailed;
     }
     std::optional<Bytes> image =
         SfntData::buildSfntImage(*font, target.sfntCreated, target.sfntModified);
-    if (!image) return -1;
+    if (!image) return ItemResult::ItemFailed;
     sfntResItem.setResData(std::move(image));
-    return 0;
+    return ItemResult::StatusOK;
 }
 
 } // namespace
 
-int16_t FontUpdate::updateResFileResName(const UpdateTarget& target, const SfntData* oldSfntData,
-                                         const SfntData* newSfntData, const std::string& srcPath,
-                                         const std::string& dstPath) {
+ItemResult FontUpdate::updateResFileResName(const UpdateTarget& target, const SfntData* oldSfntData,
+                                            const SfntData* newSfntData, const std::string& srcPath,
+                                            const std::string& dstPath) {
     if (anyEmpty({target.resName, target.japanFullName, target.oVersStr, target.checksum,
                   target.nVersStr, target.nSfntCDate, target.nSfntMDate, target.nFileCDate,
                   target.nFileMDate, target.nResMapInfo, srcPath, dstPath}) ||
         !oldSfntData || !newSfntData)
-        return -1;
-    if (!platform::macFileExists(srcPath)) return ItemFileNotFound;
-    if (!ResFile::chekSuitcaseFile(srcPath)) return ItemNotSuitcase;
+        return ItemResult::ItemFailed;
+    if (!platform::macFileExists(srcPath)) return ItemResult::ItemFileNotFound;
+    if (!ResFile::chekSuitcaseFile(srcPath)) return ItemResult::ItemNotSuitcase;
 
     std::unique_ptr<ResFile> resFile = ResFile::initOfContentFile(srcPath);
     // Both file dates or neither: a date that does not read fails the font, as it cannot be
     // refused with its line.
     if (!resFile || resFile->loadStatus != 0 || !target.fileCreated || !target.fileModified ||
         !ResFile::setCreDate(target.fileCreated, target.fileModified, *resFile))
-        return -1;
+        return ItemResult::ItemFailed;
 
-    int16_t result = updateResFileResName(target, oldSfntData, newSfntData, *resFile);
-    if (result == 0 && ResFile::exportSuitcaseFile(dstPath, target.nResMapInfo, *resFile) != 0)
-        result = ItemWriteNewFailed;
+    ItemResult result = updateResFileResName(target, oldSfntData, newSfntData, *resFile);
+    if (result == ItemResult::StatusOK &&
+        ResFile::exportSuitcaseFile(dstPath, target.nResMapInfo, *resFile) != 0)
+        result = ItemResult::ItemWriteNewFailed;
     resFile->freeAllResData();
     return result;
 }
 
-int16_t FontUpdate::updateResFileResName(const UpdateTarget& target, const SfntData* oldSfntData,
-                                         const SfntData* newSfntData, ResFile& resFile) {
+ItemResult FontUpdate::updateResFileResName(const UpdateTarget& target, const SfntData* oldSfntData,
+                                            const SfntData* newSfntData, ResFile& resFile) {
     if (anyEmpty({target.resName, target.japanFullName, target.oVersStr, target.checksum,
                   target.nVersStr, target.nSfntCDate, target.nSfntMDate}) ||
         !oldSfntData || !newSfntData || !resFile.resFileAttr ||
         !resFile.resFileAttr->creationDate || !resFile.resFileAttr->modificationDate)
-        return -1;
+        return ItemResult::ItemFailed;
     const std::string& oldVersString = target.oVersStr;
     const std::string& newVersString = target.nVersStr;
 
     // 'vers': every ID 1 resource at the old version is raised; N is the new short text the
     // sfnt re-check below expects.
     const int64_t versCount = resFile.countOfResType(kVersType);
-    if (versCount == 0) return ItemVersMissing;
+    if (versCount == 0) return ItemResult::ItemVersMissing;
     std::optional<std::string> newShortText;
     for (int64_t index = 0; index < versCount; ++index) {
         ResItem* vers = resFile.resItemByIndex(index, kVersType);
-        if (!vers) return ItemVersMissing;
+        if (!vers) return ItemResult::ItemVersMissing;
         if (vers->resID != kVersResID) continue;
         const int16_t applies = target.anyOldVersion
                                     ? updateNeedNewShortVersString(newVersString, vers)
                                     : updateNeedOldShortVersString(oldVersString, vers);
         if (applies == 0) continue;
-        if (applies != 1) return -1;
+        if (applies != 1) return ItemResult::ItemFailed;
         if (!newShortText) {
             newShortText =
                 makeNewResShortVersStringWithOldVersString(oldVersString, newVersString, vers);
-            if (!newShortText || newShortText->empty()) return ItemVersBuildFailed;
+            if (!newShortText || newShortText->empty()) return ItemResult::ItemVersBuildFailed;
         }
-        if (const int16_t status = updateVersOldVersString(oldVersString, newVersString, vers);
-            status != 0)
+        if (const ItemResult status = updateVersOldVersString(oldVersString, newVersString, vers);
+            status != ItemResult::StatusOK)
             return status;
-        if (updateNeedOldShortVersString(*newShortText, vers) != 1) return ItemVersBuildFailed;
+        if (updateNeedOldShortVersString(*newShortText, vers) != 1)
+            return ItemResult::ItemVersBuildFailed;
     }
 
     // 'FOND' is carried over unchanged, but only a single family record names one font.
     const int64_t fondCount = resFile.countOfResType(kFondType);
-    if (fondCount == 0) return ItemFondMissing;
-    if (fondCount > 1) return ItemFondMultiple;
+    if (fondCount == 0) return ItemResult::ItemFondMissing;
+    if (fondCount > 1) return ItemResult::ItemFondMultiple;
     ResItem* fond = resFile.resItemByIndex(0, kFondType);
-    if (!fond || !fond->resData() || fond->resData()->empty()) return ItemFondMissing;
+    if (!fond || !fond->resData() || fond->resData()->empty()) return ItemResult::ItemFondMissing;
 
     const int64_t sfntCount = resFile.countOfResType(kSfntType);
-    if (sfntCount == 0) return ItemSfntMissing;
-    if (sfntCount > 1) return ItemSfntMultiple;
+    if (sfntCount == 0) return ItemResult::ItemSfntMissing;
+    if (sfntCount > 1) return ItemResult::ItemSfntMultiple;
     ResItem* sfnt = resFile.resItemByIndex(0, kSfntType);
-    if (!sfnt) return ItemSfntMissing;
+    if (!sfnt) return ItemResult::ItemSfntMissing;
 
     // By now 'vers' has been raised; a font whose sfnt is not the expected one must fail here
     // rather than be written with a new version over its old tables. The font is read once, in
     // place, for the check and the rebuild.
-    if (sfnt->resName != target.resName || !sfnt->resData()) return ItemSfntVerifyFailed;
+    if (sfnt->resName != target.resName || !sfnt->resData())
+        return ItemResult::ItemSfntVerifyFailed;
     std::unique_ptr<SfntData> font = SfntData::initWithSfntDataNoCopy(*sfnt->resData());
     if (!font || updateNeedSfntResName(target, oldSfntData, *font) != 1)
-        return ItemSfntVerifyFailed;
-    if (const int16_t status =
+        return ItemResult::ItemSfntVerifyFailed;
+    if (const ItemResult status =
             rebuildSfnt(target, oldSfntData, newSfntData, std::move(font), *sfnt);
-        status != 0)
+        status != ItemResult::StatusOK)
         return status;
 
     // The rebuilt font must read as exactly the new version with exactly the new tables.
-    if (!newShortText) return ItemSfntBuildFailed;
+    if (!newShortText) return ItemResult::ItemSfntBuildFailed;
     const UpdateTarget rebuilt = UpdateTarget::withTexts({.resName = target.resName,
                                                           .japanFullName = target.japanFullName,
                                                           .oVersStr = *newShortText,
                                                           .checksum = "*",
                                                           .nVersStr = *newShortText});
-    return updateNeedSfntResName(rebuilt, newSfntData, sfnt) == 1 ? 0 : ItemSfntBuildFailed;
+    return updateNeedSfntResName(rebuilt, newSfntData, sfnt) == 1 ? ItemResult::StatusOK
+                                                                  : ItemResult::ItemSfntBuildFailed;
 }
 
 std::optional<std::string> FontUpdate::makeNewResShortVersStringWithOldVersString(
@@ -253,12 +258,13 @@ std::optional<std::string> FontUpdate::makeNewResShortVersStringWithOldVersStrin
     return raisedVersionText(contents->shortText, std::string_view(newVersString).substr(1));
 }
 
-int16_t FontUpdate::updateVersOldVersString(const std::string& oldVersString,
-                                            const std::string& newVersString,
-                                            ResItem* versResItem) {
-    if (oldVersString.empty() || newVersString.empty() || !versResItem) return -1;
+ItemResult FontUpdate::updateVersOldVersString(const std::string& oldVersString,
+                                               const std::string& newVersString,
+                                               ResItem* versResItem) {
+    if (oldVersString.empty() || newVersString.empty() || !versResItem)
+        return ItemResult::ItemFailed;
     std::optional<VersContents> contents = readVersContents(versResItem);
-    if (!contents) return -1;
+    if (!contents) return ItemResult::ItemFailed;
     const std::string& installed = contents->shortText;
     const bool raise = isAutomaticRaise(newVersString);
 
@@ -269,25 +275,27 @@ int16_t FontUpdate::updateVersOldVersString(const std::string& oldVersString,
               : Tools::versNumberStringFromVersString(newVersString);
     if (!numbers || numbers->empty() ||
         !setMajorMinorFixedwithVersResHeader(contents->header, *numbers))
-        return -1;
+        return ItemResult::ItemFailed;
 
     const std::optional<std::string> newShortText =
         raise ? raisedVersionText(installed, std::string_view(newVersString).substr(1))
               : std::optional<std::string>(newVersString);
-    if (!newShortText) return -1;
+    if (!newShortText) return ItemResult::ItemFailed;
     const std::optional<Bytes> shortBytes = versStringBytes(*newShortText);
-    if (!shortBytes) return -1;
+    if (!shortBytes) return ItemResult::ItemFailed;
 
     // The long string repeats the short one before its comma (and may again, in a copyright
     // line); every such mention moves to the new version.
     const std::optional<std::string> longText =
         platform::shiftJisToUtf8(pascalStringBytes(contents->longString));
-    if (!longText || !longText->starts_with(installed + ",")) return -1;
+    if (!longText || !longText->starts_with(installed + ",")) return ItemResult::ItemFailed;
     const std::optional<Bytes> longBytes =
         versStringBytes(replaceAll(*longText, installed + ",", *newShortText + ","));
-    if (!longBytes) return -1;
+    if (!longBytes) return ItemResult::ItemFailed;
 
-    return writeVersResItem(versResItem, contents->header, *shortBytes, *longBytes) ? 0 : -1;
+    return writeVersResItem(versResItem, contents->header, *shortBytes, *longBytes)
+               ? ItemResult::StatusOK
+               : ItemResult::ItemFailed;
 }
 
 bool FontUpdate::setMajorMinorFixedwithVersResHeader(VersResHeader& header,
@@ -318,13 +326,14 @@ bool FontUpdate::setMajorMinorFixedwithVersResHeader(VersResHeader& header,
     return true;
 }
 
-int16_t FontUpdate::updateSfntResName(const UpdateTarget& target, const SfntData* oldSfntData,
-                                      const SfntData* newSfntData, ResItem* sfntResItem) {
-    if (rebuildArgumentsMissing(target, oldSfntData, newSfntData, sfntResItem)) return -1;
+ItemResult FontUpdate::updateSfntResName(const UpdateTarget& target, const SfntData* oldSfntData,
+                                         const SfntData* newSfntData, ResItem* sfntResItem) {
+    if (rebuildArgumentsMissing(target, oldSfntData, newSfntData, sfntResItem))
+        return ItemResult::ItemFailed;
     const Bytes* data = sfntResItem->resData();
-    if (!data) return -1;
+    if (!data) return ItemResult::ItemFailed;
     std::unique_ptr<SfntData> font = SfntData::initWithSfntDataNoCopy(*data);
-    if (!font) return -1;
+    if (!font) return ItemResult::ItemFailed;
     return rebuildSfnt(target, oldSfntData, newSfntData, std::move(font), *sfntResItem);
 }
 

@@ -110,30 +110,31 @@ std::optional<std::string> trashFolder() {
 
 } // namespace
 
-int16_t FontUpdate::createNewFontOfUpdateFontItem(UpdateFontItem* item,
-                                                  const UpdateSfntSetInfo* updateSfntSetInfo) {
-    if (!UpdateFontItem::checkPropertys(item) || !updateSfntSetInfo) return -1;
-    if (int16_t check = checkFileAttributesOfDistPath(item->srcPath); check != StatusOK)
+ItemResult FontUpdate::createNewFontOfUpdateFontItem(UpdateFontItem* item,
+                                                     const UpdateSfntSetInfo* updateSfntSetInfo) {
+    if (!UpdateFontItem::checkPropertys(item) || !updateSfntSetInfo) return ItemResult::ItemFailed;
+    if (ItemResult check = checkFileAttributesOfDistPath(item->srcPath);
+        check != ItemResult::StatusOK)
         return check;
     const UpdateSfntSetItem* set =
         updateSfntSetInfo->updateSfntSetItemAtIndex(int64_t(item->sfntSetIndex));
-    if (!set || !set->oSfntData || !set->nSfntData) return -1;
+    if (!set || !set->oSfntData || !set->nSfntData) return ItemResult::ItemFailed;
     return updateResFileResName(item->target, set->oSfntData.get(), set->nSfntData.get(),
                                 item->srcPath, *item->dstPath);
 }
 
-int16_t FontUpdate::removeTemporaryFileAtPath(const std::string& path) {
+ItemResult FontUpdate::removeTemporaryFileAtPath(const std::string& path) {
     auto name = temporaryDirectoryName();
-    if (path.empty() || !name || nameOf(parentOf(path)) != *name) return -1;
+    if (path.empty() || !name || nameOf(parentOf(path)) != *name) return ItemResult::ItemFailed;
     if (!platform::macFileExists(path) && !platform::macFileExists(platform::companionPath(path)))
-        return StatusOK;
+        return ItemResult::StatusOK;
     if (platform::macFileExists(path) && platform::removeMacItem(path) != platform::noErr)
-        return ItemTempFileRemoveFailed;
+        return ItemResult::ItemTempFileRemoveFailed;
     // A companion left alone would take the name of the new file.
     if (platform::macFileExists(platform::companionPath(path)) &&
         platform::removeMacItem(platform::companionPath(path)) != platform::noErr)
-        return ItemTempFileRemoveFailed;
-    return StatusOK;
+        return ItemResult::ItemTempFileRemoveFailed;
+    return ItemResult::StatusOK;
 }
 
 std::optional<std::string>
@@ -148,58 +149,61 @@ FontUpdate::backupTargetPathOfUpdateFontItem(const UpdateFontItem* item,
     std::string relative = item->pathDomain == kComputerDomain ? "コンピュータ" : "ユーザ";
     if (item->subDirPath && !item->subDirPath->empty())
         relative = joinPath(relative, *item->subDirPath);
-    if (FontUpdate::makeSubDirectroryWithPath(relative, backupDirectoryPath) != StatusOK)
+    if (FontUpdate::makeSubDirectroryWithPath(relative, backupDirectoryPath) !=
+        ItemResult::StatusOK)
         return std::nullopt;
     return FontUpdate::fixExistsPathWithFilePath(
         joinPath(joinPath(backupDirectoryPath, relative), nameOf(item->srcPath)));
 }
 
-static int16_t moveToTrash(UpdateFontItem* item, const std::string& backupDirectoryPath,
-                           Authorization* authorization) {
-    if (!UpdateFontItem::checkPropertys(item)) return ItemMoveOldToTrashFailed;
+static ItemResult moveToTrash(UpdateFontItem* item, const std::string& backupDirectoryPath,
+                              Authorization* authorization) {
+    if (!UpdateFontItem::checkPropertys(item)) return ItemResult::ItemMoveOldToTrashFailed;
     auto target = FontUpdate::backupTargetPathOfUpdateFontItem(item, backupDirectoryPath);
-    if (!target) return ItemMoveOldToTrashFailed;
+    if (!target) return ItemResult::ItemMoveOldToTrashFailed;
     const bool moved =
         authorization
             ? Authorization::moveFileWithAuthorization(authorization, item->srcPath, *target) == 0
             : platform::moveMacFile(item->srcPath, *target) == platform::noErr;
     // The helper's answer is not the whole story: the old file must really be gone from its place.
     if (!moved || platform::macFileExists(item->srcPath) || !platform::macFileExists(*target))
-        return ItemMoveOldToTrashFailed;
+        return ItemResult::ItemMoveOldToTrashFailed;
     item->backupPath = *target;
-    return StatusOK;
+    return ItemResult::StatusOK;
 }
 
-int16_t FontUpdate::moveToTrashUpdateFontItem(UpdateFontItem* item,
-                                              const std::string& backupDirectoryPath) {
+ItemResult FontUpdate::moveToTrashUpdateFontItem(UpdateFontItem* item,
+                                                 const std::string& backupDirectoryPath) {
     return moveToTrash(item, backupDirectoryPath, nullptr);
 }
 
-int16_t FontUpdate::moveToTrashUpdateFontItem(UpdateFontItem* item,
-                                              const std::string& backupDirectoryPath,
-                                              Authorization* authorization) {
-    if (!authorization) return ItemMoveOldToTrashFailed;
+ItemResult FontUpdate::moveToTrashUpdateFontItem(UpdateFontItem* item,
+                                                 const std::string& backupDirectoryPath,
+                                                 Authorization* authorization) {
+    if (!authorization) return ItemResult::ItemMoveOldToTrashFailed;
     return moveToTrash(item, backupDirectoryPath, authorization);
 }
 
-static int16_t moveIntoPlace(UpdateFontItem* item, Authorization* authorization) {
-    if (!UpdateFontItem::checkPropertys(item)) return ItemMoveNewToFontsFailed;
+static ItemResult moveIntoPlace(UpdateFontItem* item, Authorization* authorization) {
+    if (!UpdateFontItem::checkPropertys(item)) return ItemResult::ItemMoveNewToFontsFailed;
     // Also catches a privileged move of the old file that did not happen.
-    if (platform::macFileExists(item->srcPath)) return ItemMoveNewToFontsFailed;
+    if (platform::macFileExists(item->srcPath)) return ItemResult::ItemMoveNewToFontsFailed;
     const bool moved =
         authorization ? Authorization::moveFileWithAuthorization(authorization, *item->dstPath,
                                                                  item->srcPath) == 0
                       : platform::moveMacFile(*item->dstPath, item->srcPath) == platform::noErr;
-    if (!moved || !platform::macFileExists(item->srcPath)) return ItemMoveNewToFontsFailed;
-    return StatusOK;
+    if (!moved || !platform::macFileExists(item->srcPath))
+        return ItemResult::ItemMoveNewToFontsFailed;
+    return ItemResult::StatusOK;
 }
 
-int16_t FontUpdate::moveToFontsUpdateFontItem(UpdateFontItem* item) {
+ItemResult FontUpdate::moveToFontsUpdateFontItem(UpdateFontItem* item) {
     return moveIntoPlace(item, nullptr);
 }
 
-int16_t FontUpdate::moveToFontsUpdateFontItem(UpdateFontItem* item, Authorization* authorization) {
-    if (!authorization) return ItemMoveNewToFontsFailed;
+ItemResult FontUpdate::moveToFontsUpdateFontItem(UpdateFontItem* item,
+                                                 Authorization* authorization) {
+    if (!authorization) return ItemResult::ItemMoveNewToFontsFailed;
     return moveIntoPlace(item, authorization);
 }
 
@@ -300,8 +304,8 @@ std::optional<std::string> FontUpdate::fixExistsPathWithFilePath(const std::stri
     return std::nullopt;
 }
 
-int16_t FontUpdate::makeSubDirectroryWithPath(const std::string& relativePath,
-                                              const std::string& parentDirectoryPath) {
+ItemResult FontUpdate::makeSubDirectroryWithPath(const std::string& relativePath,
+                                                 const std::string& parentDirectoryPath) {
     std::vector<std::string> components;
     size_t start = 0;
     while (start <= relativePath.size()) {
@@ -312,14 +316,14 @@ int16_t FontUpdate::makeSubDirectroryWithPath(const std::string& relativePath,
         if (slash == std::string::npos) break;
         start = slash + 1;
     }
-    if (components.empty()) return ItemMoveOldToTrashFailed;
+    if (components.empty()) return ItemResult::ItemMoveOldToTrashFailed;
     std::string folder = parentDirectoryPath;
     for (const std::string& part : components) {
-        if (part == "..") return ItemSubfolderFailed;
+        if (part == "..") return ItemResult::ItemSubfolderFailed;
         folder = joinPath(folder, part);
-        if (makeFolder(folder) != StatusOK) return ItemSubfolderFailed;
+        if (makeFolder(folder) != StatusOK) return ItemResult::ItemSubfolderFailed;
     }
-    return StatusOK;
+    return ItemResult::StatusOK;
 }
 
 } // namespace fu

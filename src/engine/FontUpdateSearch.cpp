@@ -90,38 +90,39 @@ std::optional<std::string> FontUpdate::usersFontsFolderPath() {
     return platform::userFontsFolder();
 }
 
-int16_t FontUpdate::checkFileAttributesOfDistPath(const std::string& path) {
+ItemResult FontUpdate::checkFileAttributesOfDistPath(const std::string& path) {
     auto attributes = path.empty() ? std::nullopt : platform::readAttributes(path);
     if (!attributes || !attributes->hfsTypeCode || !attributes->immutable)
-        return ItemFileAttributesFailed;
-    if (*attributes->hfsTypeCode != kSuitcaseType) return ItemNotSuitcase;
-    if (*attributes->immutable) return ItemFileLocked;
-    return StatusOK;
+        return ItemResult::ItemFileAttributesFailed;
+    if (*attributes->hfsTypeCode != kSuitcaseType) return ItemResult::ItemNotSuitcase;
+    if (*attributes->immutable) return ItemResult::ItemFileLocked;
+    return ItemResult::StatusOK;
 }
 
-int16_t FontUpdate::checkLoeckedFontsFolderOfDirPath(const std::string& path) {
+ItemResult FontUpdate::checkLoeckedFontsFolderOfDirPath(const std::string& path) {
     auto attributes = path.empty() ? std::nullopt : platform::readAttributes(path);
-    if (!attributes || !attributes->immutable) return ItemFontsFolderAttributes;
-    return *attributes->immutable ? ItemFontsFolderLocked : StatusOK;
+    if (!attributes || !attributes->immutable) return ItemResult::ItemFontsFolderAttributes;
+    return *attributes->immutable ? ItemResult::ItemFontsFolderLocked : ItemResult::StatusOK;
 }
 
-int16_t FontUpdate::checkLoeckedTempFolderOfDirPath(const std::string& path) {
+ItemResult FontUpdate::checkLoeckedTempFolderOfDirPath(const std::string& path) {
     auto attributes = path.empty() ? std::nullopt : platform::readAttributes(path);
-    if (!attributes || !attributes->immutable) return ItemTempFolderAttributes;
-    return *attributes->immutable ? ItemTempFolderLocked : StatusOK;
+    if (!attributes || !attributes->immutable) return ItemResult::ItemTempFolderAttributes;
+    return *attributes->immutable ? ItemResult::ItemTempFolderLocked : ItemResult::StatusOK;
 }
 
-int16_t FontUpdate::checkLockedTemporaryDirectoryWithUpdateFontItem(const UpdateFontItem* item) {
-    if (!item || !item->dstPath) return ItemTempFolderAttributes;
+ItemResult FontUpdate::checkLockedTemporaryDirectoryWithUpdateFontItem(const UpdateFontItem* item) {
+    if (!item || !item->dstPath) return ItemResult::ItemTempFolderAttributes;
     const auto slash = item->dstPath->find_last_of('/');
-    if (slash == std::string::npos || slash == 0) return ItemTempFolderAttributes;
+    if (slash == std::string::npos || slash == 0) return ItemResult::ItemTempFolderAttributes;
     return checkLoeckedTempFolderOfDirPath(item->dstPath->substr(0, slash));
 }
 
-int16_t FontUpdate::setDstPathWithTemporaryDirectoryPath(const std::string& path,
-                                                         UpdateFontItem* item) {
-    if (!item || !item->setDstPathWithTemporaryDirectoryPath(path)) return ItemDstPathFailed;
-    return StatusOK;
+ItemResult FontUpdate::setDstPathWithTemporaryDirectoryPath(const std::string& path,
+                                                            UpdateFontItem* item) {
+    if (!item || !item->setDstPathWithTemporaryDirectoryPath(path))
+        return ItemResult::ItemDstPathFailed;
+    return ItemResult::StatusOK;
 }
 
 std::string FontUpdate::sizeStringOfByteSize(uint64_t byteSize, bool requestByte) {

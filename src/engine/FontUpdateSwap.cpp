@@ -5,6 +5,7 @@
 #include "engine/FontUpdate.h"
 
 #include "engine/Authorization.h"
+#include "engine/HelperProtocol.h"
 #include "engine/StatusCodes.h"
 #include "engine/UpdateFontInfo.h"
 #include "engine/UpdateJournal.h"
@@ -35,23 +36,23 @@ bool holds(const std::string& path, const std::string& digest) {
 
 // The two pairs' fingerprints and the backup name; a status when the swap cannot begin. The swap
 // needs only the two pairs and the domain: a restore has no definition behind it.
-int16_t planSwap(UpdateFontItem* item, const std::string& backupDirectoryPath,
-                 JournalRecord& plan) {
+ItemResult planSwap(UpdateFontItem* item, const std::string& backupDirectoryPath,
+                    JournalRecord& plan) {
     if (!item || item->srcPath.empty() || !item->dstPath || item->dstPath->empty() ||
         item->pathDomain == 0)
-        return ItemMoveNewToFontsFailed;
+        return ItemResult::ItemMoveNewToFontsFailed;
     const auto [oldDigest, newDigest] = pairDigests(item->srcPath, *item->dstPath);
-    if (!oldDigest) return ItemReadOldFailed;
-    if (!newDigest) return ItemMoveNewToFontsFailed;
+    if (!oldDigest) return ItemResult::ItemReadOldFailed;
+    if (!newDigest) return ItemResult::ItemMoveNewToFontsFailed;
     // A backup folder found open to others or led elsewhere is a fault of the folder, and the
     // user is told so rather than that the old font would not move.
     if (FontUpdate::createOldFontsBackupDirectoryAtPath(backupDirectoryPath) != StatusOK)
-        return ItemBackupFolderFailed;
+        return ItemResult::ItemBackupFolderFailed;
     const auto backup = FontUpdate::backupTargetPathOfUpdateFontItem(item, backupDirectoryPath);
-    if (!backup) return ItemMoveOldToTrashFailed;
+    if (!backup) return ItemResult::ItemMoveOldToTrashFailed;
     plan = {item->srcPath, besideFont(item->srcPath, kStagedNewPrefix), *backup, *oldDigest,
             *newDigest};
-    return StatusOK;
+    return ItemResult::StatusOK;
 }
 
 } // namespace
@@ -110,7 +111,7 @@ FontUpdate::SwapResult FontUpdate::swapPairOfJournalRecord(const JournalRecord& 
                                                            const FolderOpener& openFolder) {
     const PairDigestScope digests;
     const auto folders = openSwapFolders(plan, newPairPath, openFolder);
-    if (!folders) return {ItemMoveNewToFontsFailed, false};
+    if (!folders) return {ItemResult::ItemMoveNewToFontsFailed, false};
     using platform::MacName;
     const MacName font{folders->font, platform::lastPathComponent(plan.fontPath)};
     const MacName staged{folders->font, platform::lastPathComponent(plan.stagedPath)};
@@ -133,14 +134,14 @@ FontUpdate::SwapResult FontUpdate::swapPairOfJournalRecord(const JournalRecord& 
     // Durable before visible: the new pair, synced and read back beside the font.
     if (madeStaged != platform::noErr || !holdsAt(staged, plan.newDigest)) {
         (void)platform::removeMacFilePair(staged);
-        return {ItemMoveNewToFontsFailed, false};
+        return {ItemResult::ItemMoveNewToFontsFailed, false};
     }
     // The old pair's second name, complete and synced, before its first name changes.
     if (platform::backupMacFile(font, backup) != platform::noErr ||
         !holdsAt(backup, plan.oldDigest)) {
         (void)platform::removeMacFilePair(backup);
         (void)platform::removeMacFilePair(staged);
-        return {ItemMoveOldToTrashFailed, false};
+        return {ItemResult::ItemMoveOldToTrashFailed, false};
     }
     const bool replaced =
         platform::replaceMacFile(folders->font, staged.name, font.name) == platform::noErr;
@@ -149,29 +150,30 @@ FontUpdate::SwapResult FontUpdate::swapPairOfJournalRecord(const JournalRecord& 
     const auto now = pairDigest(font);
     if (now ? *now == plan.newDigest : replaced) {
         (void)platform::removeMacFilePair(staged);
-        return {StatusOK, false};
+        return {ItemResult::StatusOK, false};
     }
     // Half a swap (the companion went, the data file did not): the old pair comes back whole.
     if (!holdsAt(font, plan.oldDigest) && !putBackAt(font, backup, plan.oldDigest))
-        return {ItemMoveNewToFontsFailed, true};
+        return {ItemResult::ItemMoveNewToFontsFailed, true};
     (void)platform::removeMacFilePair(backup);
     (void)platform::removeMacFilePair(staged);
-    return {ItemMoveNewToFontsFailed, false};
+    return {ItemResult::ItemMoveNewToFontsFailed, false};
 }
 
-int16_t FontUpdate::replaceWithNewFontUpdateFontItem(UpdateFontItem* item,
-                                                     const std::string& backupDirectoryPath,
-                                                     UpdateJournal& journal, bool keepSource) {
+ItemResult FontUpdate::replaceWithNewFontUpdateFontItem(UpdateFontItem* item,
+                                                        const std::string& backupDirectoryPath,
+                                                        UpdateJournal& journal, bool keepSource) {
     const PairDigestScope digests;
     JournalRecord plan;
-    if (const int16_t refused = planSwap(item, backupDirectoryPath, plan); refused != StatusOK)
+    if (const ItemResult refused = planSwap(item, backupDirectoryPath, plan);
+        refused != ItemResult::StatusOK)
         return refused;
     const std::optional<std::string> backup = plan.backupPath;
     std::string recordPath;
-    if (!journal.begin(plan, recordPath)) return ItemMoveNewToFontsFailed;
+    if (!journal.begin(plan, recordPath)) return ItemResult::ItemMoveNewToFontsFailed;
     const SwapResult swap = swapPairOfJournalRecord(
         plan, *item->dstPath, keepSource ? PairStaging::Link : PairStaging::Move);
-    if (swap.result == StatusOK) {
+    if (swap.result == ItemResult::StatusOK) {
         item->backupPath = *backup;
         journal.ended(recordPath,
                       {platform::parentFolderOf(item->srcPath), platform::parentFolderOf(*backup)});
@@ -184,13 +186,14 @@ int16_t FontUpdate::replaceWithNewFontUpdateFontItem(UpdateFontItem* item,
     return swap.result;
 }
 
-int16_t FontUpdate::replaceWithNewFontUpdateFontItem(UpdateFontItem* item,
-                                                     const std::string& backupDirectoryPath,
-                                                     Authorization* authorization) {
-    if (!authorization) return ItemMoveNewToFontsFailed;
+ItemResult FontUpdate::replaceWithNewFontUpdateFontItem(UpdateFontItem* item,
+                                                        const std::string& backupDirectoryPath,
+                                                        Authorization* authorization) {
+    if (!authorization) return ItemResult::ItemMoveNewToFontsFailed;
     const PairDigestScope digests;
     JournalRecord plan;
-    if (const int16_t refused = planSwap(item, backupDirectoryPath, plan); refused != StatusOK)
+    if (const ItemResult refused = planSwap(item, backupDirectoryPath, plan);
+        refused != ItemResult::StatusOK)
         return refused;
     const std::optional<std::string> backup = plan.backupPath;
     const std::optional<std::string> oldDigest = plan.oldDigest, newDigest = plan.newDigest;
@@ -198,15 +201,16 @@ int16_t FontUpdate::replaceWithNewFontUpdateFontItem(UpdateFontItem* item,
                                                                     item->srcPath, *backup);
     if (holds(item->srcPath, *newDigest)) {
         item->backupPath = *backup;
-        return StatusOK;
+        return ItemResult::StatusOK;
     }
     if (holds(item->srcPath, *oldDigest))
-        return answer == ItemMoveOldToTrashFailed ? ItemMoveOldToTrashFailed
-                                                  : ItemMoveNewToFontsFailed;
+        return itemResultOfSwapAnswer(answer) == ItemResult::ItemMoveOldToTrashFailed
+                   ? ItemResult::ItemMoveOldToTrashFailed
+                   : ItemResult::ItemMoveNewToFontsFailed;
     // Neither pair in place: the helper stopped halfway. The old pair's second name is all there
     // is.
     if (holds(*backup, *oldDigest)) item->backupPath = *backup;
-    return ItemMoveNewToFontsFailed;
+    return ItemResult::ItemMoveNewToFontsFailed;
 }
 
 namespace {
@@ -234,14 +238,14 @@ std::vector<std::pair<std::string, std::string>> backedUpFonts(const std::string
 }
 
 // Back where it was, with nothing there to keep: staged under a dot name, then two renames.
-int16_t putBackIntoEmptyPlace(const std::string& backup, const std::string& fontPath) {
+ItemResult putBackIntoEmptyPlace(const std::string& backup, const std::string& fontPath) {
     const std::string staged = besideFont(fontPath, kStagedNewPrefix);
     removePair(staged);
     const bool back = platform::backupMacFile(backup, staged) == platform::noErr &&
                       platform::replaceMacFile(staged, fontPath) == platform::noErr;
     if (!back) removePair(staged);
     (void)platform::syncFolder(platform::parentFolderOf(fontPath));
-    return back ? StatusOK : ItemMoveNewToFontsFailed;
+    return back ? ItemResult::StatusOK : ItemResult::ItemMoveNewToFontsFailed;
 }
 
 } // namespace
@@ -263,7 +267,7 @@ FontUpdate::restoreFontsOfBackupDirectory(const std::string& backupDirectoryPath
         if (!domain.fonts) continue;
         for (const auto& [backup, relative] :
              backedUpFonts(backupDirectoryPath + "/" + domain.part)) {
-            RestoredFont outcome{*domain.fonts + "/" + relative, StatusOK};
+            RestoredFont outcome{*domain.fonts + "/" + relative, ItemResult::StatusOK};
             UpdateFontItem item;
             item.srcPath = outcome.fontPath;
             item.dstPath = backup;
@@ -273,13 +277,14 @@ FontUpdate::restoreFontsOfBackupDirectory(const std::string& backupDirectoryPath
                 relative.find('/') != std::string::npos)
                 item.subDirPath = sub;
             if (computer && !authorization) {
-                outcome.result = ItemMoveNewToFontsFailed; // the computer's folder needs the helper
+                outcome.result =
+                    ItemResult::ItemMoveNewToFontsFailed; // the computer's folder needs the helper
             } else if (platform::macFileExists(item.srcPath)) {
                 if (!newerBackupPath)
                     newerBackupPath =
                         pathForBackupDirectoryName(kBackupFolderName, kUserDomain, false);
                 if (!newerBackupPath)
-                    outcome.result = ItemBackupFolderFailed;
+                    outcome.result = ItemResult::ItemBackupFolderFailed;
                 else if (computer)
                     outcome.result =
                         replaceWithNewFontUpdateFontItem(&item, *newerBackupPath, authorization);
@@ -290,17 +295,17 @@ FontUpdate::restoreFontsOfBackupDirectory(const std::string& backupDirectoryPath
                 outcome.result = Authorization::moveFileWithAuthorization(authorization, backup,
                                                                           item.srcPath) == 0 &&
                                          platform::macFileExists(item.srcPath)
-                                     ? StatusOK
-                                     : ItemMoveNewToFontsFailed;
+                                     ? ItemResult::StatusOK
+                                     : ItemResult::ItemMoveNewToFontsFailed;
             } else {
-                const bool folderThere =
-                    !item.subDirPath ||
-                    makeSubDirectroryWithPath(*item.subDirPath, *domain.fonts) == StatusOK;
-                outcome.result =
-                    folderThere ? putBackIntoEmptyPlace(backup, item.srcPath) : ItemSubfolderFailed;
+                const bool folderThere = !item.subDirPath || makeSubDirectroryWithPath(
+                                                                 *item.subDirPath, *domain.fonts) ==
+                                                                 ItemResult::StatusOK;
+                outcome.result = folderThere ? putBackIntoEmptyPlace(backup, item.srcPath)
+                                             : ItemResult::ItemSubfolderFailed;
             }
             // Back in place, the font's copy in the Trash has done its work.
-            if (outcome.result == StatusOK) removePair(backup);
+            if (outcome.result == ItemResult::StatusOK) removePair(backup);
             restored.push_back(outcome);
         }
     }

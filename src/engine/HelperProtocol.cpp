@@ -128,6 +128,10 @@ std::optional<int32_t> parseHelperAnswer(std::string_view line) {
     return static_cast<int32_t>(-magnitude);
 }
 
+ItemResult itemResultOfSwapAnswer(int32_t answer) {
+    return itemResultFromCode(answer).value_or(ItemResult::ItemMoveNewToFontsFailed);
+}
+
 bool isCleanAbsolutePath(std::string_view path) {
     if (path.size() < 2 || path.front() != '/' || path.find('\0') != std::string_view::npos)
         return false;

@@ -17,6 +17,8 @@
 // A request that cannot be parsed ends the session: after it nothing can be trusted to line up.
 #pragma once
 
+#include "engine/StatusCodes.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -82,6 +84,10 @@ struct HelperParse {
 [[nodiscard]] std::string encodeHelperAnswer(int32_t status); // with its line feed
 // One answer line without its line feed: "0", or "-" and digits without a leading zero.
 [[nodiscard]] std::optional<int32_t> parseHelperAnswer(std::string_view line);
+// What a swap's answer says of the font. The helper answers a per-font result, or a refusal of
+// the session; anything that is not a per-font result (a refusal, a number that would wrap onto
+// one) is a failed swap, never success.
+[[nodiscard]] ItemResult itemResultOfSwapAnswer(int32_t answer);
 
 // Starts with "/", has at least one component, and no empty, "." or ".." component, no NUL.
 [[nodiscard]] bool isCleanAbsolutePath(std::string_view path);

@@ -161,35 +161,35 @@ std::optional<std::string> MessageInfo::messageOfStatusCode(int16_t status) cons
     return std::nullopt;
 }
 
-FontMessage fontMessageCodeOfItemResult(int16_t result) {
+FontMessage fontMessageCodeOfItemResult(ItemResult result) {
     using enum FontMessage;
     switch (result) {
-    case ItemTempSetupFailed: return UpdateErrorTempSetup;
-    case ItemReadOldFailed: return FontErrorReadOld;
-    case ItemBackupFolderFailed: return FontErrorBackupFolder;
-    case ItemTempFolderLocked: return UpdateErrorTempLocked;
-    case ItemTempFolderAttributes: return UpdateErrorTempAttributes;
-    case ItemFontsFolderLocked: return FontErrorFontsFolderLocked;
-    case ItemFontsFolderAttributes: return FontErrorFontsFolderAttributes;
-    case ItemMoveNewToFontsFailed: return FontErrorMoveNewToFonts;
-    case ItemMoveOldToTrashFailed: return FontErrorMoveOldToTrash;
-    case ItemWriteNewFailed: return FontErrorWriteNew;
-    case ItemTempFileRemoveFailed: return FontErrorTempFileRemove;
-    case ItemSfntBuildFailed: return FontErrorSfntBuild;
-    case ItemSfntVerifyFailed: return FontErrorSfntVerify;
-    case ItemSfntMultiple: return FontErrorSfntMultiple;
-    case ItemSfntMissing: return FontErrorSfntRead;
-    case ItemFondBuildFailed: return FontErrorFondBuild;
-    case ItemFondVerifyFailed: return FontErrorFondVerify;
-    case ItemFondMultiple: return FontErrorFondMultiple;
-    case ItemFondMissing: return FontErrorFondRead;
-    case ItemVersBuildFailed: return FontErrorVersBuild;
-    case ItemVersMissing: return FontErrorVersRead;
-    case ItemFileLocked: return FontErrorFileLocked;
-    case ItemNotSuitcase: return FontErrorNotSuitcase;
-    case ItemFileAttributesFailed: return FontErrorFileAttributes;
-    case ItemFileNotFound: return FontErrorNotFound;
-    case ItemSuitcaseWriteFailed: return FontErrorWriteNew;
+    case ItemResult::ItemTempSetupFailed: return UpdateErrorTempSetup;
+    case ItemResult::ItemReadOldFailed: return FontErrorReadOld;
+    case ItemResult::ItemBackupFolderFailed: return FontErrorBackupFolder;
+    case ItemResult::ItemTempFolderLocked: return UpdateErrorTempLocked;
+    case ItemResult::ItemTempFolderAttributes: return UpdateErrorTempAttributes;
+    case ItemResult::ItemFontsFolderLocked: return FontErrorFontsFolderLocked;
+    case ItemResult::ItemFontsFolderAttributes: return FontErrorFontsFolderAttributes;
+    case ItemResult::ItemMoveNewToFontsFailed: return FontErrorMoveNewToFonts;
+    case ItemResult::ItemMoveOldToTrashFailed: return FontErrorMoveOldToTrash;
+    case ItemResult::ItemWriteNewFailed: return FontErrorWriteNew;
+    case ItemResult::ItemTempFileRemoveFailed: return FontErrorTempFileRemove;
+    case ItemResult::ItemSfntBuildFailed: return FontErrorSfntBuild;
+    case ItemResult::ItemSfntVerifyFailed: return FontErrorSfntVerify;
+    case ItemResult::ItemSfntMultiple: return FontErrorSfntMultiple;
+    case ItemResult::ItemSfntMissing: return FontErrorSfntRead;
+    case ItemResult::ItemFondBuildFailed: return FontErrorFondBuild;
+    case ItemResult::ItemFondVerifyFailed: return FontErrorFondVerify;
+    case ItemResult::ItemFondMultiple: return FontErrorFondMultiple;
+    case ItemResult::ItemFondMissing: return FontErrorFondRead;
+    case ItemResult::ItemVersBuildFailed: return FontErrorVersBuild;
+    case ItemResult::ItemVersMissing: return FontErrorVersRead;
+    case ItemResult::ItemFileLocked: return FontErrorFileLocked;
+    case ItemResult::ItemNotSuitcase: return FontErrorNotSuitcase;
+    case ItemResult::ItemFileAttributesFailed: return FontErrorFileAttributes;
+    case ItemResult::ItemFileNotFound: return FontErrorNotFound;
+    case ItemResult::ItemSuitcaseWriteFailed: return FontErrorWriteNew;
     // ItemSubfolderFailed, ItemDstPathFailed, the unnamed -2997 and every other failure.
     default: return FontErrorGeneral;
     }

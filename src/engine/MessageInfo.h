@@ -61,6 +61,6 @@ public:
 };
 
 // The font message shown beside a font whose updateResult is this non-zero per-font code.
-[[nodiscard]] FontMessage fontMessageCodeOfItemResult(int16_t result);
+[[nodiscard]] FontMessage fontMessageCodeOfItemResult(ItemResult result);
 
 } // namespace fu

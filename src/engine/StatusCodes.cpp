@@ -1,5 +1,6 @@
 #include "engine/StatusCodes.h"
 
+#include <cstdint>
 #include <ostream>
 
 namespace fu {
@@ -79,6 +80,43 @@ const char* nameOf(FontMessage message) {
     return nullptr;
 }
 
+const char* nameOf(ItemResult result) {
+    switch (result) {
+    case ItemResult::StatusOK: return "StatusOK";
+    case ItemResult::ItemFailed: return "ItemFailed";
+    case ItemResult::ItemSubfolderFailed: return "ItemSubfolderFailed";
+    case ItemResult::ItemTempSetupFailed: return "ItemTempSetupFailed";
+    case ItemResult::ItemReadOldFailed: return "ItemReadOldFailed";
+    case ItemResult::ItemBackupFolderFailed: return "ItemBackupFolderFailed";
+    case ItemResult::ItemDstPathFailed: return "ItemDstPathFailed";
+    case ItemResult::ItemTempFolderLocked: return "ItemTempFolderLocked";
+    case ItemResult::ItemTempFolderAttributes: return "ItemTempFolderAttributes";
+    case ItemResult::ItemFontsFolderLocked: return "ItemFontsFolderLocked";
+    case ItemResult::ItemFontsFolderAttributes: return "ItemFontsFolderAttributes";
+    case ItemResult::ItemMoveNewToFontsFailed: return "ItemMoveNewToFontsFailed";
+    case ItemResult::ItemMoveOldToTrashFailed: return "ItemMoveOldToTrashFailed";
+    case ItemResult::ItemWriteNewFailed: return "ItemWriteNewFailed";
+    case ItemResult::ItemTempFileRemoveFailed: return "ItemTempFileRemoveFailed";
+    case ItemResult::ItemSfntBuildFailed: return "ItemSfntBuildFailed";
+    case ItemResult::ItemSfntVerifyFailed: return "ItemSfntVerifyFailed";
+    case ItemResult::ItemSfntMultiple: return "ItemSfntMultiple";
+    case ItemResult::ItemSfntMissing: return "ItemSfntMissing";
+    case ItemResult::ItemFondBuildFailed: return "ItemFondBuildFailed";
+    case ItemResult::ItemFondVerifyFailed: return "ItemFondVerifyFailed";
+    case ItemResult::ItemFondMultiple: return "ItemFondMultiple";
+    case ItemResult::ItemFondMissing: return "ItemFondMissing";
+    case ItemResult::ItemVersBuildFailed: return "ItemVersBuildFailed";
+    case ItemResult::ItemVersMissing: return "ItemVersMissing";
+    case ItemResult::ItemFileLocked: return "ItemFileLocked";
+    case ItemResult::ItemNotSuitcase: return "ItemNotSuitcase";
+    case ItemResult::ItemFileAttributesFailed: return "ItemFileAttributesFailed";
+    case ItemResult::ItemFileNotFound: return "ItemFileNotFound";
+    case ItemResult::ItemNotAttempted: return "ItemNotAttempted";
+    case ItemResult::ItemSuitcaseWriteFailed: return "ItemSuitcaseWriteFailed";
+    }
+    return nullptr;
+}
+
 std::ostream& printCode(std::ostream& out, int16_t number, const char* name) {
     out << number;
     if (name) out << ' ' << name;
@@ -97,6 +135,18 @@ std::ostream& operator<<(std::ostream& out, UpdateStatus status) {
 
 std::ostream& operator<<(std::ostream& out, FontMessage message) {
     return printCode(out, code(message), nameOf(message));
+}
+
+std::optional<ItemResult> itemResultFromCode(int64_t number) {
+    if (number < INT16_MIN || number > INT16_MAX) return std::nullopt;
+    const auto result = static_cast<ItemResult>(number);
+    // Only a number with a name is one of ours: the switch above lists every one.
+    if (!nameOf(result)) return std::nullopt;
+    return result;
+}
+
+std::ostream& operator<<(std::ostream& out, ItemResult result) {
+    return printCode(out, code(result), nameOf(result));
 }
 
 std::ostream& operator<<(std::ostream& out, const OperationStatus& status) {

@@ -2,17 +2,18 @@
 // their names and numbers are fixed. The search, update and font message families are enum
 // classes of their own, so that a code of one cannot be passed where another is meant; their
 // numbers are only reached through code() where a status is printed, stored or looked up by
-// number. The per-font results are still plain numbers, with StatusOK as their success. The
-// suitcase layer's own codes live in its headers.
+// number. The per-font results are a family too. The plain StatusOK is left for steps that answer
+// 0 or -1. The suitcase layer's own codes live in its headers.
 #pragma once
 
 #include <cstdint>
 #include <iosfwd>
+#include <optional>
 #include <variant>
 
 namespace fu {
 
-// Success of a per-font step; the enum families have a StatusOK of their own.
+// Success of a step that answers 0 or -1; the enum families have a StatusOK of their own.
 inline constexpr int16_t StatusOK = 0;
 
 // Search operation codes. -1000 … -993 are one failure with one message; the range's ends are
@@ -135,42 +136,57 @@ enum class FontMessage : int16_t {
 
 std::ostream& operator<<(std::ostream& out, FontMessage message);
 
-// Per-font result codes, kept in a found font's updateResult (0 = updated). Never shown as they
-// are: AppDelegate maps them to font message codes. -2997 is unnamed and maps like any unknown
-// failure.
-inline constexpr int16_t ItemSubfolderFailed = -2999;
-inline constexpr int16_t ItemTempSetupFailed = -2998;
-inline constexpr int16_t ItemReadOldFailed = -2996;
-inline constexpr int16_t ItemBackupFolderFailed = -2995;
-inline constexpr int16_t ItemDstPathFailed = -2994;
-inline constexpr int16_t ItemTempFolderLocked = -2993;
-inline constexpr int16_t ItemTempFolderAttributes = -2992;
-inline constexpr int16_t ItemFontsFolderLocked = -2991;
-inline constexpr int16_t ItemFontsFolderAttributes = -2990;
-inline constexpr int16_t ItemMoveNewToFontsFailed = -2989;
-inline constexpr int16_t ItemMoveOldToTrashFailed = -2988;
-inline constexpr int16_t ItemWriteNewFailed = -2987;
-inline constexpr int16_t ItemTempFileRemoveFailed = -2986;
-inline constexpr int16_t ItemSfntBuildFailed = -2985;
-inline constexpr int16_t ItemSfntVerifyFailed = -2984;
-inline constexpr int16_t ItemSfntMultiple = -2983;
-inline constexpr int16_t ItemSfntMissing = -2982;
-inline constexpr int16_t ItemFondBuildFailed = -2981;
-inline constexpr int16_t ItemFondVerifyFailed = -2980;
-inline constexpr int16_t ItemFondMultiple = -2979;
-inline constexpr int16_t ItemFondMissing = -2978;
-inline constexpr int16_t ItemVersBuildFailed = -2977;
-inline constexpr int16_t ItemVersMissing = -2976;
-inline constexpr int16_t ItemFileLocked = -2975;
-inline constexpr int16_t ItemNotSuitcase = -2974;
-inline constexpr int16_t ItemFileAttributesFailed = -2973;
-inline constexpr int16_t ItemFileNotFound = -2972;
-// A requested font the run never came to, because it ended before (a temporary folder it could
-// not make, say): not updated, and reported so. A run starts every font here and sets 0 only
-// when it begins the font's own steps. Outside the ranges above, so it maps like any failure.
-inline constexpr int16_t ItemNotAttempted = -2971;
-// The suitcase writer's verification failure; the new-font build folds it into
-// ItemWriteNewFailed, so it is mapped but does not reach updateResult.
-inline constexpr int16_t ItemSuitcaseWriteFailed = -1995;
+// Per-font results, kept in a found font's updateResult (StatusOK = updated). Never shown as they
+// are: AppDelegate maps them to font message codes. -2997 is unnamed and not part of the family; a
+// number outside it maps like any unknown failure.
+enum class ItemResult : int16_t {
+    StatusOK = 0,
+    // A step that failed without a code of its own (missing input, a table that did not read);
+    // shown as the general font failure.
+    ItemFailed = -1,
+    ItemSubfolderFailed = -2999,
+    ItemTempSetupFailed = -2998,
+    ItemReadOldFailed = -2996,
+    ItemBackupFolderFailed = -2995,
+    ItemDstPathFailed = -2994,
+    ItemTempFolderLocked = -2993,
+    ItemTempFolderAttributes = -2992,
+    ItemFontsFolderLocked = -2991,
+    ItemFontsFolderAttributes = -2990,
+    ItemMoveNewToFontsFailed = -2989,
+    ItemMoveOldToTrashFailed = -2988,
+    ItemWriteNewFailed = -2987,
+    ItemTempFileRemoveFailed = -2986,
+    ItemSfntBuildFailed = -2985,
+    ItemSfntVerifyFailed = -2984,
+    ItemSfntMultiple = -2983,
+    ItemSfntMissing = -2982,
+    ItemFondBuildFailed = -2981,
+    ItemFondVerifyFailed = -2980,
+    ItemFondMultiple = -2979,
+    ItemFondMissing = -2978,
+    ItemVersBuildFailed = -2977,
+    ItemVersMissing = -2976,
+    ItemFileLocked = -2975,
+    ItemNotSuitcase = -2974,
+    ItemFileAttributesFailed = -2973,
+    ItemFileNotFound = -2972,
+    // A requested font the run never came to, because it ended before (a temporary folder it
+    // could not make, say): not updated, and reported so. A run starts every font here and sets
+    // StatusOK only when it begins the font's own steps. Outside the ranges above, so it maps
+    // like any failure.
+    ItemNotAttempted = -2971,
+    // The suitcase writer's verification failure; the new-font build folds it into
+    // ItemWriteNewFailed, so it is mapped but does not reach updateResult.
+    ItemSuitcaseWriteFailed = -1995,
+};
+
+[[nodiscard]] constexpr int16_t code(ItemResult result) { return static_cast<int16_t>(result); }
+
+// The result a number stands for, nullopt for a number that is none of the family's (-2997, a
+// number too wide for int16_t that would wrap onto one). For numbers from outside the process.
+[[nodiscard]] std::optional<ItemResult> itemResultFromCode(int64_t number);
+
+std::ostream& operator<<(std::ostream& out, ItemResult result);
 
 } // namespace fu

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "definition/UpdateTarget.h"
+#include "engine/StatusCodes.h"
 
 #include <cstdint>
 #include <memory>
@@ -32,7 +33,7 @@ public:
     bool reqUpdate = false;
     int64_t oldFileSize = 0;  // bytes of the resource fork
     int64_t upSizeOfFile = 0; // expected growth of the new file (may be negative)
-    int16_t updateResult = 0; // per-font result of the last update, 0 = updated
+    ItemResult updateResult = ItemResult::StatusOK; // per-font result of the last update
     // Where the update moved the old file, so that it can be put back if the new one cannot
     // take its place.
     std::optional<std::string> backupPath;

@@ -128,13 +128,13 @@ UpdateStatus UpdateManager::runUpdate(bool& cacheFailed) {
         return UpdateStatus::UpdateErrorNothingRequested;
     // A result left from an earlier run on this list would pass for this run's if it ended early.
     for (const auto& item : fonts->updateFontItems)
-        item->updateResult = ItemNotAttempted;
+        item->updateResult = ItemResult::ItemNotAttempted;
     if (!setupTemporaryDirectory()) return UpdateStatus::UpdateErrorTempSetup;
     if (!info->temporaryDirPath || info->temporaryDirPath->empty())
         return UpdateStatus::UpdateErrorTempAttributes;
     switch (FontUpdate::checkLoeckedTempFolderOfDirPath(*info->temporaryDirPath)) {
-    case StatusOK: break;
-    case ItemTempFolderLocked: return UpdateStatus::UpdateErrorTempLocked;
+    case ItemResult::StatusOK: break;
+    case ItemResult::ItemTempFolderLocked: return UpdateStatus::UpdateErrorTempLocked;
     default: return UpdateStatus::UpdateErrorTempAttributes;
     }
 
@@ -146,24 +146,25 @@ UpdateStatus UpdateManager::runUpdate(bool& cacheFailed) {
     for (int64_t index = 0; index < fonts->countOfUpdateFontItemAll(); ++index) {
         UpdateFontItem* item = fonts->updateFontItemAtIndex(index);
         if (!item) return UpdateStatus::UpdateErrorItemFetch;
-        item->updateResult = StatusOK;
+        item->updateResult = ItemResult::StatusOK;
         ++attempted;
 
         if (!backupPath)
             backupPath =
                 FontUpdate::pathForBackupDirectoryName(kBackupFolderName, kUserDomain, toDesktop);
-        int16_t& result = item->updateResult;
-        if (!backupPath) result = ItemBackupFolderFailed;
-        if (result == StatusOK)
+        ItemResult& result = item->updateResult;
+        if (!backupPath) result = ItemResult::ItemBackupFolderFailed;
+        if (result == ItemResult::StatusOK)
             result =
                 FontUpdate::setDstPathWithTemporaryDirectoryPath(*info->temporaryDirPath, item);
-        if (result == StatusOK)
+        if (result == ItemResult::StatusOK)
             result = FontUpdate::checkLockedTemporaryDirectoryWithUpdateFontItem(item);
-        if (result == StatusOK) result = FontUpdate::removeTemporaryFileAtPath(*item->dstPath);
+        if (result == ItemResult::StatusOK)
+            result = FontUpdate::removeTemporaryFileAtPath(*item->dstPath);
         progress(done, item->target.resName);
-        if (result == StatusOK)
+        if (result == ItemResult::StatusOK)
             result = FontUpdate::createNewFontOfUpdateFontItem(item, info->updateSfntSetInfo.get());
-        if (result == StatusOK) {
+        if (result == ItemResult::StatusOK) {
             Authorization* rights =
                 authorization && item->pathDomain == kComputerDomain ? authorization : nullptr;
             if (!rights) {
@@ -171,7 +172,7 @@ UpdateStatus UpdateManager::runUpdate(bool& cacheFailed) {
             } else {
                 result = FontUpdate::replaceWithNewFontUpdateFontItem(item, *backupPath, rights);
             }
-            if (result == StatusOK) ++updated;
+            if (result == ItemResult::StatusOK) ++updated;
         }
         ++done;
         progress(done, std::nullopt);

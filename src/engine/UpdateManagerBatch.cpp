@@ -133,7 +133,7 @@ bool UpdateManager::createNewFontWithDstDirPath(const std::string& dstDirPath) {
     for (const auto& font : fonts) {
         (void)removeOutput(*font->dstPath); // a file still in the way makes the build fail
         if (FontUpdate::createNewFontOfUpdateFontItem(font.get(), info->updateSfntSetInfo.get()) !=
-            StatusOK)
+            ItemResult::StatusOK)
             return false;
     }
     return true;
@@ -243,7 +243,7 @@ void UpdateManager::createFont() {
         const std::optional<std::string> outputFolder = existingFolder(dst);
         std::optional<std::string> made;
         if (outputFolder &&
-            FontUpdate::makeSubDirectroryWithPath(*font->subDirPath, dst) == StatusOK)
+            FontUpdate::makeSubDirectroryWithPath(*font->subDirPath, dst) == ItemResult::StatusOK)
             made = existingFolder(*folder);
         if (!made || !isWithin(*made, *outputFolder))
             return endCreateFont("[エラー] 子フォルダが作成できません。（親：" + dst + " , 子：" +
@@ -261,7 +261,7 @@ void UpdateManager::createFont() {
         addCreateFontLogText("[エラー] 出力先のファイルが削除できません。（出力先：" + *path +
                              "）\n");
     } else if (FontUpdate::createNewFontOfUpdateFontItem(font, info->updateSfntSetInfo.get()) ==
-               StatusOK) {
+               ItemResult::StatusOK) {
         addCreateFontLogText("[成功] " + font->srcPath + " ＝＞ " + *path + "\n");
     } else {
         addCreateFontLogText("[エラー] フォントの生成に失敗しました。（読込元：" + font->srcPath +

@@ -81,7 +81,7 @@ std::unique_ptr<AppInfo> AppDelegate::releaseAppInfo() {
     return std::exchange(heldAppInfo(), nullptr);
 }
 
-FontMessage AppDelegate::updateItemStatusFromUpdateFontItemResult(int16_t result) {
+FontMessage AppDelegate::updateItemStatusFromUpdateFontItemResult(ItemResult result) {
     return fontMessageCodeOfItemResult(result);
 }
 

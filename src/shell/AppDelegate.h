@@ -33,7 +33,7 @@ public:
     [[nodiscard]] static std::unique_ptr<AppInfo> releaseAppInfo();
 
     // The font message shown for a font's non-zero updateResult.
-    [[nodiscard]] static FontMessage updateItemStatusFromUpdateFontItemResult(int16_t result);
+    [[nodiscard]] static FontMessage updateItemStatusFromUpdateFontItemResult(ItemResult result);
 
     // ---- Platform callbacks ----
 

@@ -40,7 +40,7 @@ TEST(MessageInfoTable, EveryErrorAScreenShowsHasAText) {
         EXPECT_TRUE(info.messageOfStatusCode(status)) << status;
     // Whatever a font's own result, the list shows a text beside it.
     for (int result = -3100; result < 0; ++result) {
-        const FontMessage shown = fontMessageCodeOfItemResult(int16_t(result));
+        const FontMessage shown = fontMessageCodeOfItemResult(static_cast<ItemResult>(result));
         EXPECT_TRUE(info.messageOfStatusCode(shown)) << result << " shows " << shown;
     }
 }

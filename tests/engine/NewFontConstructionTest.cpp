@@ -93,9 +93,9 @@ protected:
                                         .nFileMDate = "2014/04/02 10:30:00",
                                         .nResMapInfo = "*"});
     }
-    int16_t build(const std::string& src, const std::string& oldVersion,
-                  const std::string& newVersion, const std::string& checksum = "*",
-                  const SfntData* oldData = nullptr, const SfntData* newData = nullptr) {
+    ItemResult build(const std::string& src, const std::string& oldVersion,
+                     const std::string& newVersion, const std::string& checksum = "*",
+                     const SfntData* oldData = nullptr, const SfntData* newData = nullptr) {
         return FontUpdate::updateResFileResName(target(oldVersion, newVersion, checksum),
                                                 oldData ? oldData : oldSet.get(),
                                                 newData ? newData : newSet.get(), src, dst);
@@ -106,7 +106,7 @@ protected:
         return resFile;
     }
     // Changes a loaded source in memory.
-    int16_t change(ResFile& resFile) {
+    ItemResult change(ResFile& resFile) {
         return FontUpdate::updateResFileResName(target("1.0.1", "1.0.2"), oldSet.get(),
                                                 newSet.get(), resFile);
     }
@@ -120,7 +120,7 @@ protected:
 TEST_F(NewFontConstruction, RaisesEveryVersionAndSwapsTheSetsTables) {
     const std::string src = source("1.0.1", "1.0.1, revised from 1.0.1, not 1.0.1 beta");
     const Bytes companion = test::readWholeFile(platform::companionPath(src));
-    ASSERT_EQ(build(src, "1.0.1", "1.0.2"), 0);
+    ASSERT_EQ(build(src, "1.0.1", "1.0.2"), ItemResult::StatusOK);
 
     auto resFile = loaded(dst);
     const Vers vers = versOf(*resFile);
@@ -140,17 +140,17 @@ TEST_F(NewFontConstruction, RaisesEveryVersionAndSwapsTheSetsTables) {
 TEST_F(NewFontConstruction, TheSfntAloneIsRewrittenAsTheWholeChangeRewritesIt) {
     const std::string src = source("1.0.1");
     auto whole = loaded(src);
-    ASSERT_EQ(change(*whole), 0);
+    ASSERT_EQ(change(*whole), ItemResult::StatusOK);
     auto alone = loaded(src);
     ResItem* sfnt = alone->resItemByIndex(0, kSfnt);
     const Bytes before = *sfnt->resData();
     auto rewrite = [&](ResItem* item, const SfntData* newData) {
         return FontUpdate::updateSfntResName(target("1.0.1", "1.0.2"), oldSet.get(), newData, item);
     };
-    EXPECT_EQ(rewrite(nullptr, newSet.get()), -1);
-    EXPECT_EQ(rewrite(sfnt, nullptr), -1);
+    EXPECT_EQ(rewrite(nullptr, newSet.get()), ItemResult::ItemFailed);
+    EXPECT_EQ(rewrite(sfnt, nullptr), ItemResult::ItemFailed);
     EXPECT_EQ(*sfnt->resData(), before) << "a refused rewrite leaves the data alone";
-    ASSERT_EQ(rewrite(sfnt, newSet.get()), 0);
+    ASSERT_EQ(rewrite(sfnt, newSet.get()), ItemResult::StatusOK);
     EXPECT_EQ(*sfnt->resData(), *whole->resItemByIndex(0, kSfnt)->resData());
 }
 
@@ -159,7 +159,7 @@ TEST_F(NewFontConstruction, AutomaticRaiseAddsTheSuffixAndKeepsNumbersThatDoNotF
          {std::tuple{"1.0.9", "1.0.10", 10}, {"1.0.15", "1.0.16", 15}}) {
         SCOPED_TRACE(installed);
         dst = sandbox.path(std::string("New ") + installed);
-        ASSERT_EQ(build(source(installed, {}, installed), "*", "*ABC"), 0);
+        ASSERT_EQ(build(source(installed, {}, installed), "*", "*ABC"), ItemResult::StatusOK);
 
         auto resFile = loaded(dst);
         const Vers vers = versOf(*resFile);
@@ -173,7 +173,7 @@ TEST_F(NewFontConstruction, AutomaticRaiseAddsTheSuffixAndKeepsNumbersThatDoNotF
 TEST_F(NewFontConstruction, RefusesFontsItCannotChangeExactlyAsPlanned) {
     auto onlyVersTwo = loaded(source("1.0.1"));
     onlyVersTwo->resItemByIndex(0, kVers)->resID = 2;
-    EXPECT_EQ(change(*onlyVersTwo), ItemSfntBuildFailed);
+    EXPECT_EQ(change(*onlyVersTwo), ItemResult::ItemSfntBuildFailed);
 
     auto twoFamilies = loaded(sandbox.path("Source"));
     const Bytes sfnt = *twoFamilies->resItemByIndex(0, kSfnt)->resData();
@@ -181,22 +181,23 @@ TEST_F(NewFontConstruction, RefusesFontsItCannotChangeExactlyAsPlanned) {
     second->resType = kFond;
     second->resName = kResName;
     ASSERT_TRUE(twoFamilies->addResItem(std::move(second)));
-    EXPECT_EQ(change(*twoFamilies), ItemFondMultiple);
+    EXPECT_EQ(change(*twoFamilies), ItemResult::ItemFondMultiple);
     EXPECT_EQ(*twoFamilies->resItemByIndex(0, kSfnt)->resData(), sfnt);
 }
 
 TEST_F(NewFontConstruction, WritesNothingWhenTheFontOrTheVersionsDoNotFit) {
     const std::string src = source("1.0.1", "1.0.1, " + std::string(248, 'x'));
-    EXPECT_EQ(build(src, "1.0.1", "1.0.2", "0BADF00D"), ItemSfntVerifyFailed)
+    EXPECT_EQ(build(src, "1.0.1", "1.0.2", "0BADF00D"), ItemResult::ItemSfntVerifyFailed)
         << "a wrong checksum must not give a raised 'vers' over the old tables";
-    EXPECT_EQ(build(src, "1.0.1", "1.0.10"), -1) << "the long string would pass 255 bytes";
+    EXPECT_EQ(build(src, "1.0.1", "1.0.10"), ItemResult::ItemFailed)
+        << "the long string would pass 255 bytes";
 
     // The set's 'name' is rewritten before the tables are compared, so it never matches.
     auto font = SfntData::initWithSfntData(*loaded(src)->resItemByIndex(0, kSfnt)->resData());
     SfntData withName = *oldSet, newWithName = *newSet;
     withName.tables.push_back(*font->tableForTag(fourCC("name")));
     newWithName.tables.push_back(withName.tables.back());
-    EXPECT_EQ(build(src, "1.0.1", "1.0.2", "*", &withName, &newWithName), -1);
+    EXPECT_EQ(build(src, "1.0.1", "1.0.2", "*", &withName, &newWithName), ItemResult::ItemFailed);
     EXPECT_FALSE(written());
 }
 
@@ -206,17 +207,17 @@ TEST_F(NewFontConstruction, AFileDateThatDoesNotReadFailsTheFontItIsUsedOn) {
     unreadable.nFileMDate = "2014/04/31 10:30:00";
     EXPECT_EQ(FontUpdate::updateResFileResName(UpdateTarget::withTexts(unreadable), oldSet.get(),
                                                newSet.get(), src, dst),
-              -1)
+              ItemResult::ItemFailed)
         << "the creation date alone must not be applied";
     EXPECT_FALSE(written());
 }
 
 TEST_F(NewFontConstruction, NeedsAnExistingSuitcase) {
-    EXPECT_EQ(build(sandbox.path("Missing"), "1.0.1", "1.0.2"), ItemFileNotFound);
+    EXPECT_EQ(build(sandbox.path("Missing"), "1.0.1", "1.0.2"), ItemResult::ItemFileNotFound);
     const std::string text = sandbox.path("Text");
     ASSERT_EQ(sample::writeForkFile(text, *sample::readForkFile(source("1.0.1")), fourCC("TEXT")),
               0);
-    EXPECT_EQ(build(text, "1.0.1", "1.0.2"), ItemNotSuitcase);
+    EXPECT_EQ(build(text, "1.0.1", "1.0.2"), ItemResult::ItemNotSuitcase);
 }
 
 } // namespace

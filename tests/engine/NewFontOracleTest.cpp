@@ -90,7 +90,8 @@ TEST(NewFontOracle, UpdatedSuitcaseReadsAsTheNewVersionElsewhere) {
                                                          .nFileCDate = "2014/04/01 09:00:00",
                                                          .nFileMDate = "2014/04/02 10:30:00",
                                                          .nResMapInfo = "*"});
-    ASSERT_EQ(FontUpdate::updateResFileResName(target, oldData.get(), newData.get(), src, dst), 0);
+    ASSERT_EQ(FontUpdate::updateResFileResName(target, oldData.get(), newData.get(), src, dst),
+              ItemResult::StatusOK);
 
     auto updated = ResFile::initOfContentFile(dst);
     ASSERT_EQ(updated->loadStatus, 0);

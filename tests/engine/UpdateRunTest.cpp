@@ -133,7 +133,8 @@ TEST_F(UpdateRun, OneUserFontIsReplacedAndTheOldOneGoesToTheTrash) {
     EXPECT_NE(record.find("\nDeletionDate=20"), std::string::npos) << record;
     EXPECT_TRUE(fs::exists(test::cacheMarker(sandbox))) << "the user's cache was rebuilt";
     EXPECT_FALSE(fs::exists(sandbox.path("home/.local/share/org.fontupdater.FontUpdater.temp")));
-    EXPECT_EQ(test::currentAppState()->updateFontInfo->updateFontItemAtIndex(0)->updateResult, 0);
+    EXPECT_EQ(test::currentAppState()->updateFontInfo->updateFontItemAtIndex(0)->updateResult,
+              ItemResult::StatusOK);
     auto attributes = platform::readAttributes(userFonts() + "/Gothic");
     ASSERT_TRUE(attributes && attributes->creationDate);
     // 2014/04/03 09:00:00 in Japan.
@@ -168,9 +169,9 @@ TEST_F(UpdateRun, OneFailingFontOfThreeGivesAPartialOutcome) {
     ASSERT_EQ(fonts.size(), 3u);
     for (const auto& font : fonts) {
         if (font->srcPath == userFonts() + "/B")
-            EXPECT_NE(font->updateResult, 0);
+            EXPECT_NE(font->updateResult, ItemResult::StatusOK);
         else
-            EXPECT_EQ(font->updateResult, 0) << font->srcPath;
+            EXPECT_EQ(font->updateResult, ItemResult::StatusOK) << font->srcPath;
     }
     EXPECT_EQ(installedVersion(userFonts() + "/B"), "1.0.3") << "a failed font is left as it was";
 }
@@ -219,7 +220,8 @@ TEST_F(UpdateRun, AComputerFontsOutcomeIsReadFromTheFilesNotFromTheHelpersAnswer
     (void)searchAndUpdate(true);
     const UpdateFontItem& font = *test::currentAppState()->updateFontInfo->updateFontItemAtIndex(0);
     EXPECT_EQ(installedVersion(computer), "1.0.2");
-    EXPECT_EQ(font.updateResult, StatusOK) << "the font was updated, whatever the helper could say";
+    EXPECT_EQ(font.updateResult, ItemResult::StatusOK)
+        << "the font was updated, whatever the helper could say";
     EXPECT_EQ(installedVersion(trash() + "/files/" + backupName() + "/コンピュータ/Sub/Gothic"),
               "1.0.1");
 }
@@ -296,14 +298,15 @@ TEST(UpdatePaths, LockedFolders) {
     fs::create_directories(locked);
     const bool canLock = std::system(("chattr +i '" + locked + "' 2>/dev/null").c_str()) == 0;
     struct Check {
-        int16_t (*check)(const std::string&);
-        int16_t lockedCode, unreadableCode;
+        ItemResult (*check)(const std::string&);
+        ItemResult lockedCode, unreadableCode;
     };
-    for (const Check& c : {Check{FontUpdate::checkLoeckedFontsFolderOfDirPath,
-                                 ItemFontsFolderLocked, ItemFontsFolderAttributes},
-                           Check{FontUpdate::checkLoeckedTempFolderOfDirPath, ItemTempFolderLocked,
-                                 ItemTempFolderAttributes}}) {
-        EXPECT_EQ(c.check(open), StatusOK);
+    for (const Check& c :
+         {Check{FontUpdate::checkLoeckedFontsFolderOfDirPath, ItemResult::ItemFontsFolderLocked,
+                ItemResult::ItemFontsFolderAttributes},
+          Check{FontUpdate::checkLoeckedTempFolderOfDirPath, ItemResult::ItemTempFolderLocked,
+                ItemResult::ItemTempFolderAttributes}}) {
+        EXPECT_EQ(c.check(open), ItemResult::StatusOK);
         EXPECT_EQ(c.check(sandbox.path("missing")), c.unreadableCode);
         EXPECT_EQ(c.check(""), c.unreadableCode);
         if (canLock) {
@@ -326,7 +329,7 @@ TEST_F(UpdateRun, ALockedFontIsLeftUntouched) {
         << "the sandbox could not be removed";
     EXPECT_EQ(outcome, UpdateStatus::UpdateNoneUpdated);
     EXPECT_EQ(test::currentAppState()->updateFontInfo->updateFontItemAtIndex(0)->updateResult,
-              ItemFileLocked);
+              ItemResult::ItemFileLocked);
     EXPECT_EQ(installedVersion(path), "1.0.1");
 }
 
@@ -367,7 +370,7 @@ TEST_F(UpdateRun, FontsTheRunNeverCameToAreNotReportedAsDone) {
     test::EngineState& info = *test::currentAppState();
     ASSERT_EQ(info.updateFontInfo->countOfUpdateFontItemAll(), 2);
     for (const auto& font : info.updateFontInfo->updateFontItems) {
-        EXPECT_EQ(font->updateResult, ItemNotAttempted) << font->srcPath;
+        EXPECT_EQ(font->updateResult, ItemResult::ItemNotAttempted) << font->srcPath;
         EXPECT_EQ(installedVersion(font->srcPath), "1.0.1");
         EXPECT_EQ(fontMessageCodeOfItemResult(font->updateResult), FontMessage::FontErrorGeneral);
     }
@@ -377,13 +380,13 @@ TEST_F(UpdateRun, FontsTheRunNeverCameToAreNotReportedAsDone) {
     fs::remove(temp);
     EXPECT_EQ(updateAgain(), UpdateStatus::StatusOK);
     for (const auto& font : info.updateFontInfo->updateFontItems)
-        EXPECT_EQ(font->updateResult, StatusOK);
+        EXPECT_EQ(font->updateResult, ItemResult::StatusOK);
 
     // ...and a later run on the same list that stops early does not pass those off as its own.
     test::writeWholeFile(temp, Bytes{7});
     EXPECT_EQ(updateAgain(), UpdateStatus::UpdateErrorTempSetup);
     for (const auto& font : info.updateFontInfo->updateFontItems)
-        EXPECT_EQ(font->updateResult, ItemNotAttempted);
+        EXPECT_EQ(font->updateResult, ItemResult::ItemNotAttempted);
 }
 
 // New fonts are built in the work folder before they are installed: one found open to others, or
@@ -400,7 +403,7 @@ TEST_F(UpdateRun, AWorkFolderThatIsNotOursAloneStopsTheRun) {
     auto expectStoppedBeforeTheFont = [&](const char* planted) {
         EXPECT_EQ(installedVersion(font), "1.0.1") << planted;
         EXPECT_EQ(test::currentAppState()->updateFontInfo->updateFontItemAtIndex(0)->updateResult,
-                  ItemNotAttempted)
+                  ItemResult::ItemNotAttempted)
             << planted;
         EXPECT_TRUE(fs::is_empty(elsewhere)) << planted;
         EXPECT_FALSE(fs::exists(trash() + "/files/" + backupName())) << planted;
@@ -451,9 +454,9 @@ protected:
         EXPECT_EQ(searchAndUpdate(), UpdateStatus::UpdatePartialCacheOK);
         const auto& fonts = test::currentAppState()->updateFontInfo->updateFontItems;
         ASSERT_EQ(fonts.size(), 2u);
-        EXPECT_EQ(fonts[0]->updateResult, StatusOK);
+        EXPECT_EQ(fonts[0]->updateResult, ItemResult::StatusOK);
         EXPECT_EQ(installedVersion(fonts[0]->srcPath), "1.0.2");
-        EXPECT_EQ(fonts[1]->updateResult, ItemBackupFolderFailed);
+        EXPECT_EQ(fonts[1]->updateResult, ItemResult::ItemBackupFolderFailed);
         EXPECT_EQ(fontMessageCodeOfItemResult(fonts[1]->updateResult),
                   FontMessage::FontErrorBackupFolder);
         EXPECT_EQ(installedVersion(fonts[1]->srcPath), "1.0.1");
@@ -499,8 +502,10 @@ TEST(UpdatePaths, BackupNamesAndSubfolders) {
 
     const std::string file = sandbox.writeFile("taken", {});
     EXPECT_EQ(FontUpdate::fixExistsPathWithFilePath(file), file + ".1");
-    EXPECT_EQ(FontUpdate::makeSubDirectroryWithPath("", sandbox.root()), ItemMoveOldToTrashFailed);
-    EXPECT_EQ(FontUpdate::makeSubDirectroryWithPath("ユーザ/A/B", sandbox.root()), StatusOK);
+    EXPECT_EQ(FontUpdate::makeSubDirectroryWithPath("", sandbox.root()),
+              ItemResult::ItemMoveOldToTrashFailed);
+    EXPECT_EQ(FontUpdate::makeSubDirectroryWithPath("ユーザ/A/B", sandbox.root()),
+              ItemResult::StatusOK);
     EXPECT_TRUE(fs::is_directory(sandbox.path("ユーザ/A/B")));
     EXPECT_EQ(FontUpdate::removeTemporaryDirectroryAtPath(sandbox.path("ユーザ")), -1)
         << "only the temporary folder may be removed this way";

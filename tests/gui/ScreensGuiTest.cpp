@@ -259,9 +259,9 @@ void ScreensGuiTest::resultTablesMarkEachFont() {
     (void)info.setupUpdateFontInfo();
     auto done = foundFont("/fonts/A", kUserDomain, 1000);
     auto locked = foundFont("/fonts/B", kComputerDomain, 1000);
-    locked->updateResult = ItemFileLocked;
+    locked->updateResult = ItemResult::ItemFileLocked;
     auto unnamed = foundFont("/fonts/C", kUserDomain, 1000);
-    unnamed->updateResult = -2997; // no message of its own
+    unnamed->updateResult = static_cast<ItemResult>(-2997); // no message of its own
     QVERIFY(info.updateFontInfo->addUpdateFontItem(std::move(done)));
     QVERIFY(info.updateFontInfo->addUpdateFontItem(std::move(locked)));
     QVERIFY(info.updateFontInfo->addUpdateFontItem(std::move(unnamed)));
@@ -274,7 +274,7 @@ void ScreensGuiTest::resultTablesMarkEachFont() {
     QCOMPARE(model.index(1, 0).data().toString(), QString("未完"));
     QCOMPARE(model.index(1, 0).data(Qt::ForegroundRole).value<QColor>(), QColor(Qt::red));
     const auto lockedMessage = info.messageInfo->messageOfStatusCode(
-        AppDelegate::updateItemStatusFromUpdateFontItemResult(ItemFileLocked));
+        AppDelegate::updateItemStatusFromUpdateFontItemResult(ItemResult::ItemFileLocked));
     QCOMPARE(model.index(1, 3).data().toString(),
              QString::fromStdString(lockedMessage.value_or("?")));
     const auto general = info.messageInfo->messageOfStatusCode(FontMessage::FontErrorGeneral);

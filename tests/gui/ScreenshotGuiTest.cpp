@@ -21,7 +21,7 @@ using namespace fu::test;
 namespace {
 
 // Found-font records as a search leaves them: in both folders, one in a sub-folder.
-void fillFoundFonts(AppInfo& info, const std::vector<int16_t>& results) {
+void fillFoundFonts(AppInfo& info, const std::vector<ItemResult>& results) {
     (void)info.setupUpdateFontInfo();
     const char* names[] = {"DemoGothic", "DemoMincho", "SampleGothic", "DemoGothic-Bold"};
     for (size_t i = 0; i < results.size(); ++i) {
@@ -67,7 +67,7 @@ void ScreenshotGuiTest::everyScreenAndSheet() {
         UpdateResult::updateResultWithCount(4, "DemoGothic を確認しています…", nullptr));
     QVERIFY(saveScreenshot(wizard.window, "03-CheckNow"));
 
-    fillFoundFonts(wizard.info(), {0, 0, 0, 0});
+    fillFoundFonts(wizard.info(), std::vector<ItemResult>(4, ItemResult::StatusOK));
     wizard.info().updateFontInfo->updateFontItemAtIndex(3)->reqUpdate = false;
     QVERIFY(delegate.changeToNewView(UpdateListView, "アップデート対象フォント一覧"));
     QVERIFY(saveScreenshot(wizard.window, "04-UpdateList"));
@@ -89,7 +89,8 @@ void ScreenshotGuiTest::everyScreenAndSheet() {
         UpdateResult::updateResultWithCount(1, "DemoMincho をアップデートしています…", nullptr));
     QVERIFY(saveScreenshot(wizard.window, "05-UpdateNow"));
 
-    fillFoundFonts(wizard.info(), {0, ItemFileLocked, 0, ItemSfntBuildFailed});
+    fillFoundFonts(wizard.info(), {ItemResult::StatusOK, ItemResult::ItemFileLocked,
+                                   ItemResult::StatusOK, ItemResult::ItemSfntBuildFailed});
     const struct {
         int64_t view;
         const char* title;

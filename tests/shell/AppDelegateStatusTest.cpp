@@ -25,7 +25,7 @@ TEST(AppDelegateStatus, ListedResultsGiveTheirMessageCodeAndEveryOtherValueTheGe
         const auto listed = listedMapping.find(result);
         const int expected = listed == listedMapping.end() ? -484 : listed->second;
         ASSERT_EQ(code(AppDelegate::updateItemStatusFromUpdateFontItemResult(
-                      static_cast<int16_t>(result))),
+                      static_cast<ItemResult>(result))),
                   expected)
             << result;
     }

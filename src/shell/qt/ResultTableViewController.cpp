@@ -24,7 +24,7 @@ FontTableCell ResultTableViewController::tableViewObjectValueForTableColumnRow(
     const QTableView* table, const QString& identifier, int row) const {
     const UpdateFontItem* item = foundFontOfRow(table, row);
     if (!item) return {QString()};
-    const bool done = item->updateResult == 0;
+    const bool done = item->updateResult == ItemResult::StatusOK;
     if (identifier == "result") {
         return done ? FontTableCell{QString("完了"), QColor(Qt::black)}
                     : FontTableCell{QString("未完"), QColor(Qt::red)};
