@@ -1,6 +1,7 @@
 // fupdef inspect and build: the authoring tools' check-target records of suitcase files, and
 // updated fonts built into an output folder, from a searched folder or from completed records.
 #include "Commands.h"
+#include "RecordsJson.h"
 
 #include "definition/DefinitionKey.h"
 #include "engine/FontUpdate.h"
@@ -13,7 +14,6 @@
 
 #include <filesystem>
 #include <iostream>
-#include <limits>
 
 namespace fu::cli {
 
@@ -35,48 +35,6 @@ struct BuildOptions {
     std::string dst;
     std::string copyright = buildCopyrightString();
 };
-
-Json toJson(const PropertyValue& value) {
-    if (const std::string* text = value.string()) return *text;
-    if (value.isBoolean()) return *value.boolValue();
-    if (value.isInteger()) return *value.integerValue();
-    if (const PropertyArray* array = value.array()) {
-        Json out = Json::array();
-        for (const PropertyValue& element : *array)
-            out.push_back(toJson(element));
-        return out;
-    }
-    Json out = Json::object();
-    for (const auto& [key, element] : *value.dictionary())
-        out[key] = toJson(element);
-    return out;
-}
-
-// null, fractions and numbers beyond 64 bits have no property-list form; they read as absent.
-std::optional<PropertyValue> fromJson(const Json& json) {
-    switch (json.type()) {
-    case Json::value_t::string: return PropertyValue(json.get<std::string>());
-    case Json::value_t::boolean: return PropertyValue(json.get<bool>());
-    case Json::value_t::number_integer: return PropertyValue(json.get<int64_t>());
-    case Json::value_t::number_unsigned:
-        if (json.get<uint64_t>() > uint64_t(std::numeric_limits<int64_t>::max()))
-            return std::nullopt;
-        return PropertyValue(int64_t(json.get<uint64_t>()));
-    case Json::value_t::array: {
-        PropertyArray array;
-        for (const Json& element : json)
-            if (auto value = fromJson(element)) array.push_back(std::move(*value));
-        return PropertyValue(std::move(array));
-    }
-    case Json::value_t::object: {
-        PropertyDictionary dictionary;
-        for (const auto& [key, element] : json.items())
-            if (auto value = fromJson(element)) dictionary.emplace(key, std::move(*value));
-        return PropertyValue(std::move(dictionary));
-    }
-    default: return std::nullopt;
-    }
-}
 
 // Without a definition there is no set to match; the record still tells what the file holds.
 int16_t inspectWithoutSets(CheckTargetInfo& list, const std::string& path) {
@@ -159,9 +117,7 @@ int buildFromFolder(UpdateManager& manager, const UpdateContext& info,
 int buildFromRecords(UpdateManager& manager, UpdateContext& info, const BuildOptions& options) {
     auto bytes = readInputFile(options.records);
     if (!bytes) return 1;
-    const Json json = Json::parse(bytes->begin(), bytes->end(), nullptr, false);
-    const std::optional<PropertyValue> document =
-        json.is_discarded() ? std::nullopt : fromJson(json);
+    const std::optional<PropertyValue> document = propertiesFromJsonText(*bytes);
     info.checkTargetInfo =
         CheckTargetInfo::initWithDictionary(document ? document->dictionary() : nullptr);
     if (!info.checkTargetInfo || info.checkTargetInfo->countOfCheckTargetItem() == 0) {
