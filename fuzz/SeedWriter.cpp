@@ -8,6 +8,8 @@
 #include "definition/DefinitionWriter.h"
 #include "engine/FontUpdate.h"
 #include "support/DefinitionBuilder.h"
+#include "support/HostileForks.h"
+#include "support/HostileSearch.h"
 #include "support/SampleFont.h"
 #include "support/SampleSuitcase.h"
 #include "tools/CheckTargetInfo.h"
@@ -17,6 +19,7 @@
 #include <functional>
 #include <map>
 #include <stdexcept>
+#include <tuple>
 
 namespace {
 
@@ -53,7 +56,30 @@ void addSuitcases(const fuzz::InputFolder& folder, Seeds& seeds, bool withMode) 
     }
 }
 
+// Forks that describe far more than they hold, at the sizes that once cost seconds or gigabytes:
+// the fuzzer starts from the worst known shapes instead of having to find them.
+void addCraftedForks(Seeds& seeds) {
+    test::SuitcaseResources font;
+    font.resName = "SampleGothic";
+    font.fond = sample::makeFondResource(16384, 16384);
+    font.vers = sample::makeVersResource("1.0.0", "1.0.0, (C) Font Updater sample").value();
+    font.sfnt = sample::makeTrueTypeFont({});
+    seeds["overlapping-types.fork"] = prefixed(1, test::forkOfOverlappingTypes(font, 65535));
+    seeds["shared-names.fork"] = prefixed(1, test::forkOfSharedNames(87000));
+    sample::SampleFontOptions padded;
+    padded.padBytes = 64 << 10;
+    seeds["shared-record.fork"] =
+        prefixed(1, test::sharedRecordFork(sample::makeFondResource(128, 1000), font.vers,
+                                           sample::makeTrueTypeFont(padded), font.resName, 20000));
+}
+
 void addDefinitions(Seeds& seeds) {
+    for (const auto& [name, targets, sets] :
+         {std::tuple{"many-targets.payload", 1001, 1}, std::tuple{"many-sets.payload", 1, 101}}) {
+        const DefinitionSources many =
+            test::repeatedTargetsAndSets(test::sampleDefinitionSources(), targets, sets);
+        if (auto payload = buildDefinitionPayload(many).bytes) seeds[name] = *payload;
+    }
     DefinitionSources sources = test::sampleDefinitionSources();
     if (auto payload = buildDefinitionPayload(sources).bytes) seeds["sample.payload"] = *payload;
     // Two sets and a second target that asks for any old version.
@@ -100,7 +126,10 @@ int main(int argc, char** argv) {
     Seeds seeds;
     try {
         const fuzz::InputFolder folder;
-        if (name == "suitcase") addSuitcases(folder, seeds, true);
+        if (name == "suitcase") {
+            addSuitcases(folder, seeds, true);
+            addCraftedForks(seeds);
+        }
         if (name == "companion") addSuitcases(folder, seeds, false);
         if (name == "definition") addDefinitions(seeds);
         if (name == "import") addImports(folder, seeds);

@@ -10,6 +10,7 @@
 #include "definition/DefinitionKey.h"
 #include "definition/TrustStore.h"
 #include "engine/FontUpdate.h"
+#include "engine/StatusCodes.h"
 #include "engine/UpdateFontInfo.h"
 #include "platform/ForkStorage.h"
 #include "suitcase/ResFile.h"
@@ -69,9 +70,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             std::abort();
         const UpdateSfntSetItem& set = *sections.updateSfntSetInfo->items[item->sfntSetIndex];
         const std::string dst = built + "/" + std::to_string(index++);
-        const int16_t result = FontUpdate::updateResFileResName(
+        const ItemResult result = FontUpdate::updateResFileResName(
             item->target, set.oSfntData.get(), set.nSfntData.get(), item->srcPath, dst);
-        if (result != 0) continue;
+        if (result != ItemResult::StatusOK) continue;
         const auto written = ResFile::initOfContentFile(dst);
         if (!written || written->loadStatus != 0) std::abort();
     }

@@ -8,6 +8,7 @@
 #include "FuzzFiles.h"
 
 #include "engine/FontUpdate.h"
+#include "engine/StatusCodes.h"
 #include "platform/FileAttributes.h"
 #include "platform/ForkStorage.h"
 #include "suitcase/ResFile.h"
@@ -35,9 +36,9 @@ void decideAndBuild(const std::string& path, const std::string& newPath) {
     const int16_t need = FontUpdate::updateNeedResName(target, set.oSfntData.get(), path);
     if (need < -1 || need > 1) std::abort();
     if (need != 1) return;
-    const int16_t built = FontUpdate::updateResFileResName(target, set.oSfntData.get(),
-                                                           set.nSfntData.get(), path, newPath);
-    if (built != 0) return;
+    const ItemResult built = FontUpdate::updateResFileResName(target, set.oSfntData.get(),
+                                                              set.nSfntData.get(), path, newPath);
+    if (built != ItemResult::StatusOK) return;
     if (!ResFile::chekSuitcaseFile(newPath)) std::abort();
     const auto reloaded = ResFile::initOfContentFile(newPath);
     if (!reloaded || reloaded->loadStatus != 0) std::abort();
