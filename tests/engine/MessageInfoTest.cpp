@@ -14,8 +14,9 @@ TEST(MessageInfoTable, RegistersTheGeneralSearchRangeThenTheTableInOrder) {
     const MessageInfo info;
     const auto table = messageTableEntries();
     ASSERT_EQ(info.messageItems.size(), 8 + table.size());
-    for (int16_t status = -1000; status <= -993; ++status) {
-        const MessageItem& item = info.messageItems[size_t(status + 1000)];
+    for (size_t index = 0; index < 8; ++index) {
+        const int status = -1000 + static_cast<int>(index);
+        const MessageItem& item = info.messageItems[index];
         EXPECT_EQ(item.status, status);
         EXPECT_EQ(item.message, searchErrorGeneralMessage());
     }

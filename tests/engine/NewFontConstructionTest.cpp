@@ -74,7 +74,7 @@ protected:
         sample::SampleSuitcaseOptions suitcase;
         suitcase.shortVersion = shortVersion;
         suitcase.longVersion = longVersion;
-        const std::string path = sandbox.path(name);
+        std::string path = sandbox.path(name);
         EXPECT_EQ(sample::writeSampleSuitcase(path, sample::makeTrueTypeFont(options), suitcase),
                   0);
         return path;

@@ -32,8 +32,7 @@ std::string today() {
     std::tm local{};
     localtime_r(&now, &local);
     char text[16];
-    std::strftime(text, sizeof text, "%Y%m%d", &local);
-    return text;
+    return std::strftime(text, sizeof text, "%Y%m%d", &local) ? text : "";
 }
 
 class Collect : public UpdateManagerDelegate {
