@@ -18,8 +18,7 @@
 #include "support/SampleSuitcase.h"
 
 #include <cstdlib>
-#include <set>
-#include <tuple>
+#include <vector>
 
 namespace {
 
@@ -60,14 +59,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                        sections.updateTargetInfo.get(), fonts) != 0)
         return 0;
     // Lines that say the same thing find a font once: repeating them must not multiply the list.
-    std::set<std::tuple<std::string, std::string, std::string, std::string, uint64_t>> hits;
+    // Targets that differ in any field are other targets, and may list the same file and set.
+    std::vector<const UpdateFontItem*> listed;
     size_t index = 0;
     for (const auto& item : found.updateFontItems) {
         if (item->sfntSetIndex >= sections.updateSfntSetInfo->items.size()) std::abort();
-        if (!hits.emplace(item->srcPath, item->target.resName, item->target.oVersStr,
-                          item->target.nVersStr, item->sfntSetIndex)
-                 .second)
-            std::abort();
+        for (const UpdateFontItem* earlier : listed)
+            if (earlier->srcPath == item->srcPath && earlier->sfntSetIndex == item->sfntSetIndex &&
+                earlier->target == item->target)
+                std::abort();
+        listed.push_back(item.get());
         const UpdateSfntSetItem& set = *sections.updateSfntSetInfo->items[item->sfntSetIndex];
         const std::string dst = built + "/" + std::to_string(index++);
         const ItemResult result = FontUpdate::updateResFileResName(
