@@ -4,6 +4,8 @@
 #pragma once
 
 #include "base/Bytes.h"
+#include "platform/ForkStorage.h"
+#include "platform/OSStatus.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -61,6 +63,20 @@ inline std::optional<Bytes> readWholeFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
     return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+// A file's whole resource fork through the platform layer, or nullopt when it does not open. A fork
+// that opens but is past the fork limit, or reads short, is a fault of the layer.
+inline std::optional<Bytes> readWholeFork(const std::string& path) {
+    const platform::ScopedFork fork(path, platform::fsRdPerm);
+    if (!fork.isOpen()) return std::nullopt;
+    const std::optional<uint64_t> size = platform::forkSize(fork.refNum());
+    if (!size || *size > platform::kMaxResourceForkLength) std::abort();
+    Bytes bytes(*size);
+    const platform::ForkTransfer read =
+        platform::readFork(fork.refNum(), platform::fsFromStart, 0, bytes);
+    if (read.status != platform::noErr || read.actualCount != bytes.size()) std::abort();
+    return bytes;
 }
 
 } // namespace fu::fuzz

@@ -16,17 +16,6 @@ namespace {
 using namespace fu;
 using namespace fu::platform;
 
-std::optional<Bytes> wholeFork(const std::string& path) {
-    const ScopedFork fork(path, fsRdPerm);
-    if (!fork.isOpen()) return std::nullopt;
-    const std::optional<uint64_t> size = forkSize(fork.refNum());
-    if (!size || *size > kMaxResourceForkLength) std::abort();
-    Bytes bytes(*size);
-    const ForkTransfer read = readFork(fork.refNum(), fsFromStart, 0, bytes);
-    if (read.status != noErr || read.actualCount != bytes.size()) std::abort();
-    return bytes;
-}
-
 void writeAt(const std::string& path, uint64_t offset, ByteView bytes) {
     const ScopedFork fork(path, fsRdWrPerm);
     if (!fork.isOpen()) std::abort(); // it opened for reading a moment ago
@@ -49,26 +38,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::abort();
 
     const std::optional<FileAttributes> attributes = readAttributes(file);
-    std::optional<Bytes> fork = wholeFork(file);
+    std::optional<Bytes> fork = fuzz::readWholeFork(file);
     if (!fork) {
         if (openForkCount() != 0) std::abort();
         return 0;
     }
 
     writeAt(file, 0, *fork);
-    if (wholeFork(file) != fork || !sameCodes(readAttributes(file), attributes)) std::abort();
+    if (fuzz::readWholeFork(file) != fork || !sameCodes(readAttributes(file), attributes))
+        std::abort();
 
     static constexpr uint8_t kTail[] = {'T', 'A', 'I', 'L'};
     if (fork->size() + sizeof kTail <= kMaxResourceForkLength) {
         writeAt(file, fork->size(), kTail);
         fork->insert(fork->end(), std::begin(kTail), std::end(kTail));
-        if (wholeFork(file) != fork) std::abort();
+        if (fuzz::readWholeFork(file) != fork) std::abort();
     }
     const std::optional<FileAttributes> beforeMove = readAttributes(file);
 
     const std::string moved = folder / "Moved";
     if (moveMacFile(file, moved) == noErr) {
-        if (macFileExists(file) || wholeFork(moved) != fork ||
+        if (macFileExists(file) || fuzz::readWholeFork(moved) != fork ||
             !sameCodes(readAttributes(moved), beforeMove))
             std::abort();
     }

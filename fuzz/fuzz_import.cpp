@@ -10,21 +10,8 @@
 
 #include <cstdlib>
 
-namespace {
-
 using namespace fu;
 using namespace fu::platform;
-
-std::optional<Bytes> wholeFork(const std::string& path) {
-    const ScopedFork fork(path, fsRdPerm);
-    if (!fork.isOpen()) return std::nullopt;
-    Bytes bytes(forkSize(fork.refNum()).value_or(0));
-    if (readFork(fork.refNum(), fsFromStart, 0, bytes).actualCount != bytes.size())
-        return std::nullopt;
-    return bytes;
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const MacContainerResult parsed = parseMacContainer({data, size});
@@ -42,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     if (fuzz::readWholeFile(output) != contents.dataFork) std::abort();
-    if (wholeFork(output).value_or(Bytes{1}) != contents.resourceFork) std::abort();
+    if (fuzz::readWholeFork(output).value_or(Bytes{1}) != contents.resourceFork) std::abort();
     const std::optional<FileAttributes> attributes = readAttributes(output);
     if (!attributes) std::abort();
     const uint32_t type =

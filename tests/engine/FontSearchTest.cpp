@@ -1,5 +1,4 @@
 #include "engine/FontSearch.h"
-#include "base/ByteWriter.h"
 #include "engine/FontUpdate.h"
 #include "engine/StatusCodes.h"
 #include "engine/UpdateManager.h"
@@ -7,6 +6,7 @@
 #include "support/BoundedRun.h"
 #include "support/EngineFixture.h"
 #include "support/HostileFiles.h"
+#include "support/HostileSearch.h"
 #include "support/SampleFont.h"
 #include "support/SampleSuitcase.h"
 
@@ -353,68 +353,6 @@ TEST_F(FontSearchRun, HostileFilesBesideAFontCostTheSearchNeitherAHangNorMemory)
     EXPECT_EQ(test::fileStart(userFonts() + "/._Sparse", 4096), sparseStart);
 }
 
-// A suitcase fork holding `records` from fork offset 256, with a 'FOND' (ID 128) on record 0,
-// 'vers' 1 on record 1 and one 'sfnt' per entry of `sfntRecords`; the 'FOND' and every 'sfnt'
-// are named `name`, from one entry of the name list.
-Bytes suitcaseFork(const std::vector<Bytes>& records, const std::vector<size_t>& sfntRecords,
-                   const std::string& name) {
-    constexpr uint32_t kDataAt = 256;
-    ByteWriter data;
-    std::vector<uint32_t> recordAt;
-    for (const Bytes& record : records) {
-        recordAt.push_back(uint32_t(data.size()));
-        data.writeU32(uint32_t(record.size()));
-        data.writeBytes(record);
-    }
-    struct Reference {
-        int16_t id;
-        size_t record;
-        bool named;
-    };
-    std::vector<std::pair<uint32_t, std::vector<Reference>>> types = {
-        {fourCC("FOND"), {{128, 0, true}}},
-        {fourCC("vers"), {{1, 1, false}}},
-        {fourCC("sfnt"), {}}};
-    for (size_t i = 0; i < sfntRecords.size(); ++i)
-        types[2].second.push_back({int16_t(1000 + i), sfntRecords[i], true});
-    const size_t referencesFromTypeList = 2 + 8 * types.size();
-    const size_t referenceCount = 2 + sfntRecords.size();
-    const uint16_t nameListOffset = uint16_t(28 + referencesFromTypeList + 12 * referenceCount);
-    const uint32_t mapLength = nameListOffset + 1 + uint32_t(name.size());
-    const uint32_t mapAt = kDataAt + uint32_t(data.size());
-
-    ByteWriter fork;
-    const uint32_t header[] = {kDataAt, mapAt, uint32_t(data.size()), mapLength};
-    for (uint32_t word : header)
-        fork.writeU32(word);
-    fork.writeZeros(kDataAt - 16);
-    fork.writeBytes(data.bytes());
-    for (uint32_t word : header)
-        fork.writeU32(word);
-    fork.writeU32(0);
-    fork.writeU32(0); // file reference number, attributes
-    fork.writeU16(28);
-    fork.writeU16(nameListOffset);
-    fork.writeU16(uint16_t(types.size() - 1));
-    size_t referencesAt = referencesFromTypeList;
-    for (const auto& type : types) {
-        fork.writeU32(type.first);
-        fork.writeU16(uint16_t(type.second.size() - 1));
-        fork.writeU16(uint16_t(referencesAt));
-        referencesAt += 12 * type.second.size();
-    }
-    for (const auto& type : types)
-        for (const Reference& reference : type.second) {
-            fork.writeI16(reference.id);
-            fork.writeU16(reference.named ? 0 : 0xFFFF);
-            fork.writeU32(recordAt[reference.record]);
-            fork.writeU32(0);
-        }
-    fork.writeU8(uint8_t(name.size()));
-    fork.writeBytes(asBytes(name));
-    return fork.take();
-}
-
 // A map may name one record from any number of references. Here 24 'sfnt' references bear the
 // target's name and lead to one 12 MiB font of another family before the last leads to the
 // installed font. Holding each reference's bytes until the file is decided would need 288 MiB;
@@ -433,7 +371,9 @@ TEST_F(FontSearchRun, ManyReferencesToOneLargeRecordAreDecidedOneAtATime) {
     std::filesystem::create_directories(userFonts());
     std::filesystem::create_directories(computerFonts());
     const std::string path = userFonts() + "/Crowded";
-    ASSERT_EQ(sample::writeForkFile(path, suitcaseFork(records, sfntRecords, "SampleGothic")), 0);
+    ASSERT_EQ(sample::writeForkFile(path, test::suitcaseFork({records.begin(), records.end()},
+                                                             sfntRecords, "SampleGothic")),
+              0);
     test::EngineState& info = test::installAppState(sample);
 
     const std::string report = test::runBounded(

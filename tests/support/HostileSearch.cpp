@@ -3,28 +3,29 @@
 #include "base/ByteWriter.h"
 
 #include <stdexcept>
+#include <vector>
 
 namespace fu::test {
 
-Bytes sharedRecordFork(ByteView fond, ByteView vers, ByteView sfnt, const std::string& name,
-                       size_t references) {
+Bytes suitcaseFork(const std::vector<ByteView>& records, const std::vector<size_t>& sfntRecords,
+                   const std::string& name) {
     constexpr uint32_t kDataAt = 256;
     constexpr uint32_t kTypeListAt = 28;
-    if (name.size() > 255 || references == 0 || references > 0x8000)
-        throw std::invalid_argument("sharedRecordFork: name or reference count out of range");
+    if (records.size() < 2 || name.size() > 255 || sfntRecords.empty() ||
+        sfntRecords.size() > 0x8000)
+        throw std::invalid_argument("suitcaseFork: records, name or reference count out of range");
     ByteWriter data;
-    uint32_t recordAt[3] = {};
-    const ByteView records[3] = {fond, vers, sfnt};
-    for (size_t i = 0; i < 3; ++i) {
-        recordAt[i] = uint32_t(data.size());
-        data.writeU32(uint32_t(records[i].size()));
-        data.writeBytes(records[i]);
+    std::vector<uint32_t> recordAt;
+    for (const ByteView record : records) {
+        recordAt.push_back(uint32_t(data.size()));
+        data.writeU32(uint32_t(record.size()));
+        data.writeBytes(record);
     }
     // Map: header, type list of three types, the name list, then the references.
     const uint32_t typeListLength = 2 + 8 * 3;
     const uint32_t nameListAt = kTypeListAt + typeListLength;
     const uint32_t referencesAt = nameListAt + 1 + uint32_t(name.size()); // from the map
-    const uint32_t mapLength = referencesAt + 12 * uint32_t(2 + references);
+    const uint32_t mapLength = referencesAt + 12 * uint32_t(2 + sfntRecords.size());
     const uint32_t mapAt = kDataAt + uint32_t(data.size());
 
     ByteWriter fork;
@@ -49,7 +50,7 @@ Bytes sharedRecordFork(ByteView fond, ByteView vers, ByteView sfnt, const std::s
     fork.writeU16(0);
     fork.writeU16(uint16_t(firstReference + 12));
     fork.writeU32(fourCC("sfnt"));
-    fork.writeU16(uint16_t(references - 1));
+    fork.writeU16(uint16_t(sfntRecords.size() - 1));
     fork.writeU16(uint16_t(firstReference + 24));
     fork.writeU8(uint8_t(name.size()));
     fork.writeBytes(asBytes(name));
@@ -61,9 +62,16 @@ Bytes sharedRecordFork(ByteView fond, ByteView vers, ByteView sfnt, const std::s
     };
     reference(128, true, recordAt[0]);
     reference(1, false, recordAt[1]);
-    for (size_t i = 0; i < references; ++i)
-        reference(int16_t(1000 + i), true, recordAt[2]);
+    for (size_t i = 0; i < sfntRecords.size(); ++i)
+        reference(int16_t(1000 + i), true, recordAt.at(sfntRecords[i]));
     return fork.take();
+}
+
+Bytes sharedRecordFork(ByteView fond, ByteView vers, ByteView sfnt, const std::string& name,
+                       size_t references) {
+    if (references == 0 || references > 0x8000)
+        throw std::invalid_argument("sharedRecordFork: reference count out of range");
+    return suitcaseFork({fond, vers, sfnt}, std::vector<size_t>(references, 2), name);
 }
 
 DefinitionSources repeatedTargetsAndSets(DefinitionSources sources, size_t targets, size_t sets) {
