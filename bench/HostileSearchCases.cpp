@@ -78,7 +78,9 @@ int benchSearchCases() {
     const Sample base = makeSample();
     sample::SampleSuitcaseOptions installed;
     installed.shortVersion = "1.0.1";
-    if (sample::writeSampleSuitcase(fonts + "/Gothic", base.oldFont, installed) != 0) return 1;
+    if (sample::writeSampleSuitcase(fonts + "/Gothic", base.oldFont, installed) !=
+        ResStatus::resNoErr)
+        return 1;
 
     // A font of another family under the target's name, padded to 64 KB.
     sample::SampleFontOptions other;

@@ -335,10 +335,11 @@ int main() {
     current.shortVersion = "1.0.2";
     sample::SampleSuitcaseOptions other;
     other.resName = "UnrelatedFamily";
-    if (sample::writeSampleSuitcase(templates + "/needs", oldFont, needs) != 0 ||
-        sample::writeSampleSuitcase(templates + "/current", oldFont, current) != 0 ||
-        sample::writeSampleSuitcase(templates + "/other", oldFont, other) != 0 ||
-        sample::writeSampleSuitcase(primer + "/Primer", oldFont, needs) != 0)
+    if (sample::writeSampleSuitcase(templates + "/needs", oldFont, needs) != ResStatus::resNoErr ||
+        sample::writeSampleSuitcase(templates + "/current", oldFont, current) !=
+            ResStatus::resNoErr ||
+        sample::writeSampleSuitcase(templates + "/other", oldFont, other) != ResStatus::resNoErr ||
+        sample::writeSampleSuitcase(primer + "/Primer", oldFont, needs) != ResStatus::resNoErr)
         return 1;
     writeBytes(templates + "/font.ttf", oldFont);
     writeBytes(primer + "/plain.ttf", oldFont);

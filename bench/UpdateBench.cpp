@@ -53,8 +53,9 @@ int main() {
     sample::SampleSuitcaseOptions suitcase;
     suitcase.shortVersion = "1.0.1";
     const std::string installed = fonts + "/Large Gothic";
-    if (int16_t status = sample::writeSampleSuitcase(installed, oldFont, suitcase); status != 0) {
-        std::fprintf(stderr, "cannot write the large suitcase: %d\n", status);
+    if (ResStatus status = sample::writeSampleSuitcase(installed, oldFont, suitcase);
+        status != ResStatus::resNoErr) {
+        std::fprintf(stderr, "cannot write the large suitcase: %d\n", code(status));
         return 1;
     }
 

@@ -46,7 +46,7 @@ std::optional<Bytes> readFontImage(const std::string& path) {
     constexpr uint32_t kSfnt = fourCC("sfnt");
     if (ResFile::resourceFileSizeOfPath(path).value_or(0) > 0) {
         ResFile resFile;
-        if (ResFile::setupResItemListsOfPath(path, resFile) == 0 &&
+        if (ResFile::setupResItemListsOfPath(path, resFile) == ResStatus::resNoErr &&
             resFile.countOfResType(kSfnt) > 0) {
             ResItem* item = resFile.resItemByIndex(0, kSfnt);
             if (resFile.countOfResType(kSfnt) > 1)

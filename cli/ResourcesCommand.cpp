@@ -26,9 +26,10 @@ int listResources(const ResourcesOptions& options) {
     // Not initOfContentFile: that reads 'FFIL' files only, and any Mac file's fork is of interest.
     ResFile resFile;
     resFile.resFilePath = options.path;
-    if (int16_t status = ResFile::setupResItemListsOfPath(options.path, resFile); status != 0) {
+    if (ResStatus status = ResFile::setupResItemListsOfPath(options.path, resFile);
+        status != ResStatus::resNoErr) {
         std::cerr << "fupdef: " << options.path << ": the resource fork cannot be read (status "
-                  << status << ")\n";
+                  << code(status) << ")\n";
         return 1;
     }
     const std::optional<uint32_t> type = attributes ? attributes->hfsTypeCode : std::nullopt;

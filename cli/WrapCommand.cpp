@@ -25,10 +25,10 @@ int wrap(const WrapOptions& options) {
         std::cerr << "fupdef: " << options.font << " is not an sfnt font\n";
         return 1;
     }
-    if (int16_t status = sample::writeSampleSuitcase(options.output, *image, options.suitcase);
-        status != 0) {
+    if (ResStatus status = sample::writeSampleSuitcase(options.output, *image, options.suitcase);
+        status != ResStatus::resNoErr) {
         std::cerr << "fupdef: writing the suitcase " << options.output << " failed (status "
-                  << status << ")\n";
+                  << code(status) << ")\n";
         return 1;
     }
     return 0;

@@ -43,7 +43,7 @@ void addSuitcases(const fuzz::InputFolder& folder, Seeds& seeds, bool withMode) 
         {"old-version", {}}, {"new-version", newVersion}, {"other-name", otherName}};
     for (const auto& [name, options] : variants) {
         const std::string path = folder / name;
-        if (sample::writeSampleSuitcase(path, font, options) != 0) continue;
+        if (sample::writeSampleSuitcase(path, font, options) != ResStatus::resNoErr) continue;
         const auto companion = fuzz::readWholeFile(folder / (std::string("._") + name));
         const auto fork = sample::readForkFile(path);
         if (!companion || !fork) continue;
@@ -94,13 +94,15 @@ void addDefinitions(Seeds& seeds) {
 }
 
 void addImports(const fuzz::InputFolder& folder, Seeds& seeds) {
-    if (sample::writeSampleSuitcase(folder / "Fork", sample::makeTrueTypeFont({})) == 0)
+    if (sample::writeSampleSuitcase(folder / "Fork", sample::makeTrueTypeFont({})) ==
+        ResStatus::resNoErr)
         if (auto fork = sample::readForkFile(folder / "Fork")) seeds["suitcase.rsrc"] = *fork;
 }
 
 void addRecords(const fuzz::InputFolder& folder, Seeds& seeds) {
     const std::string path = folder / "SampleGothic";
-    if (sample::writeSampleSuitcase(path, sample::makeTrueTypeFont({})) != 0) return;
+    if (sample::writeSampleSuitcase(path, sample::makeTrueTypeFont({})) != ResStatus::resNoErr)
+        return;
     const AuthoringResult built = buildDefinitionPayload(test::sampleDefinitionSources());
     DefinitionPayload definition;
     if (!built.bytes ||

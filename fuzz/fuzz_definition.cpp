@@ -52,7 +52,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string built = folder / "Built";
     std::filesystem::create_directory(fonts);
     std::filesystem::create_directory(built);
-    if (sample::writeSampleSuitcase(fonts + "/SampleGothic", sampleFont()) != 0) std::abort();
+    if (sample::writeSampleSuitcase(fonts + "/SampleGothic", sampleFont()) != ResStatus::resNoErr)
+        std::abort();
 
     UpdateFontInfo found;
     if (FontUpdate::findUpdateFontInfo(&found, sections.updateSfntSetInfo.get(),
@@ -75,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             item->target, set.oSfntData.get(), set.nSfntData.get(), item->srcPath, dst);
         if (result != ItemResult::StatusOK) continue;
         const auto written = ResFile::initOfContentFile(dst);
-        if (!written || written->loadStatus != 0) std::abort();
+        if (!written || written->loadStatus != ResStatus::resNoErr) std::abort();
     }
     if (platform::openForkCount() != 0) std::abort();
     return 0;

@@ -19,21 +19,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const ByteView mapBytes = mapReader ? mapReader->data() : input;
 
     ResMap map;
-    const int16_t status = ResFile::swapResMapStructBigToHostFrom(mapBytes, map);
+    const ResStatus status = ResFile::swapResMapStructBigToHostFrom(mapBytes, map);
     int64_t fond = 0, sfnt = 0, vers = 0;
     (void)ResFile::checkSuitcaseFontResName("Test TTF", map, fond, sfnt, vers);
-    if (status != 0) return 0;
+    if (status != ResStatus::resNoErr) return 0;
 
     Bytes written;
-    if (ResFile::swapResMapStructHostToBigFrom(map, written) != 0) std::abort();
+    if (ResFile::swapResMapStructHostToBigFrom(map, written) != ResStatus::resNoErr) std::abort();
     if (written.size() != mapBytes.size()) std::abort();
     // Bytes no structure covers come back as zero; every other byte as it was.
     for (size_t i = 0; i < written.size(); ++i)
         if (written[i] != 0 && written[i] != mapBytes[i]) std::abort();
     ResMap again;
     Bytes rewritten;
-    if (ResFile::swapResMapStructBigToHostFrom(written, again) != 0 || !(again == map) ||
-        ResFile::swapResMapStructHostToBigFrom(again, rewritten) != 0 || rewritten != written)
+    if (ResFile::swapResMapStructBigToHostFrom(written, again) != ResStatus::resNoErr ||
+        !(again == map) ||
+        ResFile::swapResMapStructHostToBigFrom(again, rewritten) != ResStatus::resNoErr ||
+        rewritten != written)
         std::abort();
 
     if (!mapBytes.empty() &&

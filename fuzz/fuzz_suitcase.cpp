@@ -19,6 +19,8 @@
 
 #include <cstdlib>
 
+using enum fu::ResStatus;
+
 namespace {
 
 using namespace fu;
@@ -41,7 +43,7 @@ void decideAndBuild(const std::string& path, const std::string& newPath) {
     if (built != ItemResult::StatusOK) return;
     if (!ResFile::chekSuitcaseFile(newPath)) std::abort();
     const auto reloaded = ResFile::initOfContentFile(newPath);
-    if (!reloaded || reloaded->loadStatus != 0) std::abort();
+    if (!reloaded || reloaded->loadStatus != ResStatus::resNoErr) std::abort();
     if (FontUpdate::updateNeedResName(target, set.oSfntData.get(), newPath) == 1) std::abort();
     // What inspect reads of the new font: the set's new tables and the target's new version.
     CheckTargetInfo records;
@@ -87,7 +89,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (suitcase != isSuitcaseByAttributes(path)) std::abort();
 
     int64_t fonds = -1, sfnts = -1, verses = -1;
-    if (ResFile::checkSuitcaseFontResName("SampleGothic", path, fonds, sfnts, verses) == 0 &&
+    if (ResFile::checkSuitcaseFontResName("SampleGothic", path, fonds, sfnts, verses) ==
+            ResStatus::resNoErr &&
         (fonds < 0 || sfnts < 0 || verses < 0))
         std::abort();
 
@@ -95,7 +98,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!loaded) std::abort();
     if (!suitcase && platform::readAttributes(path) && loaded->loadStatus != resErrNotSuitcase)
         std::abort();
-    if (loaded->loadStatus == 0) decideAndBuild(path, folder / "New");
+    if (loaded->loadStatus == ResStatus::resNoErr) decideAndBuild(path, folder / "New");
     inspect(path);
     if (platform::openForkCount() != 0) std::abort();
     return 0;

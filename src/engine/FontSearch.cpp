@@ -233,8 +233,8 @@ void decideAllPairs(FoundFile& file, const FoundTree& tree, const platform::Sear
     std::vector<ResFile::FontResCensus> censuses;
     {
         platform::ScopedFork fork = read.openFork();
-        if (!fork.isOpen() ||
-            ResFile::checkSuitcaseFontResName(targets.names, fork.refNum(), censuses) != 0)
+        if (!fork.isOpen() || ResFile::checkSuitcaseFontResName(targets.names, fork.refNum(),
+                                                                censuses) != ResStatus::resNoErr)
             return;
     }
     std::vector<bool> named(targets.all.size(), false);
@@ -248,7 +248,7 @@ void decideAllPairs(FoundFile& file, const FoundTree& tree, const platform::Sear
     if (!anyNamed) return;
     file.path = joinPath(tree.folders[file.folder].path, file.entry.name);
     auto resFile = ResFile::initOfContentFile(file.path);
-    if (!resFile || resFile->loadStatus != 0) return;
+    if (!resFile || resFile->loadStatus != ResStatus::resNoErr) return;
     file.hits.assign(targets.all.size() * sets.size(), false);
     bool anyHit = false;
     for (size_t t = 0; t < targets.all.size(); ++t) {
@@ -265,7 +265,8 @@ void decideAllPairs(FoundFile& file, const FoundTree& tree, const platform::Sear
     resFile->freeAllResData();
     // A hit whose fork size cannot be read is not listed, as in the walk per pair.
     uint64_t forkSize = 0;
-    if (anyHit && ResFile::getResourceFileSizeOfPath(file.path, forkSize) != 0) file.hits.clear();
+    if (anyHit && ResFile::getResourceFileSizeOfPath(file.path, forkSize) != ResStatus::resNoErr)
+        file.hits.clear();
     file.forkSize = int64_t(forkSize);
 }
 

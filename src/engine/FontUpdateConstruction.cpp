@@ -164,13 +164,14 @@ ItemResult FontUpdate::updateResFileResName(const UpdateTarget& target, const Sf
     std::unique_ptr<ResFile> resFile = ResFile::initOfContentFile(srcPath);
     // Both file dates or neither: a date that does not read fails the font, as it cannot be
     // refused with its line.
-    if (!resFile || resFile->loadStatus != 0 || !target.fileCreated || !target.fileModified ||
+    if (!resFile || resFile->loadStatus != ResStatus::resNoErr || !target.fileCreated ||
+        !target.fileModified ||
         !ResFile::setCreDate(target.fileCreated, target.fileModified, *resFile))
         return ItemResult::ItemFailed;
 
     ItemResult result = updateResFileResName(target, oldSfntData, newSfntData, *resFile);
     if (result == ItemResult::StatusOK &&
-        ResFile::exportSuitcaseFile(dstPath, target.nResMapInfo, *resFile) != 0)
+        ResFile::exportSuitcaseFile(dstPath, target.nResMapInfo, *resFile) != ResStatus::resNoErr)
         result = ItemResult::ItemWriteNewFailed;
     resFile->freeAllResData();
     return result;

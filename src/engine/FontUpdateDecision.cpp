@@ -195,12 +195,12 @@ int16_t FontUpdate::updateNeedResName(const UpdateTarget& target, const SfntData
     // The census reads the map alone, so most files are turned away without loading any data.
     int64_t fondCount = 0, sfntCount = 0, versCount = 0;
     if (ResFile::checkSuitcaseFontResName(target.resName, filePath, fondCount, sfntCount,
-                                          versCount) != 0)
+                                          versCount) != ResStatus::resNoErr)
         return kUndecided;
     if (fondCount == 0 || sfntCount == 0 || versCount == 0) return kNo;
 
     std::unique_ptr<ResFile> resFile = ResFile::initOfContentFile(filePath);
-    if (!resFile || resFile->loadStatus != 0) return kUndecided;
+    if (!resFile || resFile->loadStatus != ResStatus::resNoErr) return kUndecided;
     const int16_t answer = updateNeedResName(target, oldSfntData, *resFile);
     resFile->freeAllResData();
     return answer;

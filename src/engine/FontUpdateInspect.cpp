@@ -99,7 +99,7 @@ int16_t FontUpdate::setCheckTargetItem(CheckTargetItem* item, const SfntData* ol
         item->resFileFail = true;
         return kDone;
     }
-    if (resFile->loadStatus != 0) return kFailed;
+    if (resFile->loadStatus != ResStatus::resNoErr) return kFailed;
     const int16_t answer = setCheckTargetItem(item, oldSfntData, *resFile);
     resFile->freeAllResData();
     return answer;
@@ -270,7 +270,7 @@ FontUpdate::updateNewSfntDataValueWithCheckTargetItem(CheckTargetItem* item,
         return kDone;
     // One load for every set.
     std::unique_ptr<ResFile> resFile = ResFile::initOfContentFile(path);
-    if (!resFile || resFile->loadStatus != 0) return kFailed;
+    if (!resFile || resFile->loadStatus != ResStatus::resNoErr) return kFailed;
     int16_t answer = kDone;
     for (int64_t index = 0; index < updateSfntSetInfo->countOfUpdateSfntSetItem(); ++index) {
         const UpdateSfntSetItem* set = updateSfntSetInfo->updateSfntSetItemAtIndex(index);
@@ -293,7 +293,7 @@ int16_t FontUpdate::updateNewSfntDataValueWithCheckTargetItem(CheckTargetItem* i
     item->matchNewSfntData = false;
     if (!ResFile::chekSuitcaseFile(filePath)) return kDone;
     std::unique_ptr<ResFile> resFile = ResFile::initOfContentFile(filePath);
-    if (!resFile || resFile->loadStatus != 0) return kFailed;
+    if (!resFile || resFile->loadStatus != ResStatus::resNoErr) return kFailed;
     const int16_t answer = updateNewSfntDataValueWithCheckTargetItem(item, newSfntData, *resFile);
     resFile->freeAllResData();
     return answer;

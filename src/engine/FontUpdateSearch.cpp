@@ -60,7 +60,7 @@ int16_t FontUpdate::findUpdateFontInfo(UpdateFontInfo* updateFontInfo,
         const UpdateTargetItem& target = *updateTargetItem;
         if (updateNeedResName(target, set->oSfntData.get(), path) != 1) continue;
         uint64_t forkSize = 0;
-        if (ResFile::getResourceFileSizeOfPath(path, forkSize) != 0) continue;
+        if (ResFile::getResourceFileSizeOfPath(path, forkSize) != ResStatus::resNoErr) continue;
         if (!updateFontInfo->addUpdateFontItem(
                 UpdateFontItem::foundItem(target, path, targetSubDirectoryPath, pathDomain,
                                           setIndex, int64_t(forkSize), upSizeOfFile)))

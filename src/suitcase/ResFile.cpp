@@ -13,6 +13,8 @@
 
 namespace fu {
 
+using enum ResStatus;
+
 namespace {
 constexpr uint32_t kSuitcaseType = fourCC("FFIL");
 }
@@ -103,8 +105,8 @@ namespace {
 
 // The items of one parsed map, read against an open fork for their length words. A name the map
 // shares between references is decoded once, and its text shared by their items.
-int16_t buildItems(platform::ForkRefNum refNum, const std::string& path, const ResMap& map,
-                   uint32_t dataAreaOffset, ResFile& resFile) {
+ResStatus buildItems(platform::ForkRefNum refNum, const std::string& path, const ResMap& map,
+                     uint32_t dataAreaOffset, ResFile& resFile) {
     std::unordered_map<const Bytes*, ResName> decoded;
     // After a clean conversion every structure below is complete; these checks only keep a
     // half-built map from being walked.
@@ -149,7 +151,7 @@ int16_t buildItems(platform::ForkRefNum refNum, const std::string& path, const R
 
 } // namespace
 
-int16_t ResFile::setupResItemListsOfPath(const std::string& path, ResFile& resFile) {
+ResStatus ResFile::setupResItemListsOfPath(const std::string& path, ResFile& resFile) {
     resFile.orgResMapData.clear();
     if (path.empty()) return resErrArgument;
     platform::ScopedFork fork(path, platform::fsRdPerm);
@@ -157,7 +159,7 @@ int16_t ResFile::setupResItemListsOfPath(const std::string& path, ResFile& resFi
     std::optional<Bytes> mapData = resourceMapInfoDataOfResRefNum(fork.refNum());
     if (!mapData || mapData->empty()) return resErrMapRead;
     ResMap map;
-    if (int16_t status = swapResMapStructBigToHostFrom(*mapData, map); status != resNoErr)
+    if (ResStatus status = swapResMapStructBigToHostFrom(*mapData, map); status != resNoErr)
         return status;
     // Data positions come from the map's copy of the header. Writers that leave the copy zeroed
     // (.dfont files among them) mean the fork header's: a zero data offset can never be right,
@@ -170,7 +172,7 @@ int16_t ResFile::setupResItemListsOfPath(const std::string& path, ResFile& resFi
         dataAreaOffset = header->dataOffset;
     }
     try {
-        if (int16_t status = buildItems(fork.refNum(), path, map, dataAreaOffset, resFile);
+        if (ResStatus status = buildItems(fork.refNum(), path, map, dataAreaOffset, resFile);
             status != resNoErr)
             return status;
         resFile.orgResMapData = std::move(*mapData);

@@ -9,6 +9,7 @@
 #include "platform/ForkStorage.h"
 #include "suitcase/ResItemList.h"
 #include "suitcase/ResMap.h"
+#include "suitcase/ResStatus.h"
 
 #include <chrono>
 #include <cstdint>
@@ -28,7 +29,7 @@ public:
     std::optional<platform::FileAttributes> resFileAttr;
     std::vector<std::unique_ptr<ResItemList>> resItemLists; // in the order types first appear
     bool suitcase = false;                                  // HFS type code is 'FFIL'
-    int16_t loadStatus = 0;
+    ResStatus loadStatus = ResStatus::resNoErr;
     Bytes orgResMapData; // the on-disk map as read at load time
 
     // ---- Model (ResFile.cpp) ----
@@ -52,7 +53,8 @@ public:
 
     // Fills resFile from the fork at path: lists, items with their file locations (no data),
     // orgResMapData.
-    [[nodiscard]] static int16_t setupResItemListsOfPath(const std::string& path, ResFile& resFile);
+    [[nodiscard]] static ResStatus setupResItemListsOfPath(const std::string& path,
+                                                           ResFile& resFile);
 
     // ---- Raw fork access (ResFileFork.cpp) ----
 
@@ -67,25 +69,27 @@ public:
     // Reads byteCount bytes into buffer, looping until all came. Position mode
     // platform::fsFromStart counts posOffset from the start of the fork, fsAtMark continues at
     // the mark. resErrArgument for handle 0, count 0 or a buffer smaller than the count; a
-    // platform read error (eofErr at the end of the fork) as it stands.
-    [[nodiscard]] static int16_t readResouceRefNum(platform::ForkRefNum refNum, int posMode,
-                                                   int64_t posOffset, size_t byteCount,
-                                                   std::span<uint8_t> buffer);
+    // platform read error (eofErr at the end of the fork) as it stands, by resStatusOfPlatform.
+    [[nodiscard]] static ResStatus readResouceRefNum(platform::ForkRefNum refNum, int posMode,
+                                                     int64_t posOffset, size_t byteCount,
+                                                     std::span<uint8_t> buffer);
     // Writes all of bytes; the first write at the given position, the rest at the mark.
-    [[nodiscard]] static int16_t writeResouceRefNum(platform::ForkRefNum refNum, int posMode,
-                                                    int64_t posOffset, ByteView bytes);
+    [[nodiscard]] static ResStatus writeResouceRefNum(platform::ForkRefNum refNum, int posMode,
+                                                      int64_t posOffset, ByteView bytes);
 
-    // Reads exactly buffer.size() == length bytes at fork offset `offset`; 0 or resErrDataRead.
-    [[nodiscard]] static int16_t readResourceDataOfPath(const std::string& path, uint32_t offset,
-                                                        uint32_t length, std::span<uint8_t> buffer);
+    // Reads exactly buffer.size() == length bytes at fork offset `offset`; resNoErr or
+    // resErrDataRead.
+    [[nodiscard]] static ResStatus readResourceDataOfPath(const std::string& path, uint32_t offset,
+                                                          uint32_t length,
+                                                          std::span<uint8_t> buffer);
     // The same into a buffer of its own, allocated only once the fork is known to hold the
     // bytes (a damaged length word can claim gigabytes).
     [[nodiscard]] static std::optional<Bytes>
     readResourceDataOfPath(const std::string& path, uint32_t offset, uint32_t length);
 
-    // 0 with the fork size, or resErrForkSize with 0.
-    [[nodiscard]] static int16_t getResourceFileSizeOfPath(const std::string& path,
-                                                           uint64_t& resFileSize);
+    // resNoErr with the fork size, or resErrForkSize with 0.
+    [[nodiscard]] static ResStatus getResourceFileSizeOfPath(const std::string& path,
+                                                             uint64_t& resFileSize);
     [[nodiscard]] static std::optional<uint64_t> resourceFileSizeOfPath(const std::string& path);
 
     // ---- Map conversions and map info strings (ResFileMap.cpp) ----
@@ -97,14 +101,14 @@ public:
     [[nodiscard]] static std::optional<Bytes> dataFromHexString(std::string_view text);
 
     // Parses an on-disk map (all of swapFrom) into swapTo, checking every structure against
-    // the map's bounds: 0, resErrSwapBounds (swapTo then holds what was parsed before the
+    // the map's bounds: resNoErr, resErrSwapBounds (swapTo then holds what was parsed before the
     // failure), or resErrMemory.
-    [[nodiscard]] static int16_t swapResMapStructBigToHostFrom(ByteView swapFrom, ResMap& swapTo);
+    [[nodiscard]] static ResStatus swapResMapStructBigToHostFrom(ByteView swapFrom, ResMap& swapTo);
     // Writes a parsed or built map back to its on-disk form of swapFrom.byteLength bytes; bytes
     // no structure covers are zero. resErrSwapArgument for an empty map or a structure that does
     // not fit it.
-    [[nodiscard]] static int16_t swapResMapStructHostToBigFrom(const ResMap& swapFrom,
-                                                               Bytes& swapTo);
+    [[nodiscard]] static ResStatus swapResMapStructHostToBigFrom(const ResMap& swapFrom,
+                                                                 Bytes& swapTo);
 
     // True when the access is non-empty, starts at or after the map's start and ends at or
     // before its end.
@@ -117,17 +121,19 @@ public:
     [[nodiscard]] static bool chekSuitcaseFile(const std::string& path);
 
     // Census over the map alone: how many 'FOND' and 'sfnt' resources are named resName
-    // (canonically equal), and how many 'vers' resources have ID 1. 0 or resErrCensus.
-    [[nodiscard]] static int16_t checkSuitcaseFontResName(const std::string& resName,
-                                                          const std::string& path,
-                                                          int64_t& fondCount, int64_t& sfntCount,
-                                                          int64_t& versCount);
-    [[nodiscard]] static int16_t checkSuitcaseFontResName(const std::string& resName,
-                                                          const ResMap& resMap, int64_t& fondCount,
-                                                          int64_t& sfntCount, int64_t& versCount);
+    // (canonically equal), and how many 'vers' resources have ID 1. resNoErr or
+    // resErrCensus.
+    [[nodiscard]] static ResStatus checkSuitcaseFontResName(const std::string& resName,
+                                                            const std::string& path,
+                                                            int64_t& fondCount, int64_t& sfntCount,
+                                                            int64_t& versCount);
+    [[nodiscard]] static ResStatus checkSuitcaseFontResName(const std::string& resName,
+                                                            const ResMap& resMap,
+                                                            int64_t& fondCount, int64_t& sfntCount,
+                                                            int64_t& versCount);
 
     // The census for several names from one read of the map of an open fork: censuses[i] counts
-    // what the census of names[i] alone counts. 0 or resErrCensus, which the census of every
+    // what the census of names[i] alone counts. resNoErr or resErrCensus, which the census of every
     // name would answer alike, since nothing that fails a census depends on the name.
     struct FontResCensus {
         int64_t fondCount = 0;
@@ -135,30 +141,30 @@ public:
         int64_t versCount = 0;
     };
     class CensusNames;
-    [[nodiscard]] static int16_t checkSuitcaseFontResName(const CensusNames& names,
-                                                          platform::ForkRefNum refNum,
-                                                          std::vector<FontResCensus>& censuses);
-    [[nodiscard]] static int16_t checkSuitcaseFontResName(const CensusNames& names,
-                                                          const ResMap& resMap,
-                                                          std::vector<FontResCensus>& censuses);
+    [[nodiscard]] static ResStatus checkSuitcaseFontResName(const CensusNames& names,
+                                                            platform::ForkRefNum refNum,
+                                                            std::vector<FontResCensus>& censuses);
+    [[nodiscard]] static ResStatus checkSuitcaseFontResName(const CensusNames& names,
+                                                            const ResMap& resMap,
+                                                            std::vector<FontResCensus>& censuses);
 
-    // 0 when the model holds exactly the template's three types, one resource each, with the
+    // resNoErr when the model holds exactly the template's three types, one resource each, with the
     // template's names; resErrModelMismatch otherwise. IDs and data are not compared.
-    [[nodiscard]] static int16_t checkResFile(const ResFile& resFile, const ResMap& resMap);
+    [[nodiscard]] static ResStatus checkResFile(const ResFile& resFile, const ResMap& resMap);
 
     // Reads a written suitcase back: attributes, map and every resource's bytes against what
     // the writer meant to write from resFile and the template (a map info string, or "*" for
-    // resFile's orgResMapData). 0 or resErrVerify.
-    [[nodiscard]] static int16_t verifySuitcaseFile(const std::string& path,
-                                                    std::string_view resMapInfo, ResFile& resFile);
-    [[nodiscard]] static int16_t verifyDataOfSuitcaseFile(const std::string& path,
-                                                          const ResMap& resMap, ResFile& resFile);
+    // resFile's orgResMapData). resNoErr or resErrVerify.
+    [[nodiscard]] static ResStatus
+    verifySuitcaseFile(const std::string& path, std::string_view resMapInfo, ResFile& resFile);
+    [[nodiscard]] static ResStatus verifyDataOfSuitcaseFile(const std::string& path,
+                                                            const ResMap& resMap, ResFile& resFile);
     // Compares the data record at fork position fileDataOffset (length word and bytes) with
-    // resItemResData, 1024 bytes at a time. 0 or resErrVerify.
-    [[nodiscard]] static int16_t compareFileResRefNum(platform::ForkRefNum refNum,
-                                                      uint64_t fileTotalLength,
-                                                      uint64_t fileDataOffset,
-                                                      ByteView resItemResData);
+    // resItemResData, 1024 bytes at a time. resNoErr or resErrVerify.
+    [[nodiscard]] static ResStatus compareFileResRefNum(platform::ForkRefNum refNum,
+                                                        uint64_t fileTotalLength,
+                                                        uint64_t fileDataOffset,
+                                                        ByteView resItemResData);
     // Both non-empty and the first src.size() bytes equal.
     [[nodiscard]] static bool compareSrcBufPtr(ByteView src, ByteView dst);
 
@@ -166,21 +172,22 @@ public:
 
     // Writes resFile as a new suitcase at path (which must not exist) with the template map
     // (a map info string, or "*" for resFile's orgResMapData), applies resFileAttr, then
-    // verifies the file. 0 when written and verified.
-    [[nodiscard]] static int16_t exportSuitcaseFile(const std::string& path,
-                                                    std::string_view resMapInfo, ResFile& resFile);
+    // verifies the file. resNoErr when written and verified.
+    [[nodiscard]] static ResStatus
+    exportSuitcaseFile(const std::string& path, std::string_view resMapInfo, ResFile& resFile);
     // Builds the new map from the template and the model: header for fill
     // paramZeroFillByte and data totalNewResDataByte, IDs, data offsets, packed names.
-    [[nodiscard]] static int16_t setupValueOfNewResMapPtr(ResMap& newResMap,
-                                                          uint32_t totalNewResDataByte,
-                                                          const ResMap& paramResMap,
-                                                          uint16_t paramZeroFillByte,
-                                                          ResFile& resFile);
+    [[nodiscard]] static ResStatus setupValueOfNewResMapPtr(ResMap& newResMap,
+                                                            uint32_t totalNewResDataByte,
+                                                            const ResMap& paramResMap,
+                                                            uint16_t paramZeroFillByte,
+                                                            ResFile& resFile);
     // Writes the data records in the new map's type order: the first by posMode / posOffset,
     // the rest at the mark.
-    [[nodiscard]] static int16_t writeResourceDataRefNum(platform::ForkRefNum refNum, int posMode,
-                                                         int64_t posOffset, const ResMap& newResMap,
-                                                         ResFile& resFile);
+    [[nodiscard]] static ResStatus writeResourceDataRefNum(platform::ForkRefNum refNum, int posMode,
+                                                           int64_t posOffset,
+                                                           const ResMap& newResMap,
+                                                           ResFile& resFile);
 
     // ---- File dates (ResFileDates.cpp) ----
 

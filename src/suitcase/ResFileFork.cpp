@@ -13,8 +13,10 @@
 
 namespace fu {
 
-int16_t ResFile::readResouceRefNum(platform::ForkRefNum refNum, int posMode, int64_t posOffset,
-                                   size_t byteCount, std::span<uint8_t> buffer) {
+using enum ResStatus;
+
+ResStatus ResFile::readResouceRefNum(platform::ForkRefNum refNum, int posMode, int64_t posOffset,
+                                     size_t byteCount, std::span<uint8_t> buffer) {
     if (refNum == 0 || byteCount == 0 || buffer.empty() || buffer.size() < byteCount)
         return resErrArgument;
     size_t done = 0;
@@ -22,24 +24,24 @@ int16_t ResFile::readResouceRefNum(platform::ForkRefNum refNum, int posMode, int
         const platform::ForkTransfer transfer =
             platform::readFork(refNum, done == 0 ? posMode : platform::fsAtMark,
                                done == 0 ? posOffset : 0, buffer.subspan(done, byteCount - done));
-        if (transfer.status != platform::noErr) return transfer.status;
+        if (transfer.status != platform::noErr) return resStatusOfPlatform(transfer.status);
         // A read that moves nothing without an error would loop for ever.
-        if (transfer.actualCount == 0) return platform::eofErr;
+        if (transfer.actualCount == 0) return resStatusOfPlatform(platform::eofErr);
         done += transfer.actualCount;
     }
     return resNoErr;
 }
 
-int16_t ResFile::writeResouceRefNum(platform::ForkRefNum refNum, int posMode, int64_t posOffset,
-                                    ByteView bytes) {
+ResStatus ResFile::writeResouceRefNum(platform::ForkRefNum refNum, int posMode, int64_t posOffset,
+                                      ByteView bytes) {
     if (refNum == 0 || bytes.empty()) return resErrArgument;
     size_t done = 0;
     while (done < bytes.size()) {
         const platform::ForkTransfer transfer =
             platform::writeFork(refNum, done == 0 ? posMode : platform::fsAtMark,
                                 done == 0 ? posOffset : 0, bytes.subspan(done));
-        if (transfer.status != platform::noErr) return transfer.status;
-        if (transfer.actualCount == 0) return platform::ioErr;
+        if (transfer.status != platform::noErr) return resStatusOfPlatform(transfer.status);
+        if (transfer.actualCount == 0) return resStatusOfPlatform(platform::ioErr);
         done += transfer.actualCount;
     }
     return resNoErr;
@@ -77,8 +79,8 @@ std::optional<std::string> ResFile::resourceMapInfoStringOfPath(const std::strin
     return hexStringFromData(*map);
 }
 
-int16_t ResFile::readResourceDataOfPath(const std::string& path, uint32_t offset, uint32_t length,
-                                        std::span<uint8_t> buffer) {
+ResStatus ResFile::readResourceDataOfPath(const std::string& path, uint32_t offset, uint32_t length,
+                                          std::span<uint8_t> buffer) {
     if (path.empty() || offset == 0 || length == 0 || buffer.size() != length)
         return resErrDataRead;
     platform::ScopedFork fork(path, platform::fsRdPerm);
@@ -108,7 +110,7 @@ std::optional<Bytes> ResFile::readResourceDataOfPath(const std::string& path, ui
     }
 }
 
-int16_t ResFile::getResourceFileSizeOfPath(const std::string& path, uint64_t& resFileSize) {
+ResStatus ResFile::getResourceFileSizeOfPath(const std::string& path, uint64_t& resFileSize) {
     resFileSize = 0;
     if (path.empty()) return resErrForkSize;
     platform::ScopedFork fork(path, platform::fsRdPerm);

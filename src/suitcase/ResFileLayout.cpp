@@ -43,7 +43,7 @@ SuitcaseSizes suitcaseSizesOfResFile(ResFile& resFile) {
 std::optional<ResForkHeader> readResForkHeaderOfRefNum(platform::ForkRefNum refNum) {
     std::array<uint8_t, kResForkHeaderSize> bytes{};
     if (ResFile::readResouceRefNum(refNum, platform::fsFromStart, 0, bytes.size(), bytes) !=
-        resNoErr)
+        ResStatus::resNoErr)
         return std::nullopt;
     return readResForkHeader(bytes);
 }

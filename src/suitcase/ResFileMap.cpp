@@ -15,6 +15,8 @@
 
 namespace fu {
 
+using enum ResStatus;
+
 std::optional<std::string> ResFile::hexStringFromData(ByteView data) {
     if (data.empty()) return std::nullopt;
     try {
@@ -107,7 +109,7 @@ bool readReference(const MapParser& parser, const ResMap& map, uint64_t offset,
 
 } // namespace
 
-int16_t ResFile::swapResMapStructBigToHostFrom(ByteView swapFrom, ResMap& swapTo) {
+ResStatus ResFile::swapResMapStructBigToHostFrom(ByteView swapFrom, ResMap& swapTo) {
     swapTo = ResMap{};
     if (swapFrom.size() > std::numeric_limits<uint32_t>::max()) return resErrSwapBounds;
     swapTo.byteLength = static_cast<uint32_t>(swapFrom.size());
@@ -123,7 +125,7 @@ int16_t ResFile::swapResMapStructBigToHostFrom(ByteView swapFrom, ResMap& swapTo
         // it side by side.
         uint64_t referenceBudget = parser.size() / kResReferenceSize;
         NameCache names;
-        int16_t status = resNoErr;
+        ResStatus status = resNoErr;
         for (int64_t i = 0; i < swapTo.typeCount(); ++i) {
             ResMapType type;
             if (!parser.read<kResTypeEntryLayout>(typeEntryOffset(swapTo, i), type))
@@ -149,7 +151,7 @@ int16_t ResFile::swapResMapStructBigToHostFrom(ByteView swapFrom, ResMap& swapTo
     }
 }
 
-int16_t ResFile::swapResMapStructHostToBigFrom(const ResMap& swapFrom, Bytes& swapTo) {
+ResStatus ResFile::swapResMapStructHostToBigFrom(const ResMap& swapFrom, Bytes& swapTo) {
     if (swapFrom.byteLength == 0) return resErrSwapArgument;
     try {
         ByteWriter writer(swapFrom.byteLength);

@@ -15,6 +15,8 @@
 
 namespace fu {
 
+using enum ResStatus;
+
 namespace {
 
 constexpr uint32_t kSuitcaseType = fourCC("FFIL");
@@ -55,7 +57,7 @@ bool ResFile::chekSuitcaseFile(const std::string& path) {
 namespace {
 
 // The map a census reads, from an open fork whose header is sane and whose map lies within it.
-int16_t censusMapOfFork(platform::ForkRefNum refNum, ResMap& map) {
+ResStatus censusMapOfFork(platform::ForkRefNum refNum, ResMap& map) {
     const std::optional<uint64_t> size = platform::forkSize(refNum);
     if (!size || *size < kResForkHeaderSize) return resErrCensus;
     const std::optional<ResForkHeader> read = detail::readResForkHeaderOfRefNum(refNum);
@@ -76,9 +78,9 @@ int16_t censusMapOfFork(platform::ForkRefNum refNum, ResMap& map) {
 
 } // namespace
 
-int16_t ResFile::checkSuitcaseFontResName(const std::string& resName, const std::string& path,
-                                          int64_t& fondCount, int64_t& sfntCount,
-                                          int64_t& versCount) {
+ResStatus ResFile::checkSuitcaseFontResName(const std::string& resName, const std::string& path,
+                                            int64_t& fondCount, int64_t& sfntCount,
+                                            int64_t& versCount) {
     fondCount = sfntCount = versCount = 0;
     if (path.empty()) return resErrCensus;
     try {
@@ -94,13 +96,13 @@ int16_t ResFile::checkSuitcaseFontResName(const std::string& resName, const std:
     }
 }
 
-int16_t ResFile::checkSuitcaseFontResName(const std::string& resName, const ResMap& resMap,
-                                          int64_t& fondCount, int64_t& sfntCount,
-                                          int64_t& versCount) {
+ResStatus ResFile::checkSuitcaseFontResName(const std::string& resName, const ResMap& resMap,
+                                            int64_t& fondCount, int64_t& sfntCount,
+                                            int64_t& versCount) {
     fondCount = sfntCount = versCount = 0;
     try {
         std::vector<FontResCensus> censuses;
-        const int16_t status = checkSuitcaseFontResName(CensusNames({resName}), resMap, censuses);
+        const ResStatus status = checkSuitcaseFontResName(CensusNames({resName}), resMap, censuses);
         if (!censuses.empty()) {
             fondCount = censuses.front().fondCount;
             sfntCount = censuses.front().sfntCount;
@@ -118,8 +120,8 @@ ResFile::CensusNames::CensusNames(const std::vector<std::string>& resNames) {
         composed_.push_back(platform::toNFC(name));
 }
 
-int16_t ResFile::checkSuitcaseFontResName(const CensusNames& names, platform::ForkRefNum refNum,
-                                          std::vector<FontResCensus>& censuses) {
+ResStatus ResFile::checkSuitcaseFontResName(const CensusNames& names, platform::ForkRefNum refNum,
+                                            std::vector<FontResCensus>& censuses) {
     try {
         censuses.assign(names.size(), {});
         ResMap map;
@@ -134,8 +136,8 @@ int16_t ResFile::checkSuitcaseFontResName(const CensusNames& names, platform::Fo
 
 // One walk for every name: each distinct resource name is decoded and composed once and compared
 // with every name, where canonicallyEqual would normalise both for each name and each reference.
-int16_t ResFile::checkSuitcaseFontResName(const CensusNames& names, const ResMap& resMap,
-                                          std::vector<FontResCensus>& censuses) {
+ResStatus ResFile::checkSuitcaseFontResName(const CensusNames& names, const ResMap& resMap,
+                                            std::vector<FontResCensus>& censuses) {
     try {
         censuses.assign(names.size(), {});
         // Which of the names each distinct name of the map equals; nullopt: it does not decode.
@@ -177,7 +179,7 @@ int16_t ResFile::checkSuitcaseFontResName(const CensusNames& names, const ResMap
     return resNoErr;
 }
 
-int16_t ResFile::checkResFile(const ResFile& resFile, const ResMap& resMap) {
+ResStatus ResFile::checkResFile(const ResFile& resFile, const ResMap& resMap) {
     if (resMap.typeCount() != static_cast<int64_t>(resFile.resItemLists.size()) ||
         resFile.resItemLists.size() != 3)
         return resErrModelMismatch;
@@ -204,8 +206,8 @@ int16_t ResFile::checkResFile(const ResFile& resFile, const ResMap& resMap) {
     return resNoErr;
 }
 
-int16_t ResFile::verifySuitcaseFile(const std::string& path, std::string_view resMapInfo,
-                                    ResFile& resFile) {
+ResStatus ResFile::verifySuitcaseFile(const std::string& path, std::string_view resMapInfo,
+                                      ResFile& resFile) {
     if (path.empty()) return resErrVerify;
     try {
         const std::optional<platform::FileAttributes> attributes = platform::readAttributes(path);
@@ -226,8 +228,8 @@ int16_t ResFile::verifySuitcaseFile(const std::string& path, std::string_view re
     }
 }
 
-int16_t ResFile::verifyDataOfSuitcaseFile(const std::string& path, const ResMap& resMap,
-                                          ResFile& resFile) {
+ResStatus ResFile::verifyDataOfSuitcaseFile(const std::string& path, const ResMap& resMap,
+                                            ResFile& resFile) {
     if (path.empty() || resMap.byteLength == 0) return resErrVerify;
     const std::optional<uint16_t> fill = detail::zeroFillOfTemplate(resMap);
     if (!fill) return resErrVerify;
@@ -274,7 +276,7 @@ int16_t ResFile::verifyDataOfSuitcaseFile(const std::string& path, const ResMap&
             for (const ResMapReference& reference : type.references) {
                 const uint64_t position = uint64_t{expected.dataOffset} + reference.dataOffset;
                 if (!rangeFits(*size, position, kResDataLengthSize)) return resErrVerify;
-                if (int16_t status = compareFileResRefNum(fork.refNum(), *size, position, *data);
+                if (ResStatus status = compareFileResRefNum(fork.refNum(), *size, position, *data);
                     status != resNoErr)
                     return status;
             }
@@ -285,8 +287,8 @@ int16_t ResFile::verifyDataOfSuitcaseFile(const std::string& path, const ResMap&
     }
 }
 
-int16_t ResFile::compareFileResRefNum(platform::ForkRefNum refNum, uint64_t fileTotalLength,
-                                      uint64_t fileDataOffset, ByteView resItemResData) {
+ResStatus ResFile::compareFileResRefNum(platform::ForkRefNum refNum, uint64_t fileTotalLength,
+                                        uint64_t fileDataOffset, ByteView resItemResData) {
     if (refNum == 0 || fileDataOffset == 0 || resItemResData.empty()) return resErrVerify;
     if (fileDataOffset > static_cast<uint64_t>(std::numeric_limits<int64_t>::max()))
         return resErrVerify;

@@ -14,9 +14,11 @@
 
 namespace fu {
 
-int16_t ResFile::setupValueOfNewResMapPtr(ResMap& newResMap, uint32_t totalNewResDataByte,
-                                          const ResMap& paramResMap, uint16_t paramZeroFillByte,
-                                          ResFile& resFile) {
+using enum ResStatus;
+
+ResStatus ResFile::setupValueOfNewResMapPtr(ResMap& newResMap, uint32_t totalNewResDataByte,
+                                            const ResMap& paramResMap, uint16_t paramZeroFillByte,
+                                            ResFile& resFile) {
     if (newResMap.byteLength == 0 || paramResMap.byteLength == 0) return resErrArgument;
     try {
         const uint32_t byteLength = newResMap.byteLength;
@@ -79,9 +81,9 @@ int16_t ResFile::setupValueOfNewResMapPtr(ResMap& newResMap, uint32_t totalNewRe
     }
 }
 
-int16_t ResFile::writeResourceDataRefNum(platform::ForkRefNum refNum, int posMode,
-                                         int64_t posOffset, const ResMap& newResMap,
-                                         ResFile& resFile) {
+ResStatus ResFile::writeResourceDataRefNum(platform::ForkRefNum refNum, int posMode,
+                                           int64_t posOffset, const ResMap& newResMap,
+                                           ResFile& resFile) {
     uint64_t running = 0;
     bool first = true;
     for (const ResMapType& type : newResMap.types) {
@@ -106,10 +108,10 @@ int16_t ResFile::writeResourceDataRefNum(platform::ForkRefNum refNum, int posMod
         }
         ByteWriter lengthWord(kResDataLengthSize);
         lengthWord.writeU32(static_cast<uint32_t>(data->size()));
-        if (int16_t status = writeResouceRefNum(refNum, mode, offset, lengthWord.bytes());
+        if (ResStatus status = writeResouceRefNum(refNum, mode, offset, lengthWord.bytes());
             status != resNoErr)
             return status;
-        if (int16_t status = writeResouceRefNum(refNum, platform::fsAtMark, 0, *data);
+        if (ResStatus status = writeResouceRefNum(refNum, platform::fsAtMark, 0, *data);
             status != resNoErr)
             return status;
         running += kResDataLengthSize + data->size();
@@ -127,7 +129,7 @@ struct PlannedFork {
     ResMap newMap;
 };
 
-int16_t planFork(std::string_view resMapInfo, ResFile& resFile, PlannedFork& plan) {
+ResStatus planFork(std::string_view resMapInfo, ResFile& resFile, PlannedFork& plan) {
     std::optional<Bytes> templateData;
     if (resMapInfo == "*") {
         templateData = resFile.orgResMapData;
@@ -139,10 +141,10 @@ int16_t planFork(std::string_view resMapInfo, ResFile& resFile, PlannedFork& pla
     if (templateData->empty()) return resErrNoTemplate;
 
     ResMap templateMap;
-    if (int16_t status = ResFile::swapResMapStructBigToHostFrom(*templateData, templateMap);
+    if (ResStatus status = ResFile::swapResMapStructBigToHostFrom(*templateData, templateMap);
         status != resNoErr)
         return status;
-    if (int16_t status = ResFile::checkResFile(resFile, templateMap); status != resNoErr)
+    if (ResStatus status = ResFile::checkResFile(resFile, templateMap); status != resNoErr)
         return status;
 
     // A template whose header copy implies no usable fill cannot place the data area.
@@ -157,14 +159,14 @@ int16_t planFork(std::string_view resMapInfo, ResFile& resFile, PlannedFork& pla
 
     plan.fill = *fill;
     plan.newMap.byteLength = templateMap.byteLength;
-    if (int16_t status = ResFile::setupValueOfNewResMapPtr(
+    if (ResStatus status = ResFile::setupValueOfNewResMapPtr(
             plan.newMap, static_cast<uint32_t>(sizes.totalData), templateMap, *fill, resFile);
         status != resNoErr)
         return status;
     return ResFile::swapResMapStructHostToBigFrom(plan.newMap, plan.map);
 }
 
-int16_t writeFork(const std::string& path, const PlannedFork& plan, ResFile& resFile) {
+ResStatus writeFork(const std::string& path, const PlannedFork& plan, ResFile& resFile) {
     platform::ScopedFork fork(path, platform::fsRdWrPerm);
     if (!fork.isOpen()) return resErrOpenFork;
     const ByteView map(plan.map);
@@ -186,12 +188,13 @@ int16_t writeFork(const std::string& path, const PlannedFork& plan, ResFile& res
 
 } // namespace
 
-int16_t ResFile::exportSuitcaseFile(const std::string& path, std::string_view resMapInfo,
-                                    ResFile& resFile) {
+ResStatus ResFile::exportSuitcaseFile(const std::string& path, std::string_view resMapInfo,
+                                      ResFile& resFile) {
     if (path.empty()) return resErrArgument;
     try {
         PlannedFork plan;
-        if (int16_t status = planFork(resMapInfo, resFile, plan); status != resNoErr) return status;
+        if (ResStatus status = planFork(resMapInfo, resFile, plan); status != resNoErr)
+            return status;
 
         const size_t slash = path.find_last_of('/');
         const std::string folder = slash == std::string::npos ? "."
@@ -199,7 +202,7 @@ int16_t ResFile::exportSuitcaseFile(const std::string& path, std::string_view re
                                                               : path.substr(0, slash);
         const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
         if (platform::createFileWithEmptyFork(folder, name) != platform::noErr) return resErrCreate;
-        if (int16_t status = writeFork(path, plan, resFile); status != resNoErr) return status;
+        if (ResStatus status = writeFork(path, plan, resFile); status != resNoErr) return status;
 
         if (resFile.resFileAttr) {
             const platform::AttributeResult applied =

@@ -83,7 +83,8 @@ TEST_F(BatchCreate, NoFontNeedingTheUpdateEndsWithOneLineAndOneCompletion) {
     sandbox.writeFile("source/notes.txt", asBytes("not a font"));
     sample::SampleSuitcaseOptions other;
     other.resName = "OtherFont";
-    ASSERT_EQ(sample::writeSampleSuitcase(src + "/Other", sample.oldFont, other), 0);
+    ASSERT_EQ(sample::writeSampleSuitcase(src + "/Other", sample.oldFont, other),
+              ResStatus::resNoErr);
     const auto before = snapshot(src);
 
     ASSERT_TRUE(start(src, out));

@@ -237,7 +237,7 @@ protected:
         const std::string path = sandbox.path(name);
         sample::SampleSuitcaseOptions options;
         options.shortVersion = "1.0.1";
-        EXPECT_EQ(sample::writeSampleSuitcase(path, image, options), 0);
+        EXPECT_EQ(sample::writeSampleSuitcase(path, image, options), ResStatus::resNoErr);
         return path;
     }
 
@@ -294,7 +294,7 @@ TEST_F(Inspection, SuitcaseWithTwoSfntResourcesIsFlaggedWithoutSfntFields) {
     ResMap map;
     ASSERT_EQ(
         ResFile::swapResMapStructBigToHostFrom(ByteView(fork).subspan(mapOffset, mapLength), map),
-        0);
+        ResStatus::resNoErr);
     ResMapType& sfnt = map.types.back();
     ASSERT_EQ(sfnt.resType, fourCC("sfnt"));
     ResMapReference second = sfnt.references.front();
@@ -304,7 +304,7 @@ TEST_F(Inspection, SuitcaseWithTwoSfntResourcesIsFlaggedWithoutSfntFields) {
     map.nameListOffset = uint16_t(map.nameListOffset + kResReferenceSize);
     map.byteLength = map.mapLength = mapLength + kResReferenceSize;
     Bytes mapBytes;
-    ASSERT_EQ(ResFile::swapResMapStructHostToBigFrom(map, mapBytes), 0);
+    ASSERT_EQ(ResFile::swapResMapStructHostToBigFrom(map, mapBytes), ResStatus::resNoErr);
     ByteWriter twoFonts;
     twoFonts.writeBytes(ByteView(fork).first(12));
     twoFonts.writeU32(map.byteLength);

@@ -57,7 +57,8 @@ TEST_F(FontSearchRun, FindsFontsInBothFoldersWithTheirPlace) {
     // Not the font: another version, and a file that is no suitcase at all.
     sample::SampleSuitcaseOptions newer;
     newer.shortVersion = "1.0.2";
-    ASSERT_EQ(sample::writeSampleSuitcase(userFonts() + "/Newer Gothic", sample.oldFont, newer), 0);
+    ASSERT_EQ(sample::writeSampleSuitcase(userFonts() + "/Newer Gothic", sample.oldFont, newer),
+              ResStatus::resNoErr);
     test::writeWholeFile(userFonts() + "/plain.ttf", sample.oldFont);
 
     test::EngineState& info = test::installAppState(sample);
@@ -118,7 +119,8 @@ TEST_F(FontSearchRun, OneWalkListsWhatAWalkPerPairLists) {
     sample::SampleSuitcaseOptions renamed;
     renamed.resName = "OtherGothic";
     renamed.shortVersion = "1.0.1";
-    ASSERT_EQ(sample::writeSampleSuitcase(userFonts() + "/A/Other", sample.oldFont, renamed), 0);
+    ASSERT_EQ(sample::writeSampleSuitcase(userFonts() + "/A/Other", sample.oldFont, renamed),
+              ResStatus::resNoErr);
     std::filesystem::create_directories(computerFonts());
 
     test::EngineState& info = test::installAppState(sample);
@@ -434,9 +436,12 @@ TEST_F(FontSearchRun, EveryKindOfItemIsListedAsTheWalkPerPairListsIt) {
     kana.resName = "ガゴシック";
     kana.shortVersion = unrelated.shortVersion = "1.0.1";
     unrelated.resName = "UnrelatedGothic";
-    ASSERT_EQ(sample::writeSampleSuitcase(fonts + "/A/Newer", sample.oldFont, newer), 0);
-    ASSERT_EQ(sample::writeSampleSuitcase(fonts + "/Kana", sample.oldFont, kana), 0);
-    ASSERT_EQ(sample::writeSampleSuitcase(fonts + "/A/B/Unrelated", sample.oldFont, unrelated), 0);
+    ASSERT_EQ(sample::writeSampleSuitcase(fonts + "/A/Newer", sample.oldFont, newer),
+              ResStatus::resNoErr);
+    ASSERT_EQ(sample::writeSampleSuitcase(fonts + "/Kana", sample.oldFont, kana),
+              ResStatus::resNoErr);
+    ASSERT_EQ(sample::writeSampleSuitcase(fonts + "/A/B/Unrelated", sample.oldFont, unrelated),
+              ResStatus::resNoErr);
     const Bytes companion = test::readWholeFile(fonts + "/._Top");
     // A font with a companion that is no suitcase's, and a companion without its file.
     test::writeWholeFile(fonts + "/Pair.ttf", sample.oldFont);

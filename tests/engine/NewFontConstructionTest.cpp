@@ -76,7 +76,7 @@ protected:
         suitcase.longVersion = longVersion;
         std::string path = sandbox.path(name);
         EXPECT_EQ(sample::writeSampleSuitcase(path, sample::makeTrueTypeFont(options), suitcase),
-                  0);
+                  ResStatus::resNoErr);
         return path;
     }
     // The sample font's target, with the dates and the map of a definition line.
@@ -102,7 +102,7 @@ protected:
     }
     std::unique_ptr<ResFile> loaded(const std::string& path) {
         auto resFile = ResFile::initOfContentFile(path);
-        EXPECT_EQ(resFile->loadStatus, 0);
+        EXPECT_EQ(resFile->loadStatus, ResStatus::resNoErr);
         return resFile;
     }
     // Changes a loaded source in memory.

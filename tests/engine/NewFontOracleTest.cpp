@@ -79,7 +79,8 @@ TEST(NewFontOracle, UpdatedSuitcaseReadsAsTheNewVersionElsewhere) {
     suitcase.shortVersion = "1.0.1";
     const std::string src = sandbox.path("Old");
     const std::string dst = sandbox.path("New");
-    ASSERT_EQ(sample::writeSampleSuitcase(src, sample::makeTrueTypeFont(oldFont), suitcase), 0);
+    ASSERT_EQ(sample::writeSampleSuitcase(src, sample::makeTrueTypeFont(oldFont), suitcase),
+              ResStatus::resNoErr);
     const UpdateTarget target = UpdateTarget::withTexts({.resName = "SampleGothic",
                                                          .japanFullName = "サンプルゴシック",
                                                          .oVersStr = "1.0.1",
@@ -94,7 +95,7 @@ TEST(NewFontOracle, UpdatedSuitcaseReadsAsTheNewVersionElsewhere) {
               ItemResult::StatusOK);
 
     auto updated = ResFile::initOfContentFile(dst);
-    ASSERT_EQ(updated->loadStatus, 0);
+    ASSERT_EQ(updated->loadStatus, ResStatus::resNoErr);
     test::writeWholeFile(sandbox.path("updated.ttf"),
                          *updated->resItemByIndex(0, fourCC("sfnt"))->resData());
     test::writeWholeFile(sandbox.path("source.ttf"), newImage);

@@ -73,7 +73,7 @@ TEST_F(SearchCost, ManyReferencesToOneRecordReadItOnce) {
                                                                      "SampleGothic", kReferences)),
                   0);
         auto resFile = ResFile::initOfContentFile(path);
-        ASSERT_TRUE(resFile && resFile->loadStatus == 0);
+        ASSERT_TRUE(resFile && resFile->loadStatus == ResStatus::resNoErr);
         ASSERT_EQ(resFile->countOfResType(fourCC("sfnt")), int64_t(kReferences));
         // What one reference answers alone.
         EXPECT_EQ(FontUpdate::updateNeedSfntResName(target, oldTables,

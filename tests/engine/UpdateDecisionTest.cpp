@@ -150,7 +150,7 @@ protected:
         options.shortVersion = "1.0.1";
         EXPECT_EQ(
             sample::writeSampleSuitcase(path, sample::makeTrueTypeFont(fontAt("1.0.1")), options),
-            0);
+            ResStatus::resNoErr);
         return path;
     }
     int16_t decide(const std::string& path) {

@@ -161,7 +161,8 @@ TEST_F(UpdateRun, OneFailingFontOfThreeGivesAPartialOutcome) {
         fs::remove(userFonts() + "/._B");
         sample::SampleSuitcaseOptions newer;
         newer.shortVersion = "1.0.3";
-        ASSERT_EQ(sample::writeSampleSuitcase(userFonts() + "/B", sample.oldFont, newer), 0);
+        ASSERT_EQ(sample::writeSampleSuitcase(userFonts() + "/B", sample.oldFont, newer),
+                  ResStatus::resNoErr);
     };
     EXPECT_EQ(searchAndUpdate(), UpdateStatus::UpdatePartialCacheOK);
     const auto& fonts = test::currentAppState()->updateFontInfo->updateFontItems;

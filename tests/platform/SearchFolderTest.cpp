@@ -160,7 +160,7 @@ protected:
         test::writeWholeFile(at(name), bytes);
     }
     void suitcase(const std::string& name) const {
-        ASSERT_EQ(sample::writeSampleSuitcase(at(name), font), 0) << name;
+        ASSERT_EQ(sample::writeSampleSuitcase(at(name), font), ResStatus::resNoErr) << name;
     }
     const Bytes font = sample::makeTrueTypeFont({});
 

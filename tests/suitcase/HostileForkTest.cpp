@@ -46,8 +46,8 @@ TEST_F(HostileFork, TypesSharingReferenceListsLoadAsTheMapListsThem) {
         [&] {
             test::ChildChecks checks;
             const auto resFile = ResFile::initOfContentFile(path);
-            checks.expect(resFile && resFile->loadStatus == 0, "the fork loads");
-            if (!resFile || resFile->loadStatus != 0) return checks.report();
+            checks.expect(resFile && resFile->loadStatus == ResStatus::resNoErr, "the fork loads");
+            if (!resFile || resFile->loadStatus != ResStatus::resNoErr) return checks.report();
             // The two host entries of 'FOND' and 'sfnt' share a type code and make one list.
             checks.expect(resFile->resItemLists.size() == kTypes - 1, "one list per type code");
             for (uint32_t type : {fourCC("FOND"), fourCC("sfnt"), fourCC("vers")})
@@ -71,7 +71,7 @@ TEST_F(HostileFork, TypesSharingReferenceListsLoadAsTheMapListsThem) {
 
             int64_t fond = 0, sfntCount = 0, versCount = 0;
             checks.expect(ResFile::checkSuitcaseFontResName(font.resName, path, fond, sfntCount,
-                                                            versCount) == 0 &&
+                                                            versCount) == ResStatus::resNoErr &&
                               fond == 1 && sfntCount == 1 && versCount == 1,
                           "the census counts one of each");
             return checks.report();
@@ -110,7 +110,8 @@ TEST_F(HostileFork, ReferencesSharingOneNameCostTheNameOnce) {
         [&] {
             test::ChildChecks checks;
             ResFile resFile;
-            checks.expect(ResFile::setupResItemListsOfPath(path, resFile) == 0, "the fork loads");
+            checks.expect(ResFile::setupResItemListsOfPath(path, resFile) == ResStatus::resNoErr,
+                          "the fork loads");
             int64_t named = 0;
             const std::string expected = platform::shiftJisToUtf8(Bytes(255, 0xB1)).value();
             for (const auto& list : resFile.resItemLists)

@@ -16,6 +16,8 @@
 #include <tuple>
 #include <vector>
 
+using enum fu::ResStatus;
+
 namespace fu {
 namespace {
 
@@ -78,7 +80,7 @@ protected:
         EXPECT_EQ(sample::writeForkFile(path, fork, type), noErr);
         return path;
     }
-    int16_t loadStatusOf(ByteView fork) {
+    ResStatus loadStatusOf(ByteView fork) {
         return ResFile::initOfContentFile(macFile("Fork" + std::to_string(++files_), fork))
             ->loadStatus;
     }
@@ -91,7 +93,7 @@ TEST_F(ResFileReader, LoadsTypesReferencesAndNamesButNoDataUntilAsked) {
     const Bytes fork = oneResourceFork();
     const std::string path = macFile("Font", fork);
     auto resFile = ResFile::initOfContentFile(path);
-    ASSERT_EQ(resFile->loadStatus, 0);
+    ASSERT_EQ(resFile->loadStatus, ResStatus::resNoErr);
     EXPECT_TRUE(resFile->suitcase);
     EXPECT_EQ(resFile->orgResMapData, Bytes(fork.begin() + kMapAt, fork.end()));
 
@@ -117,7 +119,7 @@ TEST_F(ResFileReader, FailsWithTheCodeOfTheFirstBrokenStructure) {
         const char* what;
         size_t at;
         uint8_t value;
-        int16_t status;
+        ResStatus status;
     };
     const Case cases[] = {
         {"the name's last byte past the map", kNameAt, 2, resErrSwapBounds},
@@ -137,7 +139,7 @@ TEST_F(ResFileReader, TakesDataPositionsFromTheMapsCopyOfTheHeader) {
     Bytes fork = oneResourceFork();
     fork[3] = 0xF0; // the fork header's data offset now points past the fork
     auto resFile = ResFile::initOfContentFile(macFile("Font", fork));
-    ASSERT_EQ(resFile->loadStatus, 0);
+    ASSERT_EQ(resFile->loadStatus, ResStatus::resNoErr);
     ResItem* item = resFile->resItemByIndex(0, fourCC("TEST"));
     ASSERT_NE(item, nullptr);
     ASSERT_NE(item->resData(), nullptr);
@@ -157,7 +159,8 @@ TEST_F(ResFileReader, ReadsOnlySuitcasesAndTheirForks) {
 // passes the fork, is refused before anything is allocated for it, by the loader and the census.
 TEST_F(ResFileReader, AMapLongerThanAnyMapCanBeOrOutsideTheForkIsNotRead) {
     const std::string written = sandbox.path("Sample");
-    ASSERT_EQ(sample::writeSampleSuitcase(written, sample::makeTrueTypeFont({})), 0);
+    ASSERT_EQ(sample::writeSampleSuitcase(written, sample::makeTrueTypeFont({})),
+              ResStatus::resNoErr);
     const Bytes fork = *sample::readForkFile(written);
     uint32_t mapOffset = 0;
     ASSERT_TRUE(ByteReader(fork).u32At(4, mapOffset));
@@ -180,8 +183,8 @@ TEST_F(ResFileReader, AMapLongerThanAnyMapCanBeOrOutsideTheForkIsNotRead) {
     };
 
     const std::string longest = macFile("Longest", withMap(mapOffset, kResMapMaxLength, true));
-    EXPECT_EQ(ResFile::initOfContentFile(longest)->loadStatus, 0);
-    EXPECT_EQ(census(longest), 0);
+    EXPECT_EQ(ResFile::initOfContentFile(longest)->loadStatus, ResStatus::resNoErr);
+    EXPECT_EQ(census(longest), resNoErr);
     const std::string longer = macFile("Longer", withMap(mapOffset, kResMapMaxLength + 1, true));
     EXPECT_EQ(ResFile::initOfContentFile(longer)->loadStatus, resErrMapRead);
     EXPECT_EQ(census(longer), resErrCensus);
@@ -198,7 +201,8 @@ TEST_F(ResFileReader, AMapLongerThanAnyMapCanBeOrOutsideTheForkIsNotRead) {
 TEST_F(ResFileReader, EveryTruncationOfAForkFailsCleanly) {
     const Bytes fork = oneResourceFork();
     for (size_t length = 0; length < fork.size(); ++length) {
-        EXPECT_NE(loadStatusOf(ByteView(fork).first(length)), 0) << "truncated at " << length;
+        EXPECT_NE(loadStatusOf(ByteView(fork).first(length)), resNoErr)
+            << "truncated at " << length;
         ASSERT_EQ(openForkCount(), 0u) << "truncated at " << length;
     }
 }
@@ -248,7 +252,7 @@ TEST_F(ResFileReader, LoadsEveryCorpusForkWithItsResources) {
         const std::string source = *test::sharedCorpus(corpus.file);
         auto resFile = ResFile::initOfContentFile(
             macFile(std::string(corpus.file).substr(6), test::readWholeFile(source)));
-        ASSERT_EQ(resFile->loadStatus, 0);
+        ASSERT_EQ(resFile->loadStatus, ResStatus::resNoErr);
         std::vector<std::tuple<uint32_t, int16_t, std::optional<std::string>>> listed;
         for (const auto& list : resFile->resItemLists)
             for (const auto& item : list->resItems)
@@ -257,8 +261,9 @@ TEST_F(ResFileReader, LoadsEveryCorpusForkWithItsResources) {
 
         ResMap map;
         Bytes written;
-        ASSERT_EQ(ResFile::swapResMapStructBigToHostFrom(resFile->orgResMapData, map), 0);
-        ASSERT_EQ(ResFile::swapResMapStructHostToBigFrom(map, written), 0);
+        ASSERT_EQ(ResFile::swapResMapStructBigToHostFrom(resFile->orgResMapData, map),
+                  ResStatus::resNoErr);
+        ASSERT_EQ(ResFile::swapResMapStructHostToBigFrom(map, written), ResStatus::resNoErr);
         EXPECT_EQ(written, resFile->orgResMapData) << "every byte of these maps is a structure";
     }
 }
@@ -267,7 +272,7 @@ TEST_F(ResFileReader, AZeroedMapCopyMeansTheForkHeadersDataArea) {
     // .dfont writers leave the map's copy of the header zeroed.
     FU_REQUIRE_CORPUS(dfont, "fonts/TestDFONT.dfont");
     auto resFile = ResFile::initOfContentFile(macFile("TestDFONT", test::readWholeFile(dfont)));
-    ASSERT_EQ(resFile->loadStatus, 0);
+    ASSERT_EQ(resFile->loadStatus, ResStatus::resNoErr);
     ResItem* sfnt = resFile->resItemByResType(fourCC("sfnt"), 14116);
     ASSERT_NE(sfnt, nullptr);
     ASSERT_NE(sfnt->resData(), nullptr);
@@ -354,9 +359,11 @@ TEST_F(ResFileReader, ForkReadsRefuseBadArgumentsAndReportTheEndOfTheFork) {
     std::array<uint8_t, 4> buffer{};
     EXPECT_EQ(ResFile::readResouceRefNum(0, fsFromStart, 0, 4, buffer), resErrArgument);
     EXPECT_EQ(ResFile::readResouceRefNum(fork.refNum(), fsFromStart, 0, 5, buffer), resErrArgument);
-    EXPECT_EQ(ResFile::readResouceRefNum(fork.refNum(), fsFromStart, 16, 4, buffer), 0);
+    EXPECT_EQ(ResFile::readResouceRefNum(fork.refNum(), fsFromStart, 16, 4, buffer),
+              ResStatus::resNoErr);
     EXPECT_EQ(buffer, (std::array<uint8_t, 4>{0, 0, 0, 4}));
-    EXPECT_EQ(ResFile::readResouceRefNum(fork.refNum(), fsFromStart, 74, 4, buffer), eofErr);
+    EXPECT_EQ(ResFile::readResouceRefNum(fork.refNum(), fsFromStart, 74, 4, buffer),
+              resStatusOfPlatform(eofErr));
     EXPECT_EQ(ResFile::resourceFileSizeOfPath(path), 76u);
 }
 

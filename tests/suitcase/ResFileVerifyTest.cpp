@@ -12,6 +12,8 @@
 #include <algorithm>
 #include <tuple>
 
+using enum fu::ResStatus;
+
 namespace fu {
 namespace {
 
@@ -29,13 +31,13 @@ constexpr size_t kSfntTypeAt = 46;
 constexpr size_t kFondReferenceAt = 54;
 constexpr size_t kVersReferenceAt = 66;
 
-using Census = std::tuple<int16_t, int64_t, int64_t, int64_t>;
+using Census = std::tuple<ResStatus, int64_t, int64_t, int64_t>;
 
 Census censusOf(const Bytes& mapData, const std::string& name) {
     ResMap map;
-    EXPECT_EQ(ResFile::swapResMapStructBigToHostFrom(mapData, map), 0);
+    EXPECT_EQ(ResFile::swapResMapStructBigToHostFrom(mapData, map), ResStatus::resNoErr);
     int64_t fond = -1, sfnt = -1, vers = -1;
-    const int16_t status = ResFile::checkSuitcaseFontResName(name, map, fond, sfnt, vers);
+    const ResStatus status = ResFile::checkSuitcaseFontResName(name, map, fond, sfnt, vers);
     return {status, fond, sfnt, vers};
 }
 
@@ -44,14 +46,14 @@ Bytes templateFor(const std::string& name) {
 }
 
 TEST(SuitcaseCensus, CountsNamedFontsAndVersionOne) {
-    EXPECT_EQ(censusOf(templateFor("Gothic"), "Gothic"), Census(0, 1, 1, 1));
-    EXPECT_EQ(censusOf(templateFor("Gothic"), "Mincho"), Census(0, 0, 0, 1));
+    EXPECT_EQ(censusOf(templateFor("Gothic"), "Gothic"), Census(resNoErr, 1, 1, 1));
+    EXPECT_EQ(censusOf(templateFor("Gothic"), "Mincho"), Census(resNoErr, 0, 0, 1));
     // A precomposed kana in the file matches its decomposed form.
-    EXPECT_EQ(censusOf(templateFor("ガ"), "カ\u3099"), Census(0, 1, 1, 1));
+    EXPECT_EQ(censusOf(templateFor("ガ"), "カ\u3099"), Census(resNoErr, 1, 1, 1));
 
     Bytes versTwo = templateFor("Gothic");
     versTwo[kVersReferenceAt + 1] = 2;
-    EXPECT_EQ(censusOf(versTwo, "Gothic"), Census(0, 1, 1, 0));
+    EXPECT_EQ(censusOf(versTwo, "Gothic"), Census(resNoErr, 1, 1, 0));
 }
 
 // Templates the census refuses for every name.
@@ -86,14 +88,14 @@ TEST(SuitcaseCensus, SeveralNamesAtOnceCountWhatEachNameCountsAlone) {
     for (size_t m = 0; m < maps.size(); ++m) {
         SCOPED_TRACE("map " + std::to_string(m));
         ResMap map;
-        ASSERT_EQ(ResFile::swapResMapStructBigToHostFrom(maps[m], map), 0);
+        ASSERT_EQ(ResFile::swapResMapStructBigToHostFrom(maps[m], map), ResStatus::resNoErr);
         std::vector<ResFile::FontResCensus> censuses;
-        const int16_t status = ResFile::checkSuitcaseFontResName(together, map, censuses);
+        const ResStatus status = ResFile::checkSuitcaseFontResName(together, map, censuses);
         ASSERT_EQ(censuses.size(), names.size());
         for (size_t i = 0; i < names.size(); ++i) {
             const Census alone = censusOf(maps[m], names[i]);
             EXPECT_EQ(status, std::get<0>(alone)) << names[i];
-            if (status == 0) {
+            if (status == resNoErr) {
                 EXPECT_EQ(Census(status, censuses[i].fondCount, censuses[i].sfntCount,
                                  censuses[i].versCount),
                           alone)
@@ -111,7 +113,8 @@ class SuitcaseModelCheck : public ::testing::Test {
 protected:
     void SetUp() override {
         model = sample::makeSampleSuitcaseModel(Bytes{1, 2, 3}, options);
-        ASSERT_EQ(ResFile::swapResMapStructBigToHostFrom(model->orgResMapData, templateMap), 0);
+        ASSERT_EQ(ResFile::swapResMapStructBigToHostFrom(model->orgResMapData, templateMap),
+                  ResStatus::resNoErr);
     }
     static std::unique_ptr<ResItem> item(uint32_t type, std::optional<std::string> name) {
         auto item = std::make_unique<ResItem>();
@@ -126,7 +129,7 @@ protected:
 };
 
 TEST_F(SuitcaseModelCheck, NeedsThreeTypesOfOneResourceEach) {
-    EXPECT_EQ(ResFile::checkResFile(*model, templateMap), 0);
+    EXPECT_EQ(ResFile::checkResFile(*model, templateMap), ResStatus::resNoErr);
     ASSERT_TRUE(model->addResItem(item(kSfnt, options.resName)));
     EXPECT_EQ(ResFile::checkResFile(*model, templateMap), resErrModelMismatch);
 
@@ -137,7 +140,7 @@ TEST_F(SuitcaseModelCheck, NeedsThreeTypesOfOneResourceEach) {
 
 TEST_F(SuitcaseModelCheck, MatchesNamesAndTreatsAnEmptyNameAsNone) {
     model->resItemByIndex(0, kVers)->resName = "";
-    EXPECT_EQ(ResFile::checkResFile(*model, templateMap), 0);
+    EXPECT_EQ(ResFile::checkResFile(*model, templateMap), ResStatus::resNoErr);
     model->resItemByIndex(0, kVers)->resName = "x";
     EXPECT_EQ(ResFile::checkResFile(*model, templateMap), resErrModelMismatch);
 
@@ -163,14 +166,14 @@ protected:
         path = sandbox.path("Suitcase" + std::to_string(++count));
         model = sample::makeSampleSuitcaseModel(sfnt, {});
         mapInfo = *ResFile::hexStringFromData(model->orgResMapData);
-        ASSERT_EQ(ResFile::exportSuitcaseFile(path, mapInfo, *model), 0);
+        ASSERT_EQ(ResFile::exportSuitcaseFile(path, mapInfo, *model), ResStatus::resNoErr);
     }
     void overwriteFork(uint64_t offset, ByteView bytes) {
         ScopedFork fork(path, fsRdWrPerm);
         ASSERT_TRUE(fork.isOpen());
         ASSERT_EQ(ResFile::writeResouceRefNum(fork.refNum(), fsFromStart,
                                               static_cast<int64_t>(offset), bytes),
-                  0);
+                  ResStatus::resNoErr);
     }
     uint32_t sfntOffsetInFile() {
         auto written = ResFile::initOfContentFile(path);
@@ -187,7 +190,7 @@ TEST_F(SuitcaseVerify, ComparesWholeBlocksAndTheRemainder) {
     for (size_t size : {size_t{2048}, size_t{1023}}) {
         SCOPED_TRACE(size);
         writeSample(pattern(size));
-        ASSERT_EQ(ResFile::verifySuitcaseFile(path, mapInfo, *model), 0);
+        ASSERT_EQ(ResFile::verifySuitcaseFile(path, mapInfo, *model), ResStatus::resNoErr);
         overwriteFork(sfntOffsetInFile() + size - 1, Bytes{0});
         EXPECT_EQ(ResFile::verifySuitcaseFile(path, mapInfo, *model), resErrVerify);
     }
@@ -225,7 +228,7 @@ TEST_F(SuitcaseVerify, SeveralNamesCountedInAnOpenForkCountAsEachNameByPath) {
          {sound, sandbox.path("SameOffsets"), sandbox.path("Cut"), sandbox.path("HeaderOnly")}) {
         SCOPED_TRACE(file);
         std::vector<ResFile::FontResCensus> censuses;
-        int16_t status = 0;
+        ResStatus status = resNoErr;
         {
             ScopedFork opened(file, fsRdPerm);
             ASSERT_TRUE(opened.isOpen());
@@ -235,7 +238,7 @@ TEST_F(SuitcaseVerify, SeveralNamesCountedInAnOpenForkCountAsEachNameByPath) {
             int64_t fond = 0, sfnt = 0, vers = 0;
             EXPECT_EQ(status, ResFile::checkSuitcaseFontResName(names[i], file, fond, sfnt, vers))
                 << names[i];
-            if (status == 0) {
+            if (status == ResStatus::resNoErr) {
                 EXPECT_EQ(std::make_tuple(censuses[i].fondCount, censuses[i].sfntCount,
                                           censuses[i].versCount),
                           std::make_tuple(fond, sfnt, vers))
@@ -243,7 +246,7 @@ TEST_F(SuitcaseVerify, SeveralNamesCountedInAnOpenForkCountAsEachNameByPath) {
             }
         }
         if (file == sound) {
-            EXPECT_EQ(status, 0);
+            EXPECT_EQ(status, resNoErr);
             EXPECT_EQ(std::make_tuple(censuses[0].fondCount, censuses[0].sfntCount,
                                       censuses[0].versCount),
                       std::make_tuple(1, 1, 1));

@@ -14,6 +14,8 @@
 #include <algorithm>
 #include <filesystem>
 
+using enum fu::ResStatus;
+
 namespace fu {
 namespace {
 
@@ -48,7 +50,8 @@ protected:
 TEST_F(SuitcaseWriter, WritesHeaderFillRecordsAndTheTemplatesMap) {
     auto model = sampleModel();
     const std::string path = sandbox.path("Suitcase");
-    ASSERT_EQ(ResFile::exportSuitcaseFile(path, hex(model->orgResMapData), *model), 0);
+    ASSERT_EQ(ResFile::exportSuitcaseFile(path, hex(model->orgResMapData), *model),
+              ResStatus::resNoErr);
 
     const Bytes fork = *sample::readForkFile(path);
     EXPECT_EQ(word(fork, 0), 256u) << "data after the classic 240-byte fill";
@@ -57,7 +60,7 @@ TEST_F(SuitcaseWriter, WritesHeaderFillRecordsAndTheTemplatesMap) {
         << "the sample template is the map of the file it describes";
 
     auto written = ResFile::initOfContentFile(path);
-    ASSERT_EQ(written->loadStatus, 0);
+    ASSERT_EQ(written->loadStatus, ResStatus::resNoErr);
     ASSERT_EQ(written->resItemLists.size(), 3u);
     for (uint32_t type : {kFond, kSfnt, kVers}) {
         SCOPED_TRACE(fourCCString(type));
@@ -108,11 +111,13 @@ TEST_F(SuitcaseWriter, RefusesDataPastTwentyFourBitOffsets) {
 
 TEST_F(SuitcaseWriter, RewritingWithTheLoadedMapIsStable) {
     const std::string first = sandbox.path("First");
-    ASSERT_EQ(sample::writeSampleSuitcase(first, sfntImage), 0);
+    ASSERT_EQ(sample::writeSampleSuitcase(first, sfntImage), ResStatus::resNoErr);
     auto loaded = ResFile::initOfContentFile(first);
-    ASSERT_EQ(ResFile::exportSuitcaseFile(sandbox.path("Second"), "*", *loaded), 0);
+    ASSERT_EQ(ResFile::exportSuitcaseFile(sandbox.path("Second"), "*", *loaded),
+              ResStatus::resNoErr);
     auto reloaded = ResFile::initOfContentFile(sandbox.path("Second"));
-    ASSERT_EQ(ResFile::exportSuitcaseFile(sandbox.path("Third"), "*", *reloaded), 0);
+    ASSERT_EQ(ResFile::exportSuitcaseFile(sandbox.path("Third"), "*", *reloaded),
+              ResStatus::resNoErr);
 
     const Bytes second = *sample::readForkFile(sandbox.path("Second"));
     EXPECT_EQ(*sample::readForkFile(first), second);
@@ -125,7 +130,7 @@ TEST_F(SuitcaseWriter, WritesATemplateWithoutFill) {
     noFill[2] = 0;
     noFill[3] = 16; // the template's data starts right after the header
     const std::string path = sandbox.path("NoFill");
-    ASSERT_EQ(ResFile::exportSuitcaseFile(path, hex(noFill), *model), 0);
+    ASSERT_EQ(ResFile::exportSuitcaseFile(path, hex(noFill), *model), ResStatus::resNoErr);
     EXPECT_EQ(word(*sample::readForkFile(path), 0), 16u);
 }
 
@@ -138,7 +143,7 @@ TEST_F(SuitcaseWriter, NewFilesBearTheDatesGivenInJapanTime) {
 
     ASSERT_TRUE(ResFile::setCreateDateString("2014/03/01 09:00:00", "2014/03/01 09:00:00", *model));
     const std::string path = sandbox.path("Dated");
-    ASSERT_EQ(ResFile::exportSuitcaseFile(path, "*", *model), 0);
+    ASSERT_EQ(ResFile::exportSuitcaseFile(path, "*", *model), ResStatus::resNoErr);
     const sys_seconds expected = sys_days{2014y / March / 1};
     auto written = ResFile::initOfContentFile(path);
     EXPECT_EQ(written->createDate(), expected);

@@ -67,12 +67,13 @@ TEST_F(SuitcaseOracle, WrittenAndRewrittenSuitcasesReadElsewhere) {
     sample::SampleSuitcaseOptions suitcase;
     suitcase.resName = "OracleGothic";
     const std::string written = sandbox.path("Oracle Gothic");
-    ASSERT_EQ(sample::writeSampleSuitcase(written, sample::makeTrueTypeFont(font), suitcase), 0);
+    ASSERT_EQ(sample::writeSampleSuitcase(written, sample::makeTrueTypeFont(font), suitcase),
+              ResStatus::resNoErr);
 
     auto loaded = ResFile::initOfContentFile(written);
-    ASSERT_EQ(loaded->loadStatus, 0);
+    ASSERT_EQ(loaded->loadStatus, ResStatus::resNoErr);
     const std::string rewritten = sandbox.path("Oracle Gothic Rewritten");
-    ASSERT_EQ(ResFile::exportSuitcaseFile(rewritten, "*", *loaded), 0);
+    ASSERT_EQ(ResFile::exportSuitcaseFile(rewritten, "*", *loaded), ResStatus::resNoErr);
 
     for (const std::string& path : {written, rewritten}) {
         SCOPED_TRACE(path);

@@ -14,7 +14,7 @@ namespace fu::test {
 
 std::string installedVersion(const std::string& path) {
     auto resFile = ResFile::initOfContentFile(path);
-    if (!resFile || resFile->loadStatus != 0) return "(unreadable)";
+    if (!resFile || resFile->loadStatus != ResStatus::resNoErr) return "(unreadable)";
     VersResHeader header{};
     PascalString shortString{}, longString{};
     if (!readVersResItem(resFile->resItemByResType(fourCC("vers"), 1), header, shortString,
@@ -49,7 +49,7 @@ void installOldSuitcase(const EngineSample& sample, const std::string& path) {
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     sample::SampleSuitcaseOptions options;
     options.shortVersion = "1.0.1";
-    if (sample::writeSampleSuitcase(path, sample.oldFont, options) != 0)
+    if (sample::writeSampleSuitcase(path, sample.oldFont, options) != ResStatus::resNoErr)
         throw std::runtime_error("cannot write the sample suitcase " + path);
 }
 

@@ -14,6 +14,8 @@
 #include <algorithm>
 #include <charconv>
 
+using enum fu::ResStatus;
+
 namespace fu::sample {
 namespace {
 
@@ -176,8 +178,8 @@ std::unique_ptr<ResFile> makeSampleSuitcaseModel(ByteView sfntImage,
     return model;
 }
 
-int16_t writeSampleSuitcase(const std::string& path, ByteView sfntImage,
-                            const SampleSuitcaseOptions& options) {
+ResStatus writeSampleSuitcase(const std::string& path, ByteView sfntImage,
+                              const SampleSuitcaseOptions& options) {
     std::unique_ptr<ResFile> model = makeSampleSuitcaseModel(sfntImage, options);
     if (!model) return resErrArgument;
     const std::optional<std::string> mapInfo = ResFile::hexStringFromData(model->orgResMapData);
@@ -196,10 +198,10 @@ int16_t writeForkFile(const std::string& path, ByteView fork, uint32_t typeCode,
     if (!fork.empty()) {
         platform::ScopedFork handle(path, platform::fsRdWrPerm);
         if (!handle.isOpen()) return handle.openStatus();
-        if (int16_t status =
+        if (ResStatus status =
                 ResFile::writeResouceRefNum(handle.refNum(), platform::fsFromStart, 0, fork);
             status != resNoErr)
-            return status;
+            return code(status);
     }
     platform::FileAttributes attributes;
     attributes.hfsTypeCode = typeCode;

@@ -44,9 +44,9 @@ makeSampleTemplateMap(const std::string& resName, int16_t resID,
 makeSampleSuitcaseModel(ByteView sfntImage, const SampleSuitcaseOptions& options);
 
 // Writes a new suitcase at path with ResFile::exportSuitcaseFile; its status (0 when written
-// and verified), or resErrArgument when a text cannot be encoded.
-[[nodiscard]] int16_t writeSampleSuitcase(const std::string& path, ByteView sfntImage,
-                                          const SampleSuitcaseOptions& options = {});
+// and verified), or ResStatus::resErrArgument when a text cannot be encoded.
+[[nodiscard]] ResStatus writeSampleSuitcase(const std::string& path, ByteView sfntImage,
+                                            const SampleSuitcaseOptions& options = {});
 
 // A new Mac file at path whose resource fork holds exactly `fork`, with the given type and
 // creator: 0 or a platform status.
