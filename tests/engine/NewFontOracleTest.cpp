@@ -7,15 +7,14 @@
 #include "definition/UpdateTarget.h"
 #include "sfnt/SfntData.h"
 #include "suitcase/ResFile.h"
+#include "support/Command.h"
 #include "support/SampleFont.h"
 #include "support/SampleSuitcase.h"
 #include "support/Sandbox.h"
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <chrono>
-#include <cstdio>
 
 namespace fu {
 namespace {
@@ -39,17 +38,6 @@ for tag in sys.argv[5].split(","):
     assert font.reader[tag] == source.reader[tag], tag + " is not the new table"
 print("ok")
 )py";
-
-std::string run(const std::string& command) {
-    std::string output;
-    FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-    if (!pipe) return "popen failed";
-    std::array<char, 512> buffer{};
-    while (size_t n = std::fread(buffer.data(), 1, buffer.size(), pipe))
-        output.append(buffer.data(), n);
-    ::pclose(pipe);
-    return output;
-}
 
 // A Japan wall-clock time as the 'head' table counts it: seconds since 1904-01-01 plus nine
 // hours, worked out from the calendar alone.
@@ -106,11 +94,14 @@ TEST(NewFontOracle, UpdatedSuitcaseReadsAsTheNewVersionElsewhere) {
 
     const int64_t created = longDateTime(sys_days{2014y / April / 1});
     const int64_t modified = longDateTime(sys_days{2014y / April / 2} + 1h + 30min);
-    EXPECT_EQ(run("/usr/bin/python3 '" + sandbox.path("check.py") + "' '" +
-                  sandbox.path("updated.ttf") + "' '" + sandbox.path("source.ttf") + "' " +
-                  std::to_string(created) + " " + std::to_string(modified) + " '" + tags + "'"),
+    EXPECT_EQ(test::runCommand("/usr/bin/python3 '" + sandbox.path("check.py") + "' '" +
+                               sandbox.path("updated.ttf") + "' '" + sandbox.path("source.ttf") +
+                               "' " + std::to_string(created) + " " + std::to_string(modified) +
+                               " '" + tags + "' 2>&1")
+                  .output,
               "ok\n");
-    EXPECT_EQ(run("fc-scan --format '%{family[0]}' '" + dst + "'"), "Sample Gothic");
+    EXPECT_EQ(test::runCommand("fc-scan --format '%{family[0]}' '" + dst + "' 2>&1").output,
+              "Sample Gothic");
 }
 
 } // namespace

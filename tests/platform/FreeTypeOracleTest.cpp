@@ -3,28 +3,16 @@
 #include "platform/FileAttributes.h"
 #include "platform/ForkStorage.h"
 #include "platform/OSStatus.h"
+#include "support/Command.h"
 #include "support/Sandbox.h"
 
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
 
 namespace fu {
 namespace {
 
 using namespace platform;
-
-std::string runAndCapture(const std::string& command) {
-    std::string output;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) return output;
-    std::array<char, 256> buffer{};
-    while (size_t n = std::fread(buffer.data(), 1, buffer.size(), pipe))
-        output.append(buffer.data(), n);
-    ::pclose(pipe);
-    return output;
-}
 
 using FreeTypeOracle = test::SandboxTest;
 
@@ -51,7 +39,8 @@ TEST_F(FreeTypeOracle, ReadsAForkFontThroughOurCompanion) {
     attributes.hfsCreatorCode = fourCC("DMOV");
     ASSERT_TRUE(applyAttributes(path, attributes).ok);
 
-    EXPECT_EQ(runAndCapture("fc-scan --format '%{family}' '" + path + "' 2>/dev/null"), "Test TTF");
+    EXPECT_EQ(test::runCommand("fc-scan --format '%{family}' '" + path + "' 2>/dev/null").output,
+              "Test TTF");
 }
 
 } // namespace

@@ -3,14 +3,13 @@
 #include "sfnt/SfntData.h"
 #include "sfnt/SfntTableName.h"
 #include "suitcase/ResItem.h"
+#include "support/Command.h"
 #include "support/SampleFont.h"
 #include "support/Sandbox.h"
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cstdio>
-#include <sys/wait.h>
 
 namespace fu {
 namespace {
@@ -64,32 +63,20 @@ std::string hex(const std::string& text) {
     return out;
 }
 
-// Exit status and everything printed.
-std::pair<int, std::string> run(const std::string& command) {
-    std::string output;
-    FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-    if (!pipe) return {-1, "popen failed"};
-    std::array<char, 512> buffer{};
-    while (size_t n = std::fread(buffer.data(), 1, buffer.size(), pipe))
-        output.append(buffer.data(), n);
-    const int status = ::pclose(pipe);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
-}
-
 class SfntOracle : public test::SandboxTest {
 protected:
     void SetUp() override {
-        if (run(std::string(kPython) + " -c 'import fontTools'").first != 0)
+        if (test::runCommand(std::string(kPython) + " -c 'import fontTools' 2>&1").exitStatus != 0)
             GTEST_SKIP() << kPython << " with fontTools is missing";
     }
 
     void expectFontToolsAccepts(const Bytes& font, int64_t created, int64_t modified,
                                 const std::string& fullName, const std::string& version) {
         const std::string path = sandbox.writeFile("font.ttf", font);
-        const auto [status, output] =
-            run(std::string(kPython) + " -c " + shellQuoted(kCheckFont) + " " + shellQuoted(path) +
-                " " + std::to_string(created) + " " + std::to_string(modified) + " " +
-                hex(fullName) + " " + hex(version));
+        const auto [status, output] = test::runCommand(
+            std::string(kPython) + " -c " + shellQuoted(kCheckFont) + " " + shellQuoted(path) +
+            " " + std::to_string(created) + " " + std::to_string(modified) + " " + hex(fullName) +
+            " " + hex(version) + " 2>&1");
         EXPECT_EQ(status, 0) << output;
     }
 };

@@ -4,28 +4,16 @@
 #include "suitcase/ResFile.h"
 
 #include "platform/ForkStorage.h"
+#include "support/Command.h"
 #include "support/SampleFont.h"
 #include "support/SampleSuitcase.h"
 #include "support/Sandbox.h"
 
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
 
 namespace fu {
 namespace {
-
-std::string runAndCapture(const std::string& command) {
-    std::string output;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) return output;
-    std::array<char, 256> buffer{};
-    while (size_t n = std::fread(buffer.data(), 1, buffer.size(), pipe))
-        output.append(buffer.data(), n);
-    ::pclose(pipe);
-    return output;
-}
 
 // Lists the fork's resources and the family of its first 'sfnt', or a Python error.
 constexpr const char* kFontToolsScript = R"(
@@ -52,11 +40,13 @@ protected:
     std::string fontTools(const std::string& suitcase) {
         const std::string fork = sandbox.path("fork.bin");
         test::writeWholeFile(fork, *sample::readForkFile(suitcase));
-        return runAndCapture("/usr/bin/python3 '" + sandbox.path("read.py") + "' '" + fork +
-                             "' 2>&1");
+        return test::runCommand("/usr/bin/python3 '" + sandbox.path("read.py") + "' '" + fork +
+                                "' 2>&1")
+            .output;
     }
     static std::string fcScanFamily(const std::string& suitcase) {
-        return runAndCapture("fc-scan --format '%{family[0]}' '" + suitcase + "' 2>/dev/null");
+        return test::runCommand("fc-scan --format '%{family[0]}' '" + suitcase + "' 2>/dev/null")
+            .output;
     }
 };
 
