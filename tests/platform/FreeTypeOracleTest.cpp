@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-
 namespace fu {
 namespace {
 

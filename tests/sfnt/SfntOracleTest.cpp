@@ -1,5 +1,6 @@
 // fontTools, an independent reader, judges the fonts we make and rebuild: every table checksum
 // verified, every table decompiled, the whole-font checksum, 'head' dates and decoded names.
+#include "base/Hex.h"
 #include "sfnt/SfntData.h"
 #include "sfnt/SfntTableName.h"
 #include "suitcase/ResItem.h"
@@ -8,8 +9,6 @@
 #include "support/Sandbox.h"
 
 #include <gtest/gtest.h>
-
-#include <cstdio>
 
 namespace fu {
 namespace {
@@ -53,15 +52,7 @@ std::string shellQuoted(const std::string& text) {
     return quoted + "'";
 }
 
-std::string hex(const std::string& text) {
-    std::string out;
-    char buffer[3];
-    for (unsigned char c : text) {
-        std::snprintf(buffer, sizeof buffer, "%02x", c);
-        out += buffer;
-    }
-    return out;
-}
+std::string hex(const std::string& text) { return hexString(asBytes(text), HexCase::Lower); }
 
 class SfntOracle : public test::SandboxTest {
 protected:

@@ -11,7 +11,6 @@
 
 #include <gtest/gtest.h>
 
-
 namespace fu {
 namespace {
 
