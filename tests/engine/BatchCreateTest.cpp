@@ -54,7 +54,7 @@ protected:
     void TearDown() override { test::clearAppState(); }
 
     std::string font(const std::string& relative) {
-        const std::string path = src + "/" + relative;
+        std::string path = src + "/" + relative;
         test::installOldSuitcase(sample, path);
         return path;
     }

@@ -4,6 +4,7 @@
 
 #include "base/ByteReader.h"
 #include "base/ByteWriter.h"
+#include "base/Hex.h"
 #include "definition/DefinitionWriter.h"
 #include "definition/UpdateSfntSetInfo.h"
 #include "engine/FontUpdate.h"
@@ -16,8 +17,6 @@
 #include "support/Sandbox.h"
 
 #include <gtest/gtest.h>
-
-#include <cstdio>
 
 namespace fu {
 namespace {
@@ -198,16 +197,8 @@ TEST(CheckTargetChecks, SameFontTwiceNeedsBothNamesSetAndEqual) {
 // ---- Inspection ----
 
 std::string md5Text(ByteView bytes) {
-    std::string text;
-    // Held here: a range-for over the dereferenced temporary would read a destroyed digest.
     const auto digest = platform::md5(bytes);
-    if (!digest) return "(no MD5)";
-    for (uint8_t byte : *digest) {
-        char hex[3];
-        std::snprintf(hex, sizeof hex, "%02X", byte);
-        text += hex;
-    }
-    return text;
+    return digest ? hexString(*digest) : "(no MD5)";
 }
 
 class Inspection : public test::SandboxTest {
@@ -234,7 +225,7 @@ protected:
         return sample::makeTrueTypeFont(options);
     }
     std::string suitcase(const std::string& name, ByteView image) {
-        const std::string path = sandbox.path(name);
+        std::string path = sandbox.path(name);
         sample::SampleSuitcaseOptions options;
         options.shortVersion = "1.0.1";
         EXPECT_EQ(sample::writeSampleSuitcase(path, image, options), ResStatus::resNoErr);
@@ -266,9 +257,7 @@ TEST_F(Inspection, RecordsWhatTheSuitcaseHoldsAndTheSetItMatches) {
     ASSERT_TRUE(
         ByteReader(SfntData::initWithSfntData(image)->tableForTag(fourCC("head"))->tableData)
             .u32At(8, adjustment));
-    char checksum[9];
-    std::snprintf(checksum, sizeof checksum, "%08X", adjustment);
-    EXPECT_EQ(item.checksum, checksum);
+    EXPECT_EQ(item.checksum, hexNumber(adjustment, 8));
     EXPECT_EQ(item.sfntMD5, md5Text(image));
     EXPECT_EQ(item.resMapInfo, ResFile::resourceMapInfoStringOfPath(path));
     EXPECT_EQ(item.nResMapInfo, item.resMapInfo);
