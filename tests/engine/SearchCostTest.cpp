@@ -37,6 +37,13 @@ protected:
         EXPECT_EQ(delegate.completions.size(), 1u);
         return delegate.completions.empty() ? UpdateResult{} : delegate.completions.back();
     }
+    // A font of another family, whose records a suitcase can lend the target's name.
+    static Bytes otherFamilyFont() {
+        sample::SampleFontOptions other;
+        other.japaneseName = "ベツゴシック";
+        other.version = "1.0.1";
+        return sample::makeTrueTypeFont(other);
+    }
     test::EngineSample sample = test::makeEngineSample(sandbox);
     Completions delegate;
 };
@@ -47,9 +54,7 @@ constexpr size_t kReferences = 2000;
 // record is, the decision reads it, and the 'vers' record, once each: the answer of one
 // reference is the answer of all. Nothing stays loaded after the walk.
 TEST_F(SearchCost, ManyReferencesToOneRecordReadItOnce) {
-    sample::SampleFontOptions other;
-    other.japaneseName = "ベツゴシック";
-    other.version = "1.0.1";
+    const Bytes otherFont = otherFamilyFont();
     const auto vers = sample::makeVersResource("1.0.1", "1.0.1, (C) Font Updater sample");
     ASSERT_TRUE(vers);
     const Bytes fond = sample::makeFondResource(128, 1000);
@@ -58,7 +63,7 @@ TEST_F(SearchCost, ManyReferencesToOneRecordReadItOnce) {
         Bytes record;
         int16_t answer;
     } cases[] = {
-        {"a font of another family", sample::makeTrueTypeFont(other), 0},
+        {"a font of another family", otherFont, 0},
         {"the installed font", sample.oldFont, 1},
     };
     test::EngineState& info = test::installAppState(sample);
@@ -92,17 +97,15 @@ TEST_F(SearchCost, ManyReferencesToOneRecordReadItOnce) {
 // The same through a whole search: the crowded suitcase of another family beside the installed
 // font costs the search two reads, and only the installed font is listed.
 TEST_F(SearchCost, ACrowdedSuitcaseCostsTheSearchOneReadPerRecord) {
-    sample::SampleFontOptions other;
-    other.japaneseName = "ベツゴシック";
-    other.version = "1.0.1";
+    const Bytes otherFont = otherFamilyFont();
     const auto vers = sample::makeVersResource("1.0.1", "1.0.1, (C) Font Updater sample");
     ASSERT_TRUE(vers);
     std::filesystem::create_directories(userFonts());
-    ASSERT_EQ(sample::writeForkFile(userFonts() + "/Crowded",
-                                    test::sharedRecordFork(sample::makeFondResource(128, 1000),
-                                                           *vers, sample::makeTrueTypeFont(other),
-                                                           "SampleGothic", kReferences)),
-              0);
+    ASSERT_EQ(
+        sample::writeForkFile(userFonts() + "/Crowded",
+                              test::sharedRecordFork(sample::makeFondResource(128, 1000), *vers,
+                                                     otherFont, "SampleGothic", kReferences)),
+        0);
     test::installOldSuitcase(sample, userFonts() + "/Gothic");
     test::EngineState& info = test::installAppState(sample);
     const uint64_t before = FontUpdate::decisionResourceReads();
