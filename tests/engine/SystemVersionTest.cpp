@@ -13,53 +13,41 @@ bool meets(const std::string& systemVers, const std::string& supportVers) {
     return FontUpdate::checkSystemVersString(systemVers, supportVers);
 }
 
-TEST(SystemVersionCheck, ComparesPartsAsNumbers) {
-    EXPECT_TRUE(meets("10.10", "10.8"));
-    EXPECT_FALSE(meets("10.7.5", "10.8"));
-    EXPECT_TRUE(meets("10.8", "10.8"));
-    EXPECT_FALSE(meets("10.9.5", "10.10"));
-    EXPECT_TRUE(meets("11.0", "10.10"));
-    EXPECT_FALSE(meets("10.8.1", "10.8.2"));
-}
-
-TEST(SystemVersionCheck, MoreThanThreePartsNeverMeet) {
-    EXPECT_FALSE(meets("10.8.1.2", "10.8"));
-    EXPECT_FALSE(meets("10.10", "10.8.1.2"));
-}
-
-TEST(SystemVersionCheck, MajorOnlyRequirementIsMetByEveryMinor) {
-    EXPECT_TRUE(meets("10.0", "10"));
-    EXPECT_TRUE(meets("10.15.7", "10"));
-    EXPECT_FALSE(meets("9.9.9", "10"));
-}
-
-TEST(SystemVersionCheck, BlanksAroundTheSystemVersionAreIgnored) {
-    EXPECT_TRUE(meets(" \t10.10\t ", "10.8"));
-}
-
-TEST(SystemVersionCheck, EmptyTextsNeverMeet) {
-    EXPECT_FALSE(meets(" \t ", "0"));
-    EXPECT_FALSE(meets("10.10", ""));
-}
-
-TEST(SystemVersionCheck, PartsReadTheirLeadingInteger) {
-    // A part without a number counts 0 and reading goes on.
-    EXPECT_TRUE(meets("10.x.5", "10.0.5"));
-    // Text after the number ends the part: "8b3" is 8, not 0 and not 83.
-    EXPECT_TRUE(meets("10.8b3", "10.8"));
-    EXPECT_FALSE(meets("10.8b3", "10.9"));
-}
-
-TEST(SystemVersionCheck, ReadingStopsAtTheFirstEmptyPart) {
-    // "10..9" is 10.0.0: the 9 after the empty part is never read.
-    EXPECT_FALSE(meets("10..9", "10.0.1"));
-    EXPECT_FALSE(meets(".10", "1"));
-}
-
-TEST(SystemVersionCheck, HugeNumbersStayOrdered) {
-    // A value that would wrap to 0 in 32 bits must still count as large.
-    EXPECT_TRUE(meets("10.4294967296", "10.9"));
-    EXPECT_FALSE(meets("10", "99999999999999999999"));
+TEST(SystemVersionCheck, ComparesUpToThreeLeadingIntegersAsNumbers) {
+    const struct {
+        const char *system, *support;
+        bool met;
+    } cases[] = {{"10.10", "10.8", true},
+                 {"10.7.5", "10.8", false},
+                 {"10.8", "10.8", true},
+                 {"10.9.5", "10.10", false},
+                 {"11.0", "10.10", true},
+                 {"10.8.1", "10.8.2", false},
+                 // More than three parts never meet, on either side.
+                 {"10.8.1.2", "10.8", false},
+                 {"10.10", "10.8.1.2", false},
+                 // A major-only requirement is met by every minor.
+                 {"10.0", "10", true},
+                 {"10.15.7", "10", true},
+                 {"9.9.9", "10", false},
+                 // Blanks around the system version are ignored; empty texts never meet.
+                 {" \t10.10\t ", "10.8", true},
+                 {" \t ", "0", false},
+                 {"10.10", "", false},
+                 // A part without a number counts 0 and reading goes on.
+                 {"10.x.5", "10.0.5", true},
+                 // Text after the number ends the part: "8b3" is 8, not 0 and not 83.
+                 {"10.8b3", "10.8", true},
+                 {"10.8b3", "10.9", false},
+                 // Reading stops at the first empty part: "10..9" is 10.0.0, the 9 is never read.
+                 {"10..9", "10.0.1", false},
+                 {".10", "1", false},
+                 // A value that would wrap to 0 in 32 bits must still count as large.
+                 {"10.4294967296", "10.9", true},
+                 {"10", "99999999999999999999", false}};
+    for (const auto& c : cases)
+        EXPECT_EQ(meets(c.system, c.support), c.met)
+            << "'" << c.system << "' vs '" << c.support << "'";
 }
 
 TEST(SystemVersionOfRelease, TakesUpToThreeLeadingDottedNumbers) {
