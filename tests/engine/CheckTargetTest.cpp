@@ -3,7 +3,6 @@
 #include "tools/CheckTargetInfo.h"
 
 #include "base/ByteReader.h"
-#include "base/ByteWriter.h"
 #include "base/Hex.h"
 #include "definition/DefinitionWriter.h"
 #include "definition/UpdateSfntSetInfo.h"
@@ -12,6 +11,7 @@
 #include "platform/MacFiles.h"
 #include "sfnt/SfntData.h"
 #include "suitcase/ResFile.h"
+#include "support/HostileSearch.h"
 #include "support/SampleFont.h"
 #include "support/SampleSuitcase.h"
 #include "support/Sandbox.h"
@@ -275,32 +275,14 @@ TEST_F(Inspection, RecordsWhatTheSuitcaseHoldsAndTheSetItMatches) {
 }
 
 TEST_F(Inspection, SuitcaseWithTwoSfntResourcesIsFlaggedWithoutSfntFields) {
-    // The sample's map lists 'FOND', 'vers', 'sfnt' with the 'sfnt' references last, so a second
-    // reference (ID + 1, the same data) goes in just before the name list.
-    Bytes fork = *sample::readForkFile(suitcase("One", font(8)));
-    uint32_t mapOffset = 0, mapLength = 0;
-    ASSERT_TRUE(ByteReader(fork).u32At(4, mapOffset) && ByteReader(fork).u32At(12, mapLength));
-    ResMap map;
-    ASSERT_EQ(
-        ResFile::swapResMapStructBigToHostFrom(ByteView(fork).subspan(mapOffset, mapLength), map),
-        ResStatus::resNoErr);
-    ResMapType& sfnt = map.types.back();
-    ASSERT_EQ(sfnt.resType, fourCC("sfnt"));
-    ResMapReference second = sfnt.references.front();
-    second.resID = int16_t(second.resID + 1);
-    sfnt.references.push_back(second);
-    sfnt.countField = 1;
-    map.nameListOffset = uint16_t(map.nameListOffset + kResReferenceSize);
-    map.byteLength = map.mapLength = mapLength + kResReferenceSize;
-    Bytes mapBytes;
-    ASSERT_EQ(ResFile::swapResMapStructHostToBigFrom(map, mapBytes), ResStatus::resNoErr);
-    ByteWriter twoFonts;
-    twoFonts.writeBytes(ByteView(fork).first(12));
-    twoFonts.writeU32(map.byteLength);
-    twoFonts.writeBytes(ByteView(fork).subspan(16, mapOffset - 16));
-    twoFonts.writeBytes(mapBytes);
+    // Two 'sfnt' references to the one font record, beside a single 'FOND' and 'vers'.
+    const auto vers = sample::makeVersResource("1.0.1", "1.0.1, (C) Font Updater sample");
+    ASSERT_TRUE(vers);
     const std::string path = sandbox.path("Two");
-    ASSERT_EQ(sample::writeForkFile(path, twoFonts.take()), 0);
+    ASSERT_EQ(
+        sample::writeForkFile(path, test::sharedRecordFork(sample::makeFondResource(128, 1000),
+                                                           *vers, font(8), "SampleGothic", 2)),
+        0);
 
     ASSERT_EQ(FontUpdate::setCheckTargetInfo(&list, &sets, path), 0);
     const CheckTargetItem& item = *list.checkTargetFontItemAtIndex(0);
