@@ -58,10 +58,21 @@ protected:
     int32_t move(const std::string& from, const std::string& to) {
         return Authorization::moveFileWithAuthorization(&authorization, from, to);
     }
+    int32_t swap(const std::string& fresh, const std::string& font, const std::string& backup) {
+        return Authorization::swapFileWithAuthorization(&authorization, fresh, font, backup);
+    }
+    // A Mac file as fonts are stored: the data file and its "._" companion beside it.
+    void writePair(const std::string& relative, const std::string& data, const std::string& fork) {
+        const fs::path file(relative);
+        sandbox.writeFile(relative, bytesOf(data));
+        sandbox.writeFile((file.parent_path() / ("._" + file.filename().string())).string(),
+                          bytesOf(fork));
+    }
 
+    const std::string tempFolder = "home/.local/share/org.fontupdater.FontUpdater.temp";
     const std::string fonts = sandbox.path("system-fonts");
     const std::string trash = sandbox.path("home/.local/share/Trash/files");
-    const std::string temp = sandbox.path("home/.local/share/org.fontupdater.FontUpdater.temp");
+    const std::string temp = sandbox.path(tempFolder);
     Authorization authorization;
 };
 
@@ -82,13 +93,10 @@ TEST_F(HelperSession, ADismissedPasswordDialogIsARefusal) {
 }
 
 TEST_F(HelperSession, MovesMacFilesOutOfAndIntoTheFontsFolder) {
-    sandbox.writeFile("system-fonts/Sub/Font", bytesOf("old"));
-    sandbox.writeFile("system-fonts/Sub/._Font", bytesOf("old fork"));
+    writePair("system-fonts/Sub/Font", "old", "old fork");
     start();
     // The temporary folder is made only after the rights were granted.
-    sandbox.writeFile("home/.local/share/org.fontupdater.FontUpdater.temp/Font", bytesOf("new"));
-    sandbox.writeFile("home/.local/share/org.fontupdater.FontUpdater.temp/._Font",
-                      bytesOf("new fork"));
+    writePair(tempFolder + "/Font", "new", "new fork");
     fs::create_directories(trash + "/Old/Sub");
 
     EXPECT_EQ(move(fonts + "/Sub/Font", trash + "/Old/Sub/Font"), 0);
@@ -100,18 +108,14 @@ TEST_F(HelperSession, MovesMacFilesOutOfAndIntoTheFontsFolder) {
 }
 
 TEST_F(HelperSession, ASwapPutsAFreshCopyForEveryoneInPlaceAndKeepsTheOldPairFirst) {
-    sandbox.writeFile("system-fonts/Sub/Font", bytesOf(""));
-    sandbox.writeFile("system-fonts/Sub/._Font", bytesOf("old fork"));
+    writePair("system-fonts/Sub/Font", "", "old fork");
     start();
-    sandbox.writeFile("home/.local/share/org.fontupdater.FontUpdater.temp/Font", bytesOf(""));
-    sandbox.writeFile("home/.local/share/org.fontupdater.FontUpdater.temp/._Font",
-                      bytesOf("new fork"));
+    writePair(tempFolder + "/Font", "", "new fork");
     // Bits the caller's file must not pass on: set-user-ID, and no read right for others.
     ::chmod((temp + "/._Font").c_str(), 04700);
     fs::create_directories(trash + "/Old/Sub");
     const mode_t umask = ::umask(077);
-    const int32_t answer = Authorization::swapFileWithAuthorization(
-        &authorization, temp + "/Font", fonts + "/Sub/Font", trash + "/Old/Sub/Font");
+    const int32_t answer = swap(temp + "/Font", fonts + "/Sub/Font", trash + "/Old/Sub/Font");
     ::umask(umask);
     EXPECT_EQ(answer, 0);
     EXPECT_EQ(text(fonts + "/Sub/._Font"), "new fork");
@@ -126,10 +130,6 @@ TEST_F(HelperSession, ASwapPutsAFreshCopyForEveryoneInPlaceAndKeepsTheOldPairFir
 
     // What the rules refuse changes nothing.
     sandbox.writeFile("system-fonts/Other", bytesOf(""));
-    const auto swap = [&](const std::string& fresh, const std::string& font,
-                          const std::string& backup) {
-        return Authorization::swapFileWithAuthorization(&authorization, fresh, font, backup);
-    };
     EXPECT_NE(swap(temp + "/Font", fonts + "/Other", fonts + "/Kept"), 0)
         << "a backup inside the Fonts folder";
     EXPECT_NE(swap(fonts + "/Other", fonts + "/Sub/Font", trash + "/Old/Two"), 0)
@@ -144,8 +144,7 @@ TEST_F(HelperSession, ASwapPutsAFreshCopyForEveryoneInPlaceAndKeepsTheOldPairFir
 }
 
 TEST_F(HelperSession, HalfStagedPairsOfASwapCutShortAreClearedAtStart) {
-    sandbox.writeFile("system-fonts/Sub/Font", bytesOf(""));
-    sandbox.writeFile("system-fonts/Sub/._Font", bytesOf("fork"));
+    writePair("system-fonts/Sub/Font", "", "fork");
     sandbox.writeFile("system-fonts/Sub/.fu-new-Font", bytesOf("")); // its companion went in
     sandbox.writeFile("system-fonts/Other", bytesOf(""));
     sandbox.writeFile("system-fonts/._.fu-new-Other", bytesOf("half")); // its data file never came
@@ -163,8 +162,7 @@ TEST_F(HelperSession, ARacerSwappingItsFoldersForLinksNeverLeadsTheHelperOutside
     const std::string outside = sandbox.path("outside");
     const std::string secret = sandbox.path("secret");
     fs::create_directories(outside);
-    sandbox.writeFile("secret/Font", bytesOf("secret"));
-    sandbox.writeFile("secret/._Font", bytesOf("secret fork"));
+    writePair("secret/Font", "secret", "secret fork");
     start();
     fs::create_directories(temp);
     fs::create_directories(trash + "/Old/Sub");
@@ -202,16 +200,10 @@ TEST_F(HelperSession, ARacerSwappingItsFoldersForLinksNeverLeadsTheHelperOutside
         const std::string n = std::to_string(round);
         fs::remove_all(trash + "/Old/Sub");
         fs::create_directories(trash + "/Old/Sub");
-        sandbox.writeFile("system-fonts/Sub/Font", bytesOf("old " + n));
-        sandbox.writeFile("system-fonts/Sub/._Font", bytesOf("old fork " + n));
-        sandbox.writeFile("home/.local/share/org.fontupdater.FontUpdater.temp/Font",
-                          bytesOf("new " + n));
-        sandbox.writeFile("home/.local/share/org.fontupdater.FontUpdater.temp/._Font",
-                          bytesOf("new fork " + n));
+        writePair("system-fonts/Sub/Font", "old " + n, "old fork " + n);
+        writePair(tempFolder + "/Font", "new " + n, "new fork " + n);
         paused = false;
-        swapped += Authorization::swapFileWithAuthorization(&authorization, temp + "/Font",
-                                                            fonts + "/Sub/Font",
-                                                            trash + "/Old/Sub/Font") == 0;
+        swapped += swap(temp + "/Font", fonts + "/Sub/Font", trash + "/Old/Sub/Font") == 0;
         moved += move(fonts + "/Sub/Font", trash + "/Old/Sub/Moved") == 0;
         holdRacer();
         ASSERT_TRUE(fs::is_empty(outside))
@@ -240,10 +232,8 @@ TEST_F(HelperSession, ARacerSwappingItsFoldersForLinksNeverLeadsTheHelperOutside
 TEST_F(HelperSession, TheNextHelperRepairsASwapItsJournalSaysWasCutShort) {
     fs::create_directories(trash + "/Old/Sub");
     // Pairs to take the fingerprints from.
-    sandbox.writeFile("pairs/old", bytesOf("old"));
-    sandbox.writeFile("pairs/._old", bytesOf("old fork"));
-    sandbox.writeFile("pairs/new", bytesOf("new"));
-    sandbox.writeFile("pairs/._new", bytesOf("new fork"));
+    writePair("pairs/old", "old", "old fork");
+    writePair("pairs/new", "new", "new fork");
     const std::string oldDigest = *pairDigest(sandbox.path("pairs/old"));
     const std::string newDigest = *pairDigest(sandbox.path("pairs/new"));
     const auto record = [&](const std::string& name) {
@@ -252,17 +242,13 @@ TEST_F(HelperSession, TheNextHelperRepairsASwapItsJournalSaysWasCutShort) {
         sandbox.writeFile("system-fonts/.fu-journal/" + name + ".swap", bytesOf(plan.text()));
     };
     // Killed between the two renames: the new companion in place, the new data file still staged.
-    sandbox.writeFile("system-fonts/Sub/Half", bytesOf("old"));
-    sandbox.writeFile("system-fonts/Sub/._Half", bytesOf("new fork"));
+    writePair("system-fonts/Sub/Half", "old", "new fork");
     sandbox.writeFile("system-fonts/Sub/.fu-new-Half", bytesOf("new"));
-    sandbox.writeFile("home/.local/share/Trash/files/Old/Sub/Half", bytesOf("old"));
-    sandbox.writeFile("home/.local/share/Trash/files/Old/Sub/._Half", bytesOf("old fork"));
+    writePair("home/.local/share/Trash/files/Old/Sub/Half", "old", "old fork");
     record("Half");
     // The same, but the staged data file was lost too: only the backup can help.
-    sandbox.writeFile("system-fonts/Sub/Lost", bytesOf("old"));
-    sandbox.writeFile("system-fonts/Sub/._Lost", bytesOf("new fork"));
-    sandbox.writeFile("home/.local/share/Trash/files/Old/Sub/Lost", bytesOf("old"));
-    sandbox.writeFile("home/.local/share/Trash/files/Old/Sub/._Lost", bytesOf("old fork"));
+    writePair("system-fonts/Sub/Lost", "old", "new fork");
+    writePair("home/.local/share/Trash/files/Old/Sub/Lost", "old", "old fork");
     record("Lost");
     ::chmod(sandbox.path("system-fonts/.fu-journal").c_str(), 0755);
 
@@ -282,11 +268,9 @@ TEST_F(HelperSession, TheNextHelperRepairsASwapItsJournalSaysWasCutShort) {
 TEST_F(HelperSession, ASwapIsJournalledUntilTheSessionEnds) {
     sandbox.writeFile("system-fonts/Sub/Font", bytesOf("old"));
     start();
-    sandbox.writeFile("home/.local/share/org.fontupdater.FontUpdater.temp/Font", bytesOf("new"));
+    sandbox.writeFile(tempFolder + "/Font", bytesOf("new"));
     fs::create_directories(trash + "/Old/Sub");
-    ASSERT_EQ(Authorization::swapFileWithAuthorization(
-                  &authorization, temp + "/Font", fonts + "/Sub/Font", trash + "/Old/Sub/Font"),
-              0);
+    ASSERT_EQ(swap(temp + "/Font", fonts + "/Sub/Font", trash + "/Old/Sub/Font"), 0);
     EXPECT_FALSE(fs::is_empty(fonts + "/.fu-journal"));
     struct stat st {};
     ASSERT_EQ(::stat((fonts + "/.fu-journal").c_str(), &st), 0);
