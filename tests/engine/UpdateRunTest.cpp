@@ -63,6 +63,9 @@ protected:
     }
     std::string userFonts() const { return sandbox.path("home/.local/share/fonts"); }
     std::string trash() const { return sandbox.path("home/.local/share/Trash"); }
+    std::string temp() const {
+        return sandbox.path("home/.local/share/org.fontupdater.FontUpdater.temp");
+    }
     std::string backupName(const std::string& suffix = "") const {
         return "古いフォント項目." + today() + suffix;
     }
@@ -76,6 +79,11 @@ protected:
         info.updateManager->delegate = &search;
         info.updateManager->findUpdateNecessaryFont();
         beforeUpdate();
+        return updateAgain(withRights);
+    }
+    // Another run over the list the last one left; its outcome.
+    UpdateStatus updateAgain(bool withRights = false) {
+        test::EngineState& info = *test::currentAppState();
         info.setupUpdateManager();
         info.updateManager->delegate = &run;
         run.completions.clear();
@@ -83,16 +91,6 @@ protected:
             EXPECT_EQ(info.updateManager->startAuthorization(), 0);
             EXPECT_TRUE(info.authorization && info.authorization->hasAuthRef());
         }
-        info.updateManager->exeUpdateRequestedFont();
-        EXPECT_EQ(run.completions.size(), 1u);
-        return outcomeOf(run);
-    }
-    // Another run over the list the last one left; its outcome.
-    UpdateStatus updateAgain() {
-        test::EngineState& info = *test::currentAppState();
-        info.setupUpdateManager();
-        info.updateManager->delegate = &run;
-        run.completions.clear();
         info.updateManager->exeUpdateRequestedFont();
         EXPECT_EQ(run.completions.size(), 1u);
         return outcomeOf(run);
@@ -105,12 +103,14 @@ protected:
     }
     // The rights are taken as the list screen takes them, through a launcher that runs the real
     // helper as the current user.
-    void useRecordingElevation() {
+    void useElevation(const std::string& launcherBody) {
         const std::string launcher =
-            sandbox.writeFile("launch.sh", asBytes("#!/bin/sh\ntouch '" + sandbox.path("launched") +
-                                                   "'\nexec \"$@\"\n"));
+            sandbox.writeFile("launch.sh", asBytes("#!/bin/sh\n" + launcherBody + "\n"));
         fs::permissions(launcher, fs::perms::owner_all);
         setenv("FONTUPDATER_ELEVATE", launcher.c_str(), 1);
+    }
+    void useRecordingElevation() {
+        useElevation("touch '" + sandbox.path("launched") + "'\nexec \"$@\"");
     }
     std::function<void()> beforeUpdate = [] {};
     test::EngineSample sample = test::makeEngineSample(sandbox);
@@ -131,7 +131,7 @@ TEST_F(UpdateRun, OneUserFontIsReplacedAndTheOldOneGoesToTheTrash) {
     EXPECT_TRUE(record.starts_with("[Trash Info]\nPath=/")) << record;
     EXPECT_NE(record.find("\nDeletionDate=20"), std::string::npos) << record;
     EXPECT_TRUE(fs::exists(test::cacheMarker(sandbox))) << "the user's cache was rebuilt";
-    EXPECT_FALSE(fs::exists(sandbox.path("home/.local/share/org.fontupdater.FontUpdater.temp")));
+    EXPECT_FALSE(fs::exists(temp()));
     EXPECT_EQ(test::currentAppState()->updateFontInfo->updateFontItemAtIndex(0)->updateResult,
               ItemResult::StatusOK);
     auto attributes = platform::readAttributes(userFonts() + "/Gothic");
@@ -209,10 +209,7 @@ TEST_F(UpdateRun, AComputerFontMovesThroughTheHelper) {
 // A helper that does its work but whose answer never arrives: the files say what happened.
 TEST_F(UpdateRun, AComputerFontsOutcomeIsReadFromTheFilesNotFromTheHelpersAnswer) {
     // Only "READY\n" gets through; every answer after it is lost.
-    const std::string launcher =
-        sandbox.writeFile("launch.sh", asBytes("#!/bin/sh\n\"$@\" | head -c 6\n"));
-    fs::permissions(launcher, fs::perms::owner_all);
-    setenv("FONTUPDATER_ELEVATE", launcher.c_str(), 1);
+    useElevation("\"$@\" | head -c 6");
     const std::string computer = sandbox.path("system-fonts/Sub/Gothic");
     test::installOldSuitcase(sample, computer);
     fs::create_directories(userFonts());
@@ -278,16 +275,15 @@ TEST_F(UpdateRun, AFailedCacheRebuildIsReportedButUndoesNothing) {
 TEST_F(UpdateRun, ALeftoverInTheTemporaryFolderIsRemovedFirst) {
     fs::create_directories(userFonts());
     test::installOldSuitcase(sample, userFonts() + "/Gothic");
-    const std::string temp = sandbox.path("home/.local/share/org.fontupdater.FontUpdater.temp");
     beforeUpdate = [&] {
-        fs::create_directories(temp);
-        fs::permissions(temp, fs::perms::owner_all,
+        fs::create_directories(temp());
+        fs::permissions(temp(), fs::perms::owner_all,
                         fs::perm_options::replace); // whatever the umask
-        test::writeWholeFile(temp + "/Gothic", Bytes{1, 2, 3});
-        test::writeWholeFile(temp + "/._Gothic", Bytes{4});
+        test::writeWholeFile(temp() + "/Gothic", Bytes{1, 2, 3});
+        test::writeWholeFile(temp() + "/._Gothic", Bytes{4});
     };
     EXPECT_EQ(searchAndUpdate(), UpdateStatus::StatusOK);
-    EXPECT_FALSE(fs::exists(temp));
+    EXPECT_FALSE(fs::exists(temp()));
 }
 
 // The folder checks tell a locked folder from one whose attributes cannot be read.
@@ -341,11 +337,9 @@ TEST_F(UpdateRun, NothingRequestedEndsBeforeAnyFolderIsMade) {
     info.updateManager->exeUpdateRequestedFont();
     ASSERT_EQ(run.completions.size(), 1u);
     EXPECT_EQ(run.completions[0].status, UpdateStatus::UpdateErrorNothingRequested);
-    EXPECT_FALSE(fs::exists(sandbox.path("home/.local/share/org.fontupdater.FontUpdater.temp")));
+    EXPECT_FALSE(fs::exists(temp()));
 }
 
-// When the new font cannot take the old one's place, the old one goes back instead of leaving
-// the user without the font.
 // On Linux the script's exit status is known: a privileged rebuild whose script fails has not
 // rebuilt the cache, and the outcome says so.
 TEST_F(UpdateRun, AFailingPrivilegedCacheScriptIsAFailedRebuild) {
