@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <set>
 #include <sys/resource.h>
 #include <tuple>
@@ -44,6 +45,28 @@ protected:
         info.updateManager->findUpdateNecessaryFont();
         EXPECT_EQ(delegate.completions.size(), 1u);
         return delegate.completions.back();
+    }
+    // A whole search in a forked child held to `limits`: "" when it succeeds, lists `count` fonts
+    // (any number for -1), the first of them `first` when one is given, and `more` finds nothing
+    // wrong after it; otherwise what went wrong.
+    std::string boundedSearch(test::EngineState& info, const test::BoundedRunLimits& limits,
+                              int64_t count, const std::string& first = {},
+                              const std::function<void(test::ChildChecks&)>& more = {}) {
+        return test::runBounded(
+            [&] {
+                test::ChildChecks checks;
+                const UpdateResult result = search(info);
+                checks.expect(result.status == SearchStatus::StatusOK,
+                              "search status " + std::to_string(code(result.status)));
+                checks.expect(count < 0 || result.count == count,
+                              "found " + std::to_string(result.count) + " fonts");
+                const UpdateFontItem* found = info.updateFontInfo->updateFontItemAtIndex(0);
+                checks.expect(first.empty() || (found && found->srcPath == first),
+                              first + " is not listed first");
+                if (more) more(checks);
+                return checks.report();
+            },
+            limits);
     }
     test::EngineSample sample = test::makeEngineSample(sandbox);
     RecordingDelegate delegate;
@@ -96,17 +119,6 @@ TEST_F(FontSearchRun, FindsFontsInBothFoldersWithTheirPlace) {
                                                "'" + userFonts() + "'内を検索中..."}));
 }
 
-TEST_F(FontSearchRun, AFileMatchingTwoSetsIsListedOncePerSet) {
-    sample.sources.sets.push_back({"Glyphs again", sample.oldFont, sample.newFont});
-    test::installOldSuitcase(sample, userFonts() + "/Gothic");
-    test::EngineState& info = test::installAppState(sample);
-    const UpdateResult result = search(info);
-    ASSERT_EQ(result.count, 2);
-    EXPECT_EQ(info.updateFontInfo->updateFontItemAtIndex(0)->sfntSetIndex, 0u);
-    EXPECT_EQ(info.updateFontInfo->updateFontItemAtIndex(1)->sfntSetIndex, 1u);
-    EXPECT_EQ(maximum, 4 * FontSearch::kStepsPerPair);
-}
-
 // The search walks each folder once; what it lists must be exactly what one walk per target and
 // set lists, a file once per pair it matches (the order is the search's own, tested below).
 TEST_F(FontSearchRun, OneWalkListsWhatAWalkPerPairLists) {
@@ -126,6 +138,11 @@ TEST_F(FontSearchRun, OneWalkListsWhatAWalkPerPairLists) {
     test::EngineState& info = test::installAppState(sample);
     ASSERT_EQ(info.updateTargetInfo->countOfUpdateTargetItem(), 2);
     ASSERT_EQ(search(info).status, SearchStatus::StatusOK);
+    EXPECT_EQ(maximum, 8 * FontSearch::kStepsPerPair) << "two targets x two sets x two folders";
+    std::vector<uint64_t> setsOfOneFile;
+    for (const auto& item : info.updateFontInfo->updateFontItems)
+        if (item->srcPath == userFonts() + "/M") setsOfOneFile.push_back(item->sfntSetIndex);
+    EXPECT_EQ(setsOfOneFile, (std::vector<uint64_t>{0, 1})) << "a file once per set, in set order";
     UpdateFontInfo perPair;
     for (int64_t t = 0; t < 2; ++t)
         for (uint64_t s = 0; s < 2; ++s)
@@ -333,20 +350,8 @@ TEST_F(FontSearchRun, HostileFilesBesideAFontCostTheSearchNeitherAHangNorMemory)
     std::filesystem::create_directories(computerFonts());
     test::EngineState& info = test::installAppState(sample);
 
-    const std::string report = test::runBounded(
-        [this, &info] {
-            test::ChildChecks checks;
-            const UpdateResult result = search(info);
-            checks.expect(result.status == SearchStatus::StatusOK,
-                          "search status " + std::to_string(code(result.status)));
-            checks.expect(result.count == 1, "found " + std::to_string(result.count) + " fonts");
-            const UpdateFontItem* found = info.updateFontInfo->updateFontItemAtIndex(0);
-            checks.expect(found && found->srcPath == userFonts() + "/Gothic",
-                          "the real font is listed");
-            return checks.report();
-        },
-        {.extraAddressSpace = 256 << 20});
-    EXPECT_EQ(report, "");
+    EXPECT_EQ(boundedSearch(info, {.extraAddressSpace = 256 << 20}, 1, userFonts() + "/Gothic"),
+              "");
     EXPECT_TRUE(std::filesystem::is_fifo(userFonts() + "/._Piped"));
     EXPECT_TRUE(std::filesystem::is_fifo(userFonts() + "/FifoData"));
     EXPECT_TRUE(std::filesystem::is_socket(userFonts() + "/._Socket"));
@@ -378,19 +383,7 @@ TEST_F(FontSearchRun, ManyReferencesToOneLargeRecordAreDecidedOneAtATime) {
               0);
     test::EngineState& info = test::installAppState(sample);
 
-    const std::string report = test::runBounded(
-        [this, &info, &path] {
-            test::ChildChecks checks;
-            const UpdateResult result = search(info);
-            checks.expect(result.status == SearchStatus::StatusOK,
-                          "search status " + std::to_string(code(result.status)));
-            const UpdateFontItem* found = info.updateFontInfo->updateFontItemAtIndex(0);
-            checks.expect(result.count == 1 && found && found->srcPath == path,
-                          "the installed font is found");
-            return checks.report();
-        },
-        {.extraAddressSpace = 160 << 20});
-    EXPECT_EQ(report, "");
+    EXPECT_EQ(boundedSearch(info, {.extraAddressSpace = 160 << 20}, 1, path), "");
 }
 
 // Every field of a found item the walk per pair fills in; the growth it is handed, not estimated.
@@ -466,31 +459,27 @@ TEST_F(FontSearchRun, EveryKindOfItemIsListedAsTheWalkPerPairListsIt) {
     test::EngineState& info = test::installAppState(sample);
     ASSERT_EQ(info.updateTargetInfo->countOfUpdateTargetItem(), 3);
 
-    const std::string report = test::runBounded(
-        [this, &info] {
-            test::ChildChecks checks;
-            const UpdateResult result = search(info);
-            checks.expect(result.status == SearchStatus::StatusOK,
-                          "search status " + std::to_string(code(result.status)));
-            UpdateFontInfo perPair;
-            for (int64_t t = 0; t < 3; ++t) {
-                const UpdateTargetItem* target = info.updateTargetInfo->updateTargetItemAtIndex(t);
-                for (uint64_t s = 0; s < 2; ++s)
-                    checks.expect(
-                        FontUpdate::findUpdateFontInfo(&perPair, info.updateSfntSetInfo.get(), s, 0,
-                                                       userFonts(), "", kUserDomain, target) == 0,
-                        "the walk per pair failed");
-            }
-            checks.expect(foundRows(*info.updateFontInfo) == foundRows(perPair),
-                          "the lists differ");
-            checks.expect(perPair.countOfUpdateFontItemAll() == 16,
-                          "the walk per pair found " +
-                              std::to_string(perPair.countOfUpdateFontItemAll()) +
-                              ", not 4 suitcases x 2 targets x 2 sets");
-            return checks.report();
-        },
-        {});
-    EXPECT_EQ(report, "");
+    EXPECT_EQ(
+        boundedSearch(info, {}, -1, {},
+                      [&](test::ChildChecks& checks) {
+                          UpdateFontInfo perPair;
+                          for (int64_t t = 0; t < 3; ++t) {
+                              const UpdateTargetItem* target =
+                                  info.updateTargetInfo->updateTargetItemAtIndex(t);
+                              for (uint64_t s = 0; s < 2; ++s)
+                                  checks.expect(FontUpdate::findUpdateFontInfo(
+                                                    &perPair, info.updateSfntSetInfo.get(), s, 0,
+                                                    userFonts(), "", kUserDomain, target) == 0,
+                                                "the walk per pair failed");
+                          }
+                          checks.expect(foundRows(*info.updateFontInfo) == foundRows(perPair),
+                                        "the lists differ");
+                          checks.expect(perPair.countOfUpdateFontItemAll() == 16,
+                                        "the walk per pair found " +
+                                            std::to_string(perPair.countOfUpdateFontItemAll()) +
+                                            ", not 4 suitcases x 2 targets x 2 sets");
+                      }),
+        "");
 }
 
 // A Fonts folder may be a link the user made to a folder elsewhere; it is searched where it
