@@ -12,47 +12,43 @@ namespace {
 constexpr UpdateStatus runGeneral = UpdateStatus::UpdateErrorGeneral;
 constexpr const char* runGeneralText = "アップデート中にエラーが発生しました。";
 
-TEST(UpdateResult, StatusCodeTakesItsMessageFromTheTableItIsGiven) {
-    const MessageInfo messages;
-    const UpdateResult general = UpdateResult::updateResultWithStatusCode(runGeneral, &messages);
-    EXPECT_EQ(general.status, runGeneral);
-    EXPECT_EQ(general.count, 0);
-    EXPECT_EQ(general.text, runGeneralText);
-    // Without a table there is nothing to look up; a given text does not need one.
-    EXPECT_EQ(UpdateResult::updateResultWithStatusCode(runGeneral, nullptr).text, std::nullopt);
-    EXPECT_EQ(UpdateResult::updateResultWithStatusCode(UpdateStatus::UpdateErrorItemFetch, 2, "x",
-                                                       nullptr)
-                  .text,
-              "x");
-}
-
-TEST(UpdateResult, GivenTextWinsAndNilFallsBackToTheMessage) {
-    const MessageInfo messages;
-    EXPECT_EQ(UpdateResult::updateResultWithStatusCode(runGeneral, 7, "progress", &messages).text,
-              "progress");
-    // An empty text is a text, not nil.
-    EXPECT_EQ(
-        UpdateResult::updateResultWithStatusCode(runGeneral, 1, std::string{}, &messages).text, "");
-    const UpdateResult fallback = UpdateResult::updateResultWithStatusCode(
-        runGeneral, int64_t{1} << 40, std::nullopt, &messages);
-    EXPECT_EQ(fallback.count, int64_t{1} << 40);
-    EXPECT_EQ(fallback.text, runGeneralText);
-}
-
-TEST(UpdateResult, CountWithTextIsStatusZeroAndNilLooksUpStatusZero) {
+// A given text wins, even an empty one; a nil text is looked up in the table for the status, and
+// without a table there is nothing to look up.
+TEST(UpdateResult, AGivenTextWinsANilOneIsTheStatussMessageInTheTableItIsGiven) {
     MessageInfo messages;
-    const UpdateResult named = UpdateResult::updateResultWithCount(3, "Osaka", &messages);
-    EXPECT_EQ(code(named.status), 0);
-    EXPECT_EQ(named.count, 3);
-    EXPECT_EQ(named.text, "Osaka");
-    EXPECT_EQ(UpdateResult::updateResultWithCount(12, std::nullopt, &messages).text, std::nullopt);
-    // Only a table with a text for status 0 shows that the fallback is a real look-up.
+    using R = UpdateResult;
+    constexpr int64_t large = int64_t{1} << 40;
+    const OperationStatus ok = SearchStatus::StatusOK, fetch = UpdateStatus::UpdateErrorItemFetch;
+    const struct {
+        const char* what;
+        UpdateResult result;
+        OperationStatus status;
+        int64_t count;
+        std::optional<std::string> text;
+    } cases[] = {
+        {"status alone", R::updateResultWithStatusCode(runGeneral, &messages), runGeneral, 0,
+         runGeneralText},
+        {"no table", R::updateResultWithStatusCode(runGeneral, nullptr), runGeneral, 0, {}},
+        {"text, no table", R::updateResultWithStatusCode(fetch, 2, "x", nullptr), fetch, 2, "x"},
+        {"given text", R::updateResultWithStatusCode(runGeneral, 7, "progress", &messages),
+         runGeneral, 7, "progress"},
+        {"empty text", R::updateResultWithStatusCode(runGeneral, 1, std::string{}, &messages),
+         runGeneral, 1, ""},
+        {"nil text", R::updateResultWithStatusCode(runGeneral, large, std::nullopt, &messages),
+         runGeneral, large, runGeneralText},
+        {"count and text", R::updateResultWithCount(3, "Osaka", &messages), ok, 3, "Osaka"},
+        {"count, nil text", R::updateResultWithCount(12, std::nullopt, &messages), ok, 12, {}},
+        // The count-only form never looks up.
+        {"count alone", R::updateResultWithCount(-5), ok, -5, {}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.result.status, c.status) << c.what;
+        EXPECT_EQ(c.result.count, c.count) << c.what;
+        EXPECT_EQ(c.result.text, c.text) << c.what;
+    }
+    // Only a table with a text for status 0 shows that the count's fallback is a real look-up.
     ASSERT_TRUE(messages.addItemWithStatusCode(0, "done"));
-    EXPECT_EQ(UpdateResult::updateResultWithCount(12, std::nullopt, &messages).text, "done");
-    // The count-only form never looks up.
-    const UpdateResult countOnly = UpdateResult::updateResultWithCount(-5);
-    EXPECT_EQ(countOnly.count, -5);
-    EXPECT_EQ(countOnly.text, std::nullopt);
+    EXPECT_EQ(R::updateResultWithCount(12, std::nullopt, &messages).text, "done");
 }
 
 } // namespace
