@@ -142,26 +142,17 @@ TEST(UpdateDecisionOldData, EveryOldTableMustBeInTheFontWithTheSameBytes) {
     EXPECT_EQ(FontUpdate::updateNeedCheckMatchOldSfntData(&old, font.get()), 0);
 }
 
-class UpdateDecisionFile : public test::SandboxTest {
-protected:
-    std::string suitcase(const std::string& name) {
-        std::string path = sandbox.path(name);
-        sample::SampleSuitcaseOptions options;
-        options.shortVersion = "1.0.1";
-        EXPECT_EQ(
-            sample::writeSampleSuitcase(path, sample::makeTrueTypeFont(fontAt("1.0.1")), options),
-            ResStatus::resNoErr);
-        return path;
-    }
-    int16_t decide(const std::string& path) {
+TEST(UpdateDecisionFile, AnswersForSuitcasesOnlyAndCannotDecideWithoutACensus) {
+    const test::Sandbox sandbox;
+    const auto set = oldSetData();
+    const auto decide = [&](const std::string& path) {
         return FontUpdate::updateNeedResName(target("1.0.1", "1.0.2"), set.get(), path);
-    }
-
-    std::unique_ptr<SfntData> set = oldSetData();
-};
-
-TEST_F(UpdateDecisionFile, AnswersForSuitcasesOnlyAndCannotDecideWithoutACensus) {
-    const std::string font = suitcase("Font");
+    };
+    const std::string font = sandbox.path("Font");
+    sample::SampleSuitcaseOptions options;
+    options.shortVersion = "1.0.1";
+    ASSERT_EQ(sample::writeSampleSuitcase(font, sample::makeTrueTypeFont(fontAt("1.0.1")), options),
+              ResStatus::resNoErr);
     EXPECT_EQ(decide(font), 1);
 
     const Bytes fork = *sample::readForkFile(font);
