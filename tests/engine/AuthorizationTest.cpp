@@ -450,8 +450,7 @@ TEST_F(HelperSession, TheHelperRunsNoScriptText) {
 
 TEST(Authorization, WithoutRightsNothingIsAsked) {
     Authorization authorization;
-    ScriptInfo scripts;
-    scripts.setupWithText("OSAATSChacheRemoveAuth\ttrue\n");
+    const ScriptInfo scripts = scriptsOf("OSAATSChacheRemoveAuth\ttrue\n");
     const Bytes definition =
         definitionWithScripts("OSAATSChacheRemoveAuth\ttrue\n", Signer::ThisBuild);
     EXPECT_EQ(Authorization::moveFileWithAuthorization(&authorization, "/a", "/b"), -1);

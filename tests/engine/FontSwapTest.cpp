@@ -22,6 +22,12 @@ void writePair(const std::string& path, const std::string& companion) {
     test::writeWholeFile(platform::companionPath(path), asBytes(companion));
 }
 
+void renamePair(const std::string& from, const std::string& to) {
+    ASSERT_EQ(::rename(from.c_str(), to.c_str()), 0);
+    ASSERT_EQ(::rename(platform::companionPath(from).c_str(), platform::companionPath(to).c_str()),
+              0);
+}
+
 std::string companionOf(const std::string& path) {
     const Bytes bytes = test::readWholeFile(platform::companionPath(path));
     return std::string(bytes.begin(), bytes.end());
@@ -246,15 +252,9 @@ TEST(PairDigestScope, KnowsARenamedOrLinkedPairAndRereadsEveryChange) {
         EXPECT_EQ(pairDigest(linked), original)
             << "a link of a pair read in the scope is not read again";
         const std::string renamed = sandbox.path("renamed");
-        ASSERT_EQ(::rename(font.c_str(), renamed.c_str()), 0);
-        ASSERT_EQ(::rename(platform::companionPath(font).c_str(),
-                           platform::companionPath(renamed).c_str()),
-                  0);
+        renamePair(font, renamed);
         EXPECT_EQ(pairDigest(renamed), original) << "nor is a renamed one";
-        ASSERT_EQ(::rename(renamed.c_str(), font.c_str()), 0);
-        ASSERT_EQ(::rename(platform::companionPath(renamed).c_str(),
-                           platform::companionPath(font).c_str()),
-                  0);
+        renamePair(renamed, font);
     }
     const std::string rewritten = *pairDigest(font);
     EXPECT_NE(rewritten, original) << "outside the scope the pair is read";
