@@ -61,6 +61,12 @@ protected:
     int32_t swap(const std::string& fresh, const std::string& font, const std::string& backup) {
         return Authorization::swapFileWithAuthorization(&authorization, fresh, font, backup);
     }
+    int32_t runScript(ByteView definition, const std::string& key) {
+        return Authorization::runDefinitionScriptWithAuthorization(&authorization, definition, key);
+    }
+    int32_t clearCache(const ScriptInfo& scripts, ByteView definition) {
+        return Authorization::clearFontCacheWithAuthorization(&authorization, &scripts, definition);
+    }
     // A Mac file as fonts are stored: the data file and its "._" companion beside it.
     void writePair(const std::string& relative, const std::string& data, const std::string& fork) {
         const fs::path file(relative);
@@ -348,8 +354,7 @@ TEST_F(HelperSession, ATrustedDefinitionsCacheScriptsRunInOrderAndOnlyThose) {
 
     const Bytes allSigned = definitionWithScripts(all, Signer::ThisBuild);
     const ScriptInfo allScripts = scriptsOf(all);
-    EXPECT_EQ(
-        Authorization::clearFontCacheWithAuthorization(&authorization, &allScripts, allSigned), 0);
+    EXPECT_EQ(clearCache(allScripts, allSigned), 0);
     EXPECT_EQ(text(marker), "remove\nshutdown\nping\n");
     fs::remove(marker);
     const ScriptInfo withoutShutdown = scriptsOf(noShutdown);
@@ -359,16 +364,12 @@ TEST_F(HelperSession, ATrustedDefinitionsCacheScriptsRunInOrderAndOnlyThose) {
     fs::remove(marker);
     const ScriptInfo withoutRemoval = scriptsOf(noRemoval);
     const Bytes removalMissing = definitionWithScripts(noRemoval, Signer::ThisBuild);
-    EXPECT_EQ(Authorization::clearFontCacheWithAuthorization(&authorization, &withoutRemoval,
-                                                             removalMissing),
-              -1);
+    EXPECT_EQ(clearCache(withoutRemoval, removalMissing), -1);
     EXPECT_FALSE(FontUpdate::clearFontCacheWithAuthorization(&authorization, &withoutRemoval,
                                                              removalMissing));
     // Only the three cache keys run with rights, whatever else the definition holds.
     for (const char* key : {"ASRestartComputer", "UserChacheRemove", ""})
-        EXPECT_NE(
-            Authorization::runDefinitionScriptWithAuthorization(&authorization, allSigned, key), 0)
-            << key;
+        EXPECT_NE(runScript(allSigned, key), 0) << key;
     EXPECT_FALSE(fs::exists(marker));
 }
 
@@ -384,21 +385,15 @@ TEST_F(HelperSession, AnUntrustedDefinitionsScriptsNeverRunWithRights) {
     for (Signer signer : {Signer::Stranger, Signer::Nobody}) {
         const Bytes definition = definitionWithScripts(scripts, signer);
         for (const char* key : {"OSAATSShutdownAuth", "OSAATSPingAuth"})
-            EXPECT_EQ(Authorization::runDefinitionScriptWithAuthorization(&authorization,
-                                                                          definition, key),
-                      errAuthorizationDenied)
-                << key;
+            EXPECT_EQ(runScript(definition, key), errAuthorizationDenied) << key;
         // The removal is the fixed command; whether fc-cache itself succeeds here is its business.
-        (void)Authorization::runDefinitionScriptWithAuthorization(&authorization, definition,
-                                                                  "OSAATSChacheRemoveAuth");
+        (void)runScript(definition, "OSAATSChacheRemoveAuth");
         EXPECT_FALSE(fs::exists(marker));
     }
     // A definition that does not even open is refused outright.
     Bytes damaged = definitionWithScripts(scripts, Signer::ThisBuild);
     damaged[damaged.size() / 2] ^= 1;
-    EXPECT_EQ(Authorization::runDefinitionScriptWithAuthorization(&authorization, damaged,
-                                                                  "OSAATSChacheRemoveAuth"),
-              errAuthorizationDenied);
+    EXPECT_EQ(runScript(damaged, "OSAATSChacheRemoveAuth"), errAuthorizationDenied);
     EXPECT_FALSE(fs::exists(marker));
     EXPECT_TRUE(authorization.hasAuthRef()) << "refusals do not end the session";
 }
@@ -414,18 +409,11 @@ TEST_F(HelperSession, AScriptThatFailsIsReportedAsFailed) {
                                 "OSAATSPingAuth\tkill -TERM $$\n";
     const Bytes definition = definitionWithScripts(failing, Signer::ThisBuild);
     start();
-    EXPECT_EQ(Authorization::runDefinitionScriptWithAuthorization(&authorization, definition,
-                                                                  "OSAATSPingAuth"),
-              helperScriptFailed)
-        << "ended by a signal";
+    EXPECT_EQ(runScript(definition, "OSAATSPingAuth"), helperScriptFailed) << "ended by a signal";
     const ScriptInfo failingRemoval = scriptsOf(failing);
-    EXPECT_EQ(
-        Authorization::clearFontCacheWithAuthorization(&authorization, &failingRemoval, definition),
-        helperScriptFailed);
+    EXPECT_EQ(clearCache(failingRemoval, definition), helperScriptFailed);
     EXPECT_FALSE(fs::exists(marker)) << "nothing runs after a failed removal";
-    EXPECT_EQ(Authorization::runDefinitionScriptWithAuthorization(&authorization, definition,
-                                                                  "OSAATSShutdownAuth"),
-              0);
+    EXPECT_EQ(runScript(definition, "OSAATSShutdownAuth"), 0);
     EXPECT_EQ(text(marker), "shutdown\n");
 }
 
