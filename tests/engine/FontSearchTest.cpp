@@ -46,15 +46,20 @@ protected:
         EXPECT_EQ(delegate.completions.size(), 1u);
         return delegate.completions.back();
     }
-    // A whole search in a forked child held to `limits`: "" when it succeeds, lists `count` fonts
-    // (any number for -1), the first of them `first` when one is given, and `more` finds nothing
-    // wrong after it; otherwise what went wrong.
+    // A whole search in a forked child held to `limits` (and to `descriptors` open files, when
+    // not 0): "" when it succeeds, lists `count` fonts (any number for -1), the first of them
+    // `first` when one is given, and `more` finds nothing wrong after it; otherwise what went
+    // wrong.
     std::string boundedSearch(test::EngineState& info, const test::BoundedRunLimits& limits,
                               int64_t count, const std::string& first = {},
-                              const std::function<void(test::ChildChecks&)>& more = {}) {
+                              const std::function<void(test::ChildChecks&)>& more = {},
+                              rlim_t descriptors = 0) {
         return test::runBounded(
             [&] {
                 test::ChildChecks checks;
+                const struct rlimit few { descriptors, descriptors };
+                checks.expect(descriptors == 0 || ::setrlimit(RLIMIT_NOFILE, &few) == 0,
+                              "setrlimit failed");
                 const UpdateResult result = search(info);
                 checks.expect(result.status == SearchStatus::StatusOK,
                               "search status " + std::to_string(code(result.status)));
@@ -513,20 +518,7 @@ TEST_F(FontSearchRun, ATreeOfMoreFoldersThanOpenDescriptorsIsSearchedWhole) {
     std::filesystem::create_directories(computerFonts());
     test::EngineState& info = test::installAppState(sample);
 
-    const std::string report = test::runBounded(
-        [this, &info] {
-            test::ChildChecks checks;
-            const struct rlimit few { 64, 64 };
-            checks.expect(::setrlimit(RLIMIT_NOFILE, &few) == 0, "setrlimit failed");
-            const UpdateResult result = search(info);
-            checks.expect(result.status == SearchStatus::StatusOK,
-                          "search status " + std::to_string(code(result.status)));
-            checks.expect(result.count == 200,
-                          "found " + std::to_string(result.count) + " of 200 fonts");
-            return checks.report();
-        },
-        {});
-    EXPECT_EQ(report, "");
+    EXPECT_EQ(boundedSearch(info, {}, 200, {}, {}, 64), "");
 }
 
 } // namespace
