@@ -25,6 +25,8 @@ public:
     std::vector<UpdateResult> completions;
 };
 
+constexpr size_t kReferences = 2000;
+
 class SearchCost : public test::SandboxTest {
 protected:
     void TearDown() override { test::clearAppState(); }
@@ -44,20 +46,26 @@ protected:
         other.version = "1.0.1";
         return sample::makeTrueTypeFont(other);
     }
+    // Writes a suitcase whose `kReferences` 'sfnt' references, all named as the target, lead to
+    // the one `record` beside the sample's 'FOND' and 'vers'.
+    void writeCrowdedSuitcase(const std::string& path, ByteView record) const {
+        const auto vers = sample::makeVersResource("1.0.1", "1.0.1, (C) Font Updater sample");
+        ASSERT_TRUE(vers);
+        std::filesystem::create_directories(userFonts());
+        ASSERT_EQ(sample::writeForkFile(
+                      path, test::sharedRecordFork(sample::makeFondResource(128, 1000), *vers,
+                                                   record, "SampleGothic", kReferences)),
+                  0);
+    }
     test::EngineSample sample = test::makeEngineSample(sandbox);
     Completions delegate;
 };
-
-constexpr size_t kReferences = 2000;
 
 // Every reference of the map leads to one record and bears the target's name. Whatever the
 // record is, the decision reads it, and the 'vers' record, once each: the answer of one
 // reference is the answer of all. Nothing stays loaded after the walk.
 TEST_F(SearchCost, ManyReferencesToOneRecordReadItOnce) {
     const Bytes otherFont = otherFamilyFont();
-    const auto vers = sample::makeVersResource("1.0.1", "1.0.1, (C) Font Updater sample");
-    ASSERT_TRUE(vers);
-    const Bytes fond = sample::makeFondResource(128, 1000);
     const struct {
         const char* what;
         Bytes record;
@@ -70,13 +78,10 @@ TEST_F(SearchCost, ManyReferencesToOneRecordReadItOnce) {
     const UpdateTargetItem& target = *info.updateTargetInfo->updateTargetItemAtIndex(0);
     const SfntData* oldTables =
         info.updateSfntSetInfo->updateSfntSetItemAtIndex(0)->oSfntData.get();
-    std::filesystem::create_directories(userFonts());
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         const std::string path = userFonts() + "/" + c.what;
-        ASSERT_EQ(sample::writeForkFile(path, test::sharedRecordFork(fond, *vers, c.record,
-                                                                     "SampleGothic", kReferences)),
-                  0);
+        ASSERT_NO_FATAL_FAILURE(writeCrowdedSuitcase(path, c.record));
         auto resFile = ResFile::initOfContentFile(path);
         ASSERT_TRUE(resFile && resFile->loadStatus == ResStatus::resNoErr);
         ASSERT_EQ(resFile->countOfResType(fourCC("sfnt")), int64_t(kReferences));
@@ -97,15 +102,7 @@ TEST_F(SearchCost, ManyReferencesToOneRecordReadItOnce) {
 // The same through a whole search: the crowded suitcase of another family beside the installed
 // font costs the search two reads, and only the installed font is listed.
 TEST_F(SearchCost, ACrowdedSuitcaseCostsTheSearchOneReadPerRecord) {
-    const Bytes otherFont = otherFamilyFont();
-    const auto vers = sample::makeVersResource("1.0.1", "1.0.1, (C) Font Updater sample");
-    ASSERT_TRUE(vers);
-    std::filesystem::create_directories(userFonts());
-    ASSERT_EQ(
-        sample::writeForkFile(userFonts() + "/Crowded",
-                              test::sharedRecordFork(sample::makeFondResource(128, 1000), *vers,
-                                                     otherFont, "SampleGothic", kReferences)),
-        0);
+    ASSERT_NO_FATAL_FAILURE(writeCrowdedSuitcase(userFonts() + "/Crowded", otherFamilyFont()));
     test::installOldSuitcase(sample, userFonts() + "/Gothic");
     test::EngineState& info = test::installAppState(sample);
     const uint64_t before = FontUpdate::decisionResourceReads();
