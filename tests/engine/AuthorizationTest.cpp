@@ -327,7 +327,7 @@ enum class Signer { ThisBuild, Stranger, Nobody };
 Bytes definitionWithScripts(const std::string& scripts, Signer signer) {
     DefinitionSources sources = test::sampleDefinitionSources();
     sources.scripts = bytesOf(scripts);
-    const Bytes sealed = test::sealedDefinition(sources, buildCopyrightString());
+    Bytes sealed = test::sealedDefinition(sources, buildCopyrightString());
     if (signer == Signer::ThisBuild) return test::signedByThisBuild(sealed);
     if (signer == Signer::Nobody) return sealed;
     const Bytes stranger = platform::generateEd25519PrivateKey().value();
