@@ -179,7 +179,6 @@ TEST_F(FontSearchRun, AnAbsentFontsFolderIsEmptyAnUnlistableOneFails) {
     EXPECT_EQ(delegate.progress.back().count, maximum);
 
     std::filesystem::remove_all(computerFonts());
-    std::filesystem::create_directories(userFonts());
     test::installOldSuitcase(sample, userFonts() + "/Gothic");
     delegate.completions.clear();
     result = search(info);

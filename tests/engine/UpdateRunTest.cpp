@@ -118,7 +118,6 @@ protected:
 };
 
 TEST_F(UpdateRun, OneUserFontIsReplacedAndTheOldOneGoesToTheTrash) {
-    fs::create_directories(userFonts());
     test::installOldSuitcase(sample, userFonts() + "/Gothic");
     ASSERT_EQ(searchAndUpdate(), UpdateStatus::StatusOK);
 
@@ -141,7 +140,6 @@ TEST_F(UpdateRun, OneUserFontIsReplacedAndTheOldOneGoesToTheTrash) {
 }
 
 TEST_F(UpdateRun, ASecondRunTheSameDayGetsANumberedBackupFolder) {
-    fs::create_directories(userFonts());
     test::installOldSuitcase(sample, userFonts() + "/Gothic");
     ASSERT_EQ(searchAndUpdate(), UpdateStatus::StatusOK);
     test::installOldSuitcase(sample, userFonts() + "/Other Gothic");
@@ -152,7 +150,6 @@ TEST_F(UpdateRun, ASecondRunTheSameDayGetsANumberedBackupFolder) {
 }
 
 TEST_F(UpdateRun, OneFailingFontOfThreeGivesAPartialOutcome) {
-    fs::create_directories(userFonts());
     for (const char* name : {"A", "B", "C"})
         test::installOldSuitcase(sample, userFonts() + "/" + name);
     // Between the search and the update, B changes under our feet: it no longer needs the update.
@@ -177,7 +174,6 @@ TEST_F(UpdateRun, OneFailingFontOfThreeGivesAPartialOutcome) {
 }
 
 TEST_F(UpdateRun, NoFontUpdatedMeansNoCacheRebuild) {
-    fs::create_directories(userFonts());
     test::installOldSuitcase(sample, userFonts() + "/A");
     beforeUpdate = [this] { fs::remove(userFonts() + "/A"); };
     EXPECT_EQ(searchAndUpdate(), UpdateStatus::UpdateNoneUpdated);
@@ -266,14 +262,12 @@ TEST_F(UpdateRun, TheTrashRecordsTheDesktopAsTheBackupsOrigin) {
 
 TEST_F(UpdateRun, AFailedCacheRebuildIsReportedButUndoesNothing) {
     sample = test::makeEngineSample(sandbox, "UserChacheRemove\t/bin/false\n");
-    fs::create_directories(userFonts());
     test::installOldSuitcase(sample, userFonts() + "/Gothic");
     EXPECT_EQ(searchAndUpdate(), UpdateStatus::UpdateAllCacheFailed);
     EXPECT_EQ(installedVersion(userFonts() + "/Gothic"), "1.0.2");
 }
 
 TEST_F(UpdateRun, ALeftoverInTheTemporaryFolderIsRemovedFirst) {
-    fs::create_directories(userFonts());
     test::installOldSuitcase(sample, userFonts() + "/Gothic");
     beforeUpdate = [&] {
         fs::create_directories(temp());
@@ -315,7 +309,6 @@ TEST(UpdatePaths, LockedFolders) {
 }
 
 TEST_F(UpdateRun, ALockedFontIsLeftUntouched) {
-    fs::create_directories(userFonts());
     test::installOldSuitcase(sample, userFonts() + "/Locked");
     const std::string path = userFonts() + "/Locked";
     if (std::system(("chattr +i '" + path + "' 2>/dev/null").c_str()) != 0)
@@ -355,7 +348,6 @@ TEST_F(UpdateRun, AFailingPrivilegedCacheScriptIsAFailedRebuild) {
 // A run that ends before it comes to a font (here: a file stands where the temporary folder
 // goes) must not report that font as updated, nor keep the result of an earlier run.
 TEST_F(UpdateRun, FontsTheRunNeverCameToAreNotReportedAsDone) {
-    fs::create_directories(userFonts());
     for (const char* name : {"A", "B"})
         test::installOldSuitcase(sample, userFonts() + "/" + name);
     const std::string temp = sandbox.path("home/.local/share/org.fontupdater.FontUpdater.temp");
@@ -387,7 +379,6 @@ TEST_F(UpdateRun, FontsTheRunNeverCameToAreNotReportedAsDone) {
 // a link that could lead the run anywhere, is never used, and the run stops as it does for a folder
 // it could not make, leaving what it found as it was.
 TEST_F(UpdateRun, AWorkFolderThatIsNotOursAloneStopsTheRun) {
-    fs::create_directories(userFonts());
     const std::string font = userFonts() + "/Gothic";
     test::installOldSuitcase(sample, font);
     const std::string temp = sandbox.path("home/.local/share/org.fontupdater.FontUpdater.temp");
@@ -438,7 +429,6 @@ class UpdateRunBackupFolder : public UpdateRun {
 protected:
     void updateTwoFontsChangingTheBackupFolderAfterTheFirst(
         const std::function<void(const std::string&)>& change) {
-        fs::create_directories(userFonts());
         for (const char* name : {"A", "B"})
             test::installOldSuitcase(sample, userFonts() + "/" + name);
         const std::string backup = trash() + "/files/" + backupName();
