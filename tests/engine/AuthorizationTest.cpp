@@ -424,7 +424,6 @@ TEST_F(HelperSession, TheHelperRunsNoScriptText) {
     // The build puts every program, this one too, in one folder.
     const auto self = platform::currentExecutablePath();
     ASSERT_TRUE(self);
-    fs::create_directories(fonts);
     auto helper = platform::ChildProcess::spawn(
         {(fs::path(*self).parent_path() / "fontupdater-helper").string(), "--fonts", fonts});
     ASSERT_TRUE(helper);
