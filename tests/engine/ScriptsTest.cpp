@@ -18,13 +18,12 @@ protected:
     void SetUp() override {
         // Appends its arguments, each in brackets, after their count.
         recorder = sandbox.writeFile(
-            "record.sh", toBytes("#!/bin/sh\n{ printf '%s' \"$#\"; for a; do printf ' [%s]' "
+            "record.sh", asBytes("#!/bin/sh\n{ printf '%s' \"$#\"; for a; do printf ' [%s]' "
                                  "\"$a\"; done; echo; } >> '" +
                                  marker + "'\n"));
         fs::permissions(recorder, fs::perms::owner_all);
     }
 
-    static Bytes toBytes(const std::string& text) { return Bytes(text.begin(), text.end()); }
     std::string marks() const {
         if (!fs::exists(marker)) return "";
         const Bytes bytes = test::readWholeFile(marker);
