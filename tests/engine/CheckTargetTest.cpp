@@ -244,22 +244,19 @@ TEST_F(Inspection, RecordsWhatTheSuitcaseHoldsAndTheSetItMatches) {
     const CheckTargetItem& item = *list.checkTargetFontItemAtIndex(0);
 
     const sample::SampleFontOptions names;
-    EXPECT_EQ(item.filePath, path);
-    EXPECT_EQ(item.fondResName, "SampleGothic");
-    EXPECT_EQ(item.sfntResName, "SampleGothic");
-    EXPECT_EQ(item.japanFullName, names.japaneseName);
-    EXPECT_EQ(item.japanCopyright, names.japaneseCopyright);
-    EXPECT_EQ(item.sfntVersStr, "Version 1.0.1");
-    EXPECT_EQ(item.versStr, "1.0.1");
-    EXPECT_EQ(item.shortVersStr, "1.0.1");
-    EXPECT_EQ(item.longVersStr, "1.0.1, (C) Font Updater sample");
     uint32_t adjustment = 0;
     ASSERT_TRUE(
         ByteReader(SfntData::initWithSfntData(image)->tableForTag(fourCC("head"))->tableData)
             .u32At(8, adjustment));
-    EXPECT_EQ(item.checksum, hexNumber(adjustment, 8));
-    EXPECT_EQ(item.sfntMD5, md5Text(image));
-    EXPECT_EQ(item.resMapInfo, ResFile::resourceMapInfoStringOfPath(path));
+    using Texts = std::vector<std::optional<std::string>>;
+    EXPECT_EQ((Texts{item.filePath, item.fondResName, item.sfntResName, item.japanFullName,
+                     item.japanCopyright, item.sfntVersStr, item.versStr, item.shortVersStr,
+                     item.longVersStr, item.checksum, item.sfntMD5, item.resMapInfo}),
+              (Texts{path, "SampleGothic", "SampleGothic", names.japaneseName,
+                     names.japaneseCopyright, "Version 1.0.1", "1.0.1", "1.0.1",
+                     "1.0.1, (C) Font Updater sample", hexNumber(adjustment, 8), md5Text(image),
+                     ResFile::resourceMapInfoStringOfPath(path)}))
+        << "path, names, copyright, versions, checksum, MD5 and map, in that order";
     EXPECT_EQ(item.nResMapInfo, item.resMapInfo);
     EXPECT_TRUE(item.fileCDate && item.fileMDate && item.sfntCDate && item.versMD5 && item.fondMD5);
     EXPECT_TRUE(item.matchSfntData);

@@ -49,9 +49,8 @@ TEST(MessageInfoTable, EveryErrorAScreenShowsHasAText) {
 TEST(MessageInfoTable, CodesWithoutMessageGiveNil) {
     const MessageInfo info;
     // Success, an unnamed update code, an outcome code, a per-font result, just outside a family.
-    for (int16_t status : {0, -496, -491, -2999, -1001}) {
+    for (int16_t status : {0, -496, -491, -2999, -1001})
         EXPECT_EQ(info.messageOfStatusCode(status), std::nullopt) << status;
-    }
 }
 
 TEST(MessageInfo, AddItemRefusesAnEmptyMessage) {
