@@ -204,19 +204,23 @@ TEST_F(ForkStorage, CompanionsWithOverlappingEntriesAreNeitherReadNorWritten) {
 
 // A FIFO where a Mac file or its companion belongs would hold the open (or the read) until
 // somebody wrote to it; a socket or a folder cannot be read as a file at all. Each is refused
-// at once with its own status, and stays as it was.
-TEST_F(ForkStorage, OnlyRegularFilesAreOpenedAndNoneWaitsOnAFifo) {
+// at once with its own status, by the fork, the Finder info and the whole-pair reads, and stays
+// as it was. A FIFO as the data file is still examined like any item, without opening it.
+TEST_F(ForkStorage, OnlyRegularFilesAreOpenedOrGivenFinderInfoAndNoneWaitsOnAFifo) {
     for (const char* name : {"FifoCompanion", "SocketCompanion", "FolderCompanion"})
         test::writeWholeFile(sandbox.path(name), {});
     test::makeFifo(sandbox.path("._FifoCompanion"));
     test::makeSocket(sandbox.path("._SocketCompanion"));
     std::filesystem::create_directory(sandbox.path("._FolderCompanion"));
     const std::string fifoData = createEmpty("FifoData"); // a good companion, a FIFO for data
+    FileAttributes suitcase;
+    suitcase.hfsTypeCode = fourCC("FFIL");
+    ASSERT_TRUE(applyAttributes(fifoData, suitcase).ok);
     std::filesystem::remove(fifoData);
     test::makeFifo(fifoData);
 
     const std::string report = test::runBounded(
-        [this] {
+        [this, &suitcase] {
             test::ChildChecks checks;
             for (const char* name :
                  {"FifoCompanion", "SocketCompanion", "FolderCompanion", "FifoData"})
@@ -229,12 +233,29 @@ TEST_F(ForkStorage, OnlyRegularFilesAreOpenedAndNoneWaitsOnAFifo) {
                                       std::to_string(permission) + ", status " +
                                       std::to_string(status));
                 }
+            for (const char* name : {"FifoCompanion", "SocketCompanion", "FolderCompanion"}) {
+                int16_t error = noErr;
+                checks.expect(!readAttributes(sandbox.path(name), &error) && error == notAFileErr,
+                              std::string(name) + ": read status " + std::to_string(error));
+                const AttributeResult applied = applyAttributes(sandbox.path(name), suitcase);
+                checks.expect(!applied.ok && applied.error == notAFileErr,
+                              std::string(name) + ": apply status " +
+                                  std::to_string(applied.error));
+            }
+            auto fifo = readAttributes(sandbox.path("FifoData"));
+            checks.expect(
+                fifo && fifo->type == ItemType::Other && fifo->hfsTypeCode == fourCC("FFIL"),
+                "a FIFO data file with a good companion reads as an item of another kind");
+            for (const char* name : {"FifoData", "FifoCompanion"})
+                checks.expect(!readMacFileBytes(sandbox.path(name), 1 << 20),
+                              std::string(name) + "'s pair was read");
             return checks.report();
         },
         {});
     EXPECT_EQ(report, "");
     EXPECT_TRUE(std::filesystem::is_fifo(sandbox.path("._FifoCompanion")));
     EXPECT_TRUE(std::filesystem::is_socket(sandbox.path("._SocketCompanion")));
+    EXPECT_TRUE(std::filesystem::is_empty(sandbox.path("._FolderCompanion")));
     EXPECT_TRUE(std::filesystem::is_fifo(fifoData));
     EXPECT_EQ(test::readWholeFile(sandbox.path("FifoCompanion")).size(), 0u);
 }
@@ -345,7 +366,8 @@ TEST_F(ForkStorage, ReadsEveryCompanionOfTheSharedCorpus) {
         SCOPED_TRACE(expected.file);
         FU_REQUIRE_CORPUS(source, std::string("appledouble/") + expected.file);
         const std::string path = sandbox.writeFile("corpus/item", {});
-        test::writeWholeFile(companionPath(path), test::readWholeFile(source));
+        const Bytes companion = test::readWholeFile(source);
+        test::writeWholeFile(companionPath(path), companion);
 
         auto attributes = readAttributes(path);
         ASSERT_TRUE(attributes);
@@ -356,19 +378,10 @@ TEST_F(ForkStorage, ReadsEveryCompanionOfTheSharedCorpus) {
         EXPECT_EQ(forkSize(fork.refNum()), expected.forkLength);
         Bytes all(expected.forkLength);
         EXPECT_EQ(readFork(fork.refNum(), fsFromStart, 0, all).actualCount, expected.forkLength);
+        // Every fork of these files is its companion's tail.
+        EXPECT_TRUE(std::equal(all.begin(), all.end(), companion.end() - ptrdiff_t(all.size())));
         std::filesystem::remove(companionPath(path));
     }
-}
-
-TEST_F(ForkStorage, ACorpusForkReadsByteForByte) {
-    FU_REQUIRE_CORPUS(source, "appledouble/samba-osx_adouble_without_xattr.bin");
-    const Bytes companion = test::readWholeFile(source);
-    const std::string path = sandbox.writeFile("item", {});
-    test::writeWholeFile(companionPath(path), companion);
-    ScopedFork fork(path, fsRdPerm);
-    Bytes fork286(286);
-    ASSERT_EQ(readFork(fork.refNum(), fsFromStart, 0, fork286).status, noErr);
-    EXPECT_TRUE(std::equal(fork286.begin(), fork286.end(), companion.begin() + 82));
 }
 
 } // namespace
