@@ -85,24 +85,19 @@ bool before(const char* a, const char* b) {
 }
 
 // Swedish sorts ö after z, German beside o: which one applies shows which variable was read.
+// C names no language: the Unicode default order, not the bytes (which put "B" first).
 TEST(TextCollator, FollowsLcAllThenLcCollateThenLang) {
-    {
-        const auto environment = collation("sv_SE.UTF-8", "de_DE.UTF-8", "de_DE.UTF-8");
-        EXPECT_TRUE(before("z", "ö"));
-    }
-    {
-        const auto environment = collation(nullptr, "sv_SE.UTF-8", "de_DE.UTF-8");
-        EXPECT_TRUE(before("z", "ö"));
-    }
-    {
-        const auto environment = collation(nullptr, nullptr, "de_DE.UTF-8@euro");
-        EXPECT_TRUE(before("ö", "z"));
-    }
-    {
-        // C names no language: the Unicode default order, not the bytes (which put "B" first).
-        const auto environment = collation("C", nullptr, nullptr);
-        EXPECT_TRUE(before("a", "B"));
-        EXPECT_TRUE(before("é", "f"));
+    struct Case {
+        const char *all, *collate, *lang, *first, *second;
+    };
+    for (const Case& c :
+         {Case{"sv_SE.UTF-8", "de_DE.UTF-8", "de_DE.UTF-8", "z", "ö"},
+          Case{nullptr, "sv_SE.UTF-8", "de_DE.UTF-8", "z", "ö"},
+          Case{nullptr, nullptr, "de_DE.UTF-8@euro", "ö", "z"},
+          Case{"C", nullptr, nullptr, "a", "B"}, Case{"C", nullptr, nullptr, "é", "f"}}) {
+        const auto environment = collation(c.all, c.collate, c.lang);
+        EXPECT_TRUE(before(c.first, c.second))
+            << c.first << " before " << c.second << ", LC_ALL " << (c.all ? c.all : "unset");
     }
 }
 
