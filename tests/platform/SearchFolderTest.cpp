@@ -159,6 +159,11 @@ protected:
     void write(const std::string& name, ByteView bytes) const {
         test::writeWholeFile(at(name), bytes);
     }
+    // An empty data file and the given companion.
+    void withCompanion(const std::string& name, ByteView companion) const {
+        write(name, {});
+        write("._" + name, companion);
+    }
     void suitcase(const std::string& name) const {
         ASSERT_EQ(sample::writeSampleSuitcase(at(name), font), ResStatus::resNoErr) << name;
     }
@@ -195,37 +200,29 @@ TEST_F(SearchFolderTree, TheLeanReaderAnswersAsTheFullReadsForEveryKindOfItem) {
     write("._MacPair.ttf", companionOf({{9, 50, 3698}}, 4096, {{50, finderInfo("sfntmovr")}}));
     // Layouts of other programs: Finder info past the first block read, more descriptors than
     // it holds, Finder info that is long (macOS) or short, two Finder entries, damaged headers.
-    write("FarFinder", {});
-    write("._FarFinder", companionOf({{2, 100, 300}, {9, 1000, 32}}, 0,
-                                     {{100, pattern(300)}, {1000, finderInfo("FFILDMOV")}}));
+    withCompanion("FarFinder", companionOf({{2, 100, 300}, {9, 1000, 32}}, 0,
+                                           {{100, pattern(300)}, {1000, finderInfo("FFILDMOV")}}));
     std::vector<std::array<uint32_t, 3>> many;
     for (uint32_t id = 100; id < 143; ++id)
         many.push_back({id, 0, 0});
     many.push_back({9, 600, 32});
     many.push_back({2, 640, 500});
-    write("ManyEntries", {});
-    write("._ManyEntries",
-          companionOf(many, 0, {{600, finderInfo("FFILDMOV")}, {640, pattern(500)}}));
-    write("LongFinder", {});
-    write("._LongFinder", companionOf({{9, 50, 3698}, {2, 3748, 200}}, 0,
-                                      {{50, finderInfo("FFILDMOV")}, {3748, pattern(200)}}));
-    write("ShortFinder", {});
+    withCompanion("ManyEntries",
+                  companionOf(many, 0, {{600, finderInfo("FFILDMOV")}, {640, pattern(500)}}));
+    withCompanion("LongFinder", companionOf({{9, 50, 3698}, {2, 3748, 200}}, 0,
+                                            {{50, finderInfo("FFILDMOV")}, {3748, pattern(200)}}));
     Bytes shortFinder = finderInfo("FFILDMOV");
     shortFinder.resize(16);
-    write("._ShortFinder", companionOf({{9, 62, 16}, {2, 78, 100}}, 178,
-                                       {{62, shortFinder}, {78, finderInfo("DMOVFFIL")}}));
-    write("TwoFinders", {});
-    write("._TwoFinders",
-          companionOf({{9, 62, 32}, {9, 94, 32}}, 0,
-                      {{62, finderInfo("TEXTttxt")}, {94, finderInfo("FFILDMOV")}}));
-    write("BadMagic", {});
+    withCompanion("ShortFinder", companionOf({{9, 62, 16}, {2, 78, 100}}, 178,
+                                             {{62, shortFinder}, {78, finderInfo("DMOVFFIL")}}));
+    withCompanion("TwoFinders",
+                  companionOf({{9, 62, 32}, {9, 94, 32}}, 0,
+                              {{62, finderInfo("TEXTttxt")}, {94, finderInfo("FFILDMOV")}}));
     Bytes badMagic = suitcaseCompanion;
     badMagic[3] ^= 1;
-    write("._BadMagic", badMagic);
-    write("Cut", {});
-    write("._Cut", ByteView(suitcaseCompanion).first(40));
-    write("EmptyCompanion", {});
-    write("._EmptyCompanion", {});
+    withCompanion("BadMagic", badMagic);
+    withCompanion("Cut", ByteView(suitcaseCompanion).first(40));
+    withCompanion("EmptyCompanion", {});
     // Companions with no data file, and one named by the prefix alone.
     write("._Orphan", suitcaseCompanion);
     write("._", suitcaseCompanion);
@@ -255,8 +252,7 @@ TEST_F(SearchFolderTree, TheLeanReaderAnswersAsTheFullReadsForEveryKindOfItem) {
     write("LongestSparse", {});
     test::writeSparseSuitcaseCompanion(at("._LongestSparse"), kMaxResourceForkLength);
     // Locked out: a companion, a data file, a folder.
-    write("Locked", {});
-    write("._Locked", suitcaseCompanion);
+    withCompanion("Locked", suitcaseCompanion);
     fs::permissions(at("._Locked"), fs::perms::none);
     suitcase("LockedData");
     fs::permissions(at("LockedData"), fs::perms::none);
