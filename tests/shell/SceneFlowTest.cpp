@@ -121,15 +121,6 @@ TEST_F(SceneFlow, TheCourseRunsForwardAndBackPassesTheProgressScreens) {
     EXPECT_EQ(info().curViewNo, ReadMeView) << "nothing before the read-me";
 }
 
-TEST_F(SceneFlow, TheErrorScreenGetsTheOutcomeBeforeItShows) {
-    launch();
-    const UpdateStatus failed = UpdateStatus::UpdateErrorItemFetch;
-    delegate.errorScene(UpdateResult::updateResultWithStatusCode(failed, info().messageInfo.get()));
-    EXPECT_EQ(window.shownViewNo, ErrorView);
-    EXPECT_EQ(log.resultsReceived, std::vector<OperationStatus>{failed});
-    EXPECT_EQ(info().updateManagerResult->status, failed);
-}
-
 TEST_F(SceneFlow, TheViewSwitchRefusesWhatItCannotShow) {
     launch();
     EXPECT_FALSE(delegate.changeToNewView(ReadMeView, "again"));
@@ -347,65 +338,47 @@ TEST_F(SceneFlow, ADefinitionHandedOverDuringARunWaitsUntilItsOutcomeIsLeft) {
     EXPECT_EQ(window.terminations, 1);
 }
 
-// The progress screens hand over the screen their outcome chose; the move there gives the title
-// the user reads and, on the error screen, the outcome itself.
-TEST_F(SceneFlow, AFinishedUpdateRunMovesToTheScreenItsOutcomeChose) {
+// The progress screens hand over the screen their outcome chose (NextScreenTest checks the
+// choice); the move there gives the title the user reads, goes along the course only to its own
+// next screens, and hands the error screen the outcome itself.
+TEST_F(SceneFlow, AFinishedRunMovesToTheScreenItsOutcomeChose) {
     launch();
+    const UpdateResult failed = UpdateResult::updateResultWithStatusCode(
+        UpdateStatus::UpdateErrorTempCreate, info().messageInfo.get());
     const struct {
-        UpdateStatus status;
+        int64_t from;
         int64_t view;
         const char* title;
+        bool onCourse;
     } outcomes[] = {
-        {UpdateStatus::StatusOK, SuccessView, "アップデート完了"},
-        {UpdateStatus::UpdateAllCacheFailed, SuccessPlusView, "アップデート完了"},
-        {UpdateStatus::UpdatePartialCacheOK, SomeErrorView, "アップデート結果"},
-        {UpdateStatus::UpdatePartialCacheFailed, SomeErrorPlusView, "アップデート結果"},
-        {UpdateStatus::UpdateNoneUpdated, AllErrorView, "アップデート結果"},
-        {UpdateStatus::UpdateErrorTempCreate, ErrorView, "エラー"},
+        {CheckNowView, UpdateListView, "アップデート対象フォント一覧", true},
+        {CheckNowView, NotFoundView, "検索結果", false},
+        {CheckNowView, ErrorView, "エラー", false},
+        {UpdateNowView, SuccessView, "アップデート完了", true},
+        {UpdateNowView, SuccessPlusView, "アップデート完了", false},
+        {UpdateNowView, SomeErrorView, "アップデート結果", false},
+        {UpdateNowView, SomeErrorPlusView, "アップデート結果", false},
+        {UpdateNowView, AllErrorView, "アップデート結果", false},
     };
     for (const auto& outcome : outcomes) {
-        info().sceneInfo->sceneIndex = 4; // the update screen's place in the course
-        info().curViewNo = UpdateNowView;
-        outcomeScene(
-            delegate, viewNoAfterUpdate(outcome.status),
-            UpdateResult::updateResultWithStatusCode(outcome.status, info().messageInfo.get()));
-        EXPECT_EQ(window.shownViewNo, outcome.view) << outcome.status;
-        EXPECT_EQ(window.title, outcome.title) << outcome.status;
+        SCOPED_TRACE(outcome.view);
+        // The progress screen's place in the course.
+        const int64_t place = outcome.from == CheckNowView ? 2 : 4;
+        info().sceneInfo->sceneIndex = place;
+        info().curViewNo = outcome.from;
+        outcomeScene(delegate, outcome.view, failed);
+        EXPECT_EQ(window.shownViewNo, outcome.view);
+        EXPECT_EQ(info().curViewNo, outcome.view);
+        EXPECT_EQ(window.title, outcome.title);
+        EXPECT_EQ(info().sceneInfo->sceneIndex, outcome.onCourse ? place + 1 : place);
     }
     EXPECT_EQ(log.resultsReceived,
               std::vector<OperationStatus>{UpdateStatus::UpdateErrorTempCreate});
-}
-
-TEST_F(SceneFlow, AFinishedSearchMovesToTheListNothingFoundOrTheError) {
-    launch();
-    delegate.nextScene();
-    delegate.nextScene();
-    ASSERT_EQ(info().curViewNo, CheckNowView);
-    outcomeScene(delegate, viewNoAfterSearch(SearchStatus::StatusOK, 2),
-                 UpdateResult::updateResultWithCount(2));
-    EXPECT_EQ(info().curViewNo, UpdateListView);
-    EXPECT_EQ(window.title, "アップデート対象フォント一覧");
-
-    // The outcomes off the course leave the course where the search left it.
-    info().sceneInfo->sceneIndex = 2;
-    info().curViewNo = CheckNowView;
-    outcomeScene(delegate, viewNoAfterSearch(SearchStatus::StatusOK, 0),
-                 UpdateResult::updateResultWithCount(0));
-    EXPECT_EQ(info().curViewNo, NotFoundView);
-    EXPECT_EQ(window.title, "検索結果");
-    EXPECT_EQ(info().sceneInfo->sceneIndex, 2);
-
-    outcomeScene(delegate, viewNoAfterSearch(SearchStatus::SearchErrorWalkFailed, 2),
-                 UpdateResult::updateResultWithStatusCode(SearchStatus::SearchErrorWalkFailed,
-                                                          info().messageInfo.get()));
-    EXPECT_EQ(info().curViewNo, ErrorView);
-    EXPECT_EQ(info().updateManagerResult->status, SearchStatus::SearchErrorWalkFailed);
+    EXPECT_EQ(info().updateManagerResult->status, UpdateStatus::UpdateErrorTempCreate);
 
     // A number that is no outcome moves nothing.
-    outcomeScene(
-        delegate, ReadMeView,
-        UpdateResult::updateResultWithStatusCode(UpdateStatus::StatusOK, info().messageInfo.get()));
-    EXPECT_EQ(info().curViewNo, ErrorView);
+    outcomeScene(delegate, ReadMeView, failed);
+    EXPECT_EQ(info().curViewNo, AllErrorView);
 }
 
 // A run killed halfway through a swap: the wizard's start repairs the font before it shows anything
