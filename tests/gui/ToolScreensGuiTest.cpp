@@ -45,8 +45,7 @@ private slots:
 
 void ToolScreensGuiTest::eachToolIsMadeOnceAndKeepsItsState() {
     WizardHarness wizard;
-    wizard.launch();
-    QVERIFY(wizard.waitForView(ReadMeView));
+    QVERIFY(wizard.launch());
     wizard.clickSheetButton("okButton");
     AppDelegate& delegate = *wizard.delegate;
 
@@ -91,8 +90,7 @@ void ToolScreensGuiTest::aFreshToolOffersOnlyWhatNeedsNoDocument() {
     QFETCH(int, view);
     QFETCH(QStringList, enabled);
     WizardHarness wizard;
-    wizard.launch();
-    QVERIFY(wizard.waitForView(ReadMeView));
+    QVERIFY(wizard.launch());
     QVERIFY(wizard.delegate->changeToNewView(view, "ツール"));
     auto* tool = dynamic_cast<qt::QtViewController*>(wizard.info().toolControllerSlot(view)->get());
     QVERIFY(tool);

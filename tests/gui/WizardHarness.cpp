@@ -3,6 +3,7 @@
 #include "BuiltinResources.h"
 #include "definition/DefinitionKey.h"
 #include "engine/FontUpdate.h"
+#include "shell/ViewNumbers.h"
 #include "shell/qt/Application.h"
 #include "support/DefinitionBuilder.h"
 
@@ -37,10 +38,11 @@ WizardHarness::~WizardHarness() {
     unsetenv("FONTUPDATER_ELEVATE");
 }
 
-void WizardHarness::launch(const std::optional<std::string>& launchFile) {
+bool WizardHarness::launch(const std::optional<std::string>& launchFile) {
     if (launchFile) delegate->rounchOpenFilePath = *launchFile;
     registerBuiltinResources();
     delegate->applicationDidFinishLaunching();
+    return waitForView(ReadMeView);
 }
 
 std::string WizardHarness::writeSampleDefinition(const std::string& name, SampleTrust trust) {

@@ -27,8 +27,9 @@ public:
     explicit WizardHarness(const std::string& scripts = "");
     ~WizardHarness();
 
-    // The start-up of the application: the built-in definition, or the file handed over.
-    void launch(const std::optional<std::string>& launchFile = std::nullopt);
+    // The start-up of the application: the built-in definition, or the file handed over; true
+    // once the read-me is on screen.
+    [[nodiscard]] bool launch(const std::optional<std::string>& launchFile = std::nullopt);
 
     // A definition file in the sandbox that the wizard opens: the engine sample's fonts and
     // targets, sealed with the build's key and signed by the build's trusted key unless asked

@@ -84,8 +84,7 @@ void WizardPathGuiTest::fromReadMeToSuccessUpdatesTheCheckedFonts() {
         installOldSuitcase(wizard.sample, path);
     const Bytes untouched = readWholeFile(subFont);
 
-    wizard.launch(wizard.writeSampleDefinition("Sample.fupdef"));
-    QVERIFY(wizard.waitForView(ReadMeView));
+    QVERIFY(wizard.launch(wizard.writeSampleDefinition("Sample.fupdef")));
     QCOMPARE(wizard.window.windowTitle(), QString("お読みください（Sample.fupdef）"));
     auto* readMe = wizard.screen<qt::ReadMeViewController>();
     QCOMPARE(readMe->commentText->text(), kNextComment);
@@ -184,9 +183,7 @@ void WizardPathGuiTest::aDefinitionOfAnUnknownSignerStaysInTheUsersFolder() {
         stranger, failure);
     QVERIFY(definition);
     wizard.recordElevation();
-    wizard.launch(wizard.sandbox.writeFile("Stranger.fupdef", *definition));
-
-    QVERIFY(wizard.waitForView(ReadMeView));
+    QVERIFY(wizard.launch(wizard.sandbox.writeFile("Stranger.fupdef", *definition)));
     auto* readMe = wizard.screen<qt::ReadMeViewController>();
     QVERIFY(readMe->signatureWarning->isVisibleTo(&wizard.window));
     QVERIFY(readMe->signatureWarning->text().contains("署名されていない"));
@@ -231,8 +228,7 @@ void WizardPathGuiTest::theBuiltInDemoUpdatesItsTwoFamilies() {
         fs::copy_file(fs::path(from).parent_path() / ("._" + fs::path(from).filename().string()),
                       fs::path(to).parent_path() / ("._" + fs::path(to).filename().string()));
     }
-    wizard.launch();
-    QVERIFY(wizard.waitForView(ReadMeView));
+    QVERIFY(wizard.launch());
     QCOMPARE(wizard.window.windowTitle(), QString("お読みください"));
     QVERIFY(wizard.screen<qt::ReadMeViewController>()->textView->toPlainText().contains(
         "デモゴシック"));
