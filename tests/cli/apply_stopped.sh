@@ -31,5 +31,5 @@ grep -q "^完了" applied.txt && fail "a font is shown as done: $(cat applied.tx
 cmp -s companion.before "$XDG_DATA_HOME/fonts/._Demo Gothic" || fail "the installed font changed"
 [[ "$(cat "$XDG_DATA_HOME/org.fontupdater.FontUpdater.temp")" == "in the way" ]] || fail "the blocking file was touched"
 [[ ! -e cache-rebuilt ]] || fail "the cache was rebuilt although nothing was updated"
-[[ ! -e "$XDG_DATA_HOME/Trash/files" ]] || [[ -z "$(ls -A "$XDG_DATA_HOME/Trash/files")" ]] || fail "something went to the Trash"
+trash_is_empty || fail "something went to the Trash"
 echo "apply stopped early: ok"

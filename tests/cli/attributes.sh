@@ -27,10 +27,8 @@ line=$("$fupdef" attributes "$work/plain")
   || fail "plain file: $line"
 
 # A missing path: a message on standard error, exit 1, and the other paths still reported.
-set +e
-out=$("$fupdef" attributes "$work/missing" "$work/plain" 2>"$work/err")
-status=$?
-set -e
+status=0
+out=$("$fupdef" attributes "$work/missing" "$work/plain" 2>"$work/err") || status=$?
 [[ $status -eq 1 ]] || fail "exit status $status for a missing path"
 grep -q missing "$work/err" || fail "no message for the missing path"
 [[ $(printf '%s\n' "$out" | grep -c '"path"') -eq 1 ]] || fail "the existing path was not reported"

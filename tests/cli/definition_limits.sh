@@ -9,10 +9,9 @@ pack_demo_update
 line=$(head -n 1 targets.txt)
 pack() { # output, target count, set count
   local i sets=()
-  for ((i = 0; i < $2; i++)); do printf '%s\n' "$line"; done >many.txt
+  for ((i = 0; i < $2; i++)); do printf '%s\n' "$line"; done >targets.txt
   for ((i = 0; i < $3; i++)); do sets+=(--set Glyphs old.ttf new.ttf); done
-  "$fupdef" pack -o "$1" --readme readme.rtf --targets many.txt --scripts scripts.txt \
-    "${sets[@]}" --copyright "CLI test"
+  pack_demo "$1" "${sets[@]}" --copyright "CLI test"
 }
 
 refused() { # definition, expected reason

@@ -23,11 +23,9 @@ use_sandbox_home
 mkdir -p "$XDG_DATA_HOME/Trash/files"
 pack_demo_update
 printf 'OSAATSChacheRemoveAuth\t/usr/bin/touch %s/computer-cache\n' "$work" >>scripts.txt
-"$fupdef" pack -o signed.fupdef --readme readme.rtf --targets targets.txt --scripts scripts.txt \
-  --set Glyphs old.ttf new.ttf --sign-key "${FU_DEMO_SIGNING_KEY:?}" >/dev/null
+pack_demo signed.fupdef --set Glyphs old.ttf new.ttf --sign-key "${FU_DEMO_SIGNING_KEY:?}" >/dev/null
 "$fupdef" keygen stranger.key >/dev/null
-"$fupdef" pack -o stranger.fupdef --readme readme.rtf --targets targets.txt --scripts scripts.txt \
-  --set Glyphs old.ttf new.ttf --sign-key stranger.key >/dev/null
+pack_demo stranger.fupdef --set Glyphs old.ttf new.ttf --sign-key stranger.key >/dev/null
 "$fupdef" wrap old.ttf -o "$FONTUPDATER_SYSTEM_FONTS/Gothic" --name DemoGothic --version 1.0.1
 cp -p "$FONTUPDATER_SYSTEM_FONTS/._Gothic" computer-old-companion
 

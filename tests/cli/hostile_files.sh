@@ -37,11 +37,9 @@ if nm -D "$fupdef" | grep ' __asan_init$' >/dev/null; then
   cap=(export "ASAN_OPTIONS=${ASAN_OPTIONS:-}:max_allocation_size_mb=1024:allocator_may_return_null=1:hard_rss_limit_mb=1024")
 fi
 # A hang guard, not a measure: the search takes a moment; a FIFO read would take for ever.
-set +e
+status=0
 ("${cap[@]}"; exec timeout 300 "$fupdef" search demo.fupdef --copyright "CLI test" --json) \
-  >found.json 2>progress.txt
-status=$?
-set -e
+  >found.json 2>progress.txt || status=$?
 [[ $status -ne 124 ]] || fail "the search hung"
 [[ $status -eq 0 ]] || fail "search exited $status: $(cat found.json progress.txt)"
 /usr/bin/python3 - found.json "$fonts/Demo Gothic" <<'PY' || fail "search: $(cat found.json)"

@@ -4,25 +4,19 @@
 source "$(dirname "$0")/common.bash"
 cd "$work"
 
-font() { "$fupdef" sample-font -o "$1" --family "Demo Gothic" --japanese-name "デモゴシック" --version 1.0.1 --glyphs "$2"; }
-font old.ttf 8
-font new.ttf 12
-font other-old.ttf 9
-font other-new.ttf 13
+pack_demo_update
+"$fupdef" sample-font -o other-old.ttf --family "Demo Gothic" --japanese-name "デモゴシック" --version 1.0.1 --glyphs 9
+"$fupdef" sample-font -o other-new.ttf --family "Demo Gothic" --japanese-name "デモゴシック" --version 1.0.1 --glyphs 13
 mkdir -p src/Sub out records-out
 "$fupdef" wrap old.ttf -o "src/Demo Gothic" --name DemoGothic --version 1.0.1
 "$fupdef" wrap old.ttf -o "src/Sub/Demo Gothic Sub" --name DemoGothic --version 1.0.1
 printf 'not a font\n' >src/notes.txt
-printf '{\\rtf1\\ansi Demo\\par}' >readme.rtf
-printf 'DemoGothic\tデモゴシック\t1.0.1\t*\t1.0.2\t2014/04/01 09:00:00\t2014/04/02 09:30:00\t2014/04/03 09:00:00\t2014/04/04 09:00:00\t*\n' >targets.txt
-printf 'UserChacheRemove\t/bin/true\n' >scripts.txt
 # The suitcase matches the second set only.
-"$fupdef" pack -o demo.fupdef --readme readme.rtf --targets targets.txt --scripts scripts.txt \
-  --set Other other-old.ttf other-new.ttf --set Glyphs old.ttf new.ttf --copyright "CLI test"
+pack_demo two-sets.fupdef --set Other other-old.ttf other-new.ttf --set Glyphs old.ttf new.ttf --copyright "CLI test"
 tree() { (cd "$1" && find . -type f -print0 | sort -z | xargs -0 sha256sum); }
 before=$(tree src)
 
-"$fupdef" inspect "src/Demo Gothic" --definition demo.fupdef --copyright "CLI test" --json >records.json \
+"$fupdef" inspect "src/Demo Gothic" --definition two-sets.fupdef --copyright "CLI test" --json >records.json \
   || fail "inspect: $(cat records.json)"
 /usr/bin/python3 - records.json <<'PY' || fail "inspect: $(cat records.json)"
 import json, sys
@@ -37,11 +31,11 @@ PY
 if "$fupdef" inspect src/notes.txt >/dev/null 2>err.txt; then fail "inspected a file without resources"; fi
 grep -q "cannot be inspected" err.txt || fail "no reason given: $(cat err.txt)"
 
-"$fupdef" build demo.fupdef --src src --dst out --copyright "CLI test" >log.txt || fail "build: $(cat log.txt)"
+"$fupdef" build two-sets.fupdef --src src --dst out --copyright "CLI test" >log.txt || fail "build: $(cat log.txt)"
 grep -qxF "[成功] src/Demo Gothic ＝＞ out/Demo Gothic" log.txt || fail "log: $(cat log.txt)"
 grep -qxF "[成功] src/Sub/Demo Gothic Sub ＝＞ out/Sub/Demo Gothic Sub" log.txt || fail "log: $(cat log.txt)"
 [[ $(tail -n 1 log.txt) == "[終了]" && $(wc -l <log.txt) -eq 3 ]] || fail "log: $(cat log.txt)"
-"$fupdef" inspect "out/Demo Gothic" "out/Sub/Demo Gothic Sub" --definition demo.fupdef --copyright "CLI test" \
+"$fupdef" inspect "out/Demo Gothic" "out/Sub/Demo Gothic Sub" --definition two-sets.fupdef --copyright "CLI test" \
   --json >built.json || fail "the new fonts do not inspect"
 /usr/bin/python3 - built.json <<'PY' || fail "new fonts: $(cat built.json)"
 import json, sys
@@ -59,10 +53,10 @@ for r in d["checkTargetItems"]:
              nFileCDate="2014/04/03 09:00:00", nFileMDate="2014/04/04 09:00:00")
 json.dump(d, open(sys.argv[2], "w"))
 PY
-"$fupdef" build demo.fupdef --records records.json --dst records-out --copyright "CLI test" 2>err.txt \
+"$fupdef" build two-sets.fupdef --records records.json --dst records-out --copyright "CLI test" 2>err.txt \
   && fail "built from incomplete records"
 grep -q "nVersStr" err.txt || fail "incomplete records not explained: $(cat err.txt)"
-"$fupdef" build demo.fupdef --records completed.json --dst records-out --copyright "CLI test" >/dev/null \
+"$fupdef" build two-sets.fupdef --records completed.json --dst records-out --copyright "CLI test" >/dev/null \
   || fail "build --records"
 # The resource fork is the companion's last entry, after the header (62 bytes), Finder info (32)
 # and the dates (16), whose access date may differ.
@@ -70,7 +64,7 @@ cmp <(tail -c +111 "out/._Demo Gothic") <(tail -c +111 "records-out/._Demo Gothi
   || fail "the two ways of building disagree"
 
 # A build that would write into the source is refused before anything happens.
-if "$fupdef" build demo.fupdef --src src --dst src/Sub --copyright "CLI test" >log.txt; then fail "built into the source"; fi
+if "$fupdef" build two-sets.fupdef --src src --dst src/Sub --copyright "CLI test" >log.txt; then fail "built into the source"; fi
 grep -qxF "[エラー] 生成先のフォルダが不正です。" log.txt || fail "refusal: $(cat log.txt)"
 [[ $(tree src) == "$before" ]] || fail "the source folder changed"
 echo "inspect/build: ok"

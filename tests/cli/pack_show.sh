@@ -12,8 +12,8 @@ printf 'UserChacheRemove\t/usr/bin/fc-cache -f\n' >scripts.txt
 
 # OLD may be an installed suitcase as well as an sfnt file.
 "$fupdef" wrap old.ttf -o OldSuitcase --name DemoGothic --version 1.0
-"$fupdef" pack -o demo.fupdef --readme readme.rtf --targets targets.txt --scripts scripts.txt \
-  --set "Glyphs" OldSuitcase new.ttf --set "Again" old.ttf new.ttf --skip 7 --copyright "Test copyright"
+pack_demo demo.fupdef --set "Glyphs" OldSuitcase new.ttf --set "Again" old.ttf new.ttf --skip 7 \
+  --copyright "Test copyright"
 
 "$fupdef" show demo.fupdef --copyright "Test copyright" >shown.txt
 grep -q "ありがとう" shown.txt || fail "read-me not shown"
@@ -43,8 +43,7 @@ grep -q "refused" err.txt || fail "no reason given: $(cat err.txt)"
 head -c 100 demo.fupdef >short.fupdef
 if "$fupdef" show short.fupdef --copyright "Test copyright" 2>err.txt; then fail "opened a truncated file"; fi
 grep -q "length" err.txt || fail "truncation not named: $(cat err.txt)"
-if "$fupdef" pack -o bad.fupdef --readme readme.rtf --targets targets.txt --scripts scripts.txt \
-     --set "Bad" old.ttf padded.ttf 2>err.txt; then fail "packed a table only the new font has"; fi
+if pack_demo bad.fupdef --set "Bad" old.ttf padded.ttf 2>err.txt; then fail "packed a table only the new font has"; fi
 grep -q "only in the new font" err.txt || fail "refusal not explained: $(cat err.txt)"
 [[ ! -e bad.fupdef ]] || fail "a refused pack left a file"
 echo "pack/show: ok"

@@ -46,8 +46,7 @@ ls -A "$XDG_DATA_HOME/fonts/Sub" | grep -q '^\.fu-' && fail "staged names left: 
 # them, sealed with the build's own key, as the helper opens it.
 export FONTUPDATER_ELEVATE=env
 printf 'OSAATSChacheRemoveAuth\t/bin/true\n' >>scripts.txt
-"$fupdef" pack -o both.fupdef --readme readme.rtf --targets targets.txt --scripts scripts.txt \
-  --set Glyphs old.ttf new.ttf --sign-key "${FU_DEMO_SIGNING_KEY:?}" >/dev/null
+pack_demo both.fupdef --set Glyphs old.ttf new.ttf --sign-key "${FU_DEMO_SIGNING_KEY:?}" >/dev/null
 computer="$FONTUPDATER_SYSTEM_FONTS/Gothic"
 "$fupdef" wrap old.ttf -o "$computer" --name DemoGothic --version 1.0.1
 cp -p "$FONTUPDATER_SYSTEM_FONTS/._Gothic" computer-old-companion

@@ -26,8 +26,7 @@ pack_demo_update
 expect_refused "unsigned" trust verify demo.fupdef
 "$fupdef" show demo.fupdef --copyright "CLI test" | grep -q "^Signature: unsigned" || fail "show: not unsigned"
 
-"$fupdef" pack -o signed.fupdef --readme readme.rtf --targets targets.txt --scripts scripts.txt \
-  --set Glyphs old.ttf new.ttf --copyright "CLI test" --sign-key foundry.key
+pack_demo signed.fupdef --set Glyphs old.ttf new.ttf --copyright "CLI test" --sign-key foundry.key
 trust verify signed.fupdef >out.txt || fail "trusted signature refused: $(cat out.txt)"
 grep -q "signed by Example Foundry (key $key_id)" out.txt || fail "signer not named: $(cat out.txt)"
 # The shipped fupdef never takes its trust from the environment.
