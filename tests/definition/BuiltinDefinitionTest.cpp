@@ -12,6 +12,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
+#include <string>
+#include <tuple>
 
 namespace fu {
 namespace {
@@ -67,14 +69,12 @@ TEST_F(BuiltinDefinition, TargetsAnExplicitVersionAndAnAutomaticRaise) {
     const UpdateTargetItem* mincho = info.updateTargetInfo->updateTargetItemAtIndex(1);
     ASSERT_TRUE(UpdateTargetItem::checkPropertys(gothic));
     ASSERT_TRUE(UpdateTargetItem::checkPropertys(mincho));
-    EXPECT_EQ(gothic->resName, "DemoGothic");
-    EXPECT_EQ(gothic->japanFullName, "デモゴシック");
-    EXPECT_EQ(gothic->oVersStr, "1.0.1");
-    EXPECT_EQ(gothic->nVersStr, "1.0.2");
-    EXPECT_EQ(mincho->resName, "DemoMincho");
-    EXPECT_EQ(mincho->japanFullName, "デモ明朝");
-    EXPECT_EQ(mincho->oVersStr, "*");
-    EXPECT_EQ(mincho->nVersStr, "*DEMO");
+    using Texts = std::tuple<std::string, std::string, std::string, std::string>;
+    auto texts = [](const UpdateTargetItem* target) {
+        return Texts{target->resName, target->japanFullName, target->oVersStr, target->nVersStr};
+    };
+    EXPECT_EQ(texts(gothic), (Texts{"DemoGothic", "デモゴシック", "1.0.1", "1.0.2"}));
+    EXPECT_EQ(texts(mincho), (Texts{"DemoMincho", "デモ明朝", "*", "*DEMO"}));
     // Every target has a set of the same name to take its tables from.
     EXPECT_TRUE(setNamed("DemoGothic"));
     EXPECT_TRUE(setNamed("DemoMincho"));
