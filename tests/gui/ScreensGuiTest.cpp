@@ -301,12 +301,11 @@ void ScreensGuiTest::quitAndTheCloseButtonFollowTheScreen() {
     triggerMenu(wizard, "actionQuit");
     QCOMPARE(wizard.terminated.count(), 1);
 
-    // An unknown number empties the window.
+    // An unknown number takes the screen off the real window; SceneFlowTest checks the title and
+    // the state it leaves.
     QVERIFY(!wizard.delegate->changeToNewView(42, "?"));
-    QCOMPARE(wizard.window.windowTitle(), QString());
     QVERIFY(
         wizard.window.contentView()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly).isEmpty());
-    QCOMPARE(wizard.viewNo(), 0);
 }
 
 void ScreensGuiTest::backFromTheListReturnsToTheFolders() {
