@@ -120,5 +120,16 @@ TEST_F(BuiltinDefinition, EachInstalledDemoSuitcaseNeedsExactlyItsOwnUpdate) {
     }
 }
 
+TEST(BuiltinResources, DefinitionIsMissingUntilRegistered) {
+    ResourceRegistry::removeResource("UpdaterParam_OS10_10", "fupdef");
+    AppInfo info;
+    EXPECT_FALSE(info.setupUpdaterParam());
+    EXPECT_TRUE(info.fupdefFail);
+    registerBuiltinResources();
+    EXPECT_TRUE(info.setupUpdaterParam());
+    EXPECT_FALSE(info.fupdefFail);
+    ResourceRegistry::removeResource("UpdaterParam_OS10_10", "fupdef");
+}
+
 } // namespace
 } // namespace fu

@@ -151,6 +151,17 @@ TEST(SfntData, HeadGetsTheDatesAndTheImageSumsToTheMagicNumber) {
     EXPECT_EQ(u32At(image, 12 + 16 + 4), wordSum(headAsSummed));
 }
 
+// 'head' dates are the seconds since 1904 of Japan's clock.
+TEST(SfntData, HeadDatesAreJapanTimeSecondsFrom1904) {
+    using namespace std::chrono;
+    const sys_seconds y2000 = sys_days{2000y / January / 1};
+    EXPECT_EQ(SfntData::headDateTimeFromDate(y2000), int64_t{35064} * 86400 + 32400);
+    EXPECT_EQ(SfntData::headDateTimeFromDate(std::nullopt), 0);
+    EXPECT_EQ(SfntData::dateFromLonDateTime(int64_t{35064} * 86400 + 32400 + 1),
+              y2000 + seconds(1));
+    EXPECT_EQ(SfntData::dateFromLonDateTime(0), sys_seconds(sys_days{1904y / January / 1}));
+}
+
 TEST(SfntData, WithoutHeadNoTableIsChanged) {
     const Bytes data = pattern(40, 0x80);
     const Bytes image = rebuilt(parsed(sfntImage({{fourCC("hea "), data}})));

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <limits>
 #include <map>
+#include <memory>
 
 namespace fu {
 namespace {
@@ -37,6 +38,32 @@ TEST(AppInfo, StartsWithAFilledMessageTableAndAKeySeed) {
               "フォント検索中にエラーが発生しました。");
     // The definition key cannot be derived from an empty seed.
     EXPECT_FALSE(info.appCopyrightStr.empty());
+}
+
+// The state is process-wide; each test leaves it as it found it.
+class AppDelegateState : public ::testing::Test {
+protected:
+    void SetUp() override { saved_ = AppDelegate::releaseAppInfo(); }
+    void TearDown() override { AppDelegate::setAppInfo(std::move(saved_)); }
+
+private:
+    std::unique_ptr<AppInfo> saved_;
+};
+
+TEST_F(AppDelegateState, InstallsReplacesAndHandsBackTheState) {
+    AppDelegate::setAppInfo(std::make_unique<AppInfo>());
+    auto second = std::make_unique<AppInfo>();
+    AppInfo* const secondAddress = second.get();
+    AppDelegate::setAppInfo(std::move(second));
+    EXPECT_EQ(AppDelegate::appInfo(), secondAddress);
+
+    std::unique_ptr<AppInfo> released = AppDelegate::releaseAppInfo();
+    EXPECT_EQ(released.get(), secondAddress);
+    EXPECT_EQ(AppDelegate::appInfo(), nullptr);
+
+    AppDelegate::setAppInfo(std::move(released));
+    AppDelegate::setAppInfo(nullptr);
+    EXPECT_EQ(AppDelegate::appInfo(), nullptr);
 }
 
 } // namespace

@@ -212,21 +212,31 @@ TEST_F(PayloadSplit, OneBadSetRefusesTheDefinitionAndSetsKeepTheirOrder) {
     EXPECT_FALSE(info.updateSfntSetInfo->updateSfntSetItemAtIndex(2));
 }
 
-// The section loaders that do more than hand their bytes on: the plain target list looked up
-// among the resources, and the set reader that needs a list to add to. A load that fails leaves
-// nothing half-read behind.
-TEST_F(PayloadSplit, TheSectionLoadersLeaveNothingHalfRead) {
+// Each section loader sets its part anew: nil first, then what the bytes give.
+TEST_F(PayloadSplit, EachSectionLoaderReplacesItsPartOrLeavesItNil) {
     ASSERT_TRUE(info.setupUpdaterParamWithData(payloadWith({{"rdme", sources.readMe},
                                                             {"updp", sources.targets},
                                                             {"scpt", sources.scripts},
                                                             {"sets", sets()}})));
+    EXPECT_TRUE(info.setupReadMeWithData(sources.readMe));
+    EXPECT_FALSE(info.setupReadMeWithData({}));
+    EXPECT_FALSE(info.readMeText);
+    EXPECT_FALSE(info.setupUpdateTargetInfoWithText("too\tfew\tfields\n"));
+    EXPECT_FALSE(info.updateTargetInfo);
+    EXPECT_TRUE(info.setupUpdateTargetInfoWithText(
+        std::string(sources.targets.begin(), sources.targets.end())));
+    EXPECT_EQ(info.updateTargetInfo->countOfUpdateTargetItem(), 1);
+    const std::string targetFile = sandbox.writeFile("targets.txt", sources.targets);
+    EXPECT_TRUE(info.setupUpdateTargetInfoWithTextFilePath(targetFile));
+    EXPECT_FALSE(info.setupUpdateTargetInfoWithTextFilePath(sandbox.path("missing.txt")));
     EXPECT_FALSE(info.setupUpdateTargetInfoWithUpdaterParamText())
         << "no plain target list is built in";
-    EXPECT_FALSE(info.updateTargetInfo);
     ResourceRegistry::registerResource("UpdaterParam", "txt", sources.targets);
     EXPECT_TRUE(info.setupUpdateTargetInfoWithUpdaterParamText());
     ResourceRegistry::removeResource("UpdaterParam", "txt");
-    EXPECT_EQ(info.updateTargetInfo->countOfUpdateTargetItem(), 1);
+    EXPECT_FALSE(info.setupScriptInfoWidthData({}));
+    EXPECT_FALSE(info.scriptInfo);
+    EXPECT_TRUE(info.setupScriptInfoWidthData(sources.scripts));
     EXPECT_FALSE(info.setupUpdateSfntSetInfoWithData(text("not a container")));
     EXPECT_FALSE(info.updateSfntSetInfo);
     EXPECT_TRUE(info.setupUpdateSfntSetInfoWithData(sets()));
