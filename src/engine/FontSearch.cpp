@@ -68,15 +68,25 @@ struct FoundFile {
 struct FoundTree {
     std::vector<FoundFolder> folders;
     std::vector<FoundFile> files;
+    // A folder or a file was passed over because the process had no descriptor (or memory) to
+    // open it with: that says nothing of the folder, and the tree is not known whole.
+    bool shortOfResources = false;
 };
+
+bool isOutOfResources(int error) { return error == EMFILE || error == ENFILE || error == ENOMEM; }
 
 // One walk instead of one per target and set: the same files in the same order. Only the
 // listing of each folder is read here, which names every entry's kind, so the tree is known,
 // and progress can be measured against it, before the slower reading of the files begins. A
-// folder inside the tree that cannot be listed is skipped; the root must list.
+// folder inside the tree that cannot be listed is skipped; the root must list, and a folder
+// that cannot be opened or listed for want of descriptors ends the walk.
 bool collectFiles(const platform::SearchFolder& folder, size_t index, FoundTree& tree) {
-    auto entries = folder.list();
-    if (!entries) return false;
+    int error = 0;
+    auto entries = folder.list(&error);
+    if (!entries) {
+        tree.shortOfResources = tree.shortOfResources || isOutOfResources(error);
+        return false;
+    }
     for (platform::SearchEntry& entry : *entries) {
         // A swap's staged pair is no installed font, whatever it holds.
         if (entry.name.empty() || isStagedName(entry.name)) continue;
@@ -84,15 +94,20 @@ bool collectFiles(const platform::SearchFolder& folder, size_t index, FoundTree&
             tree.files.push_back({index, std::move(entry), {}, {}, 0});
             continue;
         }
-        auto child = platform::SearchFolder::openChild(folder, entry.name);
-        if (!child) continue;
+        auto child = platform::SearchFolder::openChild(folder, entry.name, &error);
+        if (!child) {
+            if (!isOutOfResources(error)) continue;
+            tree.shortOfResources = true;
+            return false;
+        }
         const FoundFolder& parent = tree.folders[index];
         FoundFolder found{joinPath(parent.path, entry.name),
                           parent.subPath.empty() ? entry.name
                                                  : joinPath(parent.subPath, entry.name),
                           entry.name, index};
         tree.folders.push_back(std::move(found));
-        (void)collectFiles(*child, tree.folders.size() - 1, tree);
+        if (!collectFiles(*child, tree.folders.size() - 1, tree) && tree.shortOfResources)
+            return false;
     }
     return true;
 }
@@ -112,7 +127,7 @@ public:
     explicit FolderChain(const std::vector<FoundFolder>& folders) : folders_(folders) {}
 
     // nullptr when the folder, or one above it, can no longer be opened.
-    const platform::SearchFolder* folder(size_t index) {
+    const platform::SearchFolder* folder(size_t index, bool& shortOfResources) {
         path_.clear();
         for (size_t at = index;; at = folders_[at].parent) {
             path_.push_back(at);
@@ -127,11 +142,13 @@ public:
         while (chain_.size() < path_.size()) {
             const size_t next = path_[chain_.size()];
             std::optional<platform::SearchFolder> opened;
+            int error = 0;
             if (chain_.empty())
-                opened = platform::SearchFolder::open(folders_[next].path);
+                opened = platform::SearchFolder::open(folders_[next].path, &error);
             else if (chain_.back().second)
-                opened =
-                    platform::SearchFolder::openChild(*chain_.back().second, folders_[next].name);
+                opened = platform::SearchFolder::openChild(*chain_.back().second,
+                                                           folders_[next].name, &error);
+            shortOfResources = shortOfResources || (!opened && isOutOfResources(error));
             chain_.emplace_back(next, std::move(opened));
         }
         return chain_.back().second ? &*chain_.back().second : nullptr;
@@ -223,16 +240,18 @@ SearchTargets searchTargets(const std::vector<const UpdateTargetItem*>& all,
 // every target from one read of the map, one load. The answers are those the decision gives
 // pair by pair, since none of its steps depends on another pair and nothing changes the file in
 // between.
-void decideAllPairs(FoundFile& file, const FoundTree& tree, const platform::SearchFolder* folder,
+void decideAllPairs(FoundFile& file, FoundTree& tree, const platform::SearchFolder* folder,
                     const SearchTargets& targets,
                     const std::vector<const UpdateSfntSetItem*>& sets) {
     // Only files of type 'FFIL' are looked into.
     if (!folder || !file.readsCompanion()) return;
     platform::SearchFile read = folder->readFile(file.entry);
+    if (read.status() == platform::tmfoErr) tree.shortOfResources = true;
     if (read.status() != platform::noErr || read.hfsTypeCode() != fourCC("FFIL")) return;
     std::vector<ResFile::FontResCensus> censuses;
     {
         platform::ScopedFork fork = read.openFork();
+        if (!fork.isOpen() && fork.openStatus() == platform::tmfoErr) tree.shortOfResources = true;
         if (!fork.isOpen() || ResFile::checkSuitcaseFontResName(targets.names, fork.refNum(),
                                                                 censuses) != ResStatus::resNoErr)
             return;
@@ -281,7 +300,9 @@ void decideFiles(FoundTree& tree, const SearchTargets& searched,
     for (int64_t done = 1; done <= total; ++done) {
         FoundFile& file = tree.files[size_t(done - 1)];
         // A folder is opened again only for a file that is read.
-        decideAllPairs(file, tree, file.readsCompanion() ? chain.folder(file.folder) : nullptr,
+        decideAllPairs(file, tree,
+                       file.readsCompanion() ? chain.folder(file.folder, tree.shortOfResources)
+                                             : nullptr,
                        searched, sets);
         if (const int64_t reached = done * FontSearch::kStepsPerPair / total; reached > step) {
             step = reached;
@@ -408,6 +429,7 @@ SearchStatus FontSearch::run() {
                         reported = progress + done * folderSpan / total;
                         report(reported, std::nullopt);
                     });
+                    if (tree->shortOfResources) return SearchErrorWalkFailed;
                 }
                 // An earlier pair of an equal target and set has listed its fonts already.
                 if (!searched.decides(size_t(t), size_t(s))) continue;

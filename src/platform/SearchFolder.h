@@ -32,7 +32,8 @@ public:
     ~SearchFile();
 
     // noErr, or notAFileErr where readAttributes answers nothing with that error: the companion
-    // is there but is no regular file, so no Finder info of it can be trusted.
+    // is there but is no regular file, so no Finder info of it can be trusted; tmfoErr when no
+    // descriptor was free to open the companion with.
     [[nodiscard]] int16_t status() const { return status_; }
     // As readAttributes answers them: absent without a companion, for a link, for a companion
     // that does not parse or whose Finder info is shorter than 32 bytes.

@@ -73,6 +73,23 @@ protected:
             },
             limits);
     }
+    // Ten groups of twenty folders, each holding a copy of the old suitcase: more folders than
+    // the descriptors the bounded searches allow, two levels deep.
+    test::EngineState& installTreeOfCopies() {
+        test::installOldSuitcase(sample, userFonts() + "/G0/F0/Gothic");
+        const Bytes data = test::readWholeFile(userFonts() + "/G0/F0/Gothic");
+        const Bytes companion = test::readWholeFile(userFonts() + "/G0/F0/._Gothic");
+        for (int group = 0; group < 10; ++group)
+            for (int folder = 0; folder < 20; ++folder) {
+                const std::string dir =
+                    userFonts() + "/G" + std::to_string(group) + "/F" + std::to_string(folder);
+                std::filesystem::create_directories(dir);
+                test::writeWholeFile(dir + "/Gothic", data);
+                test::writeWholeFile(dir + "/._Gothic", companion);
+            }
+        std::filesystem::create_directories(computerFonts());
+        return test::installAppState(sample);
+    }
     test::EngineSample sample = test::makeEngineSample(sandbox);
     RecordingDelegate delegate;
     int64_t maximum = 0;
@@ -503,21 +520,43 @@ TEST_F(FontSearchRun, AFontsFolderThatIsALinkIsSearchedWhereItLeads) {
 // process may hold descriptors is searched whole: only the folders down to the one being read
 // are open at a time.
 TEST_F(FontSearchRun, ATreeOfMoreFoldersThanOpenDescriptorsIsSearchedWhole) {
-    test::installOldSuitcase(sample, userFonts() + "/G0/F0/Gothic");
-    const Bytes data = test::readWholeFile(userFonts() + "/G0/F0/Gothic");
-    const Bytes companion = test::readWholeFile(userFonts() + "/G0/F0/._Gothic");
-    for (int group = 0; group < 10; ++group)
-        for (int folder = 0; folder < 20; ++folder) {
-            const std::string dir =
-                userFonts() + "/G" + std::to_string(group) + "/F" + std::to_string(folder);
-            std::filesystem::create_directories(dir);
-            test::writeWholeFile(dir + "/Gothic", data);
-            test::writeWholeFile(dir + "/._Gothic", companion);
-        }
-    std::filesystem::create_directories(computerFonts());
-    test::EngineState& info = test::installAppState(sample);
-
+    test::EngineState& info = installTreeOfCopies();
     EXPECT_EQ(boundedSearch(info, {}, 200, {}, {}, 64), "");
+}
+
+// Whatever the limit on open files, a search lists every font or fails: a folder or a font left
+// out because no descriptor was free would tell the user that nothing needs updating.
+TEST_F(FontSearchRun, ASearchShortOfDescriptorsFailsRatherThanListingFewer) {
+    test::EngineState& info = installTreeOfCopies();
+    const std::string report = test::runBounded(
+        [&] {
+            test::ChildChecks checks;
+            struct rlimit limit {};
+            checks.expect(::getrlimit(RLIMIT_NOFILE, &limit) == 0, "getrlimit failed");
+            const rlim_t usual = limit.rlim_cur;
+            bool failed = false;
+            bool listed = false;
+            for (rlim_t descriptors = 3; descriptors <= 64; ++descriptors) {
+                limit.rlim_cur = descriptors;
+                checks.expect(::setrlimit(RLIMIT_NOFILE, &limit) == 0, "setrlimit failed");
+                delegate.completions.clear();
+                const UpdateResult result = search(info);
+                limit.rlim_cur = usual;
+                checks.expect(::setrlimit(RLIMIT_NOFILE, &limit) == 0, "setrlimit failed");
+                const bool whole = result.status == SearchStatus::StatusOK && result.count == 200;
+                const bool failure = result.status == SearchStatus::SearchErrorWalkFailed;
+                checks.expect(whole || failure, std::to_string(descriptors) +
+                                                    " descriptors: search status " +
+                                                    std::to_string(code(result.status)) + " with " +
+                                                    std::to_string(result.count) + " fonts");
+                failed = failed || failure;
+                listed = listed || whole;
+            }
+            checks.expect(failed && listed, "the limits tried do not reach both outcomes");
+            return checks.report();
+        },
+        {});
+    EXPECT_EQ(report, "");
 }
 
 } // namespace

@@ -205,6 +205,8 @@ SearchFile SearchFolder::readFile(const SearchEntry& entry) const {
         // A FIFO, socket or folder in the companion's place makes the item unreadable; a companion
         // gone since the listing leaves a file without Finder info and with an empty fork.
         if (error == posix::kNotRegularFile) file.status_ = notAFileErr;
+        // Without a descriptor to spare nothing is known of the file, not even that it has none.
+        if (osErrFromErrno(error) == tmfoErr) file.status_ = tmfoErr;
         if (file.forkStatus_ == noErr && error != ENOENT) file.forkStatus_ = osErrFromErrno(error);
         return file;
     }
