@@ -58,7 +58,7 @@ TEST(HelperRequestCoding, MalformedRequestsAreInvalidAsSoonAsTheyShow) {
           "RUN\0K\0-1\0"s, "RUN\0K\0 1\0"s,
           "RUN\0K\0"
           "1x\0"s,
-          "RUN\0K\0" + std::to_string(helperMaxDefinitionLength + 1) + "\0"s,
+          "RUN\0K\0"s + std::to_string(helperMaxDefinitionLength + 1) + "\0"s,
           "RUN\0K\0"
           "99999999999999999999\0"s})
         EXPECT_EQ(parseHelperRequest(bytes).state, HelperParseState::Invalid) << bytes;
