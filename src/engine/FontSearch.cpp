@@ -68,9 +68,10 @@ struct FoundFile {
 struct FoundTree {
     std::vector<FoundFolder> folders;
     std::vector<FoundFile> files;
-    // A folder or a file was passed over because the process had no descriptor (or memory) to
-    // open it with: that says nothing of the folder, and the tree is not known whole.
-    bool shortOfResources = false;
+    // The tree is not known whole: a folder or a file was passed over because the process had no
+    // descriptor (or memory) to open it with, which says nothing of the item, or the root could
+    // not be opened again to read its files.
+    bool incomplete = false;
 };
 
 bool isOutOfResources(int error) { return error == EMFILE || error == ENFILE || error == ENOMEM; }
@@ -84,7 +85,7 @@ bool collectFiles(const platform::SearchFolder& folder, size_t index, FoundTree&
     int error = 0;
     auto entries = folder.list(&error);
     if (!entries) {
-        tree.shortOfResources = tree.shortOfResources || isOutOfResources(error);
+        tree.incomplete = tree.incomplete || isOutOfResources(error);
         return false;
     }
     for (platform::SearchEntry& entry : *entries) {
@@ -97,7 +98,7 @@ bool collectFiles(const platform::SearchFolder& folder, size_t index, FoundTree&
         auto child = platform::SearchFolder::openChild(folder, entry.name, &error);
         if (!child) {
             if (!isOutOfResources(error)) continue;
-            tree.shortOfResources = true;
+            tree.incomplete = true;
             return false;
         }
         const FoundFolder& parent = tree.folders[index];
@@ -106,8 +107,7 @@ bool collectFiles(const platform::SearchFolder& folder, size_t index, FoundTree&
                                                  : joinPath(parent.subPath, entry.name),
                           entry.name, index};
         tree.folders.push_back(std::move(found));
-        if (!collectFiles(*child, tree.folders.size() - 1, tree) && tree.shortOfResources)
-            return false;
+        if (!collectFiles(*child, tree.folders.size() - 1, tree) && tree.incomplete) return false;
     }
     return true;
 }
@@ -126,8 +126,9 @@ class FolderChain {
 public:
     explicit FolderChain(const std::vector<FoundFolder>& folders) : folders_(folders) {}
 
-    // nullptr when the folder, or one above it, can no longer be opened.
-    const platform::SearchFolder* folder(size_t index, bool& shortOfResources) {
+    // nullptr when the folder, or one above it, can no longer be opened; a sub-folder's files are
+    // then passed over as its listing would have been, the root's make the tree incomplete.
+    const platform::SearchFolder* folder(size_t index, bool& incomplete) {
         path_.clear();
         for (size_t at = index;; at = folders_[at].parent) {
             path_.push_back(at);
@@ -148,7 +149,7 @@ public:
             else if (chain_.back().second)
                 opened = platform::SearchFolder::openChild(*chain_.back().second,
                                                            folders_[next].name, &error);
-            shortOfResources = shortOfResources || (!opened && isOutOfResources(error));
+            incomplete = incomplete || (!opened && (chain_.empty() || isOutOfResources(error)));
             chain_.emplace_back(next, std::move(opened));
         }
         return chain_.back().second ? &*chain_.back().second : nullptr;
@@ -246,12 +247,10 @@ void decideAllPairs(FoundFile& file, FoundTree& tree, const platform::SearchFold
     // Only files of type 'FFIL' are looked into.
     if (!folder || !file.readsCompanion()) return;
     platform::SearchFile read = folder->readFile(file.entry);
-    if (read.status() == platform::tmfoErr) tree.shortOfResources = true;
     if (read.status() != platform::noErr || read.hfsTypeCode() != fourCC("FFIL")) return;
     std::vector<ResFile::FontResCensus> censuses;
     {
         platform::ScopedFork fork = read.openFork();
-        if (!fork.isOpen() && fork.openStatus() == platform::tmfoErr) tree.shortOfResources = true;
         if (!fork.isOpen() || ResFile::checkSuitcaseFontResName(targets.names, fork.refNum(),
                                                                 censuses) != ResStatus::resNoErr)
             return;
@@ -267,6 +266,7 @@ void decideAllPairs(FoundFile& file, FoundTree& tree, const platform::SearchFold
     if (!anyNamed) return;
     file.path = joinPath(tree.folders[file.folder].path, file.entry.name);
     auto resFile = ResFile::initOfContentFile(file.path);
+    if (!resFile) tree.incomplete = true;
     if (!resFile || resFile->loadStatus != ResStatus::resNoErr) return;
     file.hits.assign(targets.all.size() * sets.size(), false);
     bool anyHit = false;
@@ -299,11 +299,14 @@ void decideFiles(FoundTree& tree, const SearchTargets& searched,
     int64_t step = 0;
     for (int64_t done = 1; done <= total; ++done) {
         FoundFile& file = tree.files[size_t(done - 1)];
+        // The readers answer only that a file could not be read. One the process had no
+        // descriptor or memory for is not known to be no font, so its decision is not trusted.
+        const uint64_t shortfalls = platform::openShortfallCount();
         // A folder is opened again only for a file that is read.
         decideAllPairs(file, tree,
-                       file.readsCompanion() ? chain.folder(file.folder, tree.shortOfResources)
-                                             : nullptr,
+                       file.readsCompanion() ? chain.folder(file.folder, tree.incomplete) : nullptr,
                        searched, sets);
+        if (platform::openShortfallCount() != shortfalls) tree.incomplete = true;
         if (const int64_t reached = done * FontSearch::kStepsPerPair / total; reached > step) {
             step = reached;
             advance(done, total);
@@ -429,7 +432,7 @@ SearchStatus FontSearch::run() {
                         reported = progress + done * folderSpan / total;
                         report(reported, std::nullopt);
                     });
-                    if (tree->shortOfResources) return SearchErrorWalkFailed;
+                    if (tree->incomplete) return SearchErrorWalkFailed;
                 }
                 // An earlier pair of an equal target and set has listed its fonts already.
                 if (!searched.decides(size_t(t), size_t(s))) continue;

@@ -35,4 +35,10 @@ inline constexpr int16_t fsDataTooBigErr = -1310;
 // file").
 [[nodiscard]] int16_t osErrFromErrno(int error);
 
+// How many opens of a file this thread has seen fail for want of descriptors or kernel memory
+// (EMFILE, ENFILE, ENOMEM). Readers above answer only that a file could not be read; a caller
+// that must tell the process's own exhaustion from a damaged file compares the count before and
+// after reading it.
+[[nodiscard]] uint64_t openShortfallCount();
+
 } // namespace fu::platform

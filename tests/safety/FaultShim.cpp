@@ -9,6 +9,7 @@
 //   FU_FAULT_MODE=MODE        fail: that call answers -1 (EIO, ENOSPC for writes);
 //                             persist: it and every later counted call of its kind fail;
 //                             kill: SIGKILL before the call runs
+//   FU_FAULT_ERRNO=N          the errno an injected failure answers instead (EMFILE is 24)
 //   FU_FAULT_NO_RENAME_FLAGS=1  renameat2 with flags answers EINVAL, as on file systems without
 //                             RENAME_NOREPLACE, so that the program's fallback runs
 //
@@ -61,6 +62,7 @@ struct State {
     long ordinal = 0;
     bool persisting[KindCount] = {};
     bool noRenameFlags = false;
+    int error = 0;
 };
 
 State state;
@@ -139,11 +141,13 @@ void initialise() {
         else if (strcmp(mode, "kill") == 0)
             state.mode = ModeKill;
     }
+    if (const char* error = getenv("FU_FAULT_ERRNO"); error && *error)
+        state.error = int(strtol(error, nullptr, 10));
     if (const char* flags = getenv("FU_FAULT_NO_RENAME_FLAGS"); flags && strcmp(flags, "1") == 0)
         state.noRenameFlags = true;
-    static const char* const names[] = {"LD_PRELOAD",  "FU_FAULT_ONLY", "FU_FAULT_COUNT_FILE",
-                                        "FU_FAULT_AT", "FU_FAULT_MODE", "FU_FAULT_NO_RENAME_FLAGS",
-                                        "FU_FAULT_EXE"};
+    static const char* const names[] = {"LD_PRELOAD",   "FU_FAULT_ONLY", "FU_FAULT_COUNT_FILE",
+                                        "FU_FAULT_AT",  "FU_FAULT_MODE", "FU_FAULT_NO_RENAME_FLAGS",
+                                        "FU_FAULT_EXE", "FU_FAULT_ERRNO"};
     for (const char* name : names)
         unsetenv(name);
     errno = saved;
@@ -252,7 +256,7 @@ int decide(Kind kind, const char* call, const char* path, const char* second = n
             injected = "persist";
         if (state.mode == ModePersist) state.persisting[kind] = true;
     }
-    if (injected) error = kind == KindWrite ? ENOSPC : EIO;
+    if (injected) error = state.error > 0 ? state.error : kind == KindWrite ? ENOSPC : EIO;
     if (state.countFd >= 0) {
         Line line;
         line.add(ordinal);

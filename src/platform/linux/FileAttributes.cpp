@@ -28,7 +28,10 @@ std::chrono::sys_seconds toSysSeconds(int64_t seconds) {
 bool immutableFlag(const std::string& path, mode_t mode) {
     if (!S_ISREG(mode) && !S_ISDIR(mode)) return false;
     posix::Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
-    if (!fd.valid()) return false;
+    if (!fd.valid()) {
+        posix::noteOpenFailure(errno);
+        return false;
+    }
     int flags = 0;
     // File systems without the flag (tmpfs, overlay) cannot lock a file, so "off" is the truth.
     if (::ioctl(fd.get(), FS_IOC_GETFLAGS, &flags) != 0) return false;

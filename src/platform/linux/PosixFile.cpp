@@ -1,6 +1,7 @@
 #include "platform/linux/PosixFile.h"
 
 #include "platform/Memory.h"
+#include "platform/OSStatus.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -45,8 +46,17 @@ size_t pwriteFully(int fd, const uint8_t* bytes, size_t count, uint64_t offset) 
     return done;
 }
 
+namespace {
+thread_local uint64_t openShortfalls = 0;
+}
+
+void noteOpenFailure(int error) {
+    if (error == EMFILE || error == ENFILE || error == ENOMEM) ++openShortfalls;
+}
+
 Fd openRegularFile(int at, const char* name, int flags, int* error, uint64_t* size) {
     auto fail = [error](int code) {
+        noteOpenFailure(code);
         if (error) *error = code;
         return Fd();
     };
@@ -142,3 +152,9 @@ std::string lastComponent(const std::string& path) {
 }
 
 } // namespace fu::platform::posix
+
+namespace fu::platform {
+
+uint64_t openShortfallCount() { return posix::openShortfalls; }
+
+} // namespace fu::platform

@@ -12,7 +12,8 @@ namespace fu::platform::posix {
 
 // A path without the slashes after its last component; "/" stays "/".
 [[nodiscard]] inline std::string trimTrailingSlashes(std::string path) {
-    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
     return path;
 }
 
@@ -56,6 +57,10 @@ inline constexpr int kNotRegularFile = -1;
 // errno or kNotRegularFile; *size is the file's size on success.
 [[nodiscard]] Fd openRegularFile(int at, const char* name, int flags, int* error = nullptr,
                                  uint64_t* size = nullptr);
+
+// Counts a failed open towards openShortfallCount when `error` says the process, not the file,
+// was short of something. Every open of a user's file that can fail quietly goes through here.
+void noteOpenFailure(int error);
 
 // strerror, with words of our own for kNotRegularFile.
 [[nodiscard]] std::string errorText(int error);
