@@ -24,7 +24,6 @@ import hashlib
 import json
 import os
 import shutil
-import subprocess
 import sys
 import tempfile
 
@@ -60,24 +59,18 @@ class SearchBox:
         self.before = {root: fingerprint(root) for root in self.roots}
 
     def search(self, inputs, shim, at=None, error=None, mode=None, log=None):
-        env = dict(self.box.env, LD_PRELOAD=shim, FU_FAULT_ONLY=self.root + os.sep)
-        if log:
-            env["FU_FAULT_COUNT_FILE"] = log
-        if at:
-            env.update(FU_FAULT_AT=str(at), FU_FAULT_MODE=mode, FU_FAULT_ERRNO=str(error))
-        try:
-            result = subprocess.run([inputs.fupdef, "search", inputs.definition, "--json"], env=env,
-                                    cwd=self.root, capture_output=True, text=True, timeout=uf.RUN_TIMEOUT)
-        except subprocess.TimeoutExpired:
+        returncode, stdout, stderr = self.box.run_fupdef(inputs, ["search", inputs.definition, "--json"], shim,
+                                                         at, mode, log, error)
+        if returncode is None:
             return None, None, "no end"
         try:
-            answer = json.loads(result.stdout)
+            answer = json.loads(stdout)
             # Relative to the sandbox, so that lists of different sandboxes compare.
             fonts = sorted((os.path.relpath(font["path"], self.root), font["setIndex"])
                            for font in answer["fonts"])
-            return result.returncode, (answer["status"], fonts), result.stderr
+            return returncode, (answer["status"], fonts), stderr
         except (ValueError, KeyError, TypeError):
-            return result.returncode, None, result.stderr
+            return returncode, None, stderr
 
     def changed(self):
         return [root for root in self.roots if fingerprint(root) != self.before[root]]

@@ -200,6 +200,11 @@ class Sandbox:
                 os.path.dirname(inputs.fupdef), "fontupdater-helper"))
 
     def apply(self, inputs, shim=None, at=None, mode=None, log=None):
+        return self.run_fupdef(inputs, ["apply", inputs.definition, "--yes", "--json"], shim, at, mode, log)
+
+    def run_fupdef(self, inputs, arguments, shim=None, at=None, mode=None, log=None, error=None):
+        """fupdef ARGUMENTS in the sandbox, under the shim when one is given (ERROR: the errno the
+        failing call answers): (exit, stdout, stderr), exit None when it did not end in time."""
         env = dict(self.env)
         if shim:
             env.update(LD_PRELOAD=shim, FU_FAULT_ONLY=self.root + os.sep)
@@ -207,13 +212,14 @@ class Sandbox:
                 env["FU_FAULT_COUNT_FILE"] = log
             if at:
                 env.update(FU_FAULT_AT=str(at), FU_FAULT_MODE=mode)
+            if error:
+                env["FU_FAULT_ERRNO"] = str(error)
             if self.config.no_rename_flags:
                 env["FU_FAULT_NO_RENAME_FLAGS"] = "1"
             if self.config.computer:
                 env["FU_FAULT_EXE"] = "fontupdater-helper"
         try:
-            result = subprocess.run([inputs.fupdef, "apply", inputs.definition,
-                                     "--yes", "--json"], env=env, cwd=self.root, capture_output=True,
+            result = subprocess.run([inputs.fupdef] + arguments, env=env, cwd=self.root, capture_output=True,
                                     text=True, timeout=RUN_TIMEOUT)
             return result.returncode, result.stdout, result.stderr
         except subprocess.TimeoutExpired as timeout:
