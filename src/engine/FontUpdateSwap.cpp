@@ -14,6 +14,7 @@
 #include "platform/OSStatus.h"
 #include "platform/Paths.h"
 #include "platform/Places.h"
+#include "suitcase/ResFile.h"
 
 namespace fu {
 namespace {
@@ -219,6 +220,9 @@ namespace {
 // first; sub-folders come back as sub-folders.
 std::vector<std::pair<std::string, std::string>> backedUpFonts(const std::string& part) {
     std::vector<std::pair<std::string, std::string>> found;
+    // A part that is a link leads wherever whoever made it chose: its files are not our backups.
+    // Below it, links are never followed either (itemTypeOf does not).
+    if (platform::itemTypeOf(part) != platform::ItemType::Directory) return found;
     std::vector<std::string> pending{""};
     while (!pending.empty()) {
         const std::string sub = pending.back();
@@ -276,7 +280,11 @@ FontUpdate::restoreFontsOfBackupDirectory(const std::string& backupDirectoryPath
             if (const std::string sub = platform::parentFolderOf(relative);
                 relative.find('/') != std::string::npos)
                 item.subDirPath = sub;
-            if (computer && !authorization) {
+            if (!ResFile::chekSuitcaseFile(backup)) {
+                // A backup folder only ever receives font suitcases; anything else in one was put
+                // there by someone else, and stays where it is.
+                outcome.result = ItemResult::ItemNotSuitcase;
+            } else if (computer && !authorization) {
                 outcome.result =
                     ItemResult::ItemMoveNewToFontsFailed; // the computer's folder needs the helper
             } else if (platform::macFileExists(item.srcPath)) {

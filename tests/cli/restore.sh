@@ -58,4 +58,18 @@ third=$(ls -d "$XDG_DATA_HOME"/Trash/files/古いフォント項目.* | sort -V 
 cmp -s computer-old-companion "$FONTUPDATER_SYSTEM_FONTS/._Gothic" || fail "the computer's font is not back"
 [[ $(stat -c %a "$FONTUPDATER_SYSTEM_FONTS/._Gothic") == 644 ]] || fail "the computer's font is not 0644"
 grep -c "^復元" restored.txt | grep -qx 2 || fail "two fonts restored: $(cat restored.txt)"
+
+# A folder that is no backup of ours moves nothing into a Fonts folder and takes nothing from
+# where it lies: not through a part that is a link elsewhere, nor a file that is no suitcase.
+mkdir -p elsewhere hostile
+echo precious >elsewhere/notes.txt
+ln -s "$work/elsewhere" hostile/ユーザ
+status=0; "$fupdef" restore "$work/hostile" --yes >restored.txt 2>&1 || status=$?
+[[ $status -ne 0 && -f elsewhere/notes.txt && ! -e "$XDG_DATA_HOME/fonts/notes.txt" ]] ||
+  fail "a part linked elsewhere was restored ($status): $(cat restored.txt)"
+rm hostile/ユーザ && mkdir hostile/ユーザ && mv elsewhere/notes.txt hostile/ユーザ/
+status=0; "$fupdef" restore "$work/hostile" --yes --json >restored.json 2>&1 || status=$?
+[[ $status -ne 0 && -f hostile/ユーザ/notes.txt && ! -e "$XDG_DATA_HOME/fonts/notes.txt" ]] ||
+  fail "a file that is no suitcase was restored ($status): $(cat restored.json)"
+grep -q '"result": -2974' restored.json || fail "not reported as no suitcase: $(cat restored.json)"
 echo "restore: ok"
