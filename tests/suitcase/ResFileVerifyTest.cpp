@@ -19,7 +19,6 @@ namespace {
 
 using namespace platform;
 
-constexpr uint32_t kFond = fourCC("FOND");
 constexpr uint32_t kSfnt = fourCC("sfnt");
 constexpr uint32_t kVers = fourCC("vers");
 
