@@ -194,8 +194,9 @@ public:
                                      Authorization* authorization);
     // Puts the fonts of one backup folder back in the Fonts folders they came from, each the way
     // an update swaps it (the computer's through the helper, skipped without rights); the files
-    // they replace go to a new backup folder (named in newerBackupPath). One result per font, the
-    // font's path with 0 or its failure.
+    // they replace go to a new backup folder (named in newerBackupPath). Only font suitcases
+    // move, and no link in the backup folder is followed. One result per file, the font's path
+    // with 0 or its failure (ItemNotSuitcase for a file that is none).
     struct RestoredFont {
         std::string fontPath;
         ItemResult result = ItemResult::StatusOK;
