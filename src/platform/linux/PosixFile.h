@@ -59,7 +59,8 @@ inline constexpr int kNotRegularFile = -1;
                                  uint64_t* size = nullptr);
 
 // Counts a failed open towards openShortfallCount when `error` says the process, not the file,
-// was short of something. Every open of a user's file that can fail quietly goes through here.
+// was short of something. openRegularFile and the lock flag's open, through which every file of
+// a font is read, report here.
 void noteOpenFailure(int error);
 
 // strerror, with words of our own for kNotRegularFile.
